@@ -2,43 +2,52 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdarg>
+#include <mutex>
 
 #include "log/LogLine.h"
 
 namespace {
 
-// One process-wide log file. Opened with append-only access: every write lands at the end of
-// the file as one piece, so concurrent writers cannot overwrite or split each other's lines.
-std::atomic<HANDLE> gLogFile{nullptr};
+// One process-wide log file. Each line is built whole in memory and written with one call
+// while holding gWriteLock, so lines from different threads can neither mix nor overwrite each
+// other (append-only access alone does not guarantee that everywhere), and closing cannot
+// pull the handle from under a writer.
+std::mutex gWriteLock;
+HANDLE gLogFile = nullptr;
 
-void WriteLine(HANDLE file, const std::string& message) {
+void WriteLine(const std::string& message) {
   SYSTEMTIME now;
   GetLocalTime(&now);
   const std::string line =
       logline::ToTextMode(logline::FormatPrefix(now, GetCurrentThreadId()) + message);
+  std::lock_guard<std::mutex> hold(gWriteLock);
+  if (!gLogFile) return;
   DWORD written = 0;
   // No buffering of our own: after WriteFile the line survives a crash of the process.
-  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  WriteFile(gLogFile, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+bool IsOpen() {
+  std::lock_guard<std::mutex> hold(gWriteLock);
+  return gLogFile != nullptr;
 }
 
 }  // namespace
 
 void Log(const char* format, ...) {
-  HANDLE file = gLogFile.load();
-  if (!file) return;
+  if (!IsOpen()) return;  // skip the formatting work
   va_list args;
   va_start(args, format);
   const std::string message = logline::FormatMessageV(format, args);
   va_end(args);
-  WriteLine(file, message);
+  WriteLine(message);
 }
 
 void OpenLog() { OpenLog(utils::GetLogFolder()); }
 
 void OpenLog(const std::wstring& folder) {
-  if (gLogFile.load()) return;  // one log per run
+  if (IsOpen()) return;  // one log per run
   SYSTEMTIME now;
   GetLocalTime(&now);
   const std::wstring name = logline::FileNameFor(now);
@@ -48,17 +57,24 @@ void OpenLog(const std::wstring& folder) {
   wchar_t path[MAX_PATH];
   if (!utils::JoinPath(path, MAX_PATH, folder.c_str(), name.c_str())) return;
   // Not inheritable (no security attributes): child processes must not hold the log open.
-  HANDLE file = CreateFileW(path, FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ, nullptr,
+  HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;  // run without a log
-  gLogFile.store(file);
+  {
+    std::lock_guard<std::mutex> hold(gWriteLock);
+    gLogFile = file;
+  }
   Log("## Starting Zandor Wickerlyn logging.\n");
 }
 
 void CloseLog() {
-  HANDLE file = gLogFile.load();
-  if (!file) return;
+  if (!IsOpen()) return;
   Log("## Closing log\n");
-  gLogFile.store(nullptr);
-  CloseHandle(file);
+  HANDLE file;
+  {
+    std::lock_guard<std::mutex> hold(gWriteLock);
+    file = gLogFile;
+    gLogFile = nullptr;
+  }
+  if (file) CloseHandle(file);
 }

@@ -1,0 +1,131 @@
+#include "app/Application.h"
+
+#include <clocale>
+#include <memory>
+#include <string>
+
+#include "app/AutomationLibrary.h"
+#include "app/BarePopupWindow.h"
+#include "app/CommandLine.h"
+#include "app/CrashHandler.h"
+#include "app/DataFolder.h"
+#include "app/Display.h"
+#include "app/LayoutMetrics.h"
+#include "app/Maintenance.h"
+#include "app/ShellNames.h"
+#include "log/Log.h"
+#include "res/resource.h"
+#include "ui/Messages.h"
+#include "ui/Module.h"
+
+namespace shell {
+namespace {
+
+constexpr const char kName[] = "wWinMain";
+
+std::wstring LoadText(HINSTANCE instance, UINT id) {
+  const wchar_t* text = nullptr;
+  const int length = LoadStringW(instance, id, reinterpret_cast<LPWSTR>(&text), 0);
+  return length > 0 ? std::wstring(text, length) : std::wstring();
+}
+
+void ShowInitFailed(HINSTANCE instance) {
+  MessageBoxW(GetActiveWindow(), LoadText(instance, IDS_INIT_FAILED).c_str(),
+              LoadText(instance, IDS_APP_TITLE).c_str(), MB_OK | MB_SETFOREGROUND);
+}
+
+// A second start only wakes the running instance's popup.
+void WakeRunningInstance() {
+  if (HWND popup = FindWindowW(kPopupClassName, nullptr)) PostMessageW(popup, WM_SHOWPOPUP, 0, 0);
+}
+
+}  // namespace
+
+int RunApplication(HINSTANCE instance, const wchar_t* commandLine) {
+  const CommandLineOption option = ParseCommandLine(commandLine);
+  utils::InstallCrashHandler();  // before any option is acted on
+
+  if (option == CommandLineOption::KILL) {
+    utils::KillOtherInstances();
+    return 0;
+  }
+  if (option == CommandLineOption::REMOVE_PREFS) {
+    const std::wstring folder = utils::GetDataFolder();
+    if (!folder.empty()) utils::DeleteFilesInFolder(folder.c_str(), L"*.*");
+    return 0;
+  }
+
+  HANDLE mutex = CreateMutexW(nullptr, TRUE, kSingletonMutexName);
+  const DWORD mutexError = GetLastError();
+  if (mutex && mutexError == ERROR_ALREADY_EXISTS) {
+    WakeRunningInstance();
+    CloseHandle(mutex);
+    return -1;
+  }
+
+  ui::Module::Init(instance);
+  OpenLog();
+  if (!mutex)
+    Log("%s: CreateMutexW failed with error code 0x%08x; running without the single-instance "
+        "guard.\n",
+        kName, static_cast<unsigned>(mutexError));
+  if (!setlocale(LC_ALL, "English")) Log("%s: setlocale(LC_ALL, \"English\") failed.\n", kName);
+
+  // Prefs::Instance() is created here (it loads prefs.txt) once the preferences land.
+
+  const std::wstring programFolder = ProgramFolder();
+  HMODULE automation = LoadAutomationLibrary(programFolder);
+  if (!automation) {
+    // Nothing is saved on this path: the log stays as written (every line is already flushed).
+    ShowInitFailed(instance);
+    if (mutex) CloseHandle(mutex);
+    return -1;
+  }
+
+  auto popup = std::make_unique<BarePopupWindow>(option == CommandLineOption::STARTUP);
+  const bool composition = utils::IsDwmCompositionEnabled();
+  const utils::LayoutMetrics metrics = utils::LayoutMetricsFor(utils::GetDpiScale());
+  const DWORD style = WS_POPUP | (composition ? WS_THICKFRAME : WS_BORDER);
+  const RECT rect = {0, 0, metrics.popupWidth, metrics.popupHeight};
+  const std::wstring title = LoadText(instance, IDS_APP_TITLE);
+
+  int exitCode;
+  if (!popup->Create(nullptr, title.c_str(), style, WS_EX_TOOLWINDOW, rect)) {
+    // Without its window the program can do nothing; and with no servers built, saving the
+    // preferences now would wipe the saved server list, so this path saves nothing either.
+    Log("%s: Failed to create the popup window with error code 0x%08x.\n", kName,
+        static_cast<unsigned>(GetLastError()));
+    ShowInitFailed(instance);
+    exitCode = -1;
+  } else {
+    MSG msg = {};
+    BOOL got;
+    while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    if (got < 0) {
+      Log("%s: GetMessageW failed with error code 0x%08x.\n", kName,
+          static_cast<unsigned>(GetLastError()));
+      exitCode = -1;
+    } else {
+      exitCode = static_cast<int>(msg.wParam);
+    }
+
+    // Tear-down, in this order.
+    if (popup->IsWindow()) popup->DestroyWindow();
+    // Then Prefs (its destruction writes prefs.txt from the live State), then State (every
+    // server logs off and frees its VMs): both land with the preferences and state code.
+  }
+
+  FreeLibrary(automation);
+  CloseLog();
+  if (mutex) {
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+  }
+  popup.reset();
+  return exitCode;
+}
+
+}  // namespace shell

@@ -1,0 +1,209 @@
+#include "tests/app/ShellTestSupport.h"
+
+#include <cstdio>
+#include <cwchar>
+
+namespace shelltest {
+
+ScratchFolder::ScratchFolder(const wchar_t* tag) {
+  static int counter = 0;
+  wchar_t temp[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, temp);
+  mPath = std::wstring(temp) + L"zw-" + tag + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+          std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(counter++);
+  CreateDirectoryW(mPath.c_str(), nullptr);
+}
+
+ScratchFolder::~ScratchFolder() { RemoveTree(mPath); }
+
+void RemoveTree(const std::wstring& path) {
+  if (path.empty()) return;
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = entry.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring child = path + L"\\" + name;
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(child);
+      } else {
+        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(child.c_str());
+      }
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+  }
+  RemoveDirectoryW(path.c_str());
+}
+
+bool WriteTextFile(const std::wstring& path, const std::string& text) {
+  FILE* out = _wfopen(path.c_str(), L"wb");
+  if (!out) return false;
+  const bool ok = fwrite(text.data(), 1, text.size(), out) == text.size();
+  return fclose(out) == 0 && ok;
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+  std::string all;
+  FILE* in = _wfopen(path.c_str(), L"rb");
+  if (!in) return all;
+  char chunk[4096];
+  size_t got;
+  while ((got = fread(chunk, 1, sizeof(chunk), in)) > 0) all.append(chunk, got);
+  fclose(in);
+  return all;
+}
+
+bool FileExists(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::wstring> ListNames(const std::wstring& folder, const wchar_t* pattern) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileW((folder + L"\\" + pattern).c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = entry.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (FindNextFileW(find, &entry));
+  FindClose(find);
+  return names;
+}
+
+std::wstring ProgramFolder() {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (wchar_t* slash = wcsrchr(path, L'\\')) *slash = L'\0';
+  return path;
+}
+
+ChildProcess::~ChildProcess() { Terminate(); }
+
+namespace {
+// The current environment block with some variables replaced (or added).
+std::vector<wchar_t> EnvironmentWith(
+    const std::vector<std::pair<std::wstring, std::wstring>>& overrides) {
+  std::vector<wchar_t> block;
+  wchar_t* current = GetEnvironmentStringsW();
+  for (const wchar_t* entry = current; entry && *entry; entry += wcslen(entry) + 1) {
+    bool replaced = false;
+    for (const auto& item : overrides) {
+      const size_t n = item.first.size();
+      if (_wcsnicmp(entry, item.first.c_str(), n) == 0 && entry[n] == L'=') replaced = true;
+    }
+    if (!replaced) block.insert(block.end(), entry, entry + wcslen(entry) + 1);
+  }
+  if (current) FreeEnvironmentStringsW(current);
+  for (const auto& item : overrides) {
+    const std::wstring entry = item.first + L"=" + item.second;
+    block.insert(block.end(), entry.begin(), entry.end());
+    block.push_back(L'\0');
+  }
+  block.push_back(L'\0');
+  return block;
+}
+}  // namespace
+
+bool ChildProcess::Start(const std::wstring& exe, const std::wstring& args,
+                         const std::vector<std::pair<std::wstring, std::wstring>>& environment) {
+  Terminate();
+  std::wstring commandLine = L"\"" + exe + L"\"";
+  if (!args.empty()) commandLine += L" " + args;
+  std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
+  mutableLine.push_back(L'\0');
+  std::vector<wchar_t> block = EnvironmentWith(environment);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  return CreateProcessW(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
+                        CREATE_UNICODE_ENVIRONMENT, block.data(), nullptr, &startup, &mInfo) != FALSE;
+}
+
+DWORD ChildProcess::WaitForExit(DWORD milliseconds) {
+  if (!mInfo.hProcess) return STILL_ACTIVE;
+  if (WaitForSingleObject(mInfo.hProcess, milliseconds) != WAIT_OBJECT_0) return STILL_ACTIVE;
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(mInfo.hProcess, &code);
+  return code;
+}
+
+bool ChildProcess::Running() const {
+  return mInfo.hProcess && WaitForSingleObject(mInfo.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void ChildProcess::Terminate() {
+  if (!mInfo.hProcess) return;
+  if (Running()) {
+    TerminateProcess(mInfo.hProcess, 1);
+    WaitForSingleObject(mInfo.hProcess, 5000);
+  }
+  CloseHandle(mInfo.hProcess);
+  CloseHandle(mInfo.hThread);
+  mInfo = {};
+}
+
+namespace {
+struct WindowSearch {
+  const wchar_t* className;
+  const wchar_t* caption;
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  wchar_t text[256];
+  if (!GetClassNameW(hwnd, text, 256) || wcscmp(text, search->className) != 0) return TRUE;
+  if (search->caption) {
+    GetWindowTextW(hwnd, text, 256);
+    if (wcscmp(text, search->caption) != 0) return TRUE;
+  }
+  DWORD owner = 0;
+  GetWindowThreadProcessId(hwnd, &owner);
+  if (search->processId && owner != search->processId) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+}  // namespace
+
+HWND WaitForWindow(const wchar_t* className, const wchar_t* caption, DWORD processId,
+                   DWORD milliseconds) {
+  WindowSearch search = {className, caption, processId, nullptr};
+  WaitUntil(
+      [&] {
+        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+      },
+      milliseconds);
+  return search.found;
+}
+
+std::wstring ReadAndDismissMessageBox(HWND box) {
+  // Its controls may not exist until it is shown.
+  WaitUntil([&] { return IsWindowVisible(box) != FALSE; }, 10000);
+  wchar_t text[2048] = {};
+  GetDlgItemTextW(box, 0xFFFF, text, 2048);
+  SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  return text;
+}
+
+void EndLeftoverInstances() {
+  while (HWND popup = FindWindowW(L"Zandor Wickerlyn Popup Window", nullptr)) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(popup, &processId);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+    if (!process) break;
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+  }
+}
+
+}  // namespace shelltest

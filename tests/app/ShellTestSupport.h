@@ -1,0 +1,81 @@
+// Helpers for tests that run the program as real processes: scratch folders, child processes
+// that are always cleaned up, and finding their windows.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace shelltest {
+
+// A fresh folder under %TEMP%, removed with everything in it at the end.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const wchar_t* tag);
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::wstring& Path() const { return mPath; }
+  std::wstring operator/(const std::wstring& name) const { return mPath + L"\\" + name; }
+
+ private:
+  std::wstring mPath;
+};
+
+void RemoveTree(const std::wstring& path);
+bool WriteTextFile(const std::wstring& path, const std::string& text);
+std::string ReadFileBytes(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+bool FolderExists(const std::wstring& path);
+// Plain names (not "." or "..") directly inside folder that match the pattern.
+std::vector<std::wstring> ListNames(const std::wstring& folder, const wchar_t* pattern = L"*");
+
+// The folder of the running test program (the build's bin folder).
+std::wstring ProgramFolder();
+
+// A started child process; terminated in the destructor if it is still running, so that a
+// failed assertion never leaves a process behind.
+class ChildProcess {
+ public:
+  ChildProcess() = default;
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // Starts "exe" args with the current environment plus the given overrides (name, value).
+  bool Start(const std::wstring& exe, const std::wstring& args,
+             const std::vector<std::pair<std::wstring, std::wstring>>& environment = {});
+  // The exit code, or STILL_ACTIVE when it did not end in time.
+  DWORD WaitForExit(DWORD milliseconds);
+  DWORD Id() const { return mInfo.dwProcessId; }
+  bool Running() const;
+  void Terminate();
+
+ private:
+  PROCESS_INFORMATION mInfo = {};
+};
+
+// Polls until a top-level window of the class (and caption, if given) that belongs to the
+// process exists (processId 0: any process). Null when none appeared in time.
+HWND WaitForWindow(const wchar_t* className, const wchar_t* caption, DWORD processId,
+                   DWORD milliseconds);
+// Polls until the predicate holds; returns whether it did in time.
+template <typename Predicate>
+bool WaitUntil(Predicate predicate, DWORD milliseconds) {
+  const ULONGLONG end = GetTickCount64() + milliseconds;
+  for (;;) {
+    if (predicate()) return true;
+    if (GetTickCount64() >= end) return false;
+    Sleep(20);
+  }
+}
+
+// The text of a message box's message, then dismisses it with OK.
+std::wstring ReadAndDismissMessageBox(HWND box);
+
+// Ends every process that owns a window of the popup's class (left over by an earlier test).
+void EndLeftoverInstances();
+
+}  // namespace shelltest

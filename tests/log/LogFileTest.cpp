@@ -1,0 +1,126 @@
+// The log file of one run: name, banners, prefixes, and lines from many threads.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <regex>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "log/Log.h"
+#include "tests/app/ShellTestSupport.h"
+
+namespace {
+
+using shelltest::ListNames;
+using shelltest::ReadFileBytes;
+using shelltest::ScratchFolder;
+
+const char kPrefix[] = R"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3} \[[0-9A-F]{4,}\] )";
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) {
+      lines.push_back(text.substr(start));  // a line without its end: caught by the caller
+      break;
+    }
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+std::string OnlyLogText(const ScratchFolder& folder) {
+  const auto names = ListNames(folder.Path(), L"zandor-wickerlyn-*.txt");
+  if (names.size() != 1) return "<" + std::to_string(names.size()) + " log files>";
+  return ReadFileBytes(folder / names[0]);
+}
+
+TEST(LogFile, OneFilePerRunWithBannersAndPrefixedLines) {
+  ScratchFolder folder(L"log");
+  Log("%s: dropped, no log open yet\n", "Test");
+  OpenLog(folder.Path());
+  Log("%s: value %d\n", "Test::Case", 42);
+  CloseLog();
+  Log("%s: dropped, log closed\n", "Test");
+
+  const auto names = ListNames(folder.Path(), L"*");
+  ASSERT_EQ(1u, names.size());
+  EXPECT_TRUE(std::regex_match(
+      std::string(names[0].begin(), names[0].end()),
+      std::regex(R"(zandor-wickerlyn-\d{4}-\d{2}-\d{2}-\d{6}\.txt)")));
+
+  const std::string text = ReadFileBytes(folder / names[0]);
+  ASSERT_FALSE(text.empty());
+  EXPECT_NE('\xEF', text[0]) << "no byte-order mark";
+  const auto lines = Lines(text);
+  ASSERT_EQ(3u, lines.size()) << text;
+  EXPECT_TRUE(std::regex_match(lines[0], std::regex(std::string(kPrefix) + "## Starting Zandor Wickerlyn logging\\.")));
+  EXPECT_TRUE(std::regex_match(lines[1], std::regex(std::string(kPrefix) + "Test::Case: value 42")));
+  EXPECT_TRUE(std::regex_match(lines[2], std::regex(std::string(kPrefix) + "## Closing log")));
+  EXPECT_EQ("\r\n", text.substr(text.size() - 2));
+}
+
+TEST(LogFile, PrefixCarriesTheCallingThreadsId) {
+  ScratchFolder folder(L"log");
+  OpenLog(folder.Path());
+  DWORD workerId = 0;
+  std::thread worker([&] {
+    workerId = GetCurrentThreadId();
+    Log("%s: from the worker\n", "Test");
+  });
+  worker.join();
+  CloseLog();
+
+  char expected[32];
+  snprintf(expected, sizeof(expected), "[%04lX] Test: from the worker", workerId);
+  const std::string text = OnlyLogText(folder);
+  EXPECT_NE(std::string::npos, text.find(expected)) << text;
+}
+
+TEST(LogFile, LinesFromManyThreadsNeverMix) {
+  ScratchFolder folder(L"log");
+  OpenLog(folder.Path());
+  constexpr int kThreads = 8;
+  constexpr int kLines = 300;
+  const std::string padding(700, '.');  // longer than the small formatting buffer
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < kLines; ++i) Log("%s: thread %d line %d %s end\n", "Test", t, i, padding.c_str());
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  CloseLog();
+
+  const auto lines = Lines(OnlyLogText(folder));
+  ASSERT_EQ(static_cast<size_t>(kThreads * kLines + 2), lines.size());
+  const std::regex line(std::string(kPrefix) + "Test: thread (\\d) line (\\d+) \\.{700} end");
+  std::vector<int> nextLine(kThreads, 0);
+  for (size_t i = 1; i + 1 < lines.size(); ++i) {
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(lines[i], match, line)) << "mixed line: " << lines[i].substr(0, 120);
+    const int thread = std::stoi(match[1]);
+    EXPECT_EQ(nextLine[thread]++, std::stoi(match[2])) << "lines of one thread out of order";
+  }
+}
+
+TEST(LogFile, NoFolderMeansNoLog) {
+  OpenLog(std::wstring());
+  Log("%s: nowhere to go\n", "Test");  // must simply do nothing
+  CloseLog();
+
+  ScratchFolder folder(L"log");
+  const std::wstring notAFolder = folder / L"plain-file";
+  ASSERT_TRUE(shelltest::WriteTextFile(notAFolder, "x"));
+  OpenLog(notAFolder);
+  Log("%s: nowhere to go\n", "Test");
+  CloseLog();
+  EXPECT_EQ("x", ReadFileBytes(notAFolder));
+  EXPECT_EQ(1u, ListNames(folder.Path()).size());
+}
+
+}  // namespace

@@ -1,0 +1,103 @@
+// Finding a writable log folder under %TEMP%, and joining paths.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "log/Log.h"
+#include "tests/app/ShellTestSupport.h"
+
+namespace {
+
+using shelltest::ScratchFolder;
+
+TEST(JoinPath, InsertsOneSeparatorOnlyWhenNeeded) {
+  wchar_t buffer[64];
+  EXPECT_TRUE(utils::JoinPath(buffer, 64, L"C:\\temp", L"a.txt"));
+  EXPECT_STREQ(L"C:\\temp\\a.txt", buffer);
+  EXPECT_TRUE(utils::JoinPath(buffer, 64, L"C:\\temp\\", L"a.txt"));
+  EXPECT_STREQ(L"C:\\temp\\a.txt", buffer);
+  EXPECT_TRUE(utils::JoinPath(buffer, 64, L"C:/temp/", L"a.txt"));
+  EXPECT_STREQ(L"C:/temp/a.txt", buffer);
+}
+
+TEST(JoinPath, RefusesMissingArgumentsAndNeverYieldsACutPath) {
+  wchar_t buffer[8] = L"junk";
+  EXPECT_FALSE(utils::JoinPath(buffer, 8, nullptr, L"a"));
+  EXPECT_STREQ(L"", buffer);
+  EXPECT_FALSE(utils::JoinPath(buffer, 8, L"C:\\x", nullptr));
+  EXPECT_FALSE(utils::JoinPath(nullptr, 8, L"C:\\x", L"a"));
+  EXPECT_FALSE(utils::JoinPath(buffer, 0, L"C:\\x", L"a"));
+  // "C:\x\abc" needs 9 characters with its terminator.
+  EXPECT_FALSE(utils::JoinPath(buffer, 8, L"C:\\x", L"abc"));
+  EXPECT_STREQ(L"", buffer);
+  EXPECT_TRUE(utils::JoinPath(buffer, 8, L"C:\\x", L"ab"));
+  EXPECT_STREQ(L"C:\\x\\ab", buffer);
+}
+
+TEST(FolderWritable, CreatesMissingFoldersAndLeavesNoProbeFile) {
+  ScratchFolder scratch(L"writable");
+  const std::wstring nested = scratch / L"a\\b\\c";
+  EXPECT_TRUE(utils::IsFolderWritable(nested.c_str()));
+  EXPECT_TRUE(shelltest::FolderExists(nested));
+  EXPECT_FALSE(shelltest::FileExists(nested + L"\\wickerlyn_write_test.log"));
+  EXPECT_TRUE(utils::IsFolderWritable(nested.c_str())) << "an existing folder is fine too";
+}
+
+TEST(FolderWritable, AFileInTheWayIsNotAWritableFolder) {
+  ScratchFolder scratch(L"writable");
+  const std::wstring file = scratch / L"plain-file";
+  ASSERT_TRUE(shelltest::WriteTextFile(file, "x"));
+  EXPECT_FALSE(utils::IsFolderWritable(file.c_str()));
+  EXPECT_FALSE(utils::IsFolderWritable((file + L"\\below").c_str()));
+  EXPECT_FALSE(utils::IsFolderWritable(nullptr));
+}
+
+// Points %TMP% (which GetTempPathW reads first) at a scratch folder for one test.
+class TempFolderOverride {
+ public:
+  explicit TempFolderOverride(const std::wstring& folder) {
+    wchar_t old[MAX_PATH] = {};
+    mHadOld = GetEnvironmentVariableW(L"TMP", old, MAX_PATH) > 0;
+    mOld = old;
+    SetEnvironmentVariableW(L"TMP", folder.c_str());
+  }
+  ~TempFolderOverride() { SetEnvironmentVariableW(L"TMP", mHadOld ? mOld.c_str() : nullptr); }
+
+ private:
+  bool mHadOld;
+  std::wstring mOld;
+};
+
+std::wstring UserName() {
+  wchar_t user[260];
+  DWORD size = 260;
+  GetUserNameW(user, &size);
+  return user;
+}
+
+TEST(LogFolder, IsAPerUserFolderUnderTemp) {
+  ScratchFolder scratch(L"temp");
+  const std::wstring expected = scratch.Path() + L"\\zandor-" + UserName();
+  {
+    TempFolderOverride temp(scratch.Path() + L"\\");
+    EXPECT_EQ(expected, utils::GetLogFolder());
+  }
+  {
+    TempFolderOverride temp(scratch.Path());
+    EXPECT_EQ(expected, utils::GetLogFolder());
+  }
+  EXPECT_TRUE(shelltest::FolderExists(expected));
+}
+
+TEST(LogFolder, UnwritableTempMeansNoLogAtAll) {
+  ScratchFolder scratch(L"temp");
+  const std::wstring file = scratch / L"plain-file";
+  ASSERT_TRUE(shelltest::WriteTextFile(file, "x"));
+  TempFolderOverride temp(file);
+  EXPECT_EQ(L"", utils::GetLogFolder());
+  OpenLog();
+  Log("%s: nowhere to go\n", "Test");
+  CloseLog();
+  EXPECT_EQ(1u, shelltest::ListNames(scratch.Path()).size());
+}
+
+}  // namespace

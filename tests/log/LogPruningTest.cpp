@@ -1,0 +1,80 @@
+// Pruning of old logs at start-up: the 4 newest survive beside the new one.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+
+#include "log/Log.h"
+#include "tests/app/ShellTestSupport.h"
+
+namespace {
+
+using shelltest::ListNames;
+using shelltest::ScratchFolder;
+
+std::wstring OldLogName(int day) {
+  wchar_t name[64];
+  swprintf(name, 64, L"zandor-wickerlyn-2011-05-%02d-093015.txt", day);
+  return name;
+}
+
+void MakeOldLogs(const ScratchFolder& folder, int count) {
+  for (int day = 1; day <= count; ++day)
+    ASSERT_TRUE(shelltest::WriteTextFile(folder / OldLogName(day), "old"));
+}
+
+std::vector<std::wstring> SortedLogs(const ScratchFolder& folder) {
+  auto names = ListNames(folder.Path(), L"zandor-wickerlyn-*.txt");
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(LogPruning, SevenOldLogsLeaveTheFourNewestPlusTheNewOne) {
+  ScratchFolder folder(L"prune");
+  MakeOldLogs(folder, 7);
+  OpenLog(folder.Path());
+  CloseLog();
+
+  const auto names = SortedLogs(folder);
+  ASSERT_EQ(5u, names.size());
+  EXPECT_EQ(OldLogName(4), names[0]);
+  EXPECT_EQ(OldLogName(7), names[3]);
+  EXPECT_NE(std::wstring::npos, names[4].find(L"zandor-wickerlyn-20")) << "the new log";
+}
+
+TEST(LogPruning, FourOrFewerAreLeftAlone) {
+  ScratchFolder folder(L"prune");
+  MakeOldLogs(folder, 4);
+  DeleteOldLogs(folder.Path().c_str());
+  EXPECT_EQ(4u, SortedLogs(folder).size());
+  DeleteOldLogs(nullptr);  // no folder: nothing to do
+}
+
+TEST(LogPruning, SubFoldersAndOtherFilesAreNeitherCountedNorDeleted) {
+  ScratchFolder folder(L"prune");
+  MakeOldLogs(folder, 4);
+  ASSERT_TRUE(CreateDirectoryW((folder / L"zandor-wickerlyn-0000-old.txt").c_str(), nullptr));
+  ASSERT_TRUE(shelltest::WriteTextFile(folder / L"notes.txt", "keep"));
+  ASSERT_TRUE(shelltest::WriteTextFile(folder / L"zandor-wickerlyn-2011.log", "keep"));
+  DeleteOldLogs(folder.Path().c_str());
+
+  EXPECT_EQ(5u, SortedLogs(folder).size());  // 4 files and the folder
+  EXPECT_TRUE(shelltest::FolderExists(folder / L"zandor-wickerlyn-0000-old.txt"));
+  EXPECT_TRUE(shelltest::FileExists(folder / L"notes.txt"));
+  EXPECT_TRUE(shelltest::FileExists(folder / L"zandor-wickerlyn-2011.log"));
+}
+
+TEST(LogPruning, OnlyTwentyNamesAreConsideredPerStart) {
+  ScratchFolder folder(L"prune");
+  MakeOldLogs(folder, 25);
+  DeleteOldLogs(folder.Path().c_str());
+  // 20 names looked at, 16 of them deleted.
+  EXPECT_EQ(9u, SortedLogs(folder).size());
+  DeleteOldLogs(folder.Path().c_str());
+  const auto names = SortedLogs(folder);
+  ASSERT_EQ(4u, names.size());
+  // Whatever was looked at first, the newest one is never deleted.
+  EXPECT_EQ(OldLogName(25), names[3]);
+}
+
+}  // namespace
