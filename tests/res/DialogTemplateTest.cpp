@@ -1,0 +1,266 @@
+// Dialog templates: each one creates, with its caption, font, size, styles and
+// exactly the controls (id, kind, text, place, initial state) that the dialog
+// code relies on.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "ResourceIdLists.h"
+
+namespace {
+
+enum class Kind { GroupBox, CheckBox, PushButton, DefPushButton, LeftText, CenterText, Edit, DropList };
+
+enum Flag : unsigned {
+  kHidden = 1,
+  kDisabled = 2,
+  kNumber = 4,
+  kPassword = 8,
+  kAutoScroll = 16,
+};
+
+struct ControlSpec {
+  int id;
+  Kind kind;
+  const wchar_t* text;  // nullptr: not checked (edits and lists)
+  int x, y, width, height;
+  unsigned flags;
+};
+
+struct DialogSpec {
+  int id;
+  const wchar_t* caption;
+  int width, height;
+  bool topmost;
+  bool systemMenu;
+  std::vector<ControlSpec> controls;
+};
+
+std::string Narrow(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) out += c < 128 ? static_cast<char>(c) : '?';
+  return out;
+}
+
+std::wstring TextOf(HWND window) {
+  wchar_t buffer[512] = L"";
+  GetWindowTextW(window, buffer, 512);
+  return buffer;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t buffer[64] = L"";
+  GetClassNameW(window, buffer, 64);
+  return buffer;
+}
+
+const wchar_t* ClassFor(Kind kind) {
+  switch (kind) {
+    case Kind::GroupBox:
+    case Kind::CheckBox:
+    case Kind::PushButton:
+    case Kind::DefPushButton: return L"Button";
+    case Kind::LeftText:
+    case Kind::CenterText: return L"Static";
+    case Kind::Edit: return L"Edit";
+    case Kind::DropList: return L"ComboBox";
+  }
+  return L"";
+}
+
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+BOOL CALLBACK CollectDialogName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR out) {
+  if (IS_INTRESOURCE(name))
+    reinterpret_cast<std::vector<int>*>(out)->push_back(static_cast<int>(reinterpret_cast<ULONG_PTR>(name)));
+  return TRUE;
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM out) {
+  reinterpret_cast<std::vector<HWND>*>(out)->push_back(child);
+  return TRUE;
+}
+
+std::vector<HWND> DirectChildren(HWND dialog) {
+  std::vector<HWND> all, direct;
+  EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&all));
+  for (HWND h : all)
+    if (GetParent(h) == dialog) direct.push_back(h);
+  return direct;
+}
+
+// A control of the template: by id, and for unnamed statics also by text.
+HWND FindControl(const std::vector<HWND>& children, const ControlSpec& spec) {
+  for (HWND h : children) {
+    if (GetDlgCtrlID(h) != spec.id && !(spec.id == IDC_STATIC && GetDlgCtrlID(h) == 0xFFFF)) continue;
+    if (spec.id == IDC_STATIC && TextOf(h) != spec.text) continue;
+    return h;
+  }
+  return nullptr;
+}
+
+void ExpectKindAndStyle(HWND h, const ControlSpec& spec) {
+  const LONG style = GetWindowLongW(h, GWL_STYLE);
+  switch (spec.kind) {
+    case Kind::GroupBox: EXPECT_EQ(style & BS_TYPEMASK, BS_GROUPBOX); break;
+    case Kind::CheckBox: EXPECT_EQ(style & BS_TYPEMASK, BS_AUTOCHECKBOX); break;
+    case Kind::PushButton: EXPECT_EQ(style & BS_TYPEMASK, BS_PUSHBUTTON); break;
+    case Kind::DefPushButton: EXPECT_EQ(style & BS_TYPEMASK, BS_DEFPUSHBUTTON); break;
+    case Kind::LeftText: EXPECT_EQ(style & SS_TYPEMASK, SS_LEFT); break;
+    case Kind::CenterText: EXPECT_EQ(style & SS_TYPEMASK, SS_CENTER); break;
+    case Kind::DropList: EXPECT_EQ(style & 3, CBS_DROPDOWNLIST); break;
+    case Kind::Edit:
+      EXPECT_EQ((style & ES_NUMBER) != 0, (spec.flags & kNumber) != 0);
+      EXPECT_EQ((style & ES_PASSWORD) != 0, (spec.flags & kPassword) != 0);
+      EXPECT_EQ((style & ES_AUTOHSCROLL) != 0, (spec.flags & kAutoScroll) != 0);
+      break;
+  }
+  EXPECT_EQ((style & WS_VISIBLE) == 0, (spec.flags & kHidden) != 0) << "visibility";
+  EXPECT_EQ((style & WS_DISABLED) != 0, (spec.flags & kDisabled) != 0) << "enabled state";
+}
+
+void ExpectDialogMatches(const DialogSpec& spec) {
+  SCOPED_TRACE("dialog " + std::to_string(spec.id));
+  HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(spec.id), nullptr,
+                                   PlainDialogProc, 0);
+  ASSERT_NE(dialog, nullptr) << "error " << GetLastError();
+
+  EXPECT_EQ(TextOf(dialog), spec.caption);
+  const LONG style = GetWindowLongW(dialog, GWL_STYLE);
+  const LONG exStyle = GetWindowLongW(dialog, GWL_EXSTYLE);
+  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+  EXPECT_TRUE(style & WS_POPUP);
+  EXPECT_TRUE(style & DS_MODALFRAME);
+  EXPECT_EQ((style & WS_SYSMENU) != 0, spec.systemMenu);
+  EXPECT_EQ((exStyle & WS_EX_TOPMOST) != 0, spec.topmost);
+
+  // Font: "MS Shell Dlg 2", 8 points, normal weight, on the dialog and every control.
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+  ASSERT_NE(font, nullptr);
+  LOGFONTW logFont{};
+  ASSERT_TRUE(GetObjectW(font, sizeof(logFont), &logFont));
+  EXPECT_STREQ(logFont.lfFaceName, L"MS Shell Dlg 2");
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(logFont.lfHeight, -MulDiv(8, dpi, 72));
+  EXPECT_EQ(logFont.lfWeight, FW_NORMAL);
+
+  RECT expectedClient{0, 0, spec.width, spec.height};
+  ASSERT_TRUE(MapDialogRect(dialog, &expectedClient));
+  RECT client{};
+  GetClientRect(dialog, &client);
+  EXPECT_EQ(client.right, expectedClient.right);
+  EXPECT_EQ(client.bottom, expectedClient.bottom);
+
+  const std::vector<HWND> children = DirectChildren(dialog);
+  EXPECT_EQ(children.size(), spec.controls.size()) << "number of controls";
+  for (const ControlSpec& control : spec.controls) {
+    SCOPED_TRACE("control " + std::to_string(control.id) + (control.text ? " " + Narrow(control.text) : ""));
+    HWND h = FindControl(children, control);
+    ASSERT_NE(h, nullptr) << "missing";
+    EXPECT_EQ(_wcsicmp(ClassOf(h).c_str(), ClassFor(control.kind)), 0) << Narrow(ClassOf(h));
+    if (control.text) {
+      EXPECT_EQ(TextOf(h), control.text);
+    }
+    ExpectKindAndStyle(h, control);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)), font);
+
+    // The dialog manager converts origin and size separately, so map them so too.
+    RECT expected{control.x, control.y, control.width, control.height};
+    MapDialogRect(dialog, &expected);
+    RECT actual{};
+    GetWindowRect(h, &actual);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&actual), 2);
+    EXPECT_EQ(actual.left, expected.left);
+    EXPECT_EQ(actual.top, expected.top);
+    EXPECT_EQ(actual.right - actual.left, expected.right);
+    // A drop-down list's window is only as tall as its closed field.
+    if (control.kind != Kind::DropList) {
+      EXPECT_EQ(actual.bottom - actual.top, expected.bottom);
+    }
+  }
+  DestroyWindow(dialog);
+}
+
+}  // namespace
+
+TEST(DialogTemplates, ModuleHoldsExactlyTheNamedDialogs) {
+  std::vector<int> named, present;
+  for (const ResourceId& d : kDialogIds) named.push_back(d.id);
+  ASSERT_TRUE(EnumResourceNamesW(GetModuleHandleW(nullptr), RT_DIALOG, CollectDialogName,
+                                 reinterpret_cast<LONG_PTR>(&present)));
+  std::sort(named.begin(), named.end());
+  std::sort(present.begin(), present.end());
+  EXPECT_EQ(present, named);
+  EXPECT_EQ(named, (std::vector<int>{106, 131, 200, 210}));
+}
+
+TEST(DialogTemplates, Preferences) {
+  ExpectDialogMatches({IDD_PREFERENCES, L"Zandor Wickerlyn Preferences", 240, 152, true, true, {
+      {IDC_GENERAL_GROUP, Kind::GroupBox, L"General settings", 4, 6, 232, 69, 0},
+      {IDC_RUN_ON_STARTUP, Kind::CheckBox, L"&Run Zandor Wickerlyn on Windows startup", 10, 18, 160, 10, 0},
+      {IDC_ADMIN_NOTE, Kind::LeftText,
+       L"To change whether Zandor Wickerlyn runs on Windows startup, run this application with administrator "
+       L"privileges.", 10, 32, 218, 20, 0},
+      {IDC_MRU_LABEL, Kind::LeftText, L"&Keep items in the Recently Used list for:", 10, 58, 140, 10, 0},
+      {IDC_MRU_DAYS, Kind::DropList, nullptr, 160, 56, 40, 100, 0},
+      {IDC_MRU_DAYS_UNIT, Kind::LeftText, L"days", 206, 58, 20, 10, 0},
+      {IDC_UPDATES_GROUP, Kind::GroupBox, L"Software updates", 4, 78, 232, 48, 0},
+      {IDC_CHECK_UPDATES, Kind::CheckBox, L"&Check for updates every:", 10, 90, 125, 10, 0},
+      {IDC_UPDATE_INTERVAL, Kind::DropList, nullptr, 160, 88, 40, 100, 0},
+      {IDC_UPDATE_INTERVAL_UNIT, Kind::LeftText, L"days", 206, 90, 20, 10, 0},
+      {IDC_LAST_CHECK, Kind::LeftText, L"", 10, 108, 146, 10, 0},
+      {IDC_CHECK_NOW, Kind::PushButton, L"Check For Updates", 160, 105, 70, 14, 0},
+      {IDC_ABOUT, Kind::PushButton, L"&About", 8, 132, 53, 14, 0},
+      {IDOK, Kind::DefPushButton, L"OK", 120, 132, 53, 14, 0},
+      {IDCANCEL, Kind::PushButton, L"Cancel", 180, 132, 53, 14, 0},
+  }});
+}
+
+TEST(DialogTemplates, AddServer) {
+  ExpectDialogMatches({IDD_ADD_SERVER, L"Add a Server", 240, 164, true, true, {
+      {IDC_ADD_SERVER_GROUP, Kind::GroupBox, L"Add a Server:", 4, 4, 232, 132, 0},
+      {IDC_STATIC, Kind::LeftText,
+       L"Enter the host name or IP address of the server. We will automatically determine the server type for "
+       L"you.", 12, 19, 220, 20, 0},
+      {IDC_STATIC, Kind::LeftText, L"&Server:", 12, 46, 65, 10, 0},
+      {IDC_SERVER_EDIT, Kind::Edit, nullptr, 80, 44, 148, 12, kAutoScroll},
+      {IDC_STATIC, Kind::LeftText, L"&Port (optional):", 12, 62, 50, 10, 0},
+      {IDC_PORT_EDIT, Kind::Edit, nullptr, 80, 60, 50, 12, kNumber},
+      {IDC_STATIC, Kind::LeftText, L"SSL:", 12, 78, 50, 10, 0},
+      {IDC_SSL_CHECK, Kind::CheckBox, L"Use secure connection (&SSL)", 80, 78, 105, 10, 0},
+      {IDC_CONNECT, Kind::DefPushButton, L"&Connect", 132, 94, 50, 14, kDisabled},
+      {IDC_CONNECT_STATUS, Kind::CenterText, L"", 12, 112, 216, 20, kHidden},
+      {IDC_USERNAME_LABEL, Kind::LeftText, L"&Username:", 12, 138, 50, 10, kHidden},
+      {IDC_USERNAME_EDIT, Kind::Edit, nullptr, 80, 136, 149, 12, kHidden | kAutoScroll},
+      {IDC_PASSWORD_LABEL, Kind::LeftText, L"Pass&word:", 12, 154, 50, 10, kHidden},
+      {IDC_PASSWORD_EDIT, Kind::Edit, nullptr, 80, 152, 149, 12, kHidden | kPassword | kAutoScroll},
+      {IDC_REMEMBER_CHECK, Kind::CheckBox, L"&Remember my credentials (insecure)", 12, 170, 126, 10, kHidden},
+      {IDC_WHATS_THIS, Kind::LeftText, L"What's This?", 144, 170, 40, 10, kHidden},
+      {IDC_LOGIN_MESSAGE, Kind::CenterText, L"", 12, 184, 216, 10, kHidden},
+      {IDC_LOGIN, Kind::PushButton, L"&Login", 131, 146, 50, 14, kDisabled},
+      {IDCANCEL, Kind::PushButton, L"Cancel", 186, 146, 50, 14, 0},
+  }});
+}
+
+TEST(DialogTemplates, UpdateAvailable) {
+  ExpectDialogMatches({IDD_UPDATE_AVAILABLE, L"Update Available", 180, 68, false, true, {
+      {IDC_STATIC, Kind::LeftText,
+       L"An update is available for Zandor Wickerlyn.\nClick Download for more information.", 8, 6, 188, 20, 0},
+      {IDC_DONT_CHECK_UPDATES, Kind::CheckBox, L"Do not check for updates", 8, 32, 90, 10, 0},
+      {IDC_DOWNLOAD, Kind::DefPushButton, L"Download", 66, 49, 50, 14, 0},
+      {IDCANCEL, Kind::PushButton, L"Close", 123, 49, 50, 14, 0},
+  }});
+}
+
+TEST(DialogTemplates, Hint) {
+  ExpectDialogMatches({IDD_HINT, L"Zandor Wickerlyn", 250, 81, false, false, {
+      {IDC_HINT_TEXT, Kind::LeftText, L"", 12, 12, 226, 30, 0},
+      {IDC_DONT_SHOW_AGAIN, Kind::CheckBox, L"&Do not show this hint again", 8, 48, 100, 10, 0},
+      {IDOK, Kind::DefPushButton, L"OK", 195, 62, 50, 14, 0},
+  }});
+}

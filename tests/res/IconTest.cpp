@@ -1,0 +1,106 @@
+// Icons: each named one loads at 16 x 16 with real pixels, no two are the same
+// picture, and the module holds no icon without a name.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <set>
+#include <vector>
+
+#include "ResourceIdLists.h"
+
+namespace {
+
+struct IconPixels {
+  int width = 0;
+  int height = 0;
+  std::vector<DWORD> bgra;  // top-down
+};
+
+IconPixels ReadIcon(int id, int size) {
+  IconPixels result;
+  HICON icon = static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
+  if (!icon) return result;
+  ICONINFO info{};
+  if (GetIconInfo(icon, &info)) {
+    BITMAP bm{};
+    GetObjectW(info.hbmColor, sizeof(bm), &bm);
+    result.width = bm.bmWidth;
+    result.height = bm.bmHeight;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = bm.bmWidth;
+    bi.bmiHeader.biHeight = -bm.bmHeight;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    result.bgra.resize(static_cast<size_t>(bm.bmWidth) * bm.bmHeight);
+    HDC dc = GetDC(nullptr);
+    if (!GetDIBits(dc, info.hbmColor, 0, bm.bmHeight, result.bgra.data(), &bi, DIB_RGB_COLORS))
+      result.bgra.clear();
+    ReleaseDC(nullptr, dc);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+  }
+  DestroyIcon(icon);
+  return result;
+}
+
+BOOL CALLBACK CollectName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR out) {
+  if (IS_INTRESOURCE(name))
+    reinterpret_cast<std::set<int>*>(out)->insert(static_cast<int>(reinterpret_cast<ULONG_PTR>(name)));
+  return TRUE;
+}
+
+// Width of the image that the icon group offers for the given size.
+int NativeImageWidth(int groupId, int size) {
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC group = FindResourceW(module, MAKEINTRESOURCEW(groupId), RT_GROUP_ICON);
+  if (!group) return 0;
+  auto* dir = static_cast<BYTE*>(LockResource(LoadResource(module, group)));
+  int imageId = LookupIconIdFromDirectoryEx(dir, TRUE, size, size, LR_DEFAULTCOLOR);
+  HRSRC image = FindResourceW(module, MAKEINTRESOURCEW(imageId), RT_ICON);
+  if (!image) return 0;
+  auto* header = static_cast<BITMAPINFOHEADER*>(LockResource(LoadResource(module, image)));
+  return header ? header->biWidth : 0;
+}
+
+}  // namespace
+
+TEST(Icons, EveryNamedIconLoadsAt16x16WithTransparencyAndContent) {
+  ASSERT_EQ(std::size(kIconIds), 16u);
+  for (const ResourceId& icon : kIconIds) {
+    IconPixels pixels = ReadIcon(icon.id, 16);
+    ASSERT_EQ(pixels.width, 16) << "icon " << icon.id;
+    ASSERT_EQ(pixels.height, 16) << "icon " << icon.id;
+    ASSERT_EQ(pixels.bgra.size(), 256u) << "icon " << icon.id;
+    int opaque = 0, clear = 0;
+    for (DWORD p : pixels.bgra) {
+      BYTE alpha = p >> 24;
+      opaque += alpha >= 128;
+      clear += alpha == 0;
+    }
+    EXPECT_GE(opaque, 20) << "icon " << icon.id << " is nearly empty";
+    EXPECT_GE(clear, 4) << "icon " << icon.id << " has no transparent background";
+  }
+}
+
+TEST(Icons, NoTwoIconsAreTheSamePicture) {
+  std::set<std::vector<DWORD>> seen;
+  for (const ResourceId& icon : kIconIds)
+    EXPECT_TRUE(seen.insert(ReadIcon(icon.id, 16).bgra).second) << "icon " << icon.id << " repeats another";
+}
+
+TEST(Icons, ModuleHoldsExactlyTheNamedIcons) {
+  std::set<int> named, present;
+  for (const ResourceId& icon : kIconIds) named.insert(icon.id);
+  ASSERT_TRUE(EnumResourceNamesW(GetModuleHandleW(nullptr), RT_GROUP_ICON, CollectName,
+                                 reinterpret_cast<LONG_PTR>(&present)));
+  EXPECT_EQ(present, named);
+}
+
+TEST(Icons, ApplicationIconHasNative16And32Images) {
+  EXPECT_EQ(NativeImageWidth(IDI_APP, 16), 16);
+  EXPECT_EQ(NativeImageWidth(IDI_APP, 32), 32);
+  EXPECT_EQ(ReadIcon(IDI_APP, 32).width, 32);
+}

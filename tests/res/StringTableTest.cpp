@@ -1,0 +1,120 @@
+// The string table: every named id resolves, the texts are the product's own
+// word for word, and printf placeholders are exactly what the callers pass.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ResourceIdLists.h"
+
+namespace {
+
+std::wstring LoadText(int id) {
+  const wchar_t* text = nullptr;
+  // Length 0 asks for a read-only pointer into the resource itself.
+  int length = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
+  return length > 0 ? std::wstring(text, length) : std::wstring();
+}
+
+// The conversion letters of every placeholder, in order ("%%" is no placeholder).
+std::wstring Placeholders(const std::wstring& text) {
+  std::wstring result;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != L'%') continue;
+    size_t j = i + 1;
+    while (j < text.size() && wcschr(L"-+ #0123456789.lhI", text[j])) ++j;
+    if (j < text.size() && text[j] == L'%' && j == i + 1) {
+      i = j;
+      continue;
+    }
+    result += j < text.size() ? text[j] : L'?';
+    i = j;
+  }
+  return result;
+}
+
+BOOL CALLBACK CollectStringBlock(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR out) {
+  if (IS_INTRESOURCE(name))
+    reinterpret_cast<std::vector<int>*>(out)->push_back(static_cast<int>(reinterpret_cast<ULONG_PTR>(name)));
+  return TRUE;
+}
+
+}  // namespace
+
+TEST(StringTable, EveryNamedStringExistsAndIsNotEmpty) {
+  ASSERT_GT(std::size(kStringIds), 50u);
+  for (const ResourceId& s : kStringIds)
+    EXPECT_FALSE(LoadText(s.id).empty()) << "string " << s.id << " (" << std::string(s.name, s.name + wcslen(s.name)) << ")";
+}
+
+TEST(StringTable, EveryStringInTheTableHasAName) {
+  std::set<int> named;
+  for (const ResourceId& s : kStringIds) named.insert(s.id);
+  std::vector<int> blocks;
+  ASSERT_TRUE(EnumResourceNamesW(GetModuleHandleW(nullptr), RT_STRING, CollectStringBlock,
+                                 reinterpret_cast<LONG_PTR>(&blocks)));
+  size_t found = 0;
+  for (int block : blocks) {
+    for (int i = 0; i < 16; ++i) {
+      int id = (block - 1) * 16 + i;
+      if (LoadText(id).empty()) continue;
+      ++found;
+      EXPECT_TRUE(named.count(id)) << "string " << id << " has no IDS_ name in resource.h";
+    }
+  }
+  EXPECT_EQ(found, named.size());
+}
+
+TEST(StringTable, TextsAreWordForWord) {
+  const std::map<int, std::wstring> expected = {
+      {IDS_APP_TITLE, L"Zandor Wickerlyn"},
+      {IDS_TRAY_TIP, L"Zandor Wickerlyn"},
+      {IDS_CRASH_MESSAGE,
+       L"Zandor Wickerlyn crashed. Please report this bug to Zandor and provide the following file: '%s'. "
+       L"The file doesn't contain any personal information; it only contains information about why the "
+       L"program crashed."},
+      {IDS_NOT_CONNECTED,
+       L"You are not connected to any servers.\n\nClick 'Add a Server...' to connect to a Sorvex server."},
+      {IDS_INIT_FAILED,
+       L"Failed to initialize Zandor Wickerlyn. To fix this issue, uninstall and reinstall the application."},
+      {IDS_SHOW_ALL, L"Show All (%u VMs)"},
+      {IDS_SHOW_RANGE, L"Show %s - %s (%u VMs)"},
+      {IDS_SERVER_FOUND, L"'%s' is an Olvark or Castellan server"},
+      {IDS_SEARCHING_INVENTORY, L"Searching the server's inventory..."},
+      {IDS_CONSOLE_NOT_FOUND,
+       L"Zandor Sorvex Client was not found on your computer. Install Zandor Sorvex Client 4.0 or later to "
+       L"allow connecting to Sorvex VMs."},
+      {IDS_OLD_CONSOLE_HINT,
+       L"Zandor Wickerlyn detected Sorvex Client version 4.1 or earlier. The console will prompt you for your "
+       L"credentials. To fix this, install Sorvex Client 5.0 or later."},
+      {IDS_LOGIN_UNLICENSED, L"Login failed. Wickerlyn does not support unlicensed Pellor servers."},
+      {IDS_MENU_EXIT, L"E&xit"},
+      {IDS_MENU_PREFERENCES, L"&Preferences"},
+      {IDS_SEARCH_HINT, L"Enter name..."},
+  };
+  for (const auto& [id, text] : expected) EXPECT_EQ(LoadText(id), text) << "string " << id;
+}
+
+TEST(StringTable, AboutTextNamesTheVersionAndTheWarrantyAfterABlankLine) {
+  std::wstring about = LoadText(IDS_ABOUT);
+  EXPECT_EQ(about.rfind(L"Zandor Wickerlyn", 0), 0u);
+  EXPECT_NE(about.find(L"1.1.0"), std::wstring::npos);
+  const std::wstring tail = L"\n\nThis program is provided without any type of warranty.";
+  ASSERT_GE(about.size(), tail.size());
+  EXPECT_EQ(about.substr(about.size() - tail.size()), tail);
+}
+
+TEST(StringTable, PlaceholdersAreExactlyThoseTheCallersPass) {
+  const std::map<int, std::wstring> formats = {
+      {IDS_CRASH_MESSAGE, L"s"},     {IDS_SERVER_FOUND, L"s"}, {IDS_SHOW_ALL, L"u"},
+      {IDS_SHOW_RANGE, L"ssu"},      {IDS_ENTER_CREDENTIALS, L"s"},
+      {IDS_CONFIRM_REMOVE_SERVER, L"s"}, {IDS_LAST_CHECK, L"s"},
+  };
+  for (const ResourceId& s : kStringIds) {
+    auto it = formats.find(s.id);
+    EXPECT_EQ(Placeholders(LoadText(s.id)), it == formats.end() ? L"" : it->second) << "string " << s.id;
+  }
+}
