@@ -29,16 +29,19 @@ Reply ShuttingDown() { return Failure(kErrSessionLost, "The server is shutting d
 
 Reply SdkHandler::Handle(const std::string& body, std::string* op) {
   op->clear();
+  json request = json::parse(body, nullptr, false);
+  // Known before the wait, so that the log names the operation of a held request too.
+  if (request.is_object())
+    if (auto it = request.find("op"); it != request.end() && it->is_string()) *op = it->get<std::string>();
+
   if (!mControls.HoldWhileSilent()) return ShuttingDown();
   if (!mControls.ApplyLatency()) return ShuttingDown();
 
-  json request = json::parse(body, nullptr, false);
   if (request.is_discarded()) return Malformed("the body is not valid JSON");
   if (!request.is_object()) return Malformed("the body must be a JSON object");
   try {
     // The version comes first, so that a newer client with new operations learns why.
     int64_t version = RequireInteger(request, "v", INT64_MIN, INT64_MAX);
-    if (auto it = request.find("op"); it != request.end() && it->is_string()) *op = it->get<std::string>();
     if (version != 1)
       return Failure(kErrProtocolVersion, "Unsupported protocol version " + std::to_string(version) +
                                               " (this server speaks version 1)");

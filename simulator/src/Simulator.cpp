@@ -7,6 +7,7 @@
 
 #include <httplib.h>
 
+#include "simulator/src/ConnectionCloser.h"
 #include "simulator/src/InventoryFile.h"
 #include "simulator/src/InventoryGenerator.h"
 #include "simulator/src/RequestLog.h"
@@ -18,6 +19,7 @@ namespace {
 constexpr int kServiceThreads = 64;  // long polls, held and power requests each keep one busy
 constexpr int kAdminThreads = 8;
 constexpr size_t kKeepAliveRequests = 1000;
+constexpr std::chrono::milliseconds kDrainTime(5000);
 
 void ApplyReply(const Reply& reply, httplib::Response& res) {
   res.status = reply.status;
@@ -135,6 +137,12 @@ void Simulator::Stop() {
   mModel.WakeWaiters();
   mServer->stop();
   if (mAdminServer) mAdminServer->stop();
+  // Released requests answer at once; closing the read side before their answer is
+  // written would make the server drop it (it then takes the peer for gone).
+  if (!mServiceRequests.WaitUntilNone(kDrainTime) || !mAdminRequests.WaitUntilNone(kDrainTime))
+    LogLine("zandor-sim: some requests were still being answered after %lld ms", static_cast<long long>(kDrainTime.count()));
+  int idle = ShutdownReadsOfAcceptedConnections(mPort) + ShutdownReadsOfAcceptedConnections(mAdminPort);
+  if (idle > 0) LogLine("zandor-sim: closing %d open connections", idle);
   if (mServerThread.joinable()) mServerThread.join();
   if (mAdminThread.joinable()) mAdminThread.join();
   LogLine("zandor-sim: stopped");
@@ -154,8 +162,9 @@ void Simulator::RouteService() {
   server.set_socket_options(ReuseAddressOnly);
   server.set_payload_max_length(kMaxBodyBytes);
   server.set_keep_alive_max_count(kKeepAliveRequests);
-  server.set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
+  server.set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
     BeginRequest();
+    mServiceRequests.Begin();
     return httplib::Server::HandlerResponse::Unhandled;
   });
   server.Post("/sdk", [this](const httplib::Request& req, httplib::Response& res) {
@@ -185,7 +194,9 @@ void Simulator::RouteService() {
     }
     return httplib::Server::HandlerResponse::Handled;
   }));
-  server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
+  // The logger runs after the answer was written.
+  server.set_logger([this](const httplib::Request& req, const httplib::Response& res) {
+    mServiceRequests.End();
     LogRequest(req.method, req.target, res.status);
   });
 }
@@ -195,8 +206,9 @@ void Simulator::RouteAdmin() {
   server.new_task_queue = [] { return new httplib::ThreadPool(kAdminThreads); };
   server.set_socket_options(ReuseAddressOnly);
   server.set_payload_max_length(kMaxBodyBytes);
-  server.set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
+  server.set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
     BeginRequest();
+    mAdminRequests.Begin();
     return httplib::Server::HandlerResponse::Unhandled;
   });
   server.Post(R"(/admin/([A-Za-z]+))", [this](const httplib::Request& req, httplib::Response& res) {
@@ -208,7 +220,8 @@ void Simulator::RouteAdmin() {
     ApplyReply(JsonReply(res.status, {{"ok", false}, {"text", StatusText(res.status)}}), res);
     return httplib::Server::HandlerResponse::Handled;
   }));
-  server.set_logger([](const httplib::Request& req, const httplib::Response& res) {
+  server.set_logger([this](const httplib::Request& req, const httplib::Response& res) {
+    mAdminRequests.End();
     LogRequest(req.method, req.target, res.status);
   });
 }

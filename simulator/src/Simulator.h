@@ -9,6 +9,7 @@
 
 #include "simulator/src/AdminHandler.h"
 #include "simulator/src/HostModel.h"
+#include "simulator/src/InFlightRequests.h"
 #include "simulator/src/InfoHandler.h"
 #include "simulator/src/Options.h"
 #include "simulator/src/PowerEngine.h"
@@ -62,6 +63,8 @@ class Simulator {
   std::unique_ptr<AdminHandler> mAdmin;
   std::string mCertSha256;
 
+  InFlightRequests mServiceRequests;
+  InFlightRequests mAdminRequests;
   std::unique_ptr<httplib::Server> mServer;
   std::unique_ptr<httplib::Server> mAdminServer;
   std::thread mServerThread;

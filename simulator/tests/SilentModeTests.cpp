@@ -1,0 +1,65 @@
+// Silent mode holds /sdk requests without answering; shutdown still works.
+
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include "simulator/tests/SimFixture.h"
+
+namespace simtest {
+namespace {
+
+using nlohmann::json;
+using Clock = std::chrono::steady_clock;
+
+class SilentModeTest : public SimFixture {};
+SIM_BOTH_SCHEMES(SilentModeTest);
+
+TEST_P(SilentModeTest, HeldRequestsTimeOutAtTheClientAndTheServerRecovers) {
+  std::string session = Login();
+  ASSERT_EQ(Admin("silent", {{"on", true}})["ok"], true);
+  auto held = Sdk({{"op", "listVms"}, {"session", session}}, std::chrono::milliseconds(600));
+  EXPECT_FALSE(held.answered);
+  // The admin interface and /info keep answering.
+  EXPECT_EQ(Admin("state")["silent"], true);
+  EXPECT_EQ(TestClient(BaseUrl()).Get("/info?id=1073").status, 200);
+
+  ASSERT_EQ(Admin("silent", {{"on", false}})["ok"], true);
+  EXPECT_EQ(SdkJson({{"op", "listVms"}, {"session", session}})["ok"], true);
+}
+
+TEST_P(SilentModeTest, SwitchingItOffAnswersTheRequestsHeldMeanwhile) {
+  ASSERT_EQ(Admin("silent", {{"on", true}})["ok"], true);
+  auto held = std::async(std::launch::async, [&] {
+    return SdkJson({{"op", "login"}, {"user", "alice"}, {"password", "s3cret"}});
+  });
+  EXPECT_EQ(held.wait_for(std::chrono::milliseconds(500)), std::future_status::timeout);
+  Admin("silent", {{"on", false}});
+  ASSERT_EQ(held.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  EXPECT_EQ(held.get()["ok"], true);
+}
+
+TEST_P(SilentModeTest, StopEndsHeldRequestsAndWaitingLongPolls) {
+  std::string session = Login();
+  auto longPoll = std::async(std::launch::async, [&] {
+    return Sdk({{"op", "events"}, {"session", session}, {"since", 0}, {"waitMs", 30000}});
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  Admin("silent", {{"on", true}});
+  auto held = std::async(std::launch::async, [&] { return Sdk({{"op", "listVms"}, {"session", session}}); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+  auto started = Clock::now();
+  mSim->Stop();
+  EXPECT_LT(Clock::now() - started, std::chrono::seconds(10));
+  // Both got an answer (36, the server is going away) rather than a hang.
+  for (auto* f : {&longPoll, &held}) {
+    ASSERT_EQ(f->wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    auto answer = f->get();
+    ASSERT_TRUE(answer.answered);
+    EXPECT_EQ(answer.Json()["error"], 36);
+  }
+}
+
+}  // namespace
+}  // namespace simtest

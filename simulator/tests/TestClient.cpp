@@ -1,0 +1,53 @@
+#include "simulator/tests/TestClient.h"
+
+#include <strings.h>
+
+#include <httplib.h>
+
+namespace simtest {
+namespace {
+
+void Configure(httplib::Client& client, std::chrono::milliseconds timeout) {
+  client.enable_server_certificate_verification(false);
+  client.set_connection_timeout(std::chrono::seconds(5));
+  client.set_read_timeout(timeout);
+  client.set_write_timeout(std::chrono::seconds(10));
+}
+
+HttpAnswer Convert(const httplib::Result& result) {
+  HttpAnswer answer;
+  if (!result) return answer;
+  answer.answered = true;
+  answer.status = result->status;
+  answer.body = result->body;
+  for (const auto& header : result->headers) answer.headers.emplace(header.first, header.second);
+  return answer;
+}
+
+}  // namespace
+
+std::string HttpAnswer::Header(const std::string& name) const {
+  for (const auto& header : headers)
+    if (strcasecmp(header.first.c_str(), name.c_str()) == 0) return header.second;
+  return std::string();
+}
+
+nlohmann::json HttpAnswer::Json() const {
+  auto j = nlohmann::json::parse(body, nullptr, false);
+  return j.is_discarded() ? nlohmann::json() : j;
+}
+
+HttpAnswer TestClient::Post(const std::string& path, const std::string& body,
+                            std::chrono::milliseconds timeout) const {
+  httplib::Client client(mBaseUrl);
+  Configure(client, timeout);
+  return Convert(client.Post(path.c_str(), body, "application/json"));
+}
+
+HttpAnswer TestClient::Get(const std::string& path, std::chrono::milliseconds timeout) const {
+  httplib::Client client(mBaseUrl);
+  Configure(client, timeout);
+  return Convert(client.Get(path.c_str()));
+}
+
+}  // namespace simtest

@@ -1,0 +1,36 @@
+#pragma once
+// A small HTTP(S) client for the simulator tests; httplib stays inside TestClient.cpp.
+
+#include <chrono>
+#include <map>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace simtest {
+
+struct HttpAnswer {
+  bool answered = false;  // false: connection failed or timed out
+  int status = 0;
+  std::string body;
+  std::multimap<std::string, std::string> headers;
+
+  std::string Header(const std::string& name) const;
+  // The body as JSON (null when it is not JSON).
+  nlohmann::json Json() const;
+};
+
+class TestClient {
+ public:
+  // baseUrl: "https://127.0.0.1:1234" or "http://..."; certificates are not checked.
+  explicit TestClient(std::string baseUrl) : mBaseUrl(std::move(baseUrl)) {}
+
+  HttpAnswer Post(const std::string& path, const std::string& body,
+                  std::chrono::milliseconds timeout = std::chrono::seconds(40)) const;
+  HttpAnswer Get(const std::string& path, std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
+
+ private:
+  std::string mBaseUrl;
+};
+
+}  // namespace simtest
