@@ -8,6 +8,12 @@ namespace shell {
 
 const wchar_t* BarePopupWindow::ClassName() const { return kPopupClassName; }
 
+ui::WindowClassInfo BarePopupWindow::GetClassInfo() const {
+  ui::WindowClassInfo info;
+  info.background = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  return info;
+}
+
 bool BarePopupWindow::ProcessWindowMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) {
   switch (msg) {
     case WM_SHOWPOPUP:

@@ -14,6 +14,7 @@ class BarePopupWindow : public ui::WindowImpl {
 
  protected:
   const wchar_t* ClassName() const override;
+  ui::WindowClassInfo GetClassInfo() const override;
   bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                             LRESULT& result) override;
 

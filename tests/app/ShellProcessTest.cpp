@@ -1,0 +1,179 @@
+// The program as real processes: single instance, "/kill", "/removeprefs", a missing
+// automation library, and crash dumps.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "tests/app/ShellTestSupport.h"
+
+namespace {
+
+using namespace shelltest;
+
+const wchar_t kPopupClass[] = L"Zandor Wickerlyn Popup Window";
+const wchar_t kTitle[] = L"Zandor Wickerlyn";
+
+std::wstring Wickerlyn() { return ProgramFolder() + L"\\wickerlyn.exe"; }
+std::wstring TestHost() { return ProgramFolder() + L"\\shell_test_host.exe"; }
+
+std::wstring UserName() {
+  wchar_t user[260];
+  DWORD size = 260;
+  GetUserNameW(user, &size);
+  return user;
+}
+
+// Each test gives its processes a temporary folder of their own, so their logs land there.
+class ShellProcess : public ::testing::Test {
+ protected:
+  void SetUp() override { EndLeftoverInstances(); }
+  void TearDown() override { EndLeftoverInstances(); }
+
+  std::vector<std::pair<std::wstring, std::wstring>> Environment() const {
+    return {{L"TMP", mTemp.Path()}, {L"TEMP", mTemp.Path()}};
+  }
+  std::wstring LogFolder() const { return mTemp / (L"zandor-" + UserName()); }
+  std::string OnlyLogText() const {
+    const auto names = ListNames(LogFolder(), L"zandor-wickerlyn-*.txt");
+    if (names.size() != 1) return "<" + std::to_string(names.size()) + " log files>";
+    return ReadFileBytes(LogFolder() + L"\\" + names[0]);
+  }
+
+  // Starts an instance and waits for its hidden popup window.
+  HWND StartFirstInstance(ChildProcess& first) {
+    EXPECT_TRUE(FileExists(ProgramFolder() + L"\\kilnworks\\qor.dll"))
+        << "the automation library (target qor) must be built for a full start";
+    if (!first.Start(Wickerlyn(), L"", Environment())) return nullptr;
+    return WaitForWindow(kPopupClass, nullptr, first.Id(), 15000);
+  }
+
+  ScratchFolder mTemp{L"shell-temp"};
+};
+
+TEST_F(ShellProcess, SecondInstanceWakesTheFirstAndExitsWithMinusOne) {
+  ChildProcess first;
+  HWND popup = StartFirstInstance(first);
+  ASSERT_TRUE(popup) << "first instance did not create its popup";
+  EXPECT_FALSE(IsWindowVisible(popup));
+
+  ChildProcess second;
+  ASSERT_TRUE(second.Start(Wickerlyn(), L"/startup", Environment()));
+  EXPECT_EQ(static_cast<DWORD>(-1), second.WaitForExit(15000));
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(popup) != FALSE; }, 5000)) << "popup not shown";
+  EXPECT_TRUE(first.Running());
+
+  RECT rect;
+  GetWindowRect(popup, &rect);
+  EXPECT_EQ(320, rect.right - rect.left);  // 96 DPI under the test display
+  EXPECT_EQ(445, rect.bottom - rect.top);
+}
+
+TEST_F(ShellProcess, KillEndsTheRunningInstanceThroughItsNormalTearDown) {
+  ChildProcess first;
+  ASSERT_TRUE(StartFirstInstance(first));
+
+  ChildProcess killer;
+  ASSERT_TRUE(killer.Start(Wickerlyn(), L"/kill", Environment()));
+  EXPECT_EQ(0u, killer.WaitForExit(15000));
+  EXPECT_EQ(0u, first.WaitForExit(5000));
+
+  const std::string log = OnlyLogText();
+  EXPECT_NE(std::string::npos, log.find("## Starting Zandor Wickerlyn logging.\r\n")) << log;
+  const std::string closing = "## Closing log\r\n";
+  ASSERT_GE(log.size(), closing.size()) << log;
+  EXPECT_EQ(closing, log.substr(log.size() - closing.size())) << "not torn down in order:\n" << log;
+}
+
+TEST_F(ShellProcess, KillWithNothingRunningJustExits) {
+  ChildProcess killer;
+  ASSERT_TRUE(killer.Start(Wickerlyn(), L"  /kill  ", Environment()));
+  EXPECT_EQ(0u, killer.WaitForExit(15000));
+  EXPECT_TRUE(ListNames(LogFolder()).empty()) << "a maintenance action opens no log";
+}
+
+TEST_F(ShellProcess, RemovePrefsDeletesTheDataFilesButNotSubFolders) {
+  ScratchFolder data(L"shell-data");
+  ASSERT_TRUE(WriteTextFile(data / L"prefs.txt", "prefs"));
+  ASSERT_TRUE(WriteTextFile(data / L"ZandorWickerlyn42.dmp", "MDMP"));
+  ASSERT_TRUE(CreateDirectoryW((data / L"keep").c_str(), nullptr));
+
+  ChildProcess remover;
+  ASSERT_TRUE(remover.Start(TestHost(), L"run \"" + data.Path() + L"\" /removeprefs", Environment()));
+  EXPECT_EQ(0u, remover.WaitForExit(15000));
+  EXPECT_FALSE(FileExists(data / L"prefs.txt"));
+  EXPECT_FALSE(FileExists(data / L"ZandorWickerlyn42.dmp"));
+  EXPECT_TRUE(FolderExists(data / L"keep"));
+  EXPECT_TRUE(FolderExists(data.Path()));
+}
+
+TEST_F(ShellProcess, MissingAutomationLibraryIsReportedAndExitsWithMinusOne) {
+  ScratchFolder lonely(L"shell-nolib");
+  const std::wstring copy = lonely / L"wickerlyn.exe";
+  ASSERT_TRUE(CopyFileW(Wickerlyn().c_str(), copy.c_str(), FALSE));
+
+  ChildProcess program;
+  ASSERT_TRUE(program.Start(copy, L"", Environment()));
+  HWND box = WaitForWindow(L"#32770", kTitle, program.Id(), 15000);
+  ASSERT_TRUE(box) << "no message box";
+  EXPECT_EQ(L"Failed to initialize Zandor Wickerlyn. To fix this issue, uninstall and reinstall the application.",
+            ReadAndDismissMessageBox(box));
+  EXPECT_EQ(static_cast<DWORD>(-1), program.WaitForExit(10000));
+  EXPECT_FALSE(FindWindowW(kPopupClass, nullptr));
+
+  const std::string log = OnlyLogText();
+  EXPECT_NE(std::string::npos, log.find("shell::LoadAutomationLibrary: Failed to load '")) << log;
+  EXPECT_NE(std::string::npos, log.find("\\kilnworks\\qor.dll' with error code 0x")) << log;
+  EXPECT_EQ(std::string::npos, log.find("## Closing log")) << "nothing is shut down in order on this path";
+}
+
+// Waits for the crash message of a process, checks it and dismisses it; returns the dump path.
+std::wstring ExpectCrashMessage(ChildProcess& crasher, const std::wstring& dataFolder) {
+  HWND box = WaitForWindow(L"#32770", kTitle, crasher.Id(), 20000);
+  EXPECT_TRUE(box) << "no crash message";
+  if (!box) return std::wstring();
+  const std::wstring text = ReadAndDismissMessageBox(box);
+  const std::wstring head = L"Zandor Wickerlyn crashed. Please report this bug to Zandor and provide the following file: '";
+  const std::wstring tail = L"'. The file doesn't contain any personal information; it only contains information about why the program crashed.";
+  EXPECT_EQ(0u, text.find(head)) << std::string(text.begin(), text.end());
+  const size_t tailAt = text.rfind(tail);
+  EXPECT_NE(std::wstring::npos, tailAt);
+  if (tailAt == std::wstring::npos || tailAt < head.size()) return std::wstring();
+  const std::wstring path = text.substr(head.size(), tailAt - head.size());
+  EXPECT_EQ(0u, path.find(dataFolder + L"\\ZandorWickerlyn"));
+  EXPECT_EQ(path.size() - 4, path.rfind(L".dmp"));
+  return path;
+}
+
+TEST_F(ShellProcess, CrashWritesAMiniDumpAndTellsWhereItIs) {
+  ScratchFolder parent(L"shell-crash");
+  const std::wstring data = parent / L"Zandor\\Zandor Wickerlyn";  // created by the handler
+
+  ChildProcess crasher;
+  ASSERT_TRUE(crasher.Start(TestHost(), L"crash \"" + data + L"\"", Environment()));
+  const std::wstring dump = ExpectCrashMessage(crasher, data);
+  const DWORD code = crasher.WaitForExit(10000);
+  EXPECT_NE(STILL_ACTIVE, code);
+  EXPECT_EQ(static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION), code);
+
+  const std::string bytes = ReadFileBytes(dump);
+  ASSERT_GT(bytes.size(), 32u);
+  EXPECT_EQ("MDMP", bytes.substr(0, 4));
+}
+
+TEST_F(ShellProcess, TwoCrashesAtOnceKeepBothDumps) {
+  ScratchFolder data(L"shell-crash2");
+  ChildProcess a, b;
+  ASSERT_TRUE(a.Start(TestHost(), L"crash \"" + data.Path() + L"\"", Environment()));
+  ASSERT_TRUE(b.Start(TestHost(), L"crash \"" + data.Path() + L"\"", Environment()));
+  const std::wstring dumpA = ExpectCrashMessage(a, data.Path());
+  const std::wstring dumpB = ExpectCrashMessage(b, data.Path());
+  a.WaitForExit(10000);
+  b.WaitForExit(10000);
+  EXPECT_NE(dumpA, dumpB);
+  EXPECT_EQ(2u, ListNames(data.Path(), L"ZandorWickerlyn*.dmp").size());
+  EXPECT_EQ("MDMP", ReadFileBytes(dumpA).substr(0, 4));
+  EXPECT_EQ("MDMP", ReadFileBytes(dumpB).substr(0, 4));
+}
+
+}  // namespace
