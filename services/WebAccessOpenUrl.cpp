@@ -1,0 +1,51 @@
+#include <windows.h>
+#include <wininet.h>
+
+#include "log/Log.h"
+#include "services/LocalServerCertificate.h"
+#include "services/TextConversion.h"
+#include "services/WebAccess.h"
+
+namespace utils {
+namespace {
+
+const char kName[] = "utils::HttpOpenUrl";
+const wchar_t kUserAgent[] = L"Microsoft Internet Explorer";
+
+}  // namespace
+
+bool HttpOpenUrl(const std::wstring& url, const std::wstring& proxy, unsigned long flags, InternetHandle& session,
+                 InternetHandle& request) {
+  session = nullptr;
+  request = nullptr;
+
+  HINTERNET opened = proxy.empty()
+                         ? InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0)
+                         : InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PROXY, proxy.c_str(), nullptr, 0);
+  if (!opened) {
+    int error = static_cast<int>(GetLastError());
+    Log("%s: InternetOpen() failed with proxy: %s (%d).\n", kName,
+        proxy.empty() ? "(direct connect)" : ToUtf8String(proxy).c_str(), error);
+    return false;
+  }
+
+  HINTERNET openedRequest = InternetOpenUrlW(opened, url.c_str(), nullptr, 0, flags, 0);
+  DWORD error = openedRequest ? ERROR_SUCCESS : GetLastError();
+  if (!openedRequest && IsCertificateError(error) && IsLoopbackUrl(url)) {
+    Log("%s: Accepting the untrusted certificate of the local server at '%s'.\n", kName,
+        ToUtf8String(url).c_str());
+    openedRequest = OpenUrlAcceptingCertificate(opened, url, flags);
+    if (!openedRequest) error = GetLastError();
+  }
+  if (!openedRequest) {
+    Log("%s: InternetOpenUrl() failed: %s (%d).\n", kName, ToUtf8String(url).c_str(), static_cast<int>(error));
+    InternetCloseHandle(opened);
+    return false;
+  }
+
+  session = opened;
+  request = openedRequest;
+  return true;
+}
+
+}  // namespace utils
