@@ -62,7 +62,8 @@ enum {
   QOR_E_UNSUPPORTED_PROPERTY = 6000,
   QOR_E_INVALID_HANDLE = 1000,
   QOR_E_WRONG_HANDLE_TYPE = 1001,
-  QOR_E_NOT_CONNECTED = 1002,
+  QOR_E_NOT_CONNECTED = 1002,          // the host was disconnected (QorHost_Disconnect)
+  QOR_E_JOB_NOT_FINISHED = 1003,       // a job's result read before it ended
   QOR_E_UNLICENSED_HOST = 32,          // free hypervisor refused: not licensed for this API
   QOR_E_CONNECTION_LOST = 36,
   QOR_E_VM_NOT_FOUND = 4000,

@@ -1,0 +1,23 @@
+// One VM reported by QorHost_FindItems (event 8). The handle is lent for the duration
+// of the handler call; a caller that wants to keep it takes a reference.
+#pragma once
+
+#include <string>
+
+#include "qor/HandleObject.h"
+
+namespace qor {
+
+class FoundItem : public HandleObject {
+ public:
+  static constexpr HandleKind kKind = HandleKind::FoundItem;
+  explicit FoundItem(std::string location) : mLocation(std::move(location)) {}
+  HandleKind Kind() const override { return kKind; }
+  QorError CheckProperty(int id) const override;
+  QorError ReadProperty(int id, void* out) override;
+
+ private:
+  const std::string mLocation;  // the configuration path
+};
+
+}  // namespace qor

@@ -1,0 +1,196 @@
+// VM state events: delivery, settled states, and the cancellation promise under load.
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "tests/qor/QorTestSupport.h"
+
+namespace {
+
+struct EventProbe {
+  std::atomic<int> calls{0};
+  std::atomic<bool> cancelled{false};
+  std::atomic<int> callsAfterCancel{0};
+  std::atomic<QorHandle> lastHandle{0};
+};
+
+void ProbeHandler(QorHandle vm, int type, QorHandle, void* context) {
+  EventProbe* probe = static_cast<EventProbe*>(context);
+  if (type != QOR_EVENT_VM_STATE_CHANGED) return;
+  if (probe->cancelled) ++probe->callsAfterCancel;
+  probe->lastHandle = vm;
+  ++probe->calls;
+}
+
+class EventContract : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(sim.Start({"--vms", "6", "--power-delay-ms", "100"})) << sim.LastError();
+    host = ConnectDefault(sim);
+    ASSERT_NE(host, 0u);
+    vms = SimulatorVms(sim);
+    ASSERT_EQ(vms.size(), 6u);
+  }
+  void TearDown() override {
+    if (host) {
+      Qor().QorHost_Disconnect(host);
+      Qor().Qor_ReleaseHandle(host);
+    }
+  }
+  QorHandle Open(size_t index) {
+    QorError error = 0;
+    QorHandle vm = OpenVm(host, vms[index].path, &error);
+    EXPECT_EQ(error, QOR_OK);
+    return vm;
+  }
+  bool SetPower(size_t index, int state) {
+    return sim.Admin("setPower",
+                     "{\"moid\":\"" + vms[index].moid + "\",\"powerState\":" + std::to_string(state) + "}");
+  }
+  SimulatorProcess sim;
+  QorHandle host = 0;
+  std::vector<SimVm> vms;
+};
+
+}  // namespace
+
+TEST_F(EventContract, PowerOperationsReachTheSettledStateThroughEvents) {
+  QorHandle vm = Open(0);
+  if (PowerStateOf(vm) != QOR_POWERSTATE_POWERED_ON) {
+    ASSERT_EQ(WaitJob(Qor().QorVM_PowerOn(vm, 0, 0, nullptr, nullptr)), QOR_OK);
+  }
+  EventProbe probe;
+  ASSERT_EQ(Qor().Qor_SubscribeToEvents(vm, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &probe), QOR_OK);
+  Sleep(300);  // let the stream start; opening reported the current state already
+  int before = probe.calls;
+  // Not waited for: the settled state must arrive through the event stream.
+  Qor().Qor_ReleaseHandle(Qor().QorVM_PowerOff(vm, 0, nullptr, nullptr));
+  EXPECT_TRUE(WaitFor([&] { return PowerStateOf(vm) == QOR_POWERSTATE_POWERED_OFF; }));
+  EXPECT_GE(probe.calls - before, 1);
+  EXPECT_EQ(probe.lastHandle, vm);
+  EXPECT_EQ(Qor().Qor_CancelEventSubscription(vm, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &probe), QOR_OK);
+  Qor().Qor_ReleaseHandle(vm);
+}
+
+TEST_F(EventContract, ChangesBehindTheLibrarysBackReachOnlyThatVmsHandlers) {
+  QorHandle first = Open(1);
+  QorHandle second = Open(2);
+  EventProbe firstProbe, secondProbe;
+  ASSERT_EQ(Qor().Qor_SubscribeToEvents(first, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &firstProbe), QOR_OK);
+  ASSERT_EQ(Qor().Qor_SubscribeToEvents(second, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &secondProbe), QOR_OK);
+  Sleep(300);
+  int secondBefore = secondProbe.calls;
+  int next = vms[1].powerState == QOR_POWERSTATE_SUSPENDED ? QOR_POWERSTATE_POWERED_OFF : QOR_POWERSTATE_SUSPENDED;
+  ASSERT_TRUE(SetPower(1, next)) << sim.LastError();
+  EXPECT_TRUE(WaitFor([&] { return firstProbe.calls >= 1; }));
+  EXPECT_EQ(PowerStateOf(first), next);
+  Sleep(200);
+  EXPECT_EQ(secondProbe.calls, secondBefore);
+  Qor().Qor_CancelEventSubscription(first, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &firstProbe);
+  Qor().Qor_CancelEventSubscription(second, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &secondProbe);
+  Qor().Qor_ReleaseHandle(first);
+  Qor().Qor_ReleaseHandle(second);
+}
+
+TEST_F(EventContract, NoHandlerCallAfterCancelReturnsEvenDuringAStorm) {
+  std::vector<QorHandle> handles;
+  std::vector<std::unique_ptr<EventProbe>> probes;
+  for (size_t i = 0; i < vms.size(); ++i) {
+    handles.push_back(Open(i));
+    probes.push_back(std::make_unique<EventProbe>());
+    ASSERT_EQ(Qor().Qor_SubscribeToEvents(handles[i], QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, probes[i].get()),
+              QOR_OK);
+  }
+  std::atomic<bool> storm{true};
+  std::thread stormer([&] {
+    for (int round = 0; storm && round < 5000; ++round) {
+      for (size_t i = 0; i < vms.size(); ++i) {
+        SetPower(i, round % 2 ? QOR_POWERSTATE_POWERED_ON : QOR_POWERSTATE_POWERED_OFF);
+      }
+    }
+  });
+  for (size_t i = 0; i < vms.size(); ++i) {
+    EXPECT_TRUE(WaitFor([&] { return probes[i]->calls >= 3; })) << "VM " << i << " got no events";
+    ASSERT_EQ(Qor().Qor_CancelEventSubscription(handles[i], QOR_EVENT_VM_STATE_CHANGED, ProbeHandler,
+                                                probes[i].get()),
+              QOR_OK);
+    probes[i]->cancelled = true;
+  }
+  Sleep(500);  // the storm goes on for a while after the last cancel
+  storm = false;
+  stormer.join();
+  for (size_t i = 0; i < vms.size(); ++i) {
+    EXPECT_EQ(probes[i]->callsAfterCancel, 0) << "VM " << i;
+    EXPECT_EQ(Qor().Qor_CancelEventSubscription(handles[i], QOR_EVENT_VM_STATE_CHANGED, ProbeHandler,
+                                                probes[i].get()),
+              QOR_E_INVALID_ARG);
+    Qor().Qor_ReleaseHandle(handles[i]);
+  }
+}
+
+namespace {
+struct SelfCancelling {
+  QorHandle vm = 0;
+  std::atomic<int> calls{0};
+  std::atomic<QorError> cancelResult{99};
+};
+void SelfCancellingHandler(QorHandle vm, int, QorHandle, void* context) {
+  SelfCancelling* s = static_cast<SelfCancelling*>(context);
+  ++s->calls;
+  s->cancelResult = Qor().Qor_CancelEventSubscription(vm, QOR_EVENT_VM_STATE_CHANGED, SelfCancellingHandler, s);
+}
+}  // namespace
+
+TEST_F(EventContract, AHandlerCancellingItselfDoesNotDeadlockAndIsNotCalledAgain) {
+  SelfCancelling self;
+  self.vm = Open(3);
+  ASSERT_EQ(Qor().Qor_SubscribeToEvents(self.vm, QOR_EVENT_VM_STATE_CHANGED, SelfCancellingHandler, &self), QOR_OK);
+  Sleep(300);
+  ASSERT_TRUE(SetPower(3, QOR_POWERSTATE_SUSPENDED));
+  ASSERT_TRUE(WaitFor([&] { return self.calls >= 1; }));
+  EXPECT_EQ(self.cancelResult, QOR_OK);
+  ASSERT_TRUE(SetPower(3, QOR_POWERSTATE_POWERED_OFF));
+  ASSERT_TRUE(SetPower(3, QOR_POWERSTATE_POWERED_ON));
+  EXPECT_TRUE(WaitFor([&] { return PowerStateOf(self.vm) == QOR_POWERSTATE_POWERED_ON; }));
+  Sleep(300);
+  EXPECT_EQ(self.calls, 1);
+  Qor().Qor_ReleaseHandle(self.vm);
+}
+
+TEST_F(EventContract, ReleasingTheVmOrDisconnectingEndsItsEvents) {
+  QorHandle released = Open(4);
+  QorHandle kept = Open(5);
+  EventProbe releasedProbe, keptProbe;
+  ASSERT_EQ(Qor().Qor_SubscribeToEvents(released, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &releasedProbe), QOR_OK);
+  ASSERT_EQ(Qor().Qor_SubscribeToEvents(kept, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &keptProbe), QOR_OK);
+  Qor().Qor_ReleaseHandle(released);
+  releasedProbe.cancelled = true;
+  ASSERT_TRUE(SetPower(4, QOR_POWERSTATE_SUSPENDED));
+  ASSERT_TRUE(SetPower(5, QOR_POWERSTATE_SUSPENDED));
+  EXPECT_TRUE(WaitFor([&] { return keptProbe.calls >= 1; }));
+  Qor().QorHost_Disconnect(host);
+  keptProbe.cancelled = true;
+  ASSERT_TRUE(SetPower(5, QOR_POWERSTATE_POWERED_OFF));
+  Sleep(1500);  // longer than the scaled event poll
+  EXPECT_EQ(releasedProbe.callsAfterCancel, 0);
+  EXPECT_EQ(keptProbe.callsAfterCancel, 0);
+  EXPECT_EQ(Qor().Qor_SubscribeToEvents(kept, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &keptProbe),
+            QOR_E_NOT_CONNECTED);
+  Qor().Qor_ReleaseHandle(kept);
+}
+
+TEST_F(EventContract, ALostSessionEndsTheStreamAndTheStateReads36) {
+  QorHandle vm = Open(0);
+  EventProbe probe;
+  ASSERT_EQ(Qor().Qor_SubscribeToEvents(vm, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &probe), QOR_OK);
+  Sleep(300);
+  ASSERT_TRUE(sim.Admin("dropSessions"));
+  ASSERT_TRUE(SetPower(0, QOR_POWERSTATE_SUSPENDED));  // wakes the long poll, which now fails
+  int32_t state = 0;
+  EXPECT_TRUE(WaitFor([&] {
+    return Qor().Qor_GetProperties(vm, QOR_PROPERTY_VM_POWER_STATE, &state, QOR_PROPERTY_NONE) ==
+           QOR_E_CONNECTION_LOST;
+  }));
+  Qor().Qor_CancelEventSubscription(vm, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &probe);
+  Qor().Qor_ReleaseHandle(vm);
+}

@@ -1,0 +1,208 @@
+// Handle values and references, property lists, jobs and the power-state cache.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdarg>
+#include <thread>
+
+#include "qor/FoundItem.h"
+#include "qor/HandleTable.h"
+#include "qor/Job.h"
+#include "qor/JobRunner.h"
+#include "qor/PowerStateCache.h"
+#include "qor/Properties.h"
+
+using namespace qor;
+
+namespace {
+
+class CountingObject : public HandleObject {
+ public:
+  explicit CountingObject(std::atomic<int>* freed) : mFreed(freed) {}
+  HandleKind Kind() const override { return HandleKind::Host; }
+  void OnHandleFreed(QorHandle) override { ++*mFreed; }
+  static constexpr HandleKind kKind = HandleKind::Host;
+
+ private:
+  std::atomic<int>* mFreed;
+};
+
+QorError ReadList(HandleObject& object, int firstId, ...) {
+  va_list args;
+  va_start(args, firstId);
+  QorError error = ReadPropertyList(object, firstId, args);
+  va_end(args);
+  return error;
+}
+
+}  // namespace
+
+TEST(HandleTable, CountsReferencesAndFreesOnceAtTheLast) {
+  HandleTable& table = HandleTable::Instance();
+  std::atomic<int> freed{0};
+  QorHandle handle = table.Add(std::make_shared<CountingObject>(&freed));
+  ASSERT_NE(handle, 0u);
+  table.AddRef(handle);
+  table.Release(handle);
+  EXPECT_NE(table.Find(handle), nullptr);
+  EXPECT_EQ(freed, 0);
+  table.Release(handle);
+  EXPECT_EQ(table.Find(handle), nullptr);
+  EXPECT_EQ(freed, 1);
+  table.Release(handle);  // already freed: harmless
+  table.AddRef(handle);
+  table.Release(0);
+  table.Release(0xFFFFFFF0u);
+  EXPECT_EQ(freed, 1);
+  EXPECT_EQ(table.Find(handle), nullptr);
+}
+
+TEST(HandleTable, ValuesAreNotReusedAndSkipZeroAndLiveOnesOnWrap) {
+  HandleTable& table = HandleTable::Instance();
+  std::atomic<int> freed{0};
+  QorHandle first = table.Add(std::make_shared<CountingObject>(&freed));
+  table.Release(first);
+  QorHandle second = table.Add(std::make_shared<CountingObject>(&freed));
+  EXPECT_GT(second, first);
+
+  table.SetNextValueForTest(0xFFFFFFFFu);
+  QorHandle last = table.Add(std::make_shared<CountingObject>(&freed));
+  EXPECT_EQ(last, 0xFFFFFFFFu);
+  table.SetNextValueForTest(second);  // wrap onto a value still in use
+  QorHandle afterWrap = table.Add(std::make_shared<CountingObject>(&freed));
+  EXPECT_NE(afterWrap, 0u);
+  EXPECT_NE(afterWrap, second);
+  for (QorHandle h : {second, last, afterWrap}) table.Release(h);
+  table.SetNextValueForTest(0x10000000u);
+}
+
+TEST(HandleTable, LookupChecksTheKind) {
+  HandleTable& table = HandleTable::Instance();
+  QorHandle item = table.Add(std::make_shared<FoundItem>("[ds] a/a.vmx"));
+  std::shared_ptr<FoundItem> asItem;
+  std::shared_ptr<Job> asJob;
+  EXPECT_EQ(table.Lookup(item, &asItem), QOR_OK);
+  EXPECT_EQ(table.Lookup(item, &asJob), QOR_E_WRONG_HANDLE_TYPE);
+  table.Release(item);
+  EXPECT_EQ(table.Lookup(item, &asItem), QOR_E_INVALID_HANDLE);
+}
+
+TEST(PropertyList, ReadsStringsAndRefusesWholeListsWithoutHandingOutAnything) {
+  FoundItem item("[ds] a/a.vmx");
+  char* path = nullptr;
+  ASSERT_EQ(ReadList(item, QOR_PROPERTY_FOUND_ITEM_LOCATION, &path, QOR_PROPERTY_NONE), QOR_OK);
+  EXPECT_STREQ(path, "[ds] a/a.vmx");
+  FreeBuffer(path);
+
+  path = nullptr;
+  int32_t state = 0;
+  EXPECT_EQ(ReadList(item, QOR_PROPERTY_FOUND_ITEM_LOCATION, &path, QOR_PROPERTY_VM_POWER_STATE, &state,
+                     QOR_PROPERTY_NONE),
+            QOR_E_UNSUPPORTED_PROPERTY);
+  EXPECT_EQ(path, nullptr);  // checked before anything was written
+  EXPECT_EQ(ReadList(item, QOR_PROPERTY_FOUND_ITEM_LOCATION, nullptr, QOR_PROPERTY_NONE), QOR_E_INVALID_ARG);
+  EXPECT_EQ(ReadList(item, QOR_PROPERTY_NONE), QOR_OK);
+}
+
+TEST(Jobs, ResultsAreReadableOnlyWhenFinishedAndEachReadGivesAReference) {
+  HandleTable& table = HandleTable::Instance();
+  std::atomic<int> freed{0};
+  QorHandle result = table.Add(std::make_shared<CountingObject>(&freed));
+  auto job = std::make_shared<Job>();
+  QorError error = 0;
+  EXPECT_EQ(ReadList(*job, QOR_PROPERTY_JOB_ERROR, &error, QOR_PROPERTY_NONE), QOR_E_JOB_NOT_FINISHED);
+  job->Finish(QOR_OK, result);  // the job now owns the only reference
+  QorHandle got = 0;
+  ASSERT_EQ(ReadList(*job, QOR_PROPERTY_JOB_ERROR, &error, QOR_PROPERTY_JOB_RESULT, &got, QOR_PROPERTY_NONE), QOR_OK);
+  EXPECT_EQ(got, result);
+  job.reset();  // the job's reference goes; the caller's stays
+  EXPECT_EQ(freed, 0);
+  table.Release(got);
+  EXPECT_EQ(freed, 1);
+}
+
+TEST(Jobs, HandlerSeesFoundItemsThenCompletionAndMayReleaseTheJob) {
+  struct Seen {
+    std::vector<std::string> paths;
+    std::vector<int> events;
+    QorHandle lentItem = 0;
+    QorError error = 99;
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  } seen;
+  auto handler = [](QorHandle job, int type, QorHandle item, void* context) {
+    Seen* s = static_cast<Seen*>(context);
+    s->events.push_back(type);
+    if (type == QOR_EVENT_FIND_ITEM) {
+      auto found = HandleTable::Instance().Find(item);
+      char* path = nullptr;
+      if (found && found->ReadProperty(QOR_PROPERTY_FOUND_ITEM_LOCATION, &path) == QOR_OK) {
+        s->paths.push_back(path);
+        FreeBuffer(path);
+      }
+      s->lentItem = item;
+      return;
+    }
+    auto object = HandleTable::Instance().Find(job);
+    if (object) object->ReadProperty(QOR_PROPERTY_JOB_ERROR, &s->error);
+    HandleTable::Instance().Release(job);
+    SetEvent(s->done);
+  };
+  QorHandle job = StartJob("test", handler, &seen, [](JobEvents& events) {
+    events.ReportFoundItem(std::make_shared<FoundItem>("one"));
+    events.ReportFoundItem(std::make_shared<FoundItem>("two"));
+    return JobOutcome{QOR_E_VM_NOT_FOUND, 0};
+  });
+  ASSERT_NE(job, 0u);
+  ASSERT_EQ(WaitForSingleObject(seen.done, 10000), WAIT_OBJECT_0);
+  EXPECT_EQ(seen.events, (std::vector<int>{QOR_EVENT_FIND_ITEM, QOR_EVENT_FIND_ITEM, QOR_EVENT_JOB_COMPLETED}));
+  EXPECT_EQ(seen.paths, (std::vector<std::string>{"one", "two"}));
+  EXPECT_EQ(seen.error, QOR_E_VM_NOT_FOUND);
+  EXPECT_EQ(HandleTable::Instance().Find(seen.lentItem), nullptr);  // lent only for the call
+  EXPECT_EQ(HandleTable::Instance().Find(job), nullptr);
+  CloseHandle(seen.done);
+}
+
+TEST(Jobs, WaitingInsideTheJobsOwnHandlerFailsInsteadOfHanging) {
+  struct Seen {
+    QorError waitResult = 0;
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  } seen;
+  auto handler = [](QorHandle job, int type, QorHandle, void* context) {
+    Seen* s = static_cast<Seen*>(context);
+    if (type != QOR_EVENT_FIND_ITEM) return;
+    std::shared_ptr<Job> self;
+    HandleTable::Instance().Lookup(job, &self);
+    s->waitResult = self->WaitUntilFinished();
+    SetEvent(s->done);
+  };
+  QorHandle job = StartJob("test", handler, &seen, [](JobEvents& events) {
+    events.ReportFoundItem(std::make_shared<FoundItem>("one"));
+    return JobOutcome{};
+  });
+  ASSERT_EQ(WaitForSingleObject(seen.done, 10000), WAIT_OBJECT_0);
+  EXPECT_EQ(seen.waitResult, QOR_E_JOB_NOT_FINISHED);
+  std::shared_ptr<Job> self;
+  ASSERT_EQ(HandleTable::Instance().Lookup(job, &self), QOR_OK);
+  EXPECT_EQ(self->WaitUntilFinished(), QOR_OK);  // from another thread it waits
+  HandleTable::Instance().Release(job);
+  CloseHandle(seen.done);
+}
+
+TEST(PowerStateCache, EventsRuleWhileLiveAndAnswersFillTheGaps) {
+  PowerStateCache cache;
+  int32_t state = 0;
+  cache.ApplyAnswer("vm-1", QOR_POWERSTATE_POWERED_ON);
+  EXPECT_FALSE(cache.GetCurrent("vm-1", &state));  // not live: may be stale
+  cache.SetLive(true);
+  ASSERT_TRUE(cache.GetCurrent("vm-1", &state));
+  EXPECT_EQ(state, QOR_POWERSTATE_POWERED_ON);
+  EXPECT_TRUE(cache.ApplyEvent("vm-1", QOR_POWERSTATE_POWERING_OFF));
+  EXPECT_FALSE(cache.ApplyEvent("vm-1", QOR_POWERSTATE_POWERING_OFF));
+  cache.ApplyAnswer("vm-1", QOR_POWERSTATE_POWERED_ON);  // older than the event: ignored
+  ASSERT_TRUE(cache.GetCurrent("vm-1", &state));
+  EXPECT_EQ(state, QOR_POWERSTATE_POWERING_OFF);
+  cache.ApplyAnswer("vm-2", QOR_POWERSTATE_SUSPENDED);  // unknown to the stream: taken
+  ASSERT_TRUE(cache.GetCurrent("vm-2", &state));
+  EXPECT_EQ(state, QOR_POWERSTATE_SUSPENDED);
+  EXPECT_FALSE(cache.GetCurrent("vm-3", &state));
+}

@@ -1,0 +1,120 @@
+// Handles through the exports: kinds, references, unknown values, missing outputs.
+#include "tests/qor/QorTestSupport.h"
+
+namespace {
+
+void NoOpHandler(QorHandle, int, QorHandle, void*) {}
+
+class HandleContract : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(sim.Start({"--vms", "2"})) << sim.LastError();
+    host = ConnectDefault(sim);
+    QorError error = 0;
+    vm = OpenVm(host, SimulatorVms(sim)[0].path, &error);
+    ASSERT_EQ(error, QOR_OK);
+    // A finished job: a connect refused for its URL.
+    job = Qor().QorHost_Connect(QOR_API_VERSION, QOR_HOST_TYPE_SERVER, "bad", 0, "", "", 0, 0, nullptr, nullptr);
+    ASSERT_EQ(Qor().QorJob_Wait(job, QOR_PROPERTY_NONE), QOR_E_BAD_SERVICE_URL);
+  }
+  void TearDown() override {
+    Qor().Qor_ReleaseHandle(job);
+    Qor().Qor_ReleaseHandle(vm);
+    Qor().QorHost_Disconnect(host);
+    Qor().Qor_ReleaseHandle(host);
+  }
+  SimulatorProcess sim;
+  QorHandle host = 0, vm = 0, job = 0;
+};
+
+}  // namespace
+
+TEST_F(HandleContract, OperationsRefuseHandlesOfTheWrongKind) {
+  EXPECT_EQ(Qor().Qor_SubscribeToEvents(host, QOR_EVENT_VM_STATE_CHANGED, NoOpHandler, nullptr),
+            QOR_E_WRONG_HANDLE_TYPE);
+  EXPECT_EQ(Qor().Qor_SubscribeToEvents(job, QOR_EVENT_VM_STATE_CHANGED, NoOpHandler, nullptr),
+            QOR_E_WRONG_HANDLE_TYPE);
+  EXPECT_EQ(WaitJob(Qor().QorHost_FindItems(vm, QOR_FIND_RUNNING_VMS, 0, -1, nullptr, nullptr)),
+            QOR_E_WRONG_HANDLE_TYPE);
+  QorError error = 0;
+  EXPECT_EQ(OpenVm(job, "[datastore1] a/a.vmx", &error), 0u);
+  EXPECT_EQ(error, QOR_E_WRONG_HANDLE_TYPE);
+  EXPECT_EQ(WaitJob(Qor().QorVM_PowerOn(host, 0, 0, nullptr, nullptr)), QOR_E_WRONG_HANDLE_TYPE);
+  EXPECT_EQ(WaitJob(Qor().QorVM_Reset(job, 0, nullptr, nullptr)), QOR_E_WRONG_HANDLE_TYPE);
+  EXPECT_EQ(Qor().QorJob_Wait(host, QOR_PROPERTY_NONE), QOR_E_WRONG_HANDLE_TYPE);
+  Qor().QorHost_Disconnect(vm);  // not a host: ignored
+  EXPECT_NE(PowerStateOf(vm), -1);
+
+  int32_t state = 0;
+  char* text = nullptr;
+  QorHandle result = 0;
+  EXPECT_EQ(Qor().Qor_GetProperties(host, QOR_PROPERTY_VM_POWER_STATE, &state, QOR_PROPERTY_NONE),
+            QOR_E_UNSUPPORTED_PROPERTY);
+  EXPECT_EQ(Qor().Qor_GetProperties(job, QOR_PROPERTY_VM_MOID, &text, QOR_PROPERTY_NONE), QOR_E_UNSUPPORTED_PROPERTY);
+  EXPECT_EQ(Qor().Qor_GetProperties(vm, QOR_PROPERTY_JOB_RESULT, &result, QOR_PROPERTY_NONE),
+            QOR_E_UNSUPPORTED_PROPERTY);
+  EXPECT_EQ(Qor().Qor_GetProperties(vm, QOR_PROPERTY_VM_MOID, &text, 12345, &state, QOR_PROPERTY_NONE),
+            QOR_E_UNSUPPORTED_PROPERTY);
+  EXPECT_EQ(text, nullptr);
+}
+
+TEST_F(HandleContract, UnknownHandlesAndMissingOutputsGiveErrorsNotCrashes) {
+  const QorHandle unknown = 0x7FFFFFF0u;
+  int32_t state = 0;
+  EXPECT_EQ(Qor().Qor_GetProperties(unknown, QOR_PROPERTY_VM_POWER_STATE, &state, QOR_PROPERTY_NONE),
+            QOR_E_INVALID_HANDLE);
+  EXPECT_EQ(Qor().Qor_GetProperties(0, QOR_PROPERTY_VM_POWER_STATE, &state, QOR_PROPERTY_NONE), QOR_E_INVALID_HANDLE);
+  EXPECT_EQ(Qor().Qor_SubscribeToEvents(0, QOR_EVENT_VM_STATE_CHANGED, NoOpHandler, nullptr), QOR_E_INVALID_HANDLE);
+  EXPECT_EQ(Qor().QorJob_Wait(unknown, QOR_PROPERTY_NONE), QOR_E_INVALID_HANDLE);
+  EXPECT_EQ(WaitJob(Qor().QorHost_FindItems(0, QOR_FIND_RUNNING_VMS, 0, -1, nullptr, nullptr)), QOR_E_INVALID_HANDLE);
+  Qor().Qor_AddRefHandle(unknown);
+  Qor().Qor_ReleaseHandle(unknown);
+  Qor().Qor_ReleaseHandle(0);
+  Qor().QorHost_Disconnect(unknown);
+  Qor().Qor_FreeBuffer(nullptr);
+
+  EXPECT_EQ(Qor().Qor_GetProperties(vm, QOR_PROPERTY_VM_MOID, nullptr, QOR_PROPERTY_NONE), QOR_E_INVALID_ARG);
+  EXPECT_EQ(Qor().QorJob_Wait(job, QOR_PROPERTY_JOB_ERROR, nullptr, QOR_PROPERTY_NONE), QOR_E_BAD_SERVICE_URL);
+  EXPECT_EQ(Qor().Qor_SubscribeToEvents(vm, QOR_EVENT_JOB_COMPLETED, NoOpHandler, nullptr), QOR_E_INVALID_ARG);
+  EXPECT_EQ(Qor().Qor_SubscribeToEvents(vm, QOR_EVENT_VM_STATE_CHANGED, nullptr, nullptr), QOR_E_INVALID_ARG);
+  EXPECT_EQ(Qor().Qor_CancelEventSubscription(vm, QOR_EVENT_VM_STATE_CHANGED, NoOpHandler, nullptr),
+            QOR_E_INVALID_ARG);
+  EXPECT_EQ(WaitJob(Qor().QorHost_FindItems(host, 99, 0, -1, nullptr, nullptr)), QOR_E_INVALID_ARG);
+}
+
+TEST_F(HandleContract, ReferencesKeepHandlesAliveAndValuesAreNotReused) {
+  QorError error = 0;
+  QorHandle second = OpenVm(host, SimulatorVms(sim)[1].path, &error);
+  ASSERT_EQ(error, QOR_OK);
+  Qor().Qor_AddRefHandle(second);
+  Qor().Qor_ReleaseHandle(second);
+  EXPECT_NE(PowerStateOf(second), -1);  // one reference left
+  Qor().Qor_ReleaseHandle(second);
+  EXPECT_EQ(PowerStateOf(second), -1);
+  Qor().Qor_ReleaseHandle(second);  // double release: harmless
+  Qor().Qor_ReleaseHandle(second);
+
+  QorHandle third = OpenVm(host, SimulatorVms(sim)[1].path, &error);
+  EXPECT_GT(third, second);
+  Qor().Qor_ReleaseHandle(third);
+
+  // The job's result read twice gives two references.
+  QorHandle connect = Qor().QorHost_Connect(QOR_API_VERSION, QOR_HOST_TYPE_SERVER, sim.ServiceUrl().c_str(),
+                                            sim.Port(), "root", "wickerlyn", 0, 0, nullptr, nullptr);
+  QorHandle a = 0, b = 0;
+  ASSERT_EQ(Qor().QorJob_Wait(connect, QOR_PROPERTY_JOB_RESULT, &a, QOR_PROPERTY_NONE), QOR_OK);
+  ASSERT_EQ(Qor().Qor_GetProperties(connect, QOR_PROPERTY_JOB_RESULT, &b, QOR_PROPERTY_NONE), QOR_OK);
+  EXPECT_EQ(a, b);
+  Qor().Qor_ReleaseHandle(connect);
+  Qor().Qor_ReleaseHandle(a);
+  EXPECT_EQ(WaitJob(Qor().QorHost_FindItems(b, QOR_FIND_RUNNING_VMS, 0, -1, nullptr, nullptr)), QOR_OK);
+  Qor().QorHost_Disconnect(b);
+  Qor().Qor_ReleaseHandle(b);
+  EXPECT_EQ(WaitJob(Qor().QorHost_FindItems(b, QOR_FIND_RUNNING_VMS, 0, -1, nullptr, nullptr)), QOR_E_INVALID_HANDLE);
+}
+
+TEST(HandleContractTexts, ErrorTextsComeFromTheLibrary) {
+  EXPECT_STREQ(Qor().Qor_GetErrorText(QOR_E_BAD_CREDENTIALS, nullptr), "Incorrect user name or password");
+  EXPECT_STREQ(Qor().Qor_GetErrorText(QOR_E_CONNECTION_LOST, "de"), "The connection to the server was lost");
+  EXPECT_STREQ(Qor().Qor_GetErrorText(424242, nullptr), "Unknown error");
+}

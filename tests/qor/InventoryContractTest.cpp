@@ -1,0 +1,142 @@
+// Enumeration, opening VMs and power operations.
+#include "tests/qor/QorTestSupport.h"
+
+namespace {
+
+class InventoryContract : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(sim.Start({"--vms", "5", "--power-delay-ms", "50"})) << sim.LastError();
+    host = ConnectDefault(sim);
+    ASSERT_NE(host, 0u);
+  }
+  void TearDown() override {
+    if (host) {
+      Qor().QorHost_Disconnect(host);
+      Qor().Qor_ReleaseHandle(host);
+    }
+  }
+  SimulatorProcess sim;
+  QorHandle host = 0;
+};
+
+struct Chained {
+  QorHandle host;
+  std::string firstPath;
+  JobRecorder open;
+  QorHandle openJob = 0;
+  QorError releasedJobRead = 0;
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+};
+
+}  // namespace
+
+TEST_F(InventoryContract, EnumerationReportsEachVmOnceInInventoryOrderThenCompletes) {
+  JobRecorder recorder;
+  QorHandle job = Qor().QorHost_FindItems(host, QOR_FIND_RUNNING_VMS, 0, QOR_TIMEOUT_INFINITE, JobRecorder::Handler,
+                                          &recorder);
+  ASSERT_NE(job, 0u);
+  ASSERT_TRUE(recorder.WaitDone());
+  std::vector<SimVm> vms = SimulatorVms(sim);
+  ASSERT_EQ(vms.size(), 5u);
+  std::vector<int> expected(5, QOR_EVENT_FIND_ITEM);
+  expected.push_back(QOR_EVENT_JOB_COMPLETED);
+  EXPECT_EQ(recorder.events, expected);
+  ASSERT_EQ(recorder.foundPaths.size(), 5u);
+  for (size_t i = 0; i < vms.size(); ++i) EXPECT_EQ(recorder.foundPaths[i], vms[i].path);
+  EXPECT_EQ(recorder.jobError, QOR_OK);
+  EXPECT_EQ(recorder.result, 0u);
+  // Found items are lent for the handler call only.
+  char* path = nullptr;
+  EXPECT_EQ(Qor().Qor_GetProperties(recorder.foundItems[0], QOR_PROPERTY_FOUND_ITEM_LOCATION, &path,
+                                    QOR_PROPERTY_NONE),
+            QOR_E_INVALID_HANDLE);
+}
+
+TEST_F(InventoryContract, AHandlerMayReleaseItsJobAndStartAnotherJob) {
+  Chained chain;
+  chain.host = host;
+  chain.firstPath = SimulatorVms(sim)[0].path;
+  auto handler = [](QorHandle job, int type, QorHandle, void* context) {
+    Chained* c = static_cast<Chained*>(context);
+    if (type != QOR_EVENT_JOB_COMPLETED) return;
+    Qor().Qor_ReleaseHandle(job);
+    QorError error = 0;
+    c->releasedJobRead = Qor().Qor_GetProperties(job, QOR_PROPERTY_JOB_ERROR, &error, QOR_PROPERTY_NONE);
+    c->openJob = Qor().QorHost_OpenVM(c->host, c->firstPath.c_str(), 0, 0, JobRecorder::Handler, &c->open);
+    SetEvent(c->done);
+  };
+  Qor().QorHost_FindItems(host, QOR_FIND_RUNNING_VMS, 0, -1, handler, &chain);
+  ASSERT_EQ(WaitForSingleObject(chain.done, 20000), WAIT_OBJECT_0);
+  EXPECT_EQ(chain.releasedJobRead, QOR_E_INVALID_HANDLE);
+  ASSERT_TRUE(chain.open.WaitDone());
+  EXPECT_EQ(chain.open.jobError, QOR_OK);
+  EXPECT_NE(chain.open.result, 0u);
+  Qor().Qor_ReleaseHandle(chain.open.result);
+  CloseHandle(chain.done);
+}
+
+TEST_F(InventoryContract, OpenedVmsKnowTheirMoidAndPowerState) {
+  std::vector<SimVm> vms = SimulatorVms(sim);
+  for (const SimVm& expected : vms) {
+    QorError error = 0;
+    QorHandle vm = OpenVm(host, expected.path, &error);
+    ASSERT_EQ(error, QOR_OK) << expected.path;
+    char* moid = nullptr;
+    int32_t state = 0;
+    ASSERT_EQ(Qor().Qor_GetProperties(vm, QOR_PROPERTY_VM_MOID, &moid, QOR_PROPERTY_VM_POWER_STATE, &state,
+                                      QOR_PROPERTY_NONE),
+              QOR_OK);
+    EXPECT_EQ(std::string(moid), expected.moid);
+    EXPECT_EQ(state, expected.powerState);
+    Qor().Qor_FreeBuffer(moid);
+    Qor().Qor_ReleaseHandle(vm);
+  }
+  QorError error = 0;
+  EXPECT_EQ(OpenVm(host, "[datastore1] missing/missing.vmx", &error), 0u);
+  EXPECT_EQ(error, QOR_E_VM_NOT_FOUND);
+  EXPECT_EQ(OpenVm(host, "", &error), 0u);
+  EXPECT_EQ(error, QOR_E_INVALID_ARG);
+}
+
+TEST_F(InventoryContract, PowerOperationsSettleAndRefuseWhatTheStateDoesNotAllow) {
+  SimVm target = SimulatorVms(sim)[0];
+  QorError error = 0;
+  QorHandle vm = OpenVm(host, target.path, &error);
+  ASSERT_EQ(error, QOR_OK);
+  if (PowerStateOf(vm) != QOR_POWERSTATE_POWERED_ON) {
+    ASSERT_EQ(WaitJob(Qor().QorVM_PowerOn(vm, 0, 0, nullptr, nullptr)), QOR_OK);
+  }
+  EXPECT_EQ(PowerStateOf(vm), QOR_POWERSTATE_POWERED_ON);
+  EXPECT_EQ(WaitJob(Qor().QorVM_PowerOn(vm, 0, 0, nullptr, nullptr)), QOR_E_INVALID_POWER_STATE);
+
+  JobRecorder off;
+  Qor().QorVM_PowerOff(vm, 0, JobRecorder::Handler, &off);
+  ASSERT_TRUE(off.WaitDone());
+  EXPECT_EQ(off.events, std::vector<int>{QOR_EVENT_JOB_COMPLETED});
+  EXPECT_EQ(off.jobError, QOR_OK);
+  EXPECT_EQ(PowerStateOf(vm), QOR_POWERSTATE_POWERED_OFF);
+  EXPECT_EQ(WaitJob(Qor().QorVM_PowerOff(vm, 0, nullptr, nullptr)), QOR_E_INVALID_POWER_STATE);
+
+  ASSERT_EQ(WaitJob(Qor().QorVM_PowerOn(vm, 0, 0, nullptr, nullptr)), QOR_OK);
+  ASSERT_EQ(WaitJob(Qor().QorVM_Suspend(vm, 0, nullptr, nullptr)), QOR_OK);
+  EXPECT_EQ(PowerStateOf(vm), QOR_POWERSTATE_SUSPENDED);
+  ASSERT_EQ(WaitJob(Qor().QorVM_PowerOn(vm, 0, 0, nullptr, nullptr)), QOR_OK);
+  ASSERT_EQ(WaitJob(Qor().QorVM_Reset(vm, 0, nullptr, nullptr)), QOR_OK);
+  EXPECT_EQ(PowerStateOf(vm), QOR_POWERSTATE_POWERED_ON);
+  // The server agrees.
+  EXPECT_EQ(SimulatorVms(sim)[0].powerState, QOR_POWERSTATE_POWERED_ON);
+  Qor().Qor_ReleaseHandle(vm);
+}
+
+TEST_F(InventoryContract, WithoutSubscriptionsThePowerStateIsAskedFromTheServer) {
+  SimVm target = SimulatorVms(sim)[1];
+  QorError error = 0;
+  QorHandle vm = OpenVm(host, target.path, &error);
+  ASSERT_EQ(error, QOR_OK);
+  int next = target.powerState == QOR_POWERSTATE_POWERED_OFF ? QOR_POWERSTATE_POWERED_ON : QOR_POWERSTATE_POWERED_OFF;
+  ASSERT_TRUE(sim.Admin("setPower", "{\"moid\":\"" + target.moid + "\",\"powerState\":" + std::to_string(next) + "}"))
+      << sim.LastError();
+  EXPECT_EQ(PowerStateOf(vm), next);
+  Qor().Qor_ReleaseHandle(vm);
+}

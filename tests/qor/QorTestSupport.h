@@ -1,0 +1,63 @@
+// Shared by the contract tests: qor.dll loaded from bin/kilnworks and bound through
+// QorLibrary, a recorder for job handlers, and short-cuts for common steps.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "backend/QorLibrary.h"
+#include "tests/support/SimulatorFixture.h"
+
+inline const QorFunctions& Qor() { return QorLibrary::Api(); }
+
+// Records what a job's handler is told; reads the job's error and result at type 2 and
+// releases the job, as the program's handlers do.
+class JobRecorder {
+ public:
+  static void Handler(QorHandle job, int eventType, QorHandle moreInfo, void* context);
+  // True when event 2 came within timeoutMs.
+  bool WaitDone(DWORD timeoutMs = 20000);
+
+  std::vector<int> events;
+  std::vector<std::string> foundPaths;
+  std::vector<QorHandle> foundItems;
+  QorError jobError = 0;
+  QorHandle result = 0;
+  QorError readError = 0;
+  DWORD handlerThread = 0;
+
+ private:
+  std::mutex mLock;
+  std::condition_variable mDone;
+  bool mFinished = false;
+};
+
+// Logs in with QorJob_Wait; the host handle (0 on failure) and the error.
+QorHandle ConnectTo(const SimulatorProcess& sim, const std::string& user, const std::string& password,
+                    QorError* error);
+QorHandle ConnectDefault(const SimulatorProcess& sim);  // root / wickerlyn, must succeed
+QorHandle OpenVm(QorHandle host, const std::string& path, QorError* error);
+QorError WaitJob(QorHandle job);                         // QorJob_Wait without properties; releases the job
+int32_t PowerStateOf(QorHandle vm);                      // -1 when unreadable
+// The simulator's VMs (path, moid, powerState) from admin "state".
+struct SimVm {
+  std::string path;
+  std::string moid;
+  int powerState;
+};
+std::vector<SimVm> SimulatorVms(SimulatorProcess& sim);
+// Polls until pred() or the time-out; true when pred() held.
+template <class Pred>
+bool WaitFor(Pred pred, DWORD timeoutMs = 10000) {
+  ULONGLONG end = GetTickCount64() + timeoutMs;
+  while (!pred()) {
+    if (GetTickCount64() > end) return false;
+    Sleep(10);
+  }
+  return true;
+}

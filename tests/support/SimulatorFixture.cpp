@@ -1,0 +1,270 @@
+#include "tests/support/SimulatorFixture.h"
+
+#include <windows.h>
+#include <winhttp.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+// The script that runs the simulator and watches the stop and heartbeat files.
+const char kRunScript[] =
+    "#!/bin/sh\n"
+    "# $1: simulator, $2: run folder; the rest goes to the simulator.\n"
+    "sim=\"$1\"; dir=\"$2\"; shift 2\n"
+    "\"$sim\" \"$@\" > \"$dir/output.txt\" 2>&1 &\n"
+    "pid=$!\n"
+    "echo \"$pid\" > \"$dir/pid\"\n"
+    "misses=0\n"
+    "while kill -0 \"$pid\" 2>/dev/null; do\n"
+    "  [ -e \"$dir/stop\" ] && break\n"
+    "  if [ -e \"$dir/heartbeat\" ]; then rm -f \"$dir/heartbeat\"; misses=0; else misses=$((misses+1)); fi\n"
+    "  [ \"$misses\" -ge 25 ] && break\n"
+    "  sleep 0.2\n"
+    "done\n"
+    "# SIGTERM, and SIGKILL when it is not gone after a second (it would wait for\n"
+    "# idle keep-alive connections to time out).\n"
+    "kill \"$pid\" 2>/dev/null\n"
+    "for i in 1 2 3 4 5 6 7 8 9 10; do kill -0 \"$pid\" 2>/dev/null || break; sleep 0.1; done\n"
+    "kill -9 \"$pid\" 2>/dev/null\n"
+    "wait \"$pid\"\n"
+    "echo \"$?\" > \"$dir/exited\"\n";
+
+using UnixToDos = WCHAR* (*)(LPCSTR);
+using DosToUnix = char* (*)(LPCWSTR);
+
+// Wine's own path conversions (kernel32 exports them under Wine only).
+std::wstring ToDosPath(const std::string& unixPath) {
+  auto convert = reinterpret_cast<UnixToDos>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+  if (!convert) return std::wstring();
+  WCHAR* dos = convert(unixPath.c_str());
+  if (!dos) return std::wstring();
+  std::wstring result(dos);
+  HeapFree(GetProcessHeap(), 0, dos);
+  return result;
+}
+
+std::string ToUnixPath(const std::wstring& dosPath) {
+  auto convert = reinterpret_cast<DosToUnix>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (!convert) return std::string();
+  char* unixPath = convert(dosPath.c_str());
+  if (!unixPath) return std::string();
+  std::string result(unixPath);
+  HeapFree(GetProcessHeap(), 0, unixPath);
+  return result;
+}
+
+std::wstring Widen(const std::string& text) {
+  int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring out(length > 0 ? length - 1 : 0, L'\0');
+  if (length > 1) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &out[0], length);
+  return out;
+}
+
+bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string ReadWholeFile(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::string();
+  std::string text;
+  char chunk[4096];
+  DWORD got = 0;
+  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) text.append(chunk, got);
+  CloseHandle(file);
+  return text;
+}
+
+bool WriteWholeFile(const std::wstring& path, const std::string& text) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                            0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == text.size();
+}
+
+void RemoveFolder(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+std::wstring Quote(const std::string& arg) { return L"\"" + Widen(arg) + L"\""; }
+
+}  // namespace
+
+SimulatorProcess::~SimulatorProcess() { Stop(); }
+
+std::string SimulatorProcess::SimulatorPath() {
+  const char* folder = std::getenv("ZW_NATIVE_BIN");
+  if (!folder || !*folder) return std::string();
+  return std::string(folder) + "/zandor-sim";
+}
+
+bool SimulatorProcess::Fail(const std::string& message) {
+  mLastError = message;
+  std::string output = Output();
+  if (!output.empty()) mLastError += "\nsimulator output:\n" + output;
+  Stop();
+  return false;
+}
+
+bool SimulatorProcess::Start(const std::vector<std::string>& extraArgs) {
+  Stop();
+  mLastError.clear();
+  std::string simulator = SimulatorPath();
+  if (simulator.empty()) return Fail("ZW_NATIVE_BIN is not set; it names the native build's bin folder");
+  if (!FileExists(ToDosPath(simulator))) {
+    return Fail(simulator + " does not exist; build the native tree's zandor-sim target first");
+  }
+  std::wstring shell = ToDosPath("/bin/sh");
+  if (shell.empty()) return Fail("not running under Wine (wine_get_dos_file_name is missing)");
+
+  static std::atomic<int> counter{0};
+  wchar_t temp[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, temp);
+  mRunFolder = std::wstring(temp) + L"zw-sim-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+               std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(counter++);
+  if (!CreateDirectoryW(mRunFolder.c_str(), nullptr)) return Fail("cannot create the run folder");
+  std::string unixFolder = ToUnixPath(mRunFolder);
+  if (unixFolder.empty()) return Fail("cannot convert the run folder to a Linux path");
+  if (!WriteWholeFile(mRunFolder + L"\\run.sh", kRunScript)) return Fail("cannot write run.sh");
+  WriteWholeFile(mRunFolder + L"\\heartbeat", "");
+
+  std::wstring commandLine = L"sh " + Quote(unixFolder + "/run.sh") + L" " + Quote(simulator) + L" " +
+                             Quote(unixFolder) + L" --port 0 --admin-port auto";
+  for (const std::string& arg : extraArgs) commandLine += L" " + Quote(arg);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(shell.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return Fail("CreateProcessW of /bin/sh failed with " + std::to_string(GetLastError()));
+  }
+  // Wine gives no handles for a Linux child; close any it might give.
+  if (process.hThread) CloseHandle(process.hThread);
+  if (process.hProcess) CloseHandle(process.hProcess);
+  mRunning = true;
+  {
+    std::lock_guard<std::mutex> hold(mHeartbeatLock);
+    mStopHeartbeat = false;
+  }
+  mHeartbeat = std::thread([this] { HeartbeatLoop(); });
+
+  ULONGLONG deadline = GetTickCount64() + 20000;
+  while (GetTickCount64() < deadline) {
+    std::string output = Output();
+    size_t line = output.find("listening on ");
+    size_t end = line == std::string::npos ? line : output.find('\n', line);
+    if (end != std::string::npos) {
+      char scheme[16] = {};
+      int port = 0;
+      int admin = 0;
+      if (std::sscanf(output.c_str() + line, "listening on %15[a-z]://127.0.0.1:%d admin %d", scheme, &port,
+                      &admin) != 3) {
+        return Fail("unexpected start line: " + output.substr(line, end - line));
+      }
+      mSecure = std::string(scheme) == "https";
+      mPort = port;
+      mAdminPort = admin;
+      return true;
+    }
+    if (FileExists(mRunFolder + L"\\exited")) return Fail("the simulator exited at start");
+    Sleep(20);
+  }
+  return Fail("no start line from the simulator within 20 s");
+}
+
+void SimulatorProcess::HeartbeatLoop() {
+  std::unique_lock<std::mutex> hold(mHeartbeatLock);
+  while (!mStopHeartbeat) {
+    if (!FileExists(mRunFolder + L"\\heartbeat")) WriteWholeFile(mRunFolder + L"\\heartbeat", "");
+    mHeartbeatStop.wait_for(hold, std::chrono::milliseconds(200));
+  }
+}
+
+void SimulatorProcess::Stop() {
+  if (mRunning) {
+    WriteWholeFile(mRunFolder + L"\\stop", "");
+    ULONGLONG deadline = GetTickCount64() + 5000;
+    while (!FileExists(mRunFolder + L"\\exited") && GetTickCount64() < deadline) Sleep(20);
+    mRunning = false;
+  }
+  if (mHeartbeat.joinable()) {
+    {
+      std::lock_guard<std::mutex> hold(mHeartbeatLock);
+      mStopHeartbeat = true;
+    }
+    mHeartbeatStop.notify_all();
+    mHeartbeat.join();
+  }
+  if (!mRunFolder.empty() && FileExists(mRunFolder + L"\\exited")) RemoveFolder(mRunFolder);
+  mPort = 0;
+  mAdminPort = 0;
+}
+
+std::string SimulatorProcess::ServiceUrl() const {
+  return std::string(mSecure ? "https" : "http") + "://127.0.0.1/sdk";
+}
+
+std::string SimulatorProcess::Output() const {
+  return mRunFolder.empty() ? std::string() : ReadWholeFile(mRunFolder + L"\\output.txt");
+}
+
+bool SimulatorProcess::Admin(const std::string& command, const std::string& jsonBody, std::string* answer) {
+  if (!mRunning || mAdminPort == 0) {
+    mLastError = "the simulator is not running";
+    return false;
+  }
+  bool ok = false;
+  HINTERNET session = WinHttpOpen(L"zw-test", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                                  WINHTTP_NO_PROXY_BYPASS, 0);
+  HINTERNET connection = session ? WinHttpConnect(session, L"127.0.0.1", static_cast<INTERNET_PORT>(mAdminPort), 0)
+                                 : nullptr;
+  std::wstring path = L"/admin/" + Widen(command);
+  HINTERNET request = connection ? WinHttpOpenRequest(connection, L"POST", path.c_str(), nullptr, WINHTTP_NO_REFERER,
+                                                      WINHTTP_DEFAULT_ACCEPT_TYPES, 0)
+                                 : nullptr;
+  if (request &&
+      WinHttpSendRequest(request, L"Content-Type: application/json\r\n", static_cast<DWORD>(-1L),
+                         const_cast<char*>(jsonBody.data()), static_cast<DWORD>(jsonBody.size()),
+                         static_cast<DWORD>(jsonBody.size()), 0) &&
+      WinHttpReceiveResponse(request, nullptr)) {
+    DWORD status = 0;
+    DWORD size = sizeof status;
+    WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX,
+                        &status, &size, WINHTTP_NO_HEADER_INDEX);
+    std::string body;
+    DWORD available = 0;
+    while (WinHttpQueryDataAvailable(request, &available) && available > 0) {
+      size_t offset = body.size();
+      body.resize(offset + available);
+      DWORD got = 0;
+      if (!WinHttpReadData(request, &body[offset], available, &got)) break;
+      body.resize(offset + got);
+    }
+    if (answer) *answer = body;
+    ok = status == 200;
+    if (!ok) mLastError = "admin " + command + " answered " + std::to_string(status) + ": " + body;
+  } else {
+    mLastError = "admin " + command + " failed with WinHTTP error " + std::to_string(GetLastError());
+  }
+  if (request) WinHttpCloseHandle(request);
+  if (connection) WinHttpCloseHandle(connection);
+  if (session) WinHttpCloseHandle(session);
+  return ok;
+}
