@@ -118,7 +118,7 @@ int RunApplication(HINSTANCE instance, const wchar_t* commandLine) {
     // server logs off and frees its VMs): both land with the preferences and state code.
   }
 
-  FreeLibrary(automation);
+  UnloadAutomationLibrary(automation);
   CloseLog();
   if (mutex) {
     ReleaseMutex(mutex);

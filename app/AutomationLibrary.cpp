@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "app/ShellNames.h"
+#include "backend/QorLibrary.h"
 #include "log/Log.h"
 
 namespace {
@@ -45,10 +46,24 @@ HMODULE LoadAutomationLibrary(const std::wstring& programFolder) {
   const DWORD error = GetLastError();
   SetDllDirectoryW(nullptr);
 
-  if (!library)
+  if (!library) {
     Log("%s: Failed to load '%s' with error code 0x%08x.\n", kName, Utf8(path).c_str(),
         static_cast<unsigned>(error));
+    return nullptr;
+  }
+  if (!QorLibrary::Bind(library)) {
+    const char* missing = QorLibrary::MissingExport();
+    Log("%s: '%s' lacks the function '%s'.\n", kName, Utf8(path).c_str(), missing ? missing : "?");
+    FreeLibrary(library);
+    return nullptr;
+  }
   return library;
+}
+
+void UnloadAutomationLibrary(HMODULE library) {
+  if (!library) return;
+  QorLibrary::Unbind();
+  FreeLibrary(library);
 }
 
 }  // namespace shell

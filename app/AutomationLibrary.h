@@ -11,7 +11,10 @@ namespace shell {
 std::wstring ProgramFolder();
 
 // Loads "qor.dll" by full path from programFolder + "\kilnworks\", with that folder as the
-// extra search folder for its own dependencies while it loads. Null (and a log line) on failure.
+// extra search folder for its own dependencies while it loads, and binds its functions.
+// Null (and a log line) when it does not load or lacks a function; nothing stays loaded then.
 HMODULE LoadAutomationLibrary(const std::wstring& programFolder);
+// Forgets the bound functions, then unloads the library.
+void UnloadAutomationLibrary(HMODULE library);
 
 }  // namespace shell

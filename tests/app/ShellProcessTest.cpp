@@ -26,10 +26,7 @@ std::wstring UserName() {
 
 // Each test gives its processes a temporary folder of their own, so their logs land there.
 class ShellProcess : public ::testing::Test {
- protected:
-  void SetUp() override { EndLeftoverInstances(); }
-  void TearDown() override { EndLeftoverInstances(); }
-
+ public:
   std::vector<std::pair<std::wstring, std::wstring>> Environment() const {
     return {{L"TMP", mTemp.Path()}, {L"TEMP", mTemp.Path()}};
   }
@@ -39,6 +36,10 @@ class ShellProcess : public ::testing::Test {
     if (names.size() != 1) return "<" + std::to_string(names.size()) + " log files>";
     return ReadFileBytes(LogFolder() + L"\\" + names[0]);
   }
+
+ protected:
+  void SetUp() override { EndLeftoverInstances(); }
+  void TearDown() override { EndLeftoverInstances(); }
 
   // Starts an instance and waits for its hidden popup window.
   HWND StartFirstInstance(ChildProcess& first) {
@@ -107,24 +108,39 @@ TEST_F(ShellProcess, RemovePrefsDeletesTheDataFilesButNotSubFolders) {
   EXPECT_TRUE(FolderExists(data.Path()));
 }
 
-TEST_F(ShellProcess, MissingAutomationLibraryIsReportedAndExitsWithMinusOne) {
-  ScratchFolder lonely(L"shell-nolib");
-  const std::wstring copy = lonely / L"wickerlyn.exe";
-  ASSERT_TRUE(CopyFileW(Wickerlyn().c_str(), copy.c_str(), FALSE));
-
+// Runs a copy of the program from a folder of its own, expects string 182 and exit code -1;
+// returns the run's log.
+std::string ExpectInitFailure(ShellProcess& test, const std::wstring& folder) {
+  const std::wstring copy = folder + L"\\wickerlyn.exe";
+  EXPECT_TRUE(CopyFileW(Wickerlyn().c_str(), copy.c_str(), FALSE));
   ChildProcess program;
-  ASSERT_TRUE(program.Start(copy, L"", Environment()));
+  EXPECT_TRUE(program.Start(copy, L"", test.Environment()));
   HWND box = WaitForWindow(L"#32770", kTitle, program.Id(), 15000);
-  ASSERT_TRUE(box) << "no message box";
+  EXPECT_TRUE(box) << "no message box";
+  if (!box) return std::string();
   EXPECT_EQ(L"Failed to initialize Zandor Wickerlyn. To fix this issue, uninstall and reinstall the application.",
             ReadAndDismissMessageBox(box));
   EXPECT_EQ(static_cast<DWORD>(-1), program.WaitForExit(10000));
   EXPECT_FALSE(FindWindowW(kPopupClass, nullptr));
+  const std::string log = test.OnlyLogText();
+  EXPECT_EQ(std::string::npos, log.find("## Closing log")) << "nothing is shut down in order on this path";
+  return log;
+}
 
-  const std::string log = OnlyLogText();
+TEST_F(ShellProcess, MissingAutomationLibraryIsReportedAndExitsWithMinusOne) {
+  ScratchFolder lonely(L"shell-nolib");
+  const std::string log = ExpectInitFailure(*this, lonely.Path());
   EXPECT_NE(std::string::npos, log.find("shell::LoadAutomationLibrary: Failed to load '")) << log;
   EXPECT_NE(std::string::npos, log.find("\\kilnworks\\qor.dll' with error code 0x")) << log;
-  EXPECT_EQ(std::string::npos, log.find("## Closing log")) << "nothing is shut down in order on this path";
+}
+
+TEST_F(ShellProcess, AutomationLibraryLackingAFunctionIsRefusedLikeAMissingOne) {
+  ScratchFolder folder(L"shell-badlib");
+  ASSERT_TRUE(CreateDirectoryW((folder / L"kilnworks").c_str(), nullptr));
+  ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\test-fixtures\\incomplete_qor.dll").c_str(),
+                        (folder / L"kilnworks\\qor.dll").c_str(), FALSE));
+  const std::string log = ExpectInitFailure(*this, folder.Path());
+  EXPECT_NE(std::string::npos, log.find("\\kilnworks\\qor.dll' lacks the function 'QorHost_Disconnect'.")) << log;
 }
 
 // Waits for the crash message of a process, checks it and dismisses it; returns the dump path.
