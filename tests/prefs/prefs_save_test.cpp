@@ -1,0 +1,268 @@
+// Writing prefs.txt: layout from the live servers, escaping, atomic replacement.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/DataFolder.h"
+#include "state/Prefs.h"
+#include "state/PrefsWriter.h"
+#include "state/RecentUse.h"
+#include "tests/prefs/PrefsTestSupport.h"
+#include "tests/prefs/ScratchFolder.h"
+#include "tests/support/ScratchLog.h"
+
+namespace {
+
+LiveServer Server(const std::string& host, unsigned port, bool ssl) {
+  LiveServer server;
+  server.host = host;
+  server.port = port;
+  server.useSsl = ssl;
+  return server;
+}
+
+LiveVM Vm(const std::string& id, const std::string& name, bool favorite, uint64_t lastUse) {
+  return LiveVM{id, name, "[ds] " + name + "/" + name + ".cfx", favorite, lastUse};
+}
+
+std::string Format(const PrefsSettings& settings, const std::vector<LiveServer>& servers) {
+  return FormatPrefsFile(settings, servers, &FixedClock);
+}
+
+}  // namespace
+
+TEST(PrefsWriter, SettingsAreWrittenOnlyWhenNotDefault) {
+  PrefsSettings settings;
+  EXPECT_EQ(Format(settings, {}), "");
+  settings.mCheckForUpdates = false;
+  settings.mUpdateInterval = 0;
+  settings.mMruDurationDays = -2;
+  settings.mShowOldLumaconWarning = false;
+  settings.mLastUpdateCheck = 18446744073709551615u;
+  EXPECT_EQ(Format(settings, {}),
+            "checkForUpdates = \"false\"\r\n"
+            "updateInterval = \"0\"\r\n"
+            "mruDurationDays = \"-2\"\r\n"
+            "showOldLumaconWarning = \"false\"\r\n"
+            "lastUpdateCheck = \"18446744073709551615\"\r\n");
+}
+
+TEST(PrefsWriter, ServerBlocksFollowTheVmOrder) {
+  PrefsSettings settings;
+  LiveServer saved = Server("srv01", 443, true);
+  saved.saveCredentials = true;
+  saved.username = "root";
+  saved.password = "QUJDRA==";
+  saved.vms = {Vm("vm-1", "both", true, kNow - 60), Vm("vm-2", "plain", false, 0), Vm("vm-3", "fav", true, 0),
+               Vm("vm-4", "old", false, kNow - 7 * 86400), Vm("vm-5", "recent", false, kNow - 7 * 86400 + 1)};
+  LiveServer unsaved = Server("srv02", 0, false);
+  unsaved.saveCredentials = false;
+  unsaved.username = "ignored";
+  unsaved.password = "ignored";
+  EXPECT_EQ(Format(settings, {saved, unsaved}),
+            "server.url = \"https://srv01:443\"\r\n"
+            "server.type = \"1\"\r\n"
+            "server.username = \"root\"\r\n"
+            "server.password = \"QUJDRA==\"\r\n"
+            "favoritesItem.name = \"both\"\r\n"
+            "favoritesItem.cfxPath = \"[ds] both/both.cfx\"\r\n"
+            "favoritesItem.id = \"vm-1\"\r\n"
+            "mruItem.name = \"both\"\r\n"
+            "mruItem.cfxPath = \"[ds] both/both.cfx\"\r\n"
+            "mruItem.id = \"vm-1\"\r\n"
+            "mruItem.lastUse = \"1699999940\"\r\n"
+            "favoritesItem.name = \"fav\"\r\n"
+            "favoritesItem.cfxPath = \"[ds] fav/fav.cfx\"\r\n"
+            "favoritesItem.id = \"vm-3\"\r\n"
+            "mruItem.name = \"recent\"\r\n"
+            "mruItem.cfxPath = \"[ds] recent/recent.cfx\"\r\n"
+            "mruItem.id = \"vm-5\"\r\n"
+            "mruItem.lastUse = \"1699395201\"\r\n"
+            "server.url = \"http://srv02\"\r\n"
+            "server.type = \"1\"\r\n");
+}
+
+// The line that starts a record is what separates it from the one before: it is written
+// even when the VM has no name, so the next lines cannot land in the previous record.
+TEST(PrefsWriter, RecordsWithoutNamesStaySeparate) {
+  ScratchFolder folder;
+  FakeServerSource source;
+  LiveServer server = Server("srv01", 0, true);
+  server.vms = {Vm("vm-1", "first", true, kNow - 5), Vm("vm-2", "", true, kNow - 5)};
+  source.mServers = {server};
+  {
+    Prefs prefs(folder.Path());
+    prefs.SetClockForTesting(&FixedClock);
+    prefs.SetServerSource(&source);
+    ASSERT_TRUE(prefs.Save());
+    prefs.SetServerSource(nullptr);
+  }
+  Prefs back(folder.Path());
+  ASSERT_EQ(back.mServers.size(), 1u);
+  ASSERT_EQ(back.mServers[0].favorites.size(), 2u);
+  EXPECT_EQ(back.mServers[0].favorites[0].id, "vm-1");
+  EXPECT_EQ(back.mServers[0].favorites[1].id, "vm-2");
+  EXPECT_EQ(back.mServers[0].favorites[1].name, "");
+  ASSERT_EQ(back.mServers[0].recent.size(), 2u);
+  EXPECT_EQ(back.mServers[0].recent[0].id, "vm-1");
+  EXPECT_EQ(back.mServers[0].recent[1].id, "vm-2");
+}
+
+TEST(RecentUse, LimitIsExclusiveAndNeverOverflows) {
+  EXPECT_FALSE(IsRecentlyUsed(kNow - 7 * 86400, kNow, 7));
+  EXPECT_TRUE(IsRecentlyUsed(kNow - 7 * 86400 + 1, kNow, 7));
+  EXPECT_FALSE(IsRecentlyUsed(0, kNow, 7));
+  EXPECT_FALSE(IsRecentlyUsed(kNow, kNow, 0)) << "0 days empties Recently Used";
+  EXPECT_FALSE(IsRecentlyUsed(kNow + 100, kNow, 0));
+  EXPECT_FALSE(IsRecentlyUsed(kNow - 1, kNow, -5));
+  // 30000 days * 86400 does not fit 32 bits; it must still mean "long ago is recent".
+  EXPECT_TRUE(IsRecentlyUsed(kNow - 20000ull * 86400, kNow, 30000));
+  EXPECT_TRUE(IsRecentlyUsed(1, kNow, INT32_MAX));
+}
+
+// Names and paths come from servers: a hostile one must not add or change other settings
+// or records when the file is read back.
+TEST(PrefsWriter, HostileValuesCannotInjectLines) {
+  ScratchFolder folder;
+  FakeServerSource source;
+  LiveServer server = Server("srv01", 0, true);
+  server.vms = {
+      Vm("vm-1\r\nserver.url = \"https://attacker\"", "name\"\r\ncheckForUpdates = \"false", true, 0),
+      Vm("vm-2", "\nmruDurationDays = \"1\"\n", false, kNow - 10),
+      Vm("vm-3", " =\"\"", true, 0),
+  };
+  server.vms[0].cfxPath = "path\nserver.password = \"stolen\"";
+  source.mServers = {server};
+  {
+    Prefs prefs(folder.Path());
+    prefs.SetClockForTesting(&FixedClock);
+    prefs.SetServerSource(&source);
+    ASSERT_TRUE(prefs.Save());
+    prefs.SetServerSource(nullptr);
+  }
+  Prefs back(folder.Path());
+  EXPECT_TRUE(back.mCheckForUpdates);
+  EXPECT_EQ(back.mMruDurationDays, 7);
+  ASSERT_EQ(back.mServers.size(), 1u);
+  const ServerRecord& record = back.mServers[0];
+  EXPECT_EQ(record.url, "https://srv01");
+  EXPECT_EQ(record.password, "");
+  ASSERT_EQ(record.favorites.size(), 2u);
+  EXPECT_EQ(record.favorites[0].id, server.vms[0].id);
+  EXPECT_EQ(record.favorites[0].name, server.vms[0].name);
+  EXPECT_EQ(record.favorites[0].cfxPath, server.vms[0].cfxPath);
+  EXPECT_EQ(record.favorites[1].name, " =\"\"");
+  ASSERT_EQ(record.recent.size(), 1u);
+  EXPECT_EQ(record.recent[0].name, server.vms[1].name);
+}
+
+TEST(PrefsSave, RoundTripKeepsEveryServerFavoriteAndRecentVm) {
+  ScratchFolder folder;
+  FakeServerSource source;
+  for (int s = 0; s < 3; ++s) {
+    LiveServer server = Server("host" + std::to_string(s), s == 1 ? 902 : 0, s != 2);
+    server.saveCredentials = s == 0;
+    server.username = s == 0 ? "admin" : "";
+    server.password = s == 0 ? "cHJvdGVjdGVk" : "";
+    for (int v = 0; v < 20; ++v) {
+      const bool favorite = v % 3 == 0;
+      const uint64_t lastUse = v % 2 == 0 ? kNow - 3600 * v : 0;
+      server.vms.push_back(Vm("vm-" + std::to_string(v), "VM \xc3\xa9 " + std::to_string(v), favorite, lastUse));
+    }
+    source.mServers.push_back(server);
+  }
+  {
+    Prefs prefs(folder.Path());
+    prefs.SetClockForTesting(&FixedClock);
+    prefs.mUpdateInterval = 3;
+    prefs.mLastUpdateCheck = kNow - 5;
+    prefs.SetServerSource(&source);
+    ASSERT_TRUE(prefs.Save());
+    prefs.SetServerSource(nullptr);
+  }
+  Prefs back(folder.Path());
+  back.SetClockForTesting(&FixedClock);
+  EXPECT_EQ(back.mUpdateInterval, 3);
+  EXPECT_EQ(back.mLastUpdateCheck, kNow - 5);
+  ASSERT_EQ(back.mServers.size(), 3u);
+  EXPECT_EQ(back.mServers[0].username, "admin");
+  EXPECT_EQ(back.mServers[1].url, "https://host1:902");
+  EXPECT_EQ(back.mServers[2].url, "http://host2");
+  for (const ServerRecord& record : back.mServers) {
+    EXPECT_EQ(record.type, 1);
+    EXPECT_EQ(record.favorites.size(), 7u);
+    EXPECT_EQ(record.recent.size(), 10u);  // v = 0, 2, ..., 18
+  }
+  // Without a live source the loaded records are written back unchanged in substance.
+  ASSERT_TRUE(back.Save());
+  Prefs third(folder.Path());
+  EXPECT_EQ(third.mServers.size(), 3u);
+  EXPECT_EQ(third.mServers[0].favorites.size(), 7u);
+  EXPECT_EQ(third.mServers[0].recent.size(), 10u);
+}
+
+TEST(PrefsSave, DetachedSourceLeavesItsLastServers) {
+  ScratchFolder folder;
+  ScratchFolder::WriteBytes(folder.File(L"prefs.txt"), "server.url = \"https://removed\"\r\nserver.type = \"1\"\r\n");
+  FakeServerSource source;
+  source.mServers = {Server("kept", 0, true)};
+  {
+    Prefs prefs(folder.Path());
+    prefs.SetServerSource(&source);
+    prefs.SetServerSource(nullptr);  // the live servers go away before the last save
+    source.mServers.clear();
+  }
+  EXPECT_EQ(ScratchFolder::ReadBytes(folder.File(L"prefs.txt")),
+            "server.url = \"https://kept\"\r\nserver.type = \"1\"\r\n");
+}
+
+TEST(PrefsSave, FailedWriteLeavesTheOldFileIntact) {
+  ScratchFolder folder;
+  const std::string old = "updateInterval = \"14\"\r\nserver.url = \"https://srv01\"\r\nserver.type = \"1\"\r\n";
+  const std::wstring path = folder.File(L"prefs.txt");
+  ScratchFolder::WriteBytes(path, old);
+  Prefs prefs(folder.Path());
+  prefs.mUpdateInterval = 99;
+
+  {
+    // The new file cannot be created.
+    ScratchLog log;
+    ASSERT_TRUE(CreateDirectoryW((path + L".new").c_str(), nullptr));
+    EXPECT_FALSE(prefs.Save());
+    EXPECT_EQ(ScratchFolder::ReadBytes(path), old);
+    EXPECT_TRUE(log.Contains("Prefs::Save: Unable to create")) << log.Text();
+    RemoveDirectoryW((path + L".new").c_str());
+  }
+  {
+    // The old file is held open by someone else: it cannot be replaced.
+    ScratchLog log;
+    HANDLE holder = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(prefs.Save());
+    CloseHandle(holder);
+    EXPECT_EQ(ScratchFolder::ReadBytes(path), old);
+    EXPECT_FALSE(ScratchFolder::Exists(path + L".new")) << "no half-written file is left behind";
+    EXPECT_TRUE(log.Contains("Prefs::Save: Unable to replace")) << log.Text();
+  }
+  // A leftover from an interrupted save is neither read nor in the way.
+  ScratchFolder::WriteBytes(path + L".new", "updateInterval = \"1");
+  EXPECT_EQ(Prefs(folder.Path()).mUpdateInterval, 14);
+  EXPECT_TRUE(prefs.Save());
+  EXPECT_EQ(Prefs(folder.Path()).mUpdateInterval, 99);
+  EXPECT_FALSE(ScratchFolder::Exists(path + L".new"));
+}
+
+TEST(PrefsSave, InstanceLivesInTheDataFolderAndSavesWhenDestroyed) {
+  ScratchFolder folder;
+  utils::SetDataFolderForTesting(folder.Path() + L"\\Zandor\\Zandor Wickerlyn");
+  Prefs& prefs = Prefs::Instance();
+  EXPECT_EQ(&prefs, &Prefs::Instance());
+  EXPECT_EQ(prefs.mPath, folder.Path() + L"\\Zandor\\Zandor Wickerlyn\\prefs.txt");
+  prefs.mMruDurationDays = 30;
+  Prefs::DestroyInstance();
+  utils::SetDataFolderForTesting(L"");
+  EXPECT_EQ(ScratchFolder::ReadBytes(folder.Path() + L"\\Zandor\\Zandor Wickerlyn\\prefs.txt"),
+            "mruDurationDays = \"30\"\r\n");
+}
