@@ -1,0 +1,3 @@
+#include "backend/VMCollection.h"
+
+VMCollection::~VMCollection() = default;

@@ -1,0 +1,19 @@
+// Merging a server's VM list with the list a fresh search found, so that VMs found again
+// keep their objects (open handle, rows, favorite flag, last use).
+#pragma once
+
+#include "backend/VM.h"
+
+namespace utils {
+
+// fresh must be in VM order; the result keeps that order. For each fresh VM:
+// - an old VM with the same sort name and the same path (letter case ignored) takes its
+//   place, so the old object lives on;
+// - else an old VM with the same sort name but another path (the VM moved) passes its
+//   favorite flag to the fresh one and is dropped;
+// - else the fresh VM is new.
+// Old VMs that match nothing are dropped. Dropped VMs are moved to `dropped` so that the
+// caller can let go of them outside its locks. Both inputs are emptied.
+VMList MergeVMLists(VMList& old, VMList& fresh, VMList& dropped);
+
+}  // namespace utils
