@@ -1,0 +1,64 @@
+// The console's one server session, through the automation library: log in, find the VM
+// by its managed-object id, open it and follow its power state.
+//
+// The library opens VMs by configuration path only, so the VM is found by listing the
+// server's VMs and opening each until one reports the wanted id (property 278).
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "backend/QorApi.h"
+#include "console/HostArgument.h"
+#include "console/SecretText.h"
+
+namespace lumacon {
+
+class VmSession {
+ public:
+  enum class Result { kOpened, kLoginRefused, kConnectFailed, kVmNotFound, kSearchFailed };
+  struct Outcome {
+    Result result = Result::kConnectFailed;
+    QorError error = QOR_OK;
+    std::wstring vmName;
+  };
+
+  VmSession() = default;
+  ~VmSession() { Close(); }
+  VmSession(const VmSession&) = delete;
+  VmSession& operator=(const VmSession&) = delete;
+
+  // Blocking; run on a worker thread. The password is wiped once the library has it.
+  Outcome Open(const HostArgument& server, const std::string& user, SecretText& password,
+               const std::string& moid);
+
+  // After a successful Open, on the window's thread: every change of the VM's state posts
+  // message to window.
+  bool Follow(HWND window, UINT message);
+  bool ReadPowerState(int32_t& bits) const;
+  // Ends the subscription, releases the VM and logs off. Idempotent.
+  void Close();
+
+  static std::wstring ErrorText(QorError error);
+
+ private:
+  static void OnFoundItem(QorHandle job, int eventType, QorHandle item, void* context);
+  static void OnVmEvent(QorHandle vm, int eventType, QorHandle info, void* context);
+  QorError ListVmPaths(std::vector<std::string>& paths);
+  // 0 when this path is not the VM (or cannot be opened); error set when the session broke.
+  QorHandle OpenIfMatching(const std::string& path, const std::string& moid, QorError& error);
+
+  QorHandle mHost = 0;
+  QorHandle mVm = 0;
+  bool mFollowing = false;
+  std::atomic<HWND> mWindow{nullptr};
+  UINT mMessage = 0;
+  std::mutex mFoundLock;
+  std::vector<std::string> mFound;
+};
+
+}  // namespace lumacon

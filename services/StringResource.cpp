@@ -1,0 +1,18 @@
+#include "services/StringResource.h"
+
+#include "log/Log.h"
+#include "ui/Module.h"
+
+namespace utils {
+
+std::wstring LoadStringResource(UINT id) {
+  const wchar_t* text = nullptr;
+  int length = LoadStringW(ui::Module::Instance(), id, reinterpret_cast<LPWSTR>(&text), 0);
+  if (length <= 0 || !text) {
+    Log("%s: String resource %u is missing.\n", "utils::LoadStringResource", id);
+    return std::wstring();
+  }
+  return std::wstring(text, static_cast<size_t>(length));
+}
+
+}  // namespace utils
