@@ -7,7 +7,7 @@
 #include "state/AtomicFile.h"
 #include "state/PrefsReader.h"
 #include "state/PrefsWriter.h"
-#include "state/RecentUse.h"
+#include "backend/RecentUse.h"
 
 namespace {
 Prefs* gInstance = nullptr;
@@ -23,7 +23,7 @@ void Prefs::DestroyInstance() {
   gInstance = nullptr;
 }
 
-Prefs::Prefs(const std::wstring& dataFolder) : mPath(L"prefs.txt"), mClock(&CurrentUnixTime) {
+Prefs::Prefs(const std::wstring& dataFolder) : mPath(L"prefs.txt") {
   if (!dataFolder.empty()) {
     SHCreateDirectoryExW(nullptr, dataFolder.c_str(), nullptr);  // an existing folder is fine
     mPath = dataFolder + L"\\prefs.txt";
@@ -48,7 +48,10 @@ bool Prefs::Save() {
   } else {
     servers = LiveServersFromRecords(mServers);
   }
-  return ReplaceFileAtomically(mPath, FormatPrefsFile(*this, servers, mClock), "Prefs::Save");
+  const auto clock = [this]() -> int64_t {
+    return mClock ? static_cast<int64_t>(mClock()) : utils::CurrentUnixTime();
+  };
+  return ReplaceFileAtomically(mPath, FormatPrefsFile(*this, servers, clock), "Prefs::Save");
 }
 
 void Prefs::SetServerSource(PrefsServerSource* source) {

@@ -36,7 +36,8 @@ class Prefs : public PrefsSettings {
   // live ones. The source must stay valid while attached.
   void SetServerSource(PrefsServerSource* source);
 
-  // For tests: the clock that decides which VMs are still recent when saving.
+  // For tests: the clock that decides which VMs are still recent when saving (nullptr:
+  // the program's clock, utils::CurrentUnixTime).
   void SetClockForTesting(uint64_t (*clock)()) { mClock = clock; }
 
   std::wstring mPath;
@@ -45,5 +46,5 @@ class Prefs : public PrefsSettings {
   PrefsServerSource* mServerSource = nullptr;
   bool mHasDetachedServers = false;
   std::vector<LiveServer> mDetachedServers;
-  uint64_t (*mClock)();
+  uint64_t (*mClock)() = nullptr;
 };

@@ -9,6 +9,7 @@ std::vector<LiveServer> LiveServersFromRecords(const std::vector<ServerRecord>& 
     LiveServer server;
     bool portGiven = false, schemeGiven = false;
     utils::ParseServerUrl(record.url, server.host, server.port, portGiven, server.useSsl, schemeGiven);
+    if (server.host.empty()) continue;  // no address, no server
     server.saveCredentials = !record.username.empty();
     server.username = record.username;
     server.password = record.password;

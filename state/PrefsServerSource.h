@@ -33,8 +33,8 @@ class PrefsServerSource {
   virtual std::vector<LiveServer> GetServersForPrefs() = 0;
 };
 
-// The loaded records that would become servers (type 1), as the servers they would become:
-// credentials count as saved when a user name is present, every favorite and recent record
-// is one VM. Saved when no live source is attached, so that a run that never built its
-// servers does not wipe them from the file.
+// The loaded records that would become servers (type 1 with a host), as the servers they
+// would become: credentials count as saved when a user name is present, every favorite and
+// recent record is one VM. Saved when no live source is attached, so that a run that never
+// built its servers does not wipe them from the file.
 std::vector<LiveServer> LiveServersFromRecords(const std::vector<ServerRecord>& records);

@@ -1,8 +1,8 @@
 #include "state/PrefsWriter.h"
 
 #include "backend/ServerAddress.h"
+#include "backend/RecentUse.h"
 #include "state/PrefsLine.h"
-#include "state/RecentUse.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ void AddIfNotEmpty(std::string& out, const char* key, const std::string& value) 
 // The lines that start a record (server.url, favoritesItem.name, mruItem.name) are written
 // even when empty: they are what separates one record from the next, and leaving one out
 // would hand the lines after it to the record before.
-void AddServerBlock(std::string& out, const LiveServer& server, int32_t mruDurationDays, uint64_t now) {
+void AddServerBlock(std::string& out, const LiveServer& server, int32_t mruDurationDays, int64_t now) {
   out += FormatPrefsLine("server.url", utils::MakeServerUrl(server.host, server.port, server.useSsl, true));
   out += FormatPrefsLine("server.type", "1");
   if (server.saveCredentials) {
@@ -26,7 +26,7 @@ void AddServerBlock(std::string& out, const LiveServer& server, int32_t mruDurat
       AddIfNotEmpty(out, "favoritesItem.cfxPath", vm.cfxPath);
       AddIfNotEmpty(out, "favoritesItem.id", vm.id);
     }
-    if (IsRecentlyUsed(vm.lastUse, now, mruDurationDays)) {
+    if (utils::IsRecentUse(static_cast<int64_t>(vm.lastUse), now, mruDurationDays)) {
       out += FormatPrefsLine("mruItem.name", vm.name);
       AddIfNotEmpty(out, "mruItem.cfxPath", vm.cfxPath);
       AddIfNotEmpty(out, "mruItem.id", vm.id);
@@ -38,7 +38,7 @@ void AddServerBlock(std::string& out, const LiveServer& server, int32_t mruDurat
 }  // namespace
 
 std::string FormatPrefsFile(const PrefsSettings& settings, const std::vector<LiveServer>& servers,
-                            uint64_t (*clock)()) {
+                            const std::function<int64_t()>& clock) {
   std::string out;
   if (!settings.mCheckForUpdates) out += FormatPrefsLine("checkForUpdates", "false");
   if (settings.mUpdateInterval != PrefsSettings::kDefaultUpdateInterval)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,4 +15,4 @@
 // is read once per server, before its VMs are looked at. The settings' own server list is
 // not used.
 std::string FormatPrefsFile(const PrefsSettings& settings, const std::vector<LiveServer>& servers,
-                            uint64_t (*clock)());
+                            const std::function<int64_t()>& clock);

@@ -4,10 +4,17 @@
 #include <cstdint>
 #include <vector>
 
+#include "backend/RecentUse.h"
 #include "state/PrefsServerSource.h"
 
-constexpr uint64_t kNow = 1700000000;  // 2023-11-14
-inline uint64_t FixedClock() { return kNow; }
+constexpr int64_t kNow = 1700000000;  // 2023-11-14
+inline int64_t FixedClock() { return kNow; }
+
+// Makes the program's clock read kNow while it lives.
+struct FixedTime {
+  FixedTime() { utils::SetTimeSource(&FixedClock); }
+  ~FixedTime() { utils::SetTimeSource(nullptr); }
+};
 
 class FakeServerSource : public PrefsServerSource {
  public:

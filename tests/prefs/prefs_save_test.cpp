@@ -8,7 +8,6 @@
 #include "app/DataFolder.h"
 #include "state/Prefs.h"
 #include "state/PrefsWriter.h"
-#include "state/RecentUse.h"
 #include "tests/prefs/PrefsTestSupport.h"
 #include "tests/prefs/ScratchFolder.h"
 #include "tests/support/ScratchLog.h"
@@ -87,6 +86,7 @@ TEST(PrefsWriter, ServerBlocksFollowTheVmOrder) {
 // The line that starts a record is what separates it from the one before: it is written
 // even when the VM has no name, so the next lines cannot land in the previous record.
 TEST(PrefsWriter, RecordsWithoutNamesStaySeparate) {
+  FixedTime time;
   ScratchFolder folder;
   FakeServerSource source;
   LiveServer server = Server("srv01", 0, true);
@@ -94,7 +94,6 @@ TEST(PrefsWriter, RecordsWithoutNamesStaySeparate) {
   source.mServers = {server};
   {
     Prefs prefs(folder.Path());
-    prefs.SetClockForTesting(&FixedClock);
     prefs.SetServerSource(&source);
     ASSERT_TRUE(prefs.Save());
     prefs.SetServerSource(nullptr);
@@ -110,21 +109,10 @@ TEST(PrefsWriter, RecordsWithoutNamesStaySeparate) {
   EXPECT_EQ(back.mServers[0].recent[1].id, "vm-2");
 }
 
-TEST(RecentUse, LimitIsExclusiveAndNeverOverflows) {
-  EXPECT_FALSE(IsRecentlyUsed(kNow - 7 * 86400, kNow, 7));
-  EXPECT_TRUE(IsRecentlyUsed(kNow - 7 * 86400 + 1, kNow, 7));
-  EXPECT_FALSE(IsRecentlyUsed(0, kNow, 7));
-  EXPECT_FALSE(IsRecentlyUsed(kNow, kNow, 0)) << "0 days empties Recently Used";
-  EXPECT_FALSE(IsRecentlyUsed(kNow + 100, kNow, 0));
-  EXPECT_FALSE(IsRecentlyUsed(kNow - 1, kNow, -5));
-  // 30000 days * 86400 does not fit 32 bits; it must still mean "long ago is recent".
-  EXPECT_TRUE(IsRecentlyUsed(kNow - 20000ull * 86400, kNow, 30000));
-  EXPECT_TRUE(IsRecentlyUsed(1, kNow, INT32_MAX));
-}
-
 // Names and paths come from servers: a hostile one must not add or change other settings
 // or records when the file is read back.
 TEST(PrefsWriter, HostileValuesCannotInjectLines) {
+  FixedTime time;
   ScratchFolder folder;
   FakeServerSource source;
   LiveServer server = Server("srv01", 0, true);
@@ -137,7 +125,6 @@ TEST(PrefsWriter, HostileValuesCannotInjectLines) {
   source.mServers = {server};
   {
     Prefs prefs(folder.Path());
-    prefs.SetClockForTesting(&FixedClock);
     prefs.SetServerSource(&source);
     ASSERT_TRUE(prefs.Save());
     prefs.SetServerSource(nullptr);
@@ -159,6 +146,7 @@ TEST(PrefsWriter, HostileValuesCannotInjectLines) {
 }
 
 TEST(PrefsSave, RoundTripKeepsEveryServerFavoriteAndRecentVm) {
+  FixedTime time;
   ScratchFolder folder;
   FakeServerSource source;
   for (int s = 0; s < 3; ++s) {
@@ -175,17 +163,15 @@ TEST(PrefsSave, RoundTripKeepsEveryServerFavoriteAndRecentVm) {
   }
   {
     Prefs prefs(folder.Path());
-    prefs.SetClockForTesting(&FixedClock);
     prefs.mUpdateInterval = 3;
-    prefs.mLastUpdateCheck = kNow - 5;
+    prefs.mLastUpdateCheck = static_cast<uint64_t>(kNow - 5);
     prefs.SetServerSource(&source);
     ASSERT_TRUE(prefs.Save());
     prefs.SetServerSource(nullptr);
   }
   Prefs back(folder.Path());
-  back.SetClockForTesting(&FixedClock);
   EXPECT_EQ(back.mUpdateInterval, 3);
-  EXPECT_EQ(back.mLastUpdateCheck, kNow - 5);
+  EXPECT_EQ(back.mLastUpdateCheck, static_cast<uint64_t>(kNow - 5));
   ASSERT_EQ(back.mServers.size(), 3u);
   EXPECT_EQ(back.mServers[0].username, "admin");
   EXPECT_EQ(back.mServers[1].url, "https://host1:902");
