@@ -1,0 +1,132 @@
+// utils::ReadURL against real servers on 127.0.0.1.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <wininet.h>
+
+#include "services/WebAccess.h"
+#include "tests/support/ScratchLog.h"
+#include "tests/web/InternetSettingsGuard.h"
+#include "tests/web/LogOrder.h"
+#include "tests/web/TestServers.h"
+
+namespace {
+
+class ReadUrlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // No proxy: a failing direct attempt must not be retried through one.
+    settings.SetEnable(0);
+    ASSERT_TRUE(server.Start());
+  }
+  InternetSettingsGuard settings;
+  LocalHttpServer server;
+  ScratchLog log;
+};
+
+}  // namespace
+
+TEST_F(ReadUrlTest, ReturnsTheBodyAsTextFreshFromTheServerEachTime) {
+  server.Serve("/info", "line one\r\nupdate = 0\r\n");
+  std::wstring text;
+  ASSERT_TRUE(utils::ReadURL(server.Url("/info?id=1073"), text));
+  EXPECT_EQ(text, L"line one\r\nupdate = 0\r\n");
+  EXPECT_EQ(server.LastHeader("User-Agent"), "Microsoft Internet Explorer");
+
+  // Always reloaded: a second read reaches the server again and sees a changed document.
+  server.Serve("/info", "update = 1");
+  ASSERT_TRUE(utils::ReadURL(server.Url("/info?id=1073"), text));
+  EXPECT_EQ(text, L"update = 1");
+  EXPECT_EQ(server.RequestCount(), 2);
+  EXPECT_FALSE(log.Contains("utils::"));
+}
+
+TEST_F(ReadUrlTest, ReadsDocumentsLongerThanOneChunk) {
+  std::string body;
+  for (int i = 0; body.size() < 5000; ++i) body += "row " + std::to_string(i) + "\n";
+  server.Serve("/long", body);
+  std::wstring text;
+  ASSERT_TRUE(utils::ReadURL(server.Url("/long"), text));
+  EXPECT_EQ(text, std::wstring(body.begin(), body.end()));
+}
+
+TEST_F(ReadUrlTest, EmptyBodyFails) {
+  server.Serve("/empty", "");
+  std::wstring text = L"untouched";
+  EXPECT_FALSE(utils::ReadURL(server.Url("/empty"), text));
+  EXPECT_EQ(text, L"untouched");
+  EXPECT_EQ(server.RequestCount(), 1);
+  EXPECT_TRUE(AppearInOrder(log.Text(), {"utils::ReadURL: The document at 'http://127.0.0.1:" +
+                                             std::to_string(server.Port()) + "/empty' is empty.\n"}))
+      << log.Text();
+}
+
+TEST_F(ReadUrlTest, TextEndsAtAZeroByteAndAZeroFirstLeavesNothing) {
+  server.Serve("/zero", std::string("update = 1\0hidden", 17));
+  std::wstring text;
+  ASSERT_TRUE(utils::ReadURL(server.Url("/zero"), text));
+  EXPECT_EQ(text, L"update = 1");
+
+  server.Serve("/lead", std::string("\0update = 1", 11));
+  EXPECT_FALSE(utils::ReadURL(server.Url("/lead"), text));
+  EXPECT_TRUE(log.Contains("/lead' is empty."));
+}
+
+TEST_F(ReadUrlTest, AnErrorPageIsNotTheDocument) {
+  server.Serve("/gone", "update = 1 (but this is an error page)", 404);
+  std::wstring text;
+  EXPECT_FALSE(utils::ReadURL(server.Url("/gone"), text));
+  EXPECT_TRUE(log.Contains("/gone' with HTTP status 404."));
+  server.Serve("/broken", "update = 1", 500);
+  EXPECT_FALSE(utils::ReadURL(server.Url("/broken"), text));
+  EXPECT_TRUE(log.Contains("/broken' with HTTP status 500."));
+}
+
+TEST_F(ReadUrlTest, AnOversizedDocumentIsRefused) {
+  server.Serve("/huge", std::string(utils::kMaxDocumentBytes + 1, 'x'));
+  std::wstring text;
+  EXPECT_FALSE(utils::ReadURL(server.Url("/huge"), text));
+  EXPECT_TRUE(log.Contains("/huge' is longer than 1048576 bytes."));
+  server.Serve("/limit", std::string(utils::kMaxDocumentBytes, 'x'));
+  ASSERT_TRUE(utils::ReadURL(server.Url("/limit"), text));
+  EXPECT_EQ(text.size(), utils::kMaxDocumentBytes);
+}
+
+TEST_F(ReadUrlTest, AUrlThatCannotBeSplitFailsBeforeAnyNetworkUse) {
+  DroppingServer listener;
+  ASSERT_TRUE(listener.Start());
+  const std::wstring port = std::to_wstring(listener.Port());
+  for (const std::wstring& url :
+       {std::wstring(), std::wstring(L"not a url"), L"//127.0.0.1:" + port + L"/info", L"127.0.0.1 " + port}) {
+    std::wstring text = L"untouched";
+    EXPECT_FALSE(utils::ReadURL(url, text)) << std::string(url.begin(), url.end());
+    EXPECT_EQ(text, L"untouched");
+  }
+  EXPECT_EQ(listener.ConnectionCount(), 0);
+  EXPECT_EQ(server.RequestCount(), 0);
+  // Nothing was tried, so nothing was logged.
+  EXPECT_FALSE(log.Contains("utils::")) << log.Text();
+}
+
+TEST_F(ReadUrlTest, HttpOpenUrlHandsBothHandlesToTheCallerOrNeither) {
+  server.Serve("/info", "hello");
+  utils::InternetHandle session = reinterpret_cast<utils::InternetHandle>(1);
+  utils::InternetHandle request = reinterpret_cast<utils::InternetHandle>(1);
+  ASSERT_TRUE(utils::HttpOpenUrl(server.Url("/info"), L"", 0x80000000UL, session, request));
+  EXPECT_NE(session, nullptr);
+  EXPECT_NE(request, nullptr);
+  char body[16] = {};
+  DWORD got = 0;
+  EXPECT_TRUE(InternetReadFile(request, body, sizeof body - 1, &got));
+  EXPECT_STREQ(body, "hello");
+  InternetCloseHandle(request);
+  InternetCloseHandle(session);
+
+  const int refused = UnusedLocalPort();
+  const std::wstring url = L"http://127.0.0.1:" + std::to_wstring(refused) + L"/info";
+  session = request = reinterpret_cast<utils::InternetHandle>(1);
+  EXPECT_FALSE(utils::HttpOpenUrl(url, L"", 0x80000000UL, session, request));
+  EXPECT_EQ(session, nullptr);
+  EXPECT_EQ(request, nullptr);
+  EXPECT_TRUE(log.Contains("utils::HttpOpenUrl: InternetOpenUrl() failed: http://127.0.0.1:" +
+                           std::to_string(refused) + "/info ("));
+}
