@@ -7,7 +7,7 @@ function(zw_add_test name)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    DISCOVERY_TIMEOUT 120
+    DISCOVERY_TIMEOUT 600
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
     PROPERTIES TIMEOUT 300 ENVIRONMENT "ZW_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZW_NATIVE_BIN=${ZW_NATIVE_BIN}")
 endfunction()
