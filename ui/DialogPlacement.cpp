@@ -3,9 +3,11 @@
 namespace ui {
 namespace {
 
+// Pulled back over the far edge first, then over the near one, so that a window larger
+// than the area keeps its top-left corner (and its caption) on screen.
 LONG Clamp(LONG position, LONG size, LONG low, LONG high) {
-  if (position < low) return low;
-  if (position + size > high) return high - size;
+  if (position + size > high) position = high - size;
+  if (position < low) position = low;
   return position;
 }
 

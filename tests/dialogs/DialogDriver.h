@@ -1,0 +1,71 @@
+// Driving a modal dialog from a helper thread while the test thread runs it: find it by
+// caption, wait until it is visible (its controls exist then), then click or read.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace dialogs {
+
+// The visible dialog (#32770) with this caption, or null after timeoutMs.
+inline HWND WaitForDialog(const wchar_t* caption, DWORD timeoutMs = 10000) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  while (GetTickCount64() < deadline) {
+    HWND found = FindWindowW(L"#32770", caption);
+    if (found && IsWindowVisible(found)) return found;
+    Sleep(10);
+  }
+  return nullptr;
+}
+
+inline void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+inline std::wstring TextOf(HWND window) {
+  wchar_t text[1024] = {};
+  GetWindowTextW(window, text, 1024);
+  return text;
+}
+
+// A control's rectangle in its dialog's client coordinates.
+inline RECT ClientRectOf(HWND dialog, int id) {
+  RECT rect = {};
+  GetWindowRect(GetDlgItem(dialog, id), &rect);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+inline bool IsShown(HWND dialog, int id) {
+  HWND control = GetDlgItem(dialog, id);
+  return control && (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+// The text of a message box (its static control with text).
+inline std::wstring MessageBoxText(HWND box) {
+  std::wstring found;
+  EnumChildWindows(
+      box,
+      [](HWND child, LPARAM out) -> BOOL {
+        wchar_t className[32] = {};
+        GetClassNameW(child, className, 32);
+        std::wstring text = TextOf(child);
+        if (lstrcmpiW(className, L"Static") == 0 && !text.empty()) {
+          *reinterpret_cast<std::wstring*>(out) = text;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// Presses a message box's only button (OK).
+inline void PressOk(HWND box) {
+  HWND ok = GetDlgItem(box, IDOK);
+  if (ok) {
+    SendMessageW(ok, BM_CLICK, 0, 0);
+  } else {
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  }
+}
+
+}  // namespace dialogs
