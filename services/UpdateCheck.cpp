@@ -1,37 +1,24 @@
 #include "services/UpdateCheck.h"
 
-#include <ctime>
-
+#include "backend/RecentUse.h"
 #include "log/Log.h"
 #include "res/resource.h"
+#include "services/StringResource.h"
 #include "services/TextConversion.h"
 #include "services/UpdateDlg.h"
 #include "services/UpdateRule.h"
 #include "services/WebAccess.h"
-#include "ui/Module.h"
 
 namespace utils {
 namespace {
 
 const char kName[] = "utils::CheckForUpdates";
 
-std::wstring LoadText(UINT id) {
-  const wchar_t* text = nullptr;
-  int length = LoadStringW(ui::Module::Instance(), id, reinterpret_cast<LPWSTR>(&text), 0);
-  if (length <= 0 || !text) {
-    Log("%s: String %d is missing from the resources.\n", kName, static_cast<int>(id));
-    return std::wstring();
-  }
-  return std::wstring(text, length);
-}
-
 void Tell(HWND owner, UINT textId) {
-  MessageBoxW(owner, LoadText(textId).c_str(), LoadText(IDS_APP_TITLE).c_str(), MB_OK);
+  MessageBoxW(owner, LoadStringResource(textId).c_str(), LoadStringResource(IDS_APP_TITLE).c_str(), MB_OK);
 }
 
 }  // namespace
-
-int64_t CurrentUnixTime() { return static_cast<int64_t>(std::time(nullptr)); }
 
 UpdateCheckResult CheckForUpdates(HWND owner, bool interactive, const UpdateCheckContext& context) {
   std::wstring document;
@@ -60,7 +47,7 @@ UpdateCheckResult CheckForUpdates(HWND owner, bool interactive, const UpdateChec
   }
 
   // Renewed after failures too, so a failing automatic check waits for the next interval.
-  const int64_t now = CurrentUnixTime();
+  const int64_t now = utils::CurrentUnixTime();
   *context.lastUpdateCheck = now > 0 ? static_cast<uint64_t>(now) : 0;
   return result;
 }
