@@ -2,14 +2,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
-#include <thread>
-
-#include "tests/dialogs/DialogDriver.h"
 #include "ui/DialogPlacement.h"
-#include "ui/SuppressDlg.h"
+#include "ui/ModalDialog.h"
 #include "res/resource.h"
-#include <string>
 
 namespace {
 
@@ -160,29 +155,4 @@ TEST(DialogPlacement, ADialogThatFitsIsNotMoved) {
   RECT after = PlaceFrom(120, 90);
   EXPECT_EQ(after.left, 120);
   EXPECT_EQ(after.top, 90);
-}
-
-TEST(DialogPlacement, TheHintDialogOpensInsideTheWorkAreaWhereverItsOwnerIs) {
-  for (POINT ownerAt : {POINT{900, 700}, POINT{-3000, -3000}, POINT{5000, 5000}}) {
-    SCOPED_TRACE(std::to_string(ownerAt.x) + "," + std::to_string(ownerAt.y));
-    HWND owner = CreateWindowExW(0, L"STATIC", L"placement owner", WS_POPUP | WS_VISIBLE, ownerAt.x, ownerAt.y, 200,
-                                 150, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    SuppressDlg dialog(L"Placement");
-    RECT shown = {};
-    std::thread driver([&] {
-      HWND found = dialogs::WaitForDialog(L"Zandor Wickerlyn");
-      if (!found) return;
-      GetWindowRect(found, &shown);
-      dialogs::Click(found, IDOK);
-    });
-    EXPECT_EQ(dialog.DoModal(owner), IDOK);
-    driver.join();
-    DestroyWindow(owner);
-    ASSERT_GT(Width(shown), 0);
-    const RECT area = ui::WorkAreaFor(shown);
-    EXPECT_GE(shown.left, area.left);
-    EXPECT_GE(shown.top, area.top);
-    EXPECT_LE(shown.right, area.right);
-    EXPECT_LE(shown.bottom, area.bottom);
-  }
 }
