@@ -7,12 +7,37 @@
 
 namespace dialogs {
 
-// The visible dialog (#32770) with this caption, or null after timeoutMs.
+// A visible dialog (#32770) of this process with this caption, or null. Only this
+// process's: tests running side by side show dialogs with the same captions.
+inline HWND FindOwnDialog(const wchar_t* caption) {
+  struct Search {
+    const wchar_t* caption;
+    HWND found;
+  } search = {caption, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+        wchar_t className[16] = {};
+        wchar_t title[256] = {};
+        GetClassNameW(window, className, 16);
+        GetWindowTextW(window, title, 256);
+        if (lstrcmpW(className, L"#32770") != 0 || lstrcmpW(title, s->caption) != 0) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The visible dialog of this process with this caption, or null after timeoutMs.
 inline HWND WaitForDialog(const wchar_t* caption, DWORD timeoutMs = 10000) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   while (GetTickCount64() < deadline) {
-    HWND found = FindWindowW(L"#32770", caption);
-    if (found && IsWindowVisible(found)) return found;
+    HWND found = FindOwnDialog(caption);
+    if (found) return found;
     Sleep(10);
   }
   return nullptr;

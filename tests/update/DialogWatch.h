@@ -35,8 +35,8 @@ class DialogWatch {
   void Run() {
     while (!mStop) {
       for (const wchar_t* caption : {L"Update Available", L"Zandor Wickerlyn"}) {
-        HWND found = FindWindowW(L"#32770", caption);
-        if (found && IsWindowVisible(found) && found != mLast) {
+        HWND found = dialogs::FindOwnDialog(caption);
+        if (found && found != mLast) {
           mLast = found;
           mSeen.push_back(caption);
           mAnswer(found, caption);
