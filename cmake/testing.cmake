@@ -1,5 +1,6 @@
 # zw_add_test(name SOURCES a.cpp ... LIBS lib ...): a GoogleTest executable run under
 # Wine. Tests are listed when CTest runs (not at build time), so building needs no Wine.
+# ZW_NATIVE_BIN tells tests where the native simulator is.
 function(zw_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
@@ -9,5 +10,5 @@ function(zw_add_test name)
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 600
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
-    PROPERTIES TIMEOUT 300 ENVIRONMENT "ZW_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZW_NATIVE_BIN=${ZW_NATIVE_BIN}")
+    PROPERTIES TIMEOUT 300 ENVIRONMENT "ZW_NATIVE_BIN=${ZW_NATIVE_BIN}")
 endfunction()
