@@ -12,6 +12,10 @@ typedef uint32_t QorHandle;  // 0 = none; reference-counted, given back with Qor
 typedef uint64_t QorError;   // 0 = success; compared whole
 
 // Called on one of the library's own threads: (job, event type, extra information, context).
+// No lock of the library is held during the call: a handler may release the job and call
+// the library again. For event 8 the extra information is a found-item handle lent for the
+// duration of the call (Qor_AddRefHandle keeps it). For VM events (Qor_SubscribeToEvents)
+// the first argument is the VM handle and the extra information 0.
 typedef void (*QorEventProc)(QorHandle handle, int eventType, QorHandle moreEventInfo, void* clientData);
 
 enum {
@@ -87,9 +91,13 @@ enum {
 #endif
 
 // The names below are the DLL's exports; the program calls them through QorLibrary.
+// Asynchronous calls always return a job (0 only when out of memory) and always end with
+// event 2, also when their arguments were refused; strings are copied before they return.
 QOR_API QorHandle QorHost_Connect(int apiVersion, int hostType, const char* serviceUrl, int port,
                                   const char* userName, const char* password, int options,
                                   QorHandle propertyList, QorEventProc callback, void* clientData);
+// Ends the session at once (the logout is sent on a library thread) and stops the host's
+// event stream; later calls on the host or its VMs fail with QOR_E_NOT_CONNECTED.
 QOR_API void QorHost_Disconnect(QorHandle host);
 QOR_API QorHandle QorHost_FindItems(QorHandle host, int searchType, QorHandle searchCriteria,
                                     int32_t timeout, QorEventProc callback, void* clientData);

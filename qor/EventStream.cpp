@@ -43,6 +43,11 @@ void EventStream::Stop() {
   mWake.notify_all();
 }
 
+void EventStream::AdoptListing(uint64_t seq) {
+  std::lock_guard<std::mutex> hold(mLock);
+  if (!mThreadRunning && !mStopped && seq > mSeq) mSeq = seq;
+}
+
 void EventStream::EnsureThread(std::unique_lock<std::mutex>& hold) {
   if (mThreadRunning) return;  // a finishing thread sees the new subscription and goes on
   mThreadRunning = true;
@@ -95,6 +100,9 @@ bool EventStream::PollOnce(uint64_t since) {
     Trace("EventStream: malformed events answer from '%s'", mSession->HostName().c_str());
     return false;
   }
+  auto resync = reply.result.find("resync");
+  if (resync != reply.result.end() && resync->is_boolean() && resync->get<bool>()) return Resync();
+
   std::set<std::string> changed;
   for (const nlohmann::json& change : *changes) {
     auto moid = change.find("moid");
@@ -111,6 +119,40 @@ bool EventStream::PollOnce(uint64_t since) {
   {
     std::lock_guard<std::mutex> hold(mLock);
     if (mStopped) return true;  // the loop ends on its next turn
+    mSeq = seq->get<uint64_t>();
+  }
+  mPowerStates.SetLive(true);
+  if (!changed.empty()) mSubscriptions.Notify(changed);
+  return true;
+}
+
+bool EventStream::Resync() {
+  // Changes were dropped on the server (or it restarted): take every VM's state from the
+  // list and continue after the list's sequence number.
+  Trace("EventStream: '%s' asks for a resync; reading the VM list", mSession->HostName().c_str());
+  SdkReply reply = mSession->Call("listVms", nlohmann::json::object(), CurrentTimeouts().requestMs);
+  if (reply.error != QOR_OK) return false;
+  auto seq = reply.result.find("seq");
+  auto vms = reply.result.find("vms");
+  if (seq == reply.result.end() || !seq->is_number_unsigned() || vms == reply.result.end() || !vms->is_array()) {
+    Trace("EventStream: malformed listVms answer from '%s' during a resync", mSession->HostName().c_str());
+    return false;
+  }
+  std::set<std::string> changed;
+  for (const nlohmann::json& vm : *vms) {
+    auto moid = vm.is_object() ? vm.find("moid") : vm.end();
+    auto state = vm.is_object() ? vm.find("powerState") : vm.end();
+    if (!vm.is_object() || moid == vm.end() || !moid->is_string() || state == vm.end() ||
+        !state->is_number_integer()) {
+      continue;
+    }
+    if (mPowerStates.ApplyEvent(moid->get<std::string>(), state->get<int32_t>())) {
+      changed.insert(moid->get<std::string>());
+    }
+  }
+  {
+    std::lock_guard<std::mutex> hold(mLock);
+    if (mStopped) return true;
     mSeq = seq->get<uint64_t>();
   }
   mPowerStates.SetLive(true);

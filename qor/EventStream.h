@@ -24,6 +24,9 @@ class EventStream : public std::enable_shared_from_this<EventStream> {
   QorError Cancel(QorHandle vm, QorEventProc callback, void* clientData);
   void CancelAll(QorHandle vm);
   void Stop();
+  // A VM listing (its states already in the cache) was current at this sequence number:
+  // a stream that is not running starts from there instead of catching up on history.
+  void AdoptListing(uint64_t seq);
 
   PowerStateCache& PowerStates() { return mPowerStates; }
 
@@ -32,6 +35,7 @@ class EventStream : public std::enable_shared_from_this<EventStream> {
   void Run();
   // One poll; false when the thread should end.
   bool PollOnce(uint64_t since);
+  bool Resync();
 
   std::shared_ptr<Session> mSession;
   PowerStateCache mPowerStates;

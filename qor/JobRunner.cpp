@@ -43,6 +43,9 @@ QorHandle StartJob(const char* name, QorEventProc callback, void* clientData, Jo
     JobEvents events(handle, callback, clientData);
     JobOutcome outcome = RunWork(name, work, events);
     work = nullptr;  // free what the work captured before the handler runs
+    if (outcome.error != QOR_OK) {
+      Trace("%s: job %u failed with %llu", name, handle, static_cast<unsigned long long>(outcome.error));
+    }
     job->Finish(outcome.error, outcome.result);
     if (callback) callback(handle, QOR_EVENT_JOB_COMPLETED, 0, clientData);
   };

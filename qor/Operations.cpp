@@ -111,6 +111,10 @@ JobWork FindItemsWork(QorHandle host, int searchType, int32_t timeoutMs) {
         return Failed(QOR_E_OUT_OF_MEMORY);
       }
     }
+    auto seq = reply.result.find("seq");
+    if (seq != reply.result.end() && seq->is_number_unsigned()) {
+      connection->Events().AdoptListing(seq->get<uint64_t>());
+    }
     return JobOutcome{QOR_OK, 0};
   };
 }

@@ -21,7 +21,10 @@ FILE* OpenTraceFile() {
 
 void Trace(const char* format, ...) {
   char text[1024];
-  int prefix = std::snprintf(text, sizeof text, "qor[%lu]: ", GetCurrentThreadId());
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  int prefix = std::snprintf(text, sizeof text, "%02u:%02u:%02u.%03u qor[%lu]: ", now.wHour, now.wMinute,
+                             now.wSecond, now.wMilliseconds, GetCurrentThreadId());
   va_list args;
   va_start(args, format);
   std::vsnprintf(text + prefix, sizeof text - prefix - 1, format, args);

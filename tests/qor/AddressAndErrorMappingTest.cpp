@@ -13,7 +13,7 @@
 
 using namespace qor;
 
-TEST(ServiceUrl, AcceptsBothSchemesWithDefaultAndGivenPorts) {
+TEST(QorServiceUrl, AcceptsBothSchemesWithDefaultAndGivenPorts) {
   Endpoint e;
   ASSERT_EQ(ParseServiceUrl("https://srv01/sdk", 0, &e), QOR_OK);
   EXPECT_EQ(e.host, L"srv01");
@@ -30,7 +30,7 @@ TEST(ServiceUrl, AcceptsBothSchemesWithDefaultAndGivenPorts) {
   EXPECT_EQ(e.host, L"h\u00F6st.lan");
 }
 
-TEST(ServiceUrl, RefusesEverythingElse) {
+TEST(QorServiceUrl, RefusesEverythingElse) {
   Endpoint e;
   for (const char* url : {"", "srv01", "srv01/sdk", "ftp://srv01/sdk", "https:///sdk", "https://srv01",
                           "https://srv01/", "https://srv01/sdk/", "https://srv01/api", "https://srv01:443/sdk",
@@ -43,7 +43,7 @@ TEST(ServiceUrl, RefusesEverythingElse) {
   EXPECT_EQ(ParseServiceUrl("https://srv01/sdk", 65536, &e), QOR_E_INVALID_ARG);
 }
 
-TEST(WinHttpErrorMapping, GivesTheDocumentedCodes) {
+TEST(QorWinHttpErrorMapping, GivesTheDocumentedCodes) {
   EXPECT_EQ(MapWinHttpError(ERROR_WINHTTP_NAME_NOT_RESOLVED, 5, 30000), QOR_E_HOST_NOT_FOUND);
   EXPECT_EQ(MapWinHttpError(ERROR_WINHTTP_CANNOT_CONNECT, 5, 10000), QOR_E_CONNECTION_REFUSED);
   EXPECT_EQ(MapWinHttpError(ERROR_WINHTTP_TIMEOUT, 5, 30000), QOR_E_TIMED_OUT);
@@ -56,7 +56,7 @@ TEST(WinHttpErrorMapping, GivesTheDocumentedCodes) {
   EXPECT_EQ(MapWinHttpError(12345, 5, 30000), QOR_E_NETWORK);
 }
 
-TEST(WinHttpErrorMapping, FailuresThatRanIntoTheLimitAreTimeOuts) {
+TEST(QorWinHttpErrorMapping, FailuresThatRanIntoTheLimitAreTimeOuts) {
   // Wine ends a handshake with a silent peer with a TLS error once the limit has passed.
   EXPECT_EQ(MapWinHttpError(ERROR_WINHTTP_SECURE_CHANNEL_ERROR, 3015, 3000), QOR_E_TIMED_OUT);
   EXPECT_EQ(MapWinHttpError(ERROR_WINHTTP_SECURE_CHANNEL_ERROR, 2700, 3000), QOR_E_TIMED_OUT);
@@ -78,7 +78,7 @@ HttpReply Answer(uint32_t status, const std::string& body, const char* version =
 }
 }  // namespace
 
-TEST(SdkAnswers, SuccessAndServerErrorsPassThrough) {
+TEST(QorSdkAnswers, SuccessAndServerErrorsPassThrough) {
   SdkReply ok = InterpretReply(Answer(200, R"({"ok":true,"session":"abc"})"));
   ASSERT_EQ(ok.error, QOR_OK);
   EXPECT_EQ(ok.result["session"], "abc");
@@ -91,7 +91,7 @@ TEST(SdkAnswers, SuccessAndServerErrorsPassThrough) {
   EXPECT_EQ(InterpretReply(Answer(400, R"({"ok":false,"error":3,"text":"bad"})")).error, QOR_E_INVALID_ARG);
 }
 
-TEST(SdkAnswers, StrangeAnswersAreRecognised) {
+TEST(QorSdkAnswers, StrangeAnswersAreRecognised) {
   EXPECT_EQ(InterpretReply(Answer(200, R"({"ok":true})", nullptr)).error, QOR_E_NOT_A_SERVER);
   EXPECT_EQ(InterpretReply(Answer(200, "<html>hello</html>")).error, QOR_E_NOT_A_SERVER);
   EXPECT_EQ(InterpretReply(Answer(200, "[1,2]")).error, QOR_E_NOT_A_SERVER);
@@ -105,7 +105,7 @@ TEST(SdkAnswers, StrangeAnswersAreRecognised) {
   EXPECT_EQ(InterpretReply(transport).error, QOR_E_CONNECTION_REFUSED);
 }
 
-TEST(SdkAnswers, RequestsCarryVersionAndRefuseInvalidText) {
+TEST(QorSdkAnswers, RequestsCarryVersionAndRefuseInvalidText) {
   std::string body;
   ASSERT_TRUE(BuildRequest("login", {{"user", "root"}}, &body));
   nlohmann::json parsed = nlohmann::json::parse(body);
@@ -115,7 +115,7 @@ TEST(SdkAnswers, RequestsCarryVersionAndRefuseInvalidText) {
   EXPECT_FALSE(BuildRequest("login", {{"password", std::string("\xFF\xFE")}}, &body));
 }
 
-TEST(Timeouts, ScaleKeepsAFloorAndDefaultsAreDocumentedValues) {
+TEST(QorTimeouts, ScaleKeepsAFloorAndDefaultsAreDocumentedValues) {
   Timeouts base = DefaultTimeouts();
   EXPECT_EQ(base.connectMs, 10000u);
   EXPECT_EQ(base.requestMs, 30000u);
@@ -125,7 +125,7 @@ TEST(Timeouts, ScaleKeepsAFloorAndDefaultsAreDocumentedValues) {
   EXPECT_EQ(ScaleTimeouts(base, 0.0001).connectMs, 50u);
 }
 
-TEST(ErrorTexts, EveryCodeHasItsOwnTextAndUnknownCodesShareOne) {
+TEST(QorErrorTexts, EveryCodeHasItsOwnTextAndUnknownCodesShareOne) {
   std::set<std::string> texts;
   const QorError codes[] = {QOR_OK, QOR_E_FAIL, QOR_E_OUT_OF_MEMORY, QOR_E_INVALID_ARG, QOR_E_UNSUPPORTED_PROPERTY,
                             QOR_E_INVALID_HANDLE, QOR_E_WRONG_HANDLE_TYPE, QOR_E_NOT_CONNECTED,

@@ -5,7 +5,7 @@
 
 namespace {
 
-class ConnectContract : public ::testing::Test {
+class QorConnectContract : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(sim.Start({"--vms", "3", "--power-delay-ms", "50"})) << sim.LastError(); }
   int Sessions() {
@@ -29,7 +29,7 @@ class ConnectContract : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(ConnectContract, LoginDeliversTheHostToTheHandlerOnALibraryThread) {
+TEST_F(QorConnectContract, LoginDeliversTheHostToTheHandlerOnALibraryThread) {
   JobRecorder recorder;
   QorHandle job = Qor().QorHost_Connect(QOR_API_VERSION, QOR_HOST_TYPE_SERVER, sim.ServiceUrl().c_str(), sim.Port(),
                                         "root", "wickerlyn", 0, 0, JobRecorder::Handler, &recorder);
@@ -47,20 +47,20 @@ TEST_F(ConnectContract, LoginDeliversTheHostToTheHandlerOnALibraryThread) {
   Qor().Qor_ReleaseHandle(recorder.result);
 }
 
-TEST_F(ConnectContract, WrongOrEmptyCredentialsGive3014) {
+TEST_F(QorConnectContract, WrongOrEmptyCredentialsGive3014) {
   EXPECT_EQ(ConnectError(sim.ServiceUrl().c_str(), sim.Port(), "root", "wrong"), QOR_E_BAD_CREDENTIALS);
   EXPECT_EQ(ConnectError(sim.ServiceUrl().c_str(), sim.Port(), "", ""), QOR_E_BAD_CREDENTIALS);
   EXPECT_EQ(ConnectError(sim.ServiceUrl().c_str(), sim.Port(), nullptr, nullptr), QOR_E_BAD_CREDENTIALS);
   EXPECT_EQ(Sessions(), 0);
 }
 
-TEST_F(ConnectContract, UnlicensedHostGives32OnlyForGoodCredentials) {
+TEST_F(QorConnectContract, UnlicensedHostGives32OnlyForGoodCredentials) {
   ASSERT_TRUE(sim.Admin("unlicensed", R"({"on":true})")) << sim.LastError();
   EXPECT_EQ(ConnectError(sim.ServiceUrl().c_str(), sim.Port()), QOR_E_UNLICENSED_HOST);
   EXPECT_EQ(ConnectError(sim.ServiceUrl().c_str(), sim.Port(), "root", "wrong"), QOR_E_BAD_CREDENTIALS);
 }
 
-TEST_F(ConnectContract, ArgumentsAreCopiedBeforeTheCallReturns) {
+TEST_F(QorConnectContract, ArgumentsAreCopiedBeforeTheCallReturns) {
   char url[64], user[16], password[16];
   snprintf(url, sizeof url, "%s", sim.ServiceUrl().c_str());
   snprintf(user, sizeof user, "root");
@@ -78,7 +78,7 @@ TEST_F(ConnectContract, ArgumentsAreCopiedBeforeTheCallReturns) {
   Qor().Qor_ReleaseHandle(host);
 }
 
-TEST_F(ConnectContract, FailuresToReachAServerHaveTheirOwnCodes) {
+TEST_F(QorConnectContract, FailuresToReachAServerHaveTheirOwnCodes) {
   // Not a server of this kind: plain HTTP to the TLS port, and an HTTP server that
   // answers without the protocol header (the simulator's admin port).
   EXPECT_EQ(ConnectError("http://127.0.0.1/sdk", sim.Port()), QOR_E_NOT_A_SERVER);
@@ -97,7 +97,7 @@ TEST_F(ConnectContract, FailuresToReachAServerHaveTheirOwnCodes) {
   EXPECT_EQ(ConnectError("https://127.0.0.1/sdk", closedPort), QOR_E_CONNECTION_REFUSED);
 }
 
-TEST_F(ConnectContract, ASilentServerTimesOut) {
+TEST_F(QorConnectContract, ASilentServerTimesOut) {
   ASSERT_TRUE(sim.Admin("silent", R"({"on":true})")) << sim.LastError();
   ULONGLONG start = GetTickCount64();
   EXPECT_EQ(ConnectError(sim.ServiceUrl().c_str(), sim.Port()), QOR_E_TIMED_OUT);
@@ -105,7 +105,7 @@ TEST_F(ConnectContract, ASilentServerTimesOut) {
   EXPECT_LT(GetTickCount64() - start, 15000u);
 }
 
-TEST_F(ConnectContract, AfterDisconnectEveryCallOnTheHostFailsWithNotConnected) {
+TEST_F(QorConnectContract, AfterDisconnectEveryCallOnTheHostFailsWithNotConnected) {
   QorHandle host = ConnectDefault(sim);
   QorError error = 0;
   QorHandle vm = OpenVm(host, SimulatorVms(sim)[0].path, &error);
@@ -124,7 +124,7 @@ TEST_F(ConnectContract, AfterDisconnectEveryCallOnTheHostFailsWithNotConnected) 
   Qor().Qor_ReleaseHandle(host);
 }
 
-TEST_F(ConnectContract, ADroppedSessionGives36AndStaysLost) {
+TEST_F(QorConnectContract, ADroppedSessionGives36AndStaysLost) {
   QorHandle host = ConnectDefault(sim);
   QorError error = 0;
   std::string path = SimulatorVms(sim)[0].path;
@@ -144,7 +144,7 @@ TEST_F(ConnectContract, ADroppedSessionGives36AndStaysLost) {
   Qor().Qor_ReleaseHandle(host);
 }
 
-TEST_F(ConnectContract, ReleasingTheLastReferenceWithoutDisconnectStillLogsOut) {
+TEST_F(QorConnectContract, ReleasingTheLastReferenceWithoutDisconnectStillLogsOut) {
   QorHandle host = ConnectDefault(sim);
   ASSERT_EQ(Sessions(), 1);
   Qor().Qor_ReleaseHandle(host);

@@ -22,7 +22,7 @@ void ProbeHandler(QorHandle vm, int type, QorHandle, void* context) {
   ++probe->calls;
 }
 
-class EventContract : public ::testing::Test {
+class QorEventContract : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(sim.Start({"--vms", "6", "--power-delay-ms", "100"})) << sim.LastError();
@@ -54,7 +54,7 @@ class EventContract : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(EventContract, PowerOperationsReachTheSettledStateThroughEvents) {
+TEST_F(QorEventContract, PowerOperationsReachTheSettledStateThroughEvents) {
   QorHandle vm = Open(0);
   if (PowerStateOf(vm) != QOR_POWERSTATE_POWERED_ON) {
     ASSERT_EQ(WaitJob(Qor().QorVM_PowerOn(vm, 0, 0, nullptr, nullptr)), QOR_OK);
@@ -72,7 +72,7 @@ TEST_F(EventContract, PowerOperationsReachTheSettledStateThroughEvents) {
   Qor().Qor_ReleaseHandle(vm);
 }
 
-TEST_F(EventContract, ChangesBehindTheLibrarysBackReachOnlyThatVmsHandlers) {
+TEST_F(QorEventContract, ChangesBehindTheLibrarysBackReachOnlyThatVmsHandlers) {
   QorHandle first = Open(1);
   QorHandle second = Open(2);
   EventProbe firstProbe, secondProbe;
@@ -92,7 +92,7 @@ TEST_F(EventContract, ChangesBehindTheLibrarysBackReachOnlyThatVmsHandlers) {
   Qor().Qor_ReleaseHandle(second);
 }
 
-TEST_F(EventContract, NoHandlerCallAfterCancelReturnsEvenDuringAStorm) {
+TEST_F(QorEventContract, NoHandlerCallAfterCancelReturnsEvenDuringAStorm) {
   std::vector<QorHandle> handles;
   std::vector<std::unique_ptr<EventProbe>> probes;
   for (size_t i = 0; i < vms.size(); ++i) {
@@ -141,7 +141,7 @@ void SelfCancellingHandler(QorHandle vm, int, QorHandle, void* context) {
 }
 }  // namespace
 
-TEST_F(EventContract, AHandlerCancellingItselfDoesNotDeadlockAndIsNotCalledAgain) {
+TEST_F(QorEventContract, AHandlerCancellingItselfDoesNotDeadlockAndIsNotCalledAgain) {
   SelfCancelling self;
   self.vm = Open(3);
   ASSERT_EQ(Qor().Qor_SubscribeToEvents(self.vm, QOR_EVENT_VM_STATE_CHANGED, SelfCancellingHandler, &self), QOR_OK);
@@ -157,7 +157,7 @@ TEST_F(EventContract, AHandlerCancellingItselfDoesNotDeadlockAndIsNotCalledAgain
   Qor().Qor_ReleaseHandle(self.vm);
 }
 
-TEST_F(EventContract, ReleasingTheVmOrDisconnectingEndsItsEvents) {
+TEST_F(QorEventContract, ReleasingTheVmOrDisconnectingEndsItsEvents) {
   QorHandle released = Open(4);
   QorHandle kept = Open(5);
   EventProbe releasedProbe, keptProbe;
@@ -179,7 +179,7 @@ TEST_F(EventContract, ReleasingTheVmOrDisconnectingEndsItsEvents) {
   Qor().Qor_ReleaseHandle(kept);
 }
 
-TEST_F(EventContract, ALostSessionEndsTheStreamAndTheStateReads36) {
+TEST_F(QorEventContract, ALostSessionEndsTheStreamAndTheStateReads36) {
   QorHandle vm = Open(0);
   EventProbe probe;
   ASSERT_EQ(Qor().Qor_SubscribeToEvents(vm, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &probe), QOR_OK);

@@ -37,7 +37,7 @@ QorError ReadList(HandleObject& object, int firstId, ...) {
 
 }  // namespace
 
-TEST(HandleTable, CountsReferencesAndFreesOnceAtTheLast) {
+TEST(QorHandleTable, CountsReferencesAndFreesOnceAtTheLast) {
   HandleTable& table = HandleTable::Instance();
   std::atomic<int> freed{0};
   QorHandle handle = table.Add(std::make_shared<CountingObject>(&freed));
@@ -57,7 +57,7 @@ TEST(HandleTable, CountsReferencesAndFreesOnceAtTheLast) {
   EXPECT_EQ(table.Find(handle), nullptr);
 }
 
-TEST(HandleTable, ValuesAreNotReusedAndSkipZeroAndLiveOnesOnWrap) {
+TEST(QorHandleTable, ValuesAreNotReusedAndSkipZeroAndLiveOnesOnWrap) {
   HandleTable& table = HandleTable::Instance();
   std::atomic<int> freed{0};
   QorHandle first = table.Add(std::make_shared<CountingObject>(&freed));
@@ -76,7 +76,7 @@ TEST(HandleTable, ValuesAreNotReusedAndSkipZeroAndLiveOnesOnWrap) {
   table.SetNextValueForTest(0x10000000u);
 }
 
-TEST(HandleTable, LookupChecksTheKind) {
+TEST(QorHandleTable, LookupChecksTheKind) {
   HandleTable& table = HandleTable::Instance();
   QorHandle item = table.Add(std::make_shared<FoundItem>("[ds] a/a.vmx"));
   std::shared_ptr<FoundItem> asItem;
@@ -87,7 +87,7 @@ TEST(HandleTable, LookupChecksTheKind) {
   EXPECT_EQ(table.Lookup(item, &asItem), QOR_E_INVALID_HANDLE);
 }
 
-TEST(PropertyList, ReadsStringsAndRefusesWholeListsWithoutHandingOutAnything) {
+TEST(QorPropertyList, ReadsStringsAndRefusesWholeListsWithoutHandingOutAnything) {
   FoundItem item("[ds] a/a.vmx");
   char* path = nullptr;
   ASSERT_EQ(ReadList(item, QOR_PROPERTY_FOUND_ITEM_LOCATION, &path, QOR_PROPERTY_NONE), QOR_OK);
@@ -104,7 +104,7 @@ TEST(PropertyList, ReadsStringsAndRefusesWholeListsWithoutHandingOutAnything) {
   EXPECT_EQ(ReadList(item, QOR_PROPERTY_NONE), QOR_OK);
 }
 
-TEST(Jobs, ResultsAreReadableOnlyWhenFinishedAndEachReadGivesAReference) {
+TEST(QorJobs, ResultsAreReadableOnlyWhenFinishedAndEachReadGivesAReference) {
   HandleTable& table = HandleTable::Instance();
   std::atomic<int> freed{0};
   QorHandle result = table.Add(std::make_shared<CountingObject>(&freed));
@@ -121,7 +121,7 @@ TEST(Jobs, ResultsAreReadableOnlyWhenFinishedAndEachReadGivesAReference) {
   EXPECT_EQ(freed, 1);
 }
 
-TEST(Jobs, HandlerSeesFoundItemsThenCompletionAndMayReleaseTheJob) {
+TEST(QorJobs, HandlerSeesFoundItemsThenCompletionAndMayReleaseTheJob) {
   struct Seen {
     std::vector<std::string> paths;
     std::vector<int> events;
@@ -162,7 +162,7 @@ TEST(Jobs, HandlerSeesFoundItemsThenCompletionAndMayReleaseTheJob) {
   CloseHandle(seen.done);
 }
 
-TEST(Jobs, WaitingInsideTheJobsOwnHandlerFailsInsteadOfHanging) {
+TEST(QorJobs, WaitingInsideTheJobsOwnHandlerFailsInsteadOfHanging) {
   struct Seen {
     QorError waitResult = 0;
     HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -188,7 +188,7 @@ TEST(Jobs, WaitingInsideTheJobsOwnHandlerFailsInsteadOfHanging) {
   CloseHandle(seen.done);
 }
 
-TEST(PowerStateCache, EventsRuleWhileLiveAndAnswersFillTheGaps) {
+TEST(QorPowerStateCache, EventsRuleWhileLiveAndAnswersFillTheGaps) {
   PowerStateCache cache;
   int32_t state = 0;
   cache.ApplyAnswer("vm-1", QOR_POWERSTATE_POWERED_ON);

@@ -5,7 +5,7 @@ namespace {
 
 void NoOpHandler(QorHandle, int, QorHandle, void*) {}
 
-class HandleContract : public ::testing::Test {
+class QorHandleContract : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(sim.Start({"--vms", "2"})) << sim.LastError();
@@ -29,7 +29,7 @@ class HandleContract : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(HandleContract, OperationsRefuseHandlesOfTheWrongKind) {
+TEST_F(QorHandleContract, OperationsRefuseHandlesOfTheWrongKind) {
   EXPECT_EQ(Qor().Qor_SubscribeToEvents(host, QOR_EVENT_VM_STATE_CHANGED, NoOpHandler, nullptr),
             QOR_E_WRONG_HANDLE_TYPE);
   EXPECT_EQ(Qor().Qor_SubscribeToEvents(job, QOR_EVENT_VM_STATE_CHANGED, NoOpHandler, nullptr),
@@ -58,7 +58,7 @@ TEST_F(HandleContract, OperationsRefuseHandlesOfTheWrongKind) {
   EXPECT_EQ(text, nullptr);
 }
 
-TEST_F(HandleContract, UnknownHandlesAndMissingOutputsGiveErrorsNotCrashes) {
+TEST_F(QorHandleContract, UnknownHandlesAndMissingOutputsGiveErrorsNotCrashes) {
   const QorHandle unknown = 0x7FFFFFF0u;
   int32_t state = 0;
   EXPECT_EQ(Qor().Qor_GetProperties(unknown, QOR_PROPERTY_VM_POWER_STATE, &state, QOR_PROPERTY_NONE),
@@ -82,7 +82,7 @@ TEST_F(HandleContract, UnknownHandlesAndMissingOutputsGiveErrorsNotCrashes) {
   EXPECT_EQ(WaitJob(Qor().QorHost_FindItems(host, 99, 0, -1, nullptr, nullptr)), QOR_E_INVALID_ARG);
 }
 
-TEST_F(HandleContract, ReferencesKeepHandlesAliveAndValuesAreNotReused) {
+TEST_F(QorHandleContract, ReferencesKeepHandlesAliveAndValuesAreNotReused) {
   QorError error = 0;
   QorHandle second = OpenVm(host, SimulatorVms(sim)[1].path, &error);
   ASSERT_EQ(error, QOR_OK);
@@ -113,7 +113,7 @@ TEST_F(HandleContract, ReferencesKeepHandlesAliveAndValuesAreNotReused) {
   EXPECT_EQ(WaitJob(Qor().QorHost_FindItems(b, QOR_FIND_RUNNING_VMS, 0, -1, nullptr, nullptr)), QOR_E_INVALID_HANDLE);
 }
 
-TEST(HandleContractTexts, ErrorTextsComeFromTheLibrary) {
+TEST(QorHandleContractTexts, ErrorTextsComeFromTheLibrary) {
   EXPECT_STREQ(Qor().Qor_GetErrorText(QOR_E_BAD_CREDENTIALS, nullptr), "Incorrect user name or password");
   EXPECT_STREQ(Qor().Qor_GetErrorText(QOR_E_CONNECTION_LOST, "de"), "The connection to the server was lost");
   EXPECT_STREQ(Qor().Qor_GetErrorText(424242, nullptr), "Unknown error");

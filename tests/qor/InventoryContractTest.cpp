@@ -3,7 +3,7 @@
 
 namespace {
 
-class InventoryContract : public ::testing::Test {
+class QorInventoryContract : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(sim.Start({"--vms", "5", "--power-delay-ms", "50"})) << sim.LastError();
@@ -31,7 +31,7 @@ struct Chained {
 
 }  // namespace
 
-TEST_F(InventoryContract, EnumerationReportsEachVmOnceInInventoryOrderThenCompletes) {
+TEST_F(QorInventoryContract, EnumerationReportsEachVmOnceInInventoryOrderThenCompletes) {
   JobRecorder recorder;
   QorHandle job = Qor().QorHost_FindItems(host, QOR_FIND_RUNNING_VMS, 0, QOR_TIMEOUT_INFINITE, JobRecorder::Handler,
                                           &recorder);
@@ -53,7 +53,7 @@ TEST_F(InventoryContract, EnumerationReportsEachVmOnceInInventoryOrderThenComple
             QOR_E_INVALID_HANDLE);
 }
 
-TEST_F(InventoryContract, AHandlerMayReleaseItsJobAndStartAnotherJob) {
+TEST_F(QorInventoryContract, AHandlerMayReleaseItsJobAndStartAnotherJob) {
   Chained chain;
   chain.host = host;
   chain.firstPath = SimulatorVms(sim)[0].path;
@@ -76,7 +76,7 @@ TEST_F(InventoryContract, AHandlerMayReleaseItsJobAndStartAnotherJob) {
   CloseHandle(chain.done);
 }
 
-TEST_F(InventoryContract, OpenedVmsKnowTheirMoidAndPowerState) {
+TEST_F(QorInventoryContract, OpenedVmsKnowTheirMoidAndPowerState) {
   std::vector<SimVm> vms = SimulatorVms(sim);
   for (const SimVm& expected : vms) {
     QorError error = 0;
@@ -99,7 +99,7 @@ TEST_F(InventoryContract, OpenedVmsKnowTheirMoidAndPowerState) {
   EXPECT_EQ(error, QOR_E_INVALID_ARG);
 }
 
-TEST_F(InventoryContract, PowerOperationsSettleAndRefuseWhatTheStateDoesNotAllow) {
+TEST_F(QorInventoryContract, PowerOperationsSettleAndRefuseWhatTheStateDoesNotAllow) {
   SimVm target = SimulatorVms(sim)[0];
   QorError error = 0;
   QorHandle vm = OpenVm(host, target.path, &error);
@@ -129,7 +129,7 @@ TEST_F(InventoryContract, PowerOperationsSettleAndRefuseWhatTheStateDoesNotAllow
   Qor().Qor_ReleaseHandle(vm);
 }
 
-TEST_F(InventoryContract, WithoutSubscriptionsThePowerStateIsAskedFromTheServer) {
+TEST_F(QorInventoryContract, WithoutSubscriptionsThePowerStateIsAskedFromTheServer) {
   SimVm target = SimulatorVms(sim)[1];
   QorError error = 0;
   QorHandle vm = OpenVm(host, target.path, &error);

@@ -37,7 +37,7 @@ void CountingHandler(QorHandle, int type, QorHandle, void* context) {
 
 }  // namespace
 
-TEST(SubscriptionList, AddsOnceAndRemovesOnlyWhatExists) {
+TEST(QorSubscriptionList, AddsOnceAndRemovesOnlyWhatExists) {
   SubscriptionList list;
   Probe probe;
   EXPECT_TRUE(list.Add(1, "vm-1", CountingHandler, &probe));
@@ -51,7 +51,7 @@ TEST(SubscriptionList, AddsOnceAndRemovesOnlyWhatExists) {
   EXPECT_TRUE(list.IsEmpty());
 }
 
-TEST(SubscriptionList, NotifiesOnlyTheChangedVmsAndNothingAfterClose) {
+TEST(QorSubscriptionList, NotifiesOnlyTheChangedVmsAndNothingAfterClose) {
   SubscriptionList list;
   Probe one, two;
   list.Add(1, "vm-1", CountingHandler, &one);
@@ -65,7 +65,7 @@ TEST(SubscriptionList, NotifiesOnlyTheChangedVmsAndNothingAfterClose) {
   EXPECT_EQ(two.calls, 1);
 }
 
-TEST(SubscriptionList, RemoveWaitsForACallInProgressOnAnotherThread) {
+TEST(QorSubscriptionList, RemoveWaitsForACallInProgressOnAnotherThread) {
   SubscriptionList list;
   Probe probe;
   ResetEvent(probe.release);
@@ -99,7 +99,7 @@ void SelfCancelHandler(QorHandle vm, int, QorHandle, void* context) {
 }
 }  // namespace
 
-TEST(SubscriptionList, AHandlerMayCancelItselfAndOthersWithoutDeadlock) {
+TEST(QorSubscriptionList, AHandlerMayCancelItselfAndOthersWithoutDeadlock) {
   SubscriptionList list;
   SelfCancel self{&list};
   Probe other;
@@ -116,7 +116,7 @@ TEST(SubscriptionList, AHandlerMayCancelItselfAndOthersWithoutDeadlock) {
   EXPECT_TRUE(list.IsEmpty());
 }
 
-TEST(SubscriptionList, NoCallStartsAfterRemoveReturnsEvenUnderAStorm) {
+TEST(QorSubscriptionList, NoCallStartsAfterRemoveReturnsEvenUnderAStorm) {
   SubscriptionList list;
   const int kVms = 8;
   std::vector<std::unique_ptr<Probe>> probes;
