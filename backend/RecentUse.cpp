@@ -23,7 +23,9 @@ int32_t RecentDurationDays() { return gDurationSource.load()(); }
 void SetRecentDurationSource(DurationSource source) { gDurationSource.store(source ? source : &DefaultDuration); }
 
 bool IsRecentUse(int64_t lastUse, int64_t now, int32_t durationDays) {
-  if (lastUse == 0) return false;
+  // Zero or negative days make nothing recent, even a last use in the future (a clock
+  // that was set back); the preferences writer applies the same rule.
+  if (lastUse == 0 || durationDays <= 0) return false;
   // 64-bit product: a large day count must not wrap into a negative window.
   const int64_t limit = static_cast<int64_t>(durationDays) * 86400;
   // As a floating-point difference: times read from the preferences file can be anything,

@@ -20,7 +20,7 @@ int32_t RecentDurationDays();
 void SetRecentDurationSource(DurationSource source);
 
 // True when now - lastUse is strictly less than durationDays * 86400 seconds. A last use
-// of 0 means never used and is never recent.
+// of 0 means never used and is never recent; with zero or negative days nothing is.
 bool IsRecentUse(int64_t lastUse, int64_t now, int32_t durationDays);
 
 }  // namespace utils

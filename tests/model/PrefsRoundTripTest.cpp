@@ -1,0 +1,99 @@
+// The State as the preferences' server source: what is saved comes from the live
+// servers, and a saved file restores the same servers, favorites and recent VMs.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+
+#include "state/Prefs.h"
+#include "state/State.h"
+#include "tests/model/ModelTestSupport.h"
+
+namespace {
+
+uint64_t PrefsNow() { return static_cast<uint64_t>(TestClock::now); }
+
+class PrefsRoundTrip : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestClock::now = 1700000000;
+    TestClock::days = 7;
+    TestClock::Install();
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    folder = std::wstring(temp) + L"zw-model-prefs-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+             std::to_wstring(GetTickCount64());
+  }
+  void TearDown() override {
+    DeleteFileW((folder + L"\\prefs.txt").c_str());
+    RemoveDirectoryW(folder.c_str());
+    TestClock::Restore();
+  }
+  std::string FileText() {
+    std::string text;
+    FILE* in = _wfopen((folder + L"\\prefs.txt").c_str(), L"rb");
+    if (!in) return text;
+    char chunk[4096];
+    size_t got;
+    while ((got = fread(chunk, 1, sizeof chunk, in)) > 0) text.append(chunk, got);
+    fclose(in);
+    return text;
+  }
+
+  std::wstring folder;
+};
+
+}  // namespace
+
+TEST_F(PrefsRoundTrip, SavesTheLiveServersAndRestoresThem) {
+  {
+    State state(&TestClock::Days);
+    OlvarkServerPtr beta = state.AddSavedServer(1, "beta", 0, false, "", "");
+    OlvarkServerPtr alpha = state.AddSavedServer(1, "Alpha", 902, true, "root", "c2VjcmV0");
+    alpha->AddFavorite("web01", "vm-1", "[ds] web01/web01.vmx");
+    alpha->AddRecent("web01", "vm-1", "[ds] web01/web01.vmx", TestClock::now - 100);
+    alpha->AddRecent("old", "vm-2", "[ds] old/old.vmx", TestClock::now - 7 * 86400);  // exactly out
+    beta->AddRecent("db", "", "[ds] db/db.vmx", TestClock::now - 7 * 86400 + 1);
+    Prefs prefs(folder);
+    prefs.SetClockForTesting(&PrefsNow);
+    prefs.SetServerSource(&state);
+    ASSERT_TRUE(prefs.Save());
+    prefs.SetServerSource(nullptr);
+  }
+  const std::string text = FileText();
+  EXPECT_EQ(text,
+            "server.url = \"https://Alpha:902\"\r\n"
+            "server.type = \"1\"\r\n"
+            "server.username = \"root\"\r\n"
+            "server.password = \"c2VjcmV0\"\r\n"
+            "favoritesItem.name = \"web01\"\r\n"
+            "favoritesItem.cfxPath = \"[ds] web01/web01.vmx\"\r\n"
+            "favoritesItem.id = \"vm-1\"\r\n"
+            "mruItem.name = \"web01\"\r\n"
+            "mruItem.cfxPath = \"[ds] web01/web01.vmx\"\r\n"
+            "mruItem.id = \"vm-1\"\r\n"
+            "mruItem.lastUse = \"1699999900\"\r\n"
+            "server.url = \"http://beta\"\r\n"
+            "server.type = \"1\"\r\n"
+            "mruItem.name = \"db\"\r\n"
+            "mruItem.cfxPath = \"[ds] db/db.vmx\"\r\n"
+            "mruItem.lastUse = \"1699395201\"\r\n");
+
+  Prefs reread(folder);
+  State restored(&TestClock::Days);
+  restored.RestoreSavedServers(reread.mServers);
+  ASSERT_EQ(restored.GetServers().size(), 2u);
+  OlvarkServerPtr alpha = restored.FindServer("Alpha");
+  ASSERT_TRUE(alpha);
+  EXPECT_EQ(alpha->GetPort(), 902u);
+  EXPECT_EQ(alpha->GetUser(), "root");
+  VMList vms = alpha->GetVMs();
+  ASSERT_EQ(vms.size(), 1u);  // the favorite and the recent entry are one VM
+  EXPECT_TRUE(vms[0]->IsFavorite());
+  EXPECT_EQ(vms[0]->GetLastUse(), TestClock::now - 100);
+  EXPECT_EQ(std::static_pointer_cast<QorVM>(vms[0])->GetId(), "vm-1");
+  restored.GetRecent()->Refresh();
+  EXPECT_EQ(restored.GetRecent()->GetVMs().size(), 2u);
+  reread.SetServerSource(&restored);
+  reread.SetServerSource(nullptr);  // before the State goes
+}

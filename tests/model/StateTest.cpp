@@ -1,0 +1,186 @@
+// The State and its views without a server: saved servers, favorites and recent VMs
+// restored from records, ordering, the recent window and what the preferences get.
+#include <gtest/gtest.h>
+
+#include "state/State.h"
+#include "tests/model/ModelTestSupport.h"
+
+namespace {
+
+class StateTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestClock::now = 1700000000;
+    TestClock::days = 7;
+    TestClock::Install();
+    state = std::make_unique<State>(&TestClock::Days);
+    utils::SetTimeSource(&TestClock::Now);
+  }
+  void TearDown() override {
+    state.reset();
+    TestClock::Restore();
+  }
+  OlvarkServerPtr Saved(const std::string& host, const std::string& user = "root") {
+    return state->AddSavedServer(1, host, 0, true, user, user.empty() ? "" : "c2VjcmV0");
+  }
+  static std::vector<std::string> Names(const VMList& vms) {
+    std::vector<std::string> names;
+    for (const VMPtr& vm : vms) names.push_back(vm->GetName());
+    return names;
+  }
+
+  std::unique_ptr<State> state;
+};
+
+}  // namespace
+
+TEST_F(StateTest, ViewsWithoutServersAreEmptyAndEnumerated) {
+  state->GetFavorites()->Refresh();
+  state->GetRecent()->Refresh();
+  EXPECT_TRUE(state->GetFavorites()->GetVMs().empty());
+  EXPECT_TRUE(state->GetRecent()->GetVMs().empty());
+  EXPECT_EQ(state->GetFavorites()->GetState(), VMCollection::STATE_ENUMERATED);
+  EXPECT_EQ(state->GetRecent()->GetState(), VMCollection::STATE_ENUMERATED);
+}
+
+TEST_F(StateTest, ServersInByteOrderOfTheirHostsAndOnlyOncePerHost) {
+  ASSERT_TRUE(Saved("alpha"));
+  ASSERT_TRUE(Saved("Beta"));
+  EXPECT_EQ(Saved("alpha"), nullptr);  // the same host again
+  EXPECT_EQ(state->AddSavedServer(2, "gamma", 0, true, "", ""), nullptr);
+  EXPECT_EQ(state->AddSavedServer(0, "gamma", 0, true, "", ""), nullptr);
+  std::vector<std::string> hosts;
+  for (const OlvarkServerPtr& server : state->GetServers()) hosts.push_back(server->GetHost());
+  EXPECT_EQ(hosts, (std::vector<std::string>{"Beta", "alpha"}));
+}
+
+TEST_F(StateTest, SavedServerStartsLoggedOffWithItsCredentials) {
+  int signals = 0;
+  OlvarkServerPtr with = Saved("alpha");
+  OlvarkServerPtr without = Saved("beta", "");
+  with->mChanged.connect([&] { ++signals; });
+  EXPECT_EQ(with->GetState(), VMCollection::STATE_LOGGED_OFF);
+  EXPECT_TRUE(with->GetSaveCredentials());
+  EXPECT_TRUE(with->HasUserName());
+  EXPECT_EQ(with->GetProtectedPassword(), "c2VjcmV0");
+  EXPECT_FALSE(without->GetSaveCredentials());
+  EXPECT_FALSE(without->HasUserName());
+  EXPECT_EQ(with->GetHostHandle(), 0u);
+  // No handle: a refresh fails at once.
+  with->Refresh();
+  EXPECT_EQ(with->GetState(), VMCollection::STATE_ENUM_FAILED);
+  EXPECT_EQ(signals, 1);
+}
+
+TEST_F(StateTest, FavoritesSpanServersInVMOrder) {
+  OlvarkServerPtr a = Saved("alpha");
+  OlvarkServerPtr b = Saved("beta");
+  a->AddFavorite("zulu", "vm-1", PathOf("zulu"));
+  a->AddFavorite("Mike", "vm-2", PathOf("Mike"));
+  b->AddFavorite("alpha", "vm-3", PathOf("alpha"));
+  b->AddFavorite("mike", "vm-9", PathOf("mike"));  // the same VM reached through two servers
+  b->AddRecent("notfav", "vm-4", PathOf("notfav"), TestClock::now);
+  state->GetFavorites()->Refresh();
+  VMList favorites = state->GetFavorites()->GetVMs();
+  EXPECT_EQ(Names(favorites), (std::vector<std::string>{"alpha", "Mike", "mike", "zulu"}));
+
+  // Unsetting the flag takes effect at the next refresh only.
+  favorites[3]->SetFavorite(false);
+  EXPECT_EQ(state->GetFavorites()->GetVMs().size(), 4u);
+  int changed = 0;
+  state->GetFavorites()->mChanged.connect([&] { ++changed; });
+  state->GetFavorites()->Refresh();
+  EXPECT_EQ(Names(state->GetFavorites()->GetVMs()), (std::vector<std::string>{"alpha", "Mike", "mike"}));
+  EXPECT_EQ(changed, 1);
+}
+
+TEST_F(StateTest, RecentWindowBoundaries) {
+  OlvarkServerPtr a = Saved("alpha");
+  a->AddRecent("edge", "", PathOf("edge"), TestClock::now - 7 * 86400);
+  a->AddRecent("inside", "", PathOf("inside"), TestClock::now - 7 * 86400 + 1);
+  a->AddRecent("never", "", PathOf("never"), 0);
+  a->AddFavorite("fav", "", PathOf("fav"));
+  state->GetRecent()->Refresh();
+  EXPECT_EQ(Names(state->GetRecent()->GetVMs()), (std::vector<std::string>{"inside"}));
+
+  // Entries drop out at the first refresh after their window has passed.
+  TestClock::now += 1;
+  state->GetRecent()->Refresh();
+  EXPECT_TRUE(state->GetRecent()->GetVMs().empty());
+
+  TestClock::now -= 1;
+  TestClock::days = 0;
+  state->GetRecent()->Refresh();
+  EXPECT_TRUE(state->GetRecent()->GetVMs().empty());
+}
+
+TEST_F(StateTest, AddRecentMergesWithAnEqualVM) {
+  OlvarkServerPtr a = Saved("alpha");
+  a->AddFavorite("web01", "vm-1", PathOf("web01"));
+  a->AddRecent("WEB01", "vm-1", PathOf("WEB01"), TestClock::now - 10);  // equal in VM order
+  a->AddRecent("db", "vm-2", PathOf("db"), TestClock::now - 20);
+  VMList vms = a->GetVMs();
+  ASSERT_EQ(vms.size(), 2u);
+  EXPECT_TRUE(vms[0]->IsFavorite());
+  EXPECT_EQ(vms[0]->GetLastUse(), TestClock::now - 10);
+  EXPECT_TRUE(vms[0]->IsRecent());
+}
+
+TEST_F(StateTest, RemovedServerLeavesTheSetAndIsFreedWhenUnused) {
+  OlvarkServerPtr a = Saved("alpha");
+  a->AddFavorite("web01", "vm-1", PathOf("web01"));
+  state->GetFavorites()->Refresh();
+  VMPtr shown = state->GetFavorites()->GetVMs().at(0);
+  std::weak_ptr<OlvarkServer> watch = a;
+  state->RemoveServer(a.get());
+  a.reset();
+  EXPECT_TRUE(watch.expired());
+  EXPECT_TRUE(state->GetServers().empty());
+  // The row's VM outlives its server as a valid object without an owner.
+  EXPECT_EQ(shown->GetName(), "web01");
+  EXPECT_EQ(std::static_pointer_cast<QorVM>(shown)->GetOwner(), nullptr);
+  state->GetFavorites()->Refresh();
+  EXPECT_TRUE(state->GetFavorites()->GetVMs().empty());
+}
+
+TEST_F(StateTest, RestoresRecordsAndGivesThemBackForThePreferences) {
+  ServerRecord first;
+  first.url = "https://srv01:8443";
+  first.type = 1;
+  first.username = "root";
+  first.password = "c2VjcmV0";
+  first.favorites.push_back(FavoriteRecord{"vm-1", "web01", PathOf("web01")});
+  first.recent.push_back(RecentRecord{"vm-2", "db", PathOf("db"), static_cast<uint64_t>(TestClock::now - 60)});
+  first.recent.push_back(RecentRecord{"vm-1", "web01", PathOf("web01"), static_cast<uint64_t>(TestClock::now - 5)});
+  ServerRecord other;  // type 2 never becomes a server
+  other.url = "http://broker";
+  other.type = 2;
+  ServerRecord second;
+  second.url = "http://Alpha";
+  second.type = 1;
+
+  std::vector<OlvarkServerPtr> restored = state->RestoreSavedServers({first, other, second});
+  ASSERT_EQ(restored.size(), 2u);
+  EXPECT_EQ(restored[0]->GetHost(), "srv01");
+  EXPECT_EQ(restored[0]->GetPort(), 8443u);
+  EXPECT_TRUE(restored[0]->UsesSsl());
+  EXPECT_FALSE(restored[1]->UsesSsl());
+
+  std::vector<LiveServer> live = state->GetServersForPrefs();
+  ASSERT_EQ(live.size(), 2u);
+  EXPECT_EQ(live[0].host, "Alpha");
+  EXPECT_FALSE(live[0].saveCredentials);
+  EXPECT_TRUE(live[0].vms.empty());
+  EXPECT_EQ(live[1].host, "srv01");
+  EXPECT_EQ(live[1].port, 8443u);
+  EXPECT_TRUE(live[1].saveCredentials);
+  EXPECT_EQ(live[1].username, "root");
+  EXPECT_EQ(live[1].password, "c2VjcmV0");
+  ASSERT_EQ(live[1].vms.size(), 2u);
+  EXPECT_EQ(live[1].vms[0].name, "web01");
+  EXPECT_EQ(live[1].vms[0].id, "vm-1");
+  EXPECT_TRUE(live[1].vms[0].favorite);
+  EXPECT_EQ(live[1].vms[0].lastUse, static_cast<uint64_t>(TestClock::now - 5));
+  EXPECT_EQ(live[1].vms[1].name, "db");
+  EXPECT_FALSE(live[1].vms[1].favorite);
+}

@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "backend/VMName.h"
+
+TEST(VMNameFromPath, TakesTheFileNameWithoutItsExtension) {
+  EXPECT_EQ(utils::GetVMNameFromPath("[ds1] web/web01.cfx"), "web01");
+  EXPECT_EQ(utils::GetVMNameFromPath("[ds1] web\\web01.cfx"), "web01");
+  // A backslash wins over a later slash.
+  EXPECT_EQ(utils::GetVMNameFromPath("[ds1] a\\b/c.cfx"), "b/c");
+  EXPECT_EQ(utils::GetVMNameFromPath("[ds1] web/web01.tar.cfx"), "web01.tar");
+  EXPECT_EQ(utils::GetVMNameFromPath("[ds1] web/Ünïcode-機械.vmx"), "Ünïcode-機械");
+}
+
+TEST(VMNameFromPath, EdgeCases) {
+  EXPECT_EQ(utils::GetVMNameFromPath("[ds1] web/web01"), "");      // no "."
+  EXPECT_EQ(utils::GetVMNameFromPath("web01.cfx"), "");            // no separator
+  EXPECT_EQ(utils::GetVMNameFromPath("[ds1] a.b/c"), "c");         // "." before the separator
+  EXPECT_EQ(utils::GetVMNameFromPath("[ds1] web/.cfx"), "");
+  EXPECT_EQ(utils::GetVMNameFromPath(""), "");
+}
+
+TEST(CompareNoCase, IgnoresCaseAndUsesTheLocale) {
+  EXPECT_EQ(utils::CompareNoCase("Web01", "wEB01"), 0);
+  EXPECT_EQ(utils::CompareNoCase("alpha", "Beta"), -1);  // byte order would say the opposite
+  EXPECT_EQ(utils::CompareNoCase("Beta", "alpha"), 1);
+  EXPECT_EQ(utils::CompareNoCase("Äpfel", "Birne"), -1);  // a code-unit order puts Ä after B
+  EXPECT_EQ(utils::CompareNoCase("ärger", "ÄRGER"), 0);
+  EXPECT_EQ(utils::CompareNoCase("web", "web01"), -1);
+}
+
+// The sort keys stand in for CompareNoCase when VMs are sorted: both must give the
+// same answer for every pair.
+TEST(CompareNoCase, SortKeysAgreeWithTheComparison) {
+  const std::vector<std::string> names = {
+      "alpha", "Alpha", "ALPHA", "Beta", "beta2", "web01", "Web01", "web1", "web10", "web9",
+      "Äpfel", "apfel", "Apfel", "Birne", "zeta", "Zulu", "ärger", "Ärger", "arger", "co-op",
+      "coop", "co_op", "résumé", "resume", "RESUME", "straße", "strasse", "", " ", "機械",
+      "[ds1] a/a.vmx", "[DS1] A/A.VMX", "[ds2] a/a.vmx", "x.y", "x-y", "xy", "0", "00", "1"};
+  for (const std::string& a : names) {
+    for (const std::string& b : names) {
+      const std::string keyA = utils::MakeNoCaseSortKey(a);
+      const std::string keyB = utils::MakeNoCaseSortKey(b);
+      const int byKey = keyA < keyB ? -1 : (keyB < keyA ? 1 : 0);
+      EXPECT_EQ(byKey, utils::CompareNoCase(a, b)) << "'" << a << "' vs '" << b << "'";
+    }
+  }
+}

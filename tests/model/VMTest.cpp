@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include "backend/QorVM.h"
+#include "backend/VMOrder.h"
+#include "tests/model/ModelTestSupport.h"
+
+namespace {
+
+class VMTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestClock::now = 1700000000;
+    TestClock::days = 7;
+    TestClock::Install();
+  }
+  void TearDown() override { TestClock::Restore(); }
+};
+
+}  // namespace
+
+TEST_F(VMTest, FavoriteSignalOnlyOnChange) {
+  auto vm = MakeVM("web01", PathOf("web01"));
+  int signals = 0;
+  vm->mFavoriteChanged.connect([&] { ++signals; });
+  vm->SetFavorite(false);
+  EXPECT_EQ(signals, 0);
+  vm->SetFavorite(true);
+  vm->SetFavorite(true);
+  EXPECT_EQ(signals, 1);
+  EXPECT_TRUE(vm->IsFavorite());
+  vm->SetFavorite(false);
+  EXPECT_EQ(signals, 2);
+}
+
+TEST_F(VMTest, SetLastUseSetsTheRecentFlagSilently) {
+  auto vm = MakeVM("web01", PathOf("web01"));
+  int signals = 0;
+  vm->mRecentChanged.connect([&] { ++signals; });
+  vm->SetLastUse(TestClock::now - 7 * 86400);
+  EXPECT_FALSE(vm->IsRecent());
+  vm->SetLastUse(TestClock::now - 7 * 86400 + 1);
+  EXPECT_TRUE(vm->IsRecent());
+  EXPECT_EQ(vm->GetLastUse(), TestClock::now - 7 * 86400 + 1);
+  EXPECT_EQ(signals, 0);
+}
+
+TEST_F(VMTest, MarkUsedSignalsOnlyWhenTheVMBecomesRecent) {
+  auto vm = MakeVM("web01", PathOf("web01"));
+  int signals = 0;
+  vm->mRecentChanged.connect([&] { ++signals; });
+  EXPECT_TRUE(vm->MarkUsed());
+  EXPECT_EQ(vm->GetLastUse(), TestClock::now);
+  EXPECT_EQ(signals, 1);
+  TestClock::now += 60;
+  EXPECT_FALSE(vm->MarkUsed());  // already recent
+  EXPECT_EQ(vm->GetLastUse(), TestClock::now);
+  EXPECT_EQ(signals, 1);
+}
+
+TEST_F(VMTest, MarkUsedAfterTheWindowPassedOffersTheVMAgain) {
+  auto vm = MakeVM("web01", PathOf("web01"));
+  vm->SetLastUse(TestClock::now - 60);
+  ASSERT_TRUE(vm->IsRecent());
+  int signals = 0;
+  vm->mRecentChanged.connect([&] { ++signals; });
+  TestClock::now += 8 * 86400;  // the flag is stale now
+  EXPECT_TRUE(vm->MarkUsed());
+  EXPECT_EQ(signals, 1);
+}
+
+TEST_F(VMTest, QorVMStartsClosedWithItsNames) {
+  auto vm = QorVM::Create("web01", "vm-7", PathOf("web01"), nullptr);
+  EXPECT_EQ(vm->GetName(), "web01");
+  EXPECT_EQ(vm->GetSortName(), "web01");
+  EXPECT_EQ(vm->GetCfxPath(), PathOf("web01"));
+  EXPECT_EQ(vm->GetId(), "vm-7");
+  EXPECT_EQ(vm->GetOpenState(), QorVM::STATE_CLOSED);
+  EXPECT_FALSE(vm->IsFavorite());
+  EXPECT_EQ(vm->GetLastUse(), 0);
+  EXPECT_EQ(vm->GetOwner(), nullptr);
+  EXPECT_FALSE(vm->RunInConsole());  // no server
+}
+
+TEST_F(VMTest, OpenWithoutAServerOnlyLogs) {
+  auto vm = MakeVM("web01", PathOf("web01"));
+  int signals = 0;
+  vm->mOpenStateChanged.connect([&] { ++signals; });
+  vm->Open();
+  EXPECT_EQ(vm->GetOpenState(), QorVM::STATE_CLOSED);
+  EXPECT_EQ(signals, 0);
+  vm->Close();  // closed already: nothing
+  EXPECT_EQ(signals, 0);
+}
+
+TEST(VMOrder, NameThenPathIgnoringCase) {
+  VMList vms = {MakeVM("web02", PathOf("web02")), MakeVM("Web01", "[b] x/Web01.vmx"),
+                MakeVM("web01", "[A] x/web01.vmx"), MakeVM("Äpfel", PathOf("Äpfel")), MakeVM("beta", PathOf("beta"))};
+  utils::SortVMs(vms);
+  std::vector<std::string> order;
+  for (const VMPtr& vm : vms) order.push_back(vm->GetName() + "|" + vm->GetCfxPath());
+  EXPECT_EQ(order, (std::vector<std::string>{"Äpfel|" + PathOf("Äpfel"), "beta|" + PathOf("beta"),
+                                             "web01|[A] x/web01.vmx", "Web01|[b] x/Web01.vmx",
+                                             "web02|" + PathOf("web02")}));
+  EXPECT_EQ(utils::CompareVMs(*MakeVM("WEB", "[a] p.vmx"), *MakeVM("web", "[A] P.VMX")), 0);
+}

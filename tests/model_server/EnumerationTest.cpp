@@ -1,0 +1,213 @@
+// Searching a server's VMs and keeping the list across refreshes; losing the connection.
+#include <nlohmann/json.hpp>
+
+#include "tests/model_server/ServerTestSupport.h"
+
+namespace {
+
+class Enumeration : public ServerTest {};
+
+std::vector<std::string> Names(const VMList& vms) {
+  std::vector<std::string> names;
+  for (const VMPtr& vm : vms) names.push_back(vm->GetName());
+  return names;
+}
+
+}  // namespace
+
+TEST_F(Enumeration, ListIsInVMOrderWithCaseAndLocale) {
+  for (const char* name : {"web10", "Zeta", "beta", "Äpfel", "web9", "Alpha", "alpha2"}) AddVm(name);
+  OlvarkServerPtr server = LoggedInServer();
+  EXPECT_EQ(Names(server->GetVMs()),
+            (std::vector<std::string>{"Alpha", "alpha2", "Äpfel", "beta", "web10", "web9", "Zeta"}));
+}
+
+TEST_F(Enumeration, RefreshKeepsOpenVMsAndFavorites) {
+  const std::string moid = AddVm("web01");
+  AddVm("db01");
+  OlvarkServerPtr server = LoggedInServer();
+  std::shared_ptr<QorVM> web = FindVM(server, "web01");
+  ASSERT_TRUE(web);
+  web->Open();
+  ASSERT_TRUE(WaitFor([&] { return web->GetOpenState() == QorVM::STATE_OPEN_SUCCESS; }));
+  EXPECT_EQ(web->GetId(), moid);
+  EXPECT_TRUE(log->Contains("QorVM::OnVMOpened: VM 'web01' has moid '" + moid + "'.\r\n"));
+  web->SetFavorite(true);
+  web->MarkUsed();
+
+  AddVm("new01");
+  ASSERT_TRUE(RefreshAndWait(server));
+  EXPECT_EQ(Names(server->GetVMs()), (std::vector<std::string>{"db01", "new01", "web01"}));
+  EXPECT_EQ(FindVM(server, "web01"), web);  // the same object
+  EXPECT_EQ(web->GetOpenState(), QorVM::STATE_OPEN_SUCCESS);
+  EXPECT_TRUE(web->IsFavorite());
+  EXPECT_TRUE(web->IsRecent());
+  int32_t power = 0;
+  EXPECT_TRUE(web->GetPowerState(power));
+  EXPECT_EQ(power, 2);
+}
+
+// The simulator renames a VM and moves its files: the name from the path stays, the path
+// changes. The new object keeps the favorite flag; the old one is freed.
+TEST_F(Enumeration, RenamedVMKeepsItsFavoriteFlag) {
+  const std::string moid = AddVm("web01");
+  OlvarkServerPtr server = LoggedInServer();
+  std::weak_ptr<QorVM> before = FindVM(server, "web01");
+  before.lock()->SetFavorite(true);
+  nlohmann::json rename = {{"moid", moid}, {"name", "Web 01 (renamed)"}, {"path", "[datastore2] moved/web01.vmx"}};
+  ASSERT_TRUE(sim.Admin("renameVm", rename.dump())) << sim.LastError();
+  ASSERT_TRUE(RefreshAndWait(server));
+  std::shared_ptr<QorVM> after = FindVM(server, "web01");
+  ASSERT_TRUE(after);
+  EXPECT_EQ(after->GetCfxPath(), "[datastore2] moved/web01.vmx");
+  EXPECT_TRUE(after->IsFavorite());
+  EXPECT_TRUE(before.expired());
+}
+
+TEST_F(Enumeration, RemovedVMIsDestroyed) {
+  AddVm("keep");
+  const std::string moid = AddVm("gone");
+  OlvarkServerPtr server = LoggedInServer();
+  std::shared_ptr<QorVM> gone = FindVM(server, "gone");
+  gone->Open();
+  ASSERT_TRUE(WaitFor([&] { return gone->GetOpenState() == QorVM::STATE_OPEN_SUCCESS; }));
+  std::weak_ptr<QorVM> watch = gone;
+  gone.reset();
+  ASSERT_TRUE(sim.Admin("removeVm", nlohmann::json({{"moid", moid}}).dump())) << sim.LastError();
+  ASSERT_TRUE(RefreshAndWait(server));
+  EXPECT_EQ(Names(server->GetVMs()), (std::vector<std::string>{"keep"}));
+  EXPECT_TRUE(watch.expired());
+}
+
+TEST_F(Enumeration, PowerEventsReachTheVMSignal) {
+  const std::string moid = AddVm("web01", 2);
+  OlvarkServerPtr server = LoggedInServer();
+  std::shared_ptr<QorVM> web = FindVM(server, "web01");
+  SignalCounter opened;
+  SignalCounter power;
+  web->mOpenStateChanged.connect(opened.Slot());
+  web->mPowerStateChanged.connect(power.Slot());
+  ASSERT_TRUE(sim.Admin("latency", R"({"ms":300})"));  // keeps the VM opening for a while
+  web->Open();
+  EXPECT_EQ(web->GetOpenState(), QorVM::STATE_OPENING);
+  web->Open();  // while opening: only a log line
+  EXPECT_TRUE(log->Contains("QorVM::Open: Unable to open VM. mOpenState=1, hostHandle="));
+  ASSERT_TRUE(WaitFor([&] { return web->GetOpenState() == QorVM::STATE_OPEN_SUCCESS; }));
+  EXPECT_EQ(opened.count, 2);  // opening, then open
+  ASSERT_TRUE(sim.Admin("latency", R"({"ms":0})"));
+
+  ASSERT_TRUE(sim.Admin("setPower", nlohmann::json({{"moid", moid}, {"powerState", 8}}).dump()));
+  EXPECT_TRUE(WaitFor([&] { return power.count > 0; })) << "no event reached mPowerStateChanged";
+  int32_t state = 0;
+  EXPECT_TRUE(WaitFor([&] { return web->GetPowerState(state) && state == 8; }));
+
+  // A power operation ends with events for its transition and settled states.
+  const int before = power.count;
+  EXPECT_TRUE(web->PowerOff());
+  EXPECT_TRUE(WaitFor([&] { return web->GetPowerState(state) && state == 2; }));
+  EXPECT_TRUE(WaitFor([&] { return power.count >= before + 2; }));
+  // Not allowed in the state it is in: the failure is logged.
+  EXPECT_TRUE(web->PowerOff());
+  EXPECT_TRUE(WaitFor([&] { return log->Contains("QorVM::OnPowerOperationDone: Power operation on VM 'web01' failed with asyncErr=3006 ("); }));
+
+  web->Close();
+  EXPECT_EQ(web->GetOpenState(), QorVM::STATE_CLOSED);
+  EXPECT_EQ(web->GetId(), moid);  // the id stays
+  EXPECT_TRUE(log->Contains("QorVM::Close: Releasing handle of VM 'web01'.\r\n"));
+  const int afterClose = power.count;
+  ASSERT_TRUE(sim.Admin("setPower", nlohmann::json({{"moid", moid}, {"powerState", 32}}).dump()));
+  Sleep(1500);
+  EXPECT_EQ(power.count, afterClose) << "an event arrived after the subscription was cancelled";
+}
+
+TEST_F(Enumeration, LostConnectionLogsOffAndKeepsCredentialsAndList) {
+  AddVm("web01");
+  AddVm("db01");
+  OlvarkServerPtr server = NewServer(kUser, kPassword);
+  server->Login(nullptr, nullptr, false);
+  ASSERT_TRUE(WaitForState(server, VMCollection::STATE_ENUMERATED));
+  std::shared_ptr<QorVM> web = FindVM(server, "web01");
+  web->Open();
+  ASSERT_TRUE(WaitFor([&] { return web->GetOpenState() == QorVM::STATE_OPEN_SUCCESS; }));
+
+  ASSERT_TRUE(sim.Admin("dropSessions")) << sim.LastError();
+  server->Refresh();
+  ASSERT_TRUE(WaitForState(server, VMCollection::STATE_LOGGED_OFF));
+  EXPECT_EQ(server->GetHostHandle(), 0u);
+  EXPECT_EQ(server->GetUser(), kUser);
+  EXPECT_TRUE(server->GetSaveCredentials());
+  EXPECT_EQ(server->GetVMs().size(), 2u);
+  EXPECT_EQ(web->GetOpenState(), QorVM::STATE_CLOSED);
+  EXPECT_TRUE(log->Contains("OlvarkServer::FindItemsCallback: VM enumeration on server '127.0.0.1' failed with err 0 and asyncErr 36.\r\n"));
+  EXPECT_TRUE(log->Contains("OlvarkServer::FindItemsCallback: Connection to server '127.0.0.1' was lost.\r\n"));
+  EXPECT_TRUE(log->Contains("OlvarkServer::Logoff: Logging off of server '127.0.0.1'.\r\n"));
+  EXPECT_TRUE(log->Contains("OlvarkServer::Logoff: Closing all open VMs.\r\n"));
+
+  // The saved credentials still log in.
+  server->Login(nullptr, nullptr, false);
+  ASSERT_TRUE(WaitForState(server, VMCollection::STATE_ENUMERATED));
+  EXPECT_EQ(FindVM(server, "web01"), web);
+}
+
+TEST_F(Enumeration, LostConnectionWhileOpeningAVM) {
+  AddVm("web01");
+  OlvarkServerPtr server = LoggedInServer();
+  std::shared_ptr<QorVM> web = FindVM(server, "web01");
+  ASSERT_TRUE(sim.Admin("dropSessions")) << sim.LastError();
+  web->Open();
+  ASSERT_TRUE(WaitForState(server, VMCollection::STATE_LOGGED_OFF));
+  EXPECT_TRUE(log->Contains(
+      "QorVM::OnVMOpened: Opening VM 'web01' failed because the server connection was lost.\r\n"));
+  // The failed open, then the log-off that closes every VM.
+  EXPECT_EQ(web->GetOpenState(), QorVM::STATE_CLOSED);
+  EXPECT_EQ(server->GetUser(), kUser);
+  // Without a host handle the VM cannot open.
+  web->Open();
+  EXPECT_EQ(web->GetOpenState(), QorVM::STATE_CLOSED);
+  EXPECT_TRUE(log->Contains("QorVM::Open: Unable to open VM. mOpenState=0, hostHandle=0.\r\n"));
+}
+
+// A search that fails for another reason (the server stops answering) keeps the old list.
+TEST_F(Enumeration, SilentServerKeepsTheOldList) {
+  AddVm("web01");
+  OlvarkServerPtr server = LoggedInServer();
+  std::shared_ptr<QorVM> web = FindVM(server, "web01");
+  ASSERT_TRUE(sim.Admin("silent", R"({"on":true})")) << sim.LastError();
+  server->Refresh();
+  EXPECT_EQ(server->GetState(), VMCollection::STATE_ENUMERATING);
+  ASSERT_TRUE(WaitForState(server, VMCollection::STATE_ENUMERATED, 20000));
+  EXPECT_EQ(FindVM(server, "web01"), web);
+  EXPECT_TRUE(log->Contains("OlvarkServer::FindItemsCallback: VM enumeration on server '127.0.0.1' failed with err 0 and asyncErr 30005.\r\n"));
+  EXPECT_NE(server->GetHostHandle(), 0u);
+}
+
+// Refreshes that overlap: only the newest search's answer counts, and their completions
+// never run at the same time.
+TEST_F(Enumeration, OverlappingRefreshesApplyTheNewestAnswer) {
+  AddVm("web01");
+  OlvarkServerPtr server = LoggedInServer();
+  ASSERT_TRUE(sim.Admin("latency", R"({"ms":300})"));
+  server->Refresh();
+  AddVm("late");
+  server->Refresh();
+  ASSERT_TRUE(WaitFor([&] { return log->Contains("Ignoring the answer of an outdated VM search"); }));
+  ASSERT_TRUE(WaitForState(server, VMCollection::STATE_ENUMERATED));
+  EXPECT_EQ(Names(server->GetVMs()), (std::vector<std::string>{"late", "web01"}));
+}
+
+// Removing a server while its search is answered slowly: the late answer finds no server.
+TEST_F(Enumeration, SearchAnswerAfterTheServerIsGoneDoesNothing) {
+  AddVm("web01");
+  OlvarkServerPtr server = LoggedInServer();
+  ASSERT_TRUE(sim.Admin("latency", R"({"ms":700})"));
+  server->Refresh();
+  std::weak_ptr<OlvarkServer> watch = server;
+  server.reset();
+  EXPECT_TRUE(watch.expired());
+  Sleep(1500);
+  // Only the first search finished; the second answer found nothing to change.
+  const std::string text = log->Text();
+  size_t count = 0;
+  for (size_t at = text.find("is finished."); at != std::string::npos; at = text.find("is finished.", at + 1)) ++count;
+  EXPECT_EQ(count, 1u);
+}

@@ -1,0 +1,127 @@
+// State::AddServer and the cross-server views against the simulator.
+#include "state/State.h"
+#include "tests/model_server/ServerTestSupport.h"
+
+namespace {
+
+int32_t SevenDays() { return 7; }
+
+class StateWithServer : public ServerTest {
+ protected:
+  void SetUp() override {
+    ServerTest::SetUp();
+    state = std::make_unique<State>(&SevenDays);
+  }
+  void TearDown() override {
+    state.reset();
+    ServerTest::TearDown();
+  }
+  OlvarkServerPtr Add(const std::string& host, const char* password, int& error) {
+    return state->AddServer(1, host, static_cast<unsigned>(sim.Port()), sim.Secure(), kUser, password, true, error);
+  }
+
+  std::unique_ptr<State> state;
+};
+
+class UnlicensedServer : public StateWithServer {
+ protected:
+  std::vector<std::string> SimulatorArgs() const override { return {"--vms", "1", "--unlicensed"}; }
+};
+
+}  // namespace
+
+TEST_F(StateWithServer, AddServerProvesTheCredentialsAndRefreshes) {
+  AddVm("web01");
+  int error = 99;
+  OlvarkServerPtr server = Add(kHost, kPassword, error);
+  ASSERT_TRUE(server);
+  EXPECT_EQ(error, 0);
+  EXPECT_TRUE(WaitForState(server, VMCollection::STATE_ENUMERATED));
+  EXPECT_EQ(server->GetVMs().size(), 1u);
+  EXPECT_EQ(state->GetServers().size(), 1u);
+  EXPECT_EQ(state->FindServer(kHost), server);
+  EXPECT_TRUE(server->GetSaveCredentials());
+  EXPECT_EQ(server->GetUser(), kUser);
+  // The connection's own reference was released: the server's session is the only one.
+  EXPECT_EQ(SimSessions(), 1);
+}
+
+TEST_F(StateWithServer, AddingAHostThatIsHeldConnectsNothing) {
+  int error = 0;
+  OlvarkServerPtr first = Add(kHost, kPassword, error);
+  ASSERT_TRUE(first);
+  ASSERT_TRUE(WaitForState(first, VMCollection::STATE_ENUMERATED));
+  OlvarkServerPtr second = Add(kHost, kPassword, error);
+  EXPECT_EQ(second, nullptr);
+  EXPECT_EQ(error, State::ERROR_SERVER_ALREADY_ADDED);
+  EXPECT_EQ(state->GetServers().size(), 1u);
+  EXPECT_EQ(state->FindServer(kHost), first);
+  EXPECT_EQ(SimSessions(), 1);
+  EXPECT_TRUE(log->Contains("State::AddServer: Server '127.0.0.1' is already in the list.\r\n"));
+}
+
+TEST_F(StateWithServer, RefusedAddLeavesTheSetUnchanged) {
+  int error = 0;
+  EXPECT_EQ(Add(kHost, "wrong", error), nullptr);
+  EXPECT_EQ(error, 3014);
+  EXPECT_TRUE(state->GetServers().empty());
+  EXPECT_TRUE(log->Contains("State::AddServer: Adding Olvark/Castellan server failed with error 3014 ("));
+
+  error = 99;
+  EXPECT_EQ(state->AddServer(2, kHost, static_cast<unsigned>(sim.Port()), sim.Secure(), kUser, kPassword, true,
+                             error),
+            nullptr);
+  EXPECT_EQ(error, 0);
+  EXPECT_EQ(SimSessions(), 0);
+}
+
+TEST_F(UnlicensedServer, AddServerReportsTheUnlicensedHost) {
+  int error = 0;
+  EXPECT_EQ(Add(kHost, kPassword, error), nullptr);
+  EXPECT_EQ(error, 32);
+}
+
+TEST_F(StateWithServer, ProbeAnswersOnlyForAServerThatRefusesEmptyCredentials) {
+  EXPECT_TRUE(OlvarkServer::Probe(kHost, static_cast<unsigned>(sim.Port()), sim.Secure()));
+  EXPECT_FALSE(OlvarkServer::Probe(kHost, static_cast<unsigned>(sim.Port()), !sim.Secure()));
+  const int port = sim.Port();
+  sim.Stop();
+  EXPECT_FALSE(OlvarkServer::Probe(kHost, static_cast<unsigned>(port), true));
+}
+
+// One VM reached through two servers (the same simulator under two host names) is two
+// objects; marked favorite on both, it is listed twice, side by side.
+TEST_F(StateWithServer, SameVMThroughTwoServersIsListedTwice) {
+  AddVm("web01");
+  AddVm("db01");
+  int error = 0;
+  OlvarkServerPtr byAddress = Add(kHost, kPassword, error);
+  OlvarkServerPtr byName = Add("localhost", kPassword, error);
+  ASSERT_TRUE(byAddress && byName) << error;
+  ASSERT_TRUE(WaitForState(byAddress, VMCollection::STATE_ENUMERATED));
+  ASSERT_TRUE(WaitForState(byName, VMCollection::STATE_ENUMERATED));
+  FindVM(byAddress, "web01")->SetFavorite(true);
+  FindVM(byName, "web01")->SetFavorite(true);
+  FindVM(byName, "db01")->SetFavorite(true);
+  state->GetFavorites()->Refresh();
+  VMList favorites = state->GetFavorites()->GetVMs();
+  ASSERT_EQ(favorites.size(), 3u);
+  EXPECT_EQ(favorites[0]->GetName(), "db01");
+  EXPECT_EQ(favorites[1]->GetName(), "web01");
+  EXPECT_EQ(favorites[2]->GetName(), "web01");
+  EXPECT_NE(favorites[1], favorites[2]);
+
+  FindVM(byName, "db01")->MarkUsed();
+  state->GetRecent()->Refresh();
+  ASSERT_EQ(state->GetRecent()->GetVMs().size(), 1u);
+
+  // Removing a server takes its VMs out of the views at their next refresh.
+  state->RemoveServer(byName.get());
+  std::weak_ptr<OlvarkServer> watch = byName;
+  byName.reset();
+  EXPECT_TRUE(watch.expired());
+  state->GetFavorites()->Refresh();
+  state->GetRecent()->Refresh();
+  EXPECT_EQ(state->GetFavorites()->GetVMs().size(), 1u);
+  EXPECT_TRUE(state->GetRecent()->GetVMs().empty());
+}
