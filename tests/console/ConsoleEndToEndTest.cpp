@@ -1,0 +1,104 @@
+// The launcher starts the console stand-in against a running simulated server: the console
+// reads the password from the pipe, logs in through the automation library, finds the VM
+// by its managed-object id and shows its name and live power state. Wrong passwords and
+// unknown VMs show an error in the console's window.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <nlohmann/json.hpp>
+
+#include "services/ConsoleCommandLine.h"
+#include "services/ConsoleLauncher.h"
+#include "services/Protection.h"
+#include "tests/console/ConsoleTestSupport.h"
+#include "tests/support/SimulatorFixture.h"
+
+using consoletest::ScratchInstall;
+
+namespace {
+
+const char kVmName[] = "Console E2E \xC3\x84 vm";
+
+class ConsoleEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(sim.Start({"--vms", "3", "--power-delay-ms", "50", "--user", "tester", "--password", "right pw"}))
+        << sim.LastError();
+    std::string answer;
+    ASSERT_TRUE(sim.Admin("addVm", nlohmann::json{{"name", kVmName}, {"powerState", 8}}.dump(), &answer));
+    moid = nlohmann::json::parse(answer).value("moid", "");
+    ASSERT_FALSE(moid.empty()) << answer;
+    ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot()));
+    ASSERT_TRUE(scratch.AddVersion(L"5.0", consoletest::ConsoleProgram(), /*withLibrary=*/true));
+    host = utils::MakeConsoleHostArgument("127.0.0.1", static_cast<unsigned>(sim.Port()), sim.Secure());
+  }
+  void TearDown() override {
+    if (window) {
+      PostMessageW(window, WM_CLOSE, 0, 0);
+      EXPECT_TRUE(consoletest::WaitUntilGone(LUMACON_WINDOW_CLASS, nullptr, 10000));
+    }
+  }
+
+  bool Launch(const std::string& id, const std::string& password) {
+    std::string protectedPassword;
+    if (!utils::EncryptString(password.c_str(), password.size(), protectedPassword)) return false;
+    return utils::ConsoleLauncher(scratch.Locations()).Run(host, id, "tester", protectedPassword);
+  }
+
+  // Waits until the console's status line satisfies the check; returns the last text seen.
+  template <class Check>
+  std::wstring WaitForStatus(Check check, int timeoutMs = 30000) {
+    std::wstring status;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (!window) window = FindWindowW(LUMACON_WINDOW_CLASS, nullptr);
+      if (window) {
+        status = consoletest::ControlText(window, IDC_LUMACON_STATUS);
+        if (check(status)) return status;
+      }
+      Sleep(50);
+    }
+    return status;
+  }
+
+  static auto Contains(const std::wstring& piece) {
+    return [piece](const std::wstring& text) { return text.find(piece) != std::wstring::npos; };
+  }
+
+  SimulatorProcess sim;
+  ScratchInstall scratch;
+  std::string moid;
+  std::string host;
+  HWND window = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ConsoleEndToEnd, ShowsTheVmsNameAndFollowsItsPowerState) {
+  ASSERT_TRUE(Launch(moid, "right pw"));
+  std::wstring status = WaitForStatus(Contains(L"Power state:"));
+  EXPECT_EQ(status, L"Power state: Powered on");
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(consoletest::WindowText(window), consoletest::Widen(kVmName));
+  EXPECT_NE(consoletest::ControlText(window, IDC_LUMACON_SERVER).find(consoletest::Widen(moid)), std::wstring::npos);
+
+  ASSERT_TRUE(sim.Admin("setPower", nlohmann::json{{"moid", moid}, {"powerState", 2}}.dump()));
+  EXPECT_EQ(WaitForStatus(Contains(L"Powered off"), 15000), L"Power state: Powered off");
+  ASSERT_TRUE(sim.Admin("setPower", nlohmann::json{{"moid", moid}, {"powerState", 32}}.dump()));
+  EXPECT_EQ(WaitForStatus(Contains(L"Suspended"), 15000), L"Power state: Suspended");
+}
+
+TEST_F(ConsoleEndToEnd, WrongPasswordIsShownInTheWindow) {
+  ASSERT_TRUE(Launch(moid, "wrong pw"));
+  std::wstring status = WaitForStatus(Contains(L"Error:"));
+  EXPECT_NE(status.find(L"the user name or password is incorrect"), std::wstring::npos)
+      << consoletest::Narrow(status);
+  EXPECT_EQ(consoletest::WindowText(window), LUMACON_DEFAULT_TITLE);
+}
+
+TEST_F(ConsoleEndToEnd, UnknownVmIsShownInTheWindow) {
+  ASSERT_TRUE(Launch("vm-no-such", "right pw"));
+  std::wstring status = WaitForStatus(Contains(L"Error:"));
+  EXPECT_NE(status.find(L"No VM with the id 'vm-no-such' was found"), std::wstring::npos)
+      << consoletest::Narrow(status);
+}

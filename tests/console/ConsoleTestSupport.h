@@ -1,0 +1,253 @@
+// Helpers for the console tests: scratch installations of console programs (folders and
+// a registry key of their own), environment guards, the console's test record, and
+// driving dialogs of this or another process.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "console/ConsoleIds.h"
+#include "services/ConsoleLocator.h"
+
+namespace consoletest {
+
+inline std::wstring ProgramFolder() {
+  wchar_t path[MAX_PATH] = {};
+  DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path, length);
+  return folder.substr(0, folder.find_last_of(L'\\') + 1);
+}
+
+// Built beside the test programs (<build>/bin).
+inline std::wstring ConsoleProgram() { return ProgramFolder() + L"zandor-lumacon.exe"; }
+inline std::wstring NeverReadsProgram() { return ProgramFolder() + L"lumacon-never-reads.exe"; }
+inline std::wstring AutomationLibrary() { return ProgramFolder() + L"kilnworks\\qor.dll"; }
+
+inline void DeleteTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring path = folder + L"\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        DeleteTree(path);
+      } else {
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path.c_str());
+      }
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+inline void MakeFolders(const std::wstring& path) {
+  for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1)) {
+    CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
+  }
+  CreateDirectoryW(path.c_str(), nullptr);
+}
+
+// A scratch folder (its name has a space, like the real program-files folders) with a
+// "common" folder for plug-in installs and a registry key for registered clients.
+class ScratchInstall {
+ public:
+  ScratchInstall() {
+    static int counter = 0;
+    wchar_t temp[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, temp);
+    std::wstring unique = std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount64()) + L"-" +
+                          std::to_wstring(counter++);
+    mRoot = std::wstring(temp) + L"zw console test " + unique;
+    MakeFolders(mRoot + L"\\common");
+    MakeFolders(mRoot + L"\\client");
+    mKey = L"Software\\Zandor Wickerlyn Tests\\console " + unique;
+  }
+  ~ScratchInstall() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, mKey.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, mKey.c_str());
+    DeleteTree(mRoot);
+  }
+  ScratchInstall(const ScratchInstall&) = delete;
+  ScratchInstall& operator=(const ScratchInstall&) = delete;
+
+  const std::wstring& Root() const { return mRoot; }
+  std::wstring CommonFiles() const { return mRoot + L"\\common"; }
+  std::wstring ClientRoot() const { return mRoot + L"\\client\\"; }
+
+  utils::ConsoleLocations Locations() const {
+    utils::ConsoleLocations where;
+    where.commonFilesFolder = CommonFiles();
+    where.registryRoot = HKEY_CURRENT_USER;
+    where.registryKey = mKey;
+    return where;
+  }
+
+  // Registers the client root (REG_SZ or REG_EXPAND_SZ).
+  bool RegisterClientRoot(const std::wstring& root, DWORD type = REG_SZ) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, mKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
+      return false;
+    }
+    LONG result = RegSetValueExW(key, L"TessaractClientRootPath", 0, type, reinterpret_cast<const BYTE*>(root.c_str()),
+                                 static_cast<DWORD>((root.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+  }
+
+  // A version subkey; with a program, its folder under the client root holds that program
+  // as zandor-lumacon.exe (and the automation library when asked).
+  bool AddVersion(const std::wstring& name, const std::wstring& program, bool withLibrary = false) {
+    HKEY key = nullptr;
+    std::wstring path = mKey + L"\\" + name;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
+      return false;
+    }
+    RegCloseKey(key);
+    if (program.empty()) return true;
+    return Place(ClientRoot() + name, program, withLibrary);
+  }
+
+  // A plug-in install: relative is e.g. L"Zandor\\Zandor Lumacon Plug-in\\Firefox".
+  bool AddPlugin(const std::wstring& relative, const std::wstring& program, bool withLibrary = false) {
+    return Place(CommonFiles() + L"\\" + relative, program, withLibrary);
+  }
+
+  static bool Place(const std::wstring& folder, const std::wstring& program, bool withLibrary) {
+    MakeFolders(folder);
+    if (!CopyFileW(program.c_str(), (folder + L"\\zandor-lumacon.exe").c_str(), FALSE)) return false;
+    if (!withLibrary) return true;
+    MakeFolders(folder + L"\\kilnworks");
+    return CopyFileW(AutomationLibrary().c_str(), (folder + L"\\kilnworks\\qor.dll").c_str(), FALSE) != FALSE;
+  }
+
+ private:
+  std::wstring mRoot;
+  std::wstring mKey;
+};
+
+// Sets an environment variable for the scope (children inherit it) and restores it.
+class EnvironmentGuard {
+ public:
+  EnvironmentGuard(const wchar_t* name, const std::wstring& value) : mName(name) {
+    wchar_t old[4096] = {};
+    DWORD length = GetEnvironmentVariableW(name, old, 4096);
+    mHadValue = length > 0 && length < 4096;
+    if (mHadValue) mOld = old;
+    SetEnvironmentVariableW(name, value.empty() ? nullptr : value.c_str());
+  }
+  ~EnvironmentGuard() { SetEnvironmentVariableW(mName.c_str(), mHadValue ? mOld.c_str() : nullptr); }
+  EnvironmentGuard(const EnvironmentGuard&) = delete;
+  EnvironmentGuard& operator=(const EnvironmentGuard&) = delete;
+
+ private:
+  std::wstring mName;
+  std::wstring mOld;
+  bool mHadValue = false;
+};
+
+// The console's test record as key -> value (UTF-8); empty when it did not appear in time.
+inline std::map<std::string, std::string> WaitForRecord(const std::wstring& file, int timeoutMs = 30000) {
+  std::map<std::string, std::string> record;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) break;
+    Sleep(50);
+  }
+  FILE* in = _wfopen(file.c_str(), L"rb");
+  if (!in) return record;
+  std::string text;
+  char chunk[1024];
+  size_t got;
+  while ((got = fread(chunk, 1, sizeof chunk, in)) > 0) text.append(chunk, got);
+  fclose(in);
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    size_t equals = line.find('=');
+    if (equals != std::string::npos) record[line.substr(0, equals)] = line.substr(equals + 1);
+  }
+  return record;
+}
+
+// A visible top-level window of this class and caption (any process on this desktop).
+inline HWND WaitForWindow(const wchar_t* windowClass, const wchar_t* caption, int timeoutMs) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (std::chrono::steady_clock::now() < deadline) {
+    HWND window = FindWindowW(windowClass, caption);
+    if (window && IsWindowVisible(window)) return window;
+    Sleep(20);
+  }
+  return nullptr;
+}
+
+inline HWND WaitForDialog(const wchar_t* caption, int timeoutMs = 20000) {
+  return WaitForWindow(L"#32770", caption, timeoutMs);
+}
+
+inline std::wstring WindowText(HWND window) {
+  wchar_t text[1024] = {};
+  SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+  return text;
+}
+
+inline std::wstring ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+
+inline void SetControlText(HWND control, const std::wstring& text) {
+  SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+inline void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+// Presses the only push button of a message box, whatever its id.
+inline bool DismissMessageBox(HWND box) {
+  for (int id : {IDOK, IDCANCEL}) {
+    HWND button = GetDlgItem(box, id);
+    if (button) {
+      SendMessageW(button, BM_CLICK, 0, 0);
+      return true;
+    }
+  }
+  return false;
+}
+
+// Message boxes keep their text in the static control 0xFFFF.
+inline std::wstring MessageBoxText(HWND box) { return ControlText(box, 0xFFFF); }
+
+// Waits until no visible window of this class and caption is left.
+inline bool WaitUntilGone(const wchar_t* windowClass, const wchar_t* caption, int timeoutMs) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (!FindWindowW(windowClass, caption)) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+inline std::wstring Widen(const std::string& text) {
+  int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring out(size > 0 ? size - 1 : 0, L'\0');
+  if (size > 1) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &out[0], size);
+  return out;
+}
+
+inline std::string Narrow(const std::wstring& text) {
+  int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string out(size > 0 ? size - 1 : 0, '\0');
+  if (size > 1) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], size, nullptr, nullptr);
+  return out;
+}
+
+}  // namespace consoletest

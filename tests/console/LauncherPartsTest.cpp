@@ -1,0 +1,236 @@
+// The launcher's parts without a child process: finding the console among plug-in
+// folders and registered versions, the command line, and the credential pipe.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include <thread>
+
+#include "services/ConsoleCommandLine.h"
+#include "services/ConsoleCredentialPipe.h"
+#include "services/ConsoleLocator.h"
+#include "tests/console/ConsoleTestSupport.h"
+#include "tests/support/ScratchLog.h"
+
+using consoletest::ScratchInstall;
+
+namespace {
+
+std::vector<std::wstring> SplitLikeTheChild(const std::wstring& commandLine) {
+  int count = 0;
+  LPWSTR* argv = CommandLineToArgvW(commandLine.c_str(), &count);
+  std::vector<std::wstring> args(argv, argv + count);
+  LocalFree(argv);
+  return args;
+}
+
+std::wstring FakeProgram(const ScratchInstall& scratch) {
+  // The locator only checks that the file exists.
+  std::wstring path = scratch.Root() + L"\\fake.exe";
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  CloseHandle(file);
+  return path;
+}
+
+}  // namespace
+
+TEST(ConsoleCommandLine, ArgumentsSurviveTheChildsParsing) {
+  const std::wstring path = L"C:\\Program Files\\Common Files\\Zandor\\Zandor Lumacon Plug-in\\Internet "
+                            L"Explorer\\zandor-lumacon.exe";
+  for (const std::wstring& user : {std::wstring(L"alice"), std::wstring(L"CORP\\alice smith"),
+                                   std::wstring(L"quote\"d \\\"name\\"), std::wstring(L"")}) {
+    std::wstring line = utils::MakeConsoleCommandLine(path, 5, L"srv01:8443", L"vm-7", user);
+    std::vector<std::wstring> args = SplitLikeTheChild(line);
+    ASSERT_EQ(args.size(), 8u) << consoletest::Narrow(line);
+    EXPECT_EQ(args[0], path);
+    EXPECT_EQ(args[1], L"-h");
+    EXPECT_EQ(args[2], L"srv01:8443");
+    EXPECT_EQ(args[3], L"-M");
+    EXPECT_EQ(args[4], L"vm-7");
+    EXPECT_EQ(args[5], L"-u");
+    EXPECT_EQ(args[6], user);
+    EXPECT_EQ(args[7], L"-P");
+  }
+  EXPECT_EQ(utils::MakeConsoleCommandLine(L"C:\\c\\zandor-lumacon.exe", 5, L"srv01", L"vm-7", L"bob"),
+            L"C:\\c\\zandor-lumacon.exe -h srv01 -M vm-7 -u bob -P");
+}
+
+TEST(ConsoleCommandLine, OldConsolesGetNeitherUserNorPasswordOption) {
+  EXPECT_EQ(utils::MakeConsoleCommandLine(L"C:\\c\\zandor-lumacon.exe", 4, L"srv01", L"vm-7", L"bob"),
+            L"C:\\c\\zandor-lumacon.exe -h srv01 -M vm-7");
+  EXPECT_FALSE(utils::ConsoleTakesPassword(4));
+  EXPECT_TRUE(utils::ConsoleTakesPassword(5));
+  EXPECT_TRUE(utils::ConsoleTakesPassword(6));
+}
+
+TEST(ConsoleVersion, ParsesSubkeyNames) {
+  auto parsed = [](const wchar_t* text) {
+    utils::ConsoleVersion v = utils::ParseConsoleVersion(text);
+    return std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.build);
+  };
+  EXPECT_EQ(parsed(L"4.1"), "4.1.0");
+  EXPECT_EQ(parsed(L"5"), "5.0.0");
+  EXPECT_EQ(parsed(L"5.0.2"), "5.0.2");
+  EXPECT_EQ(parsed(L"5.1.2.9"), "5.1.2");
+  EXPECT_EQ(parsed(L"Common"), "0.0.0");
+  EXPECT_EQ(parsed(L"-1"), "0.0.0") << "a sign is not a version";
+  EXPECT_EQ(parsed(L"6.x"), "6.0.0");
+  EXPECT_EQ(parsed(L"99999999999.1"), "0.0.0") << "a number too large for 32 bits stops the parse";
+  EXPECT_TRUE(utils::IsNewerVersion({5, 0, 0}, {4, 9, 9}));
+  EXPECT_TRUE(utils::IsNewerVersion({4, 1, 1}, {4, 1, 0}));
+  EXPECT_FALSE(utils::IsNewerVersion({5, 0, 0}, {5, 0, 0}));
+}
+
+TEST(FindLumacon, NewestRegisteredVersionWithAFileWins) {
+  ScratchInstall scratch;
+  std::wstring fake = FakeProgram(scratch);
+  ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot()));
+  ASSERT_TRUE(scratch.AddVersion(L"4.0", fake));
+  ASSERT_TRUE(scratch.AddVersion(L"4.1", fake));
+  ASSERT_TRUE(scratch.AddVersion(L"5.0", fake));
+  ASSERT_TRUE(scratch.AddVersion(L"Common", fake));
+  std::wstring path;
+  utils::ConsoleVersion version;
+  ASSERT_TRUE(utils::FindLumaconAt(scratch.Locations(), path, version));
+  EXPECT_EQ(path, scratch.ClientRoot() + L"5.0\\zandor-lumacon.exe");
+  EXPECT_EQ(version.major, 5u);
+  EXPECT_EQ(version.minor, 0u);
+
+  // A newer subkey without its program does not count.
+  ASSERT_TRUE(scratch.AddVersion(L"6.0", L""));
+  ASSERT_TRUE(utils::FindLumaconAt(scratch.Locations(), path, version));
+  EXPECT_EQ(version.major, 5u);
+}
+
+TEST(FindLumacon, OnlyTheVersionWithItsProgramCounts) {
+  ScratchInstall scratch;
+  std::wstring fake = FakeProgram(scratch);
+  ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot()));
+  ASSERT_TRUE(scratch.AddVersion(L"4.0", L""));
+  ASSERT_TRUE(scratch.AddVersion(L"4.1", fake));
+  ASSERT_TRUE(scratch.AddVersion(L"5.0", L""));
+  std::wstring path;
+  utils::ConsoleVersion version;
+  ASSERT_TRUE(utils::FindLumaconAt(scratch.Locations(), path, version));
+  EXPECT_EQ(path, scratch.ClientRoot() + L"4.1\\zandor-lumacon.exe");
+  EXPECT_EQ(version.major, 4u);
+  EXPECT_EQ(version.minor, 1u);
+}
+
+TEST(FindLumacon, SubkeyWithoutDotsIsAMajorVersion) {
+  ScratchInstall scratch;
+  std::wstring fake = FakeProgram(scratch);
+  ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot()));
+  ASSERT_TRUE(scratch.AddVersion(L"4.1", fake));
+  ASSERT_TRUE(scratch.AddVersion(L"5", fake));
+  std::wstring path;
+  utils::ConsoleVersion version;
+  ASSERT_TRUE(utils::FindLumaconAt(scratch.Locations(), path, version));
+  EXPECT_EQ(path, scratch.ClientRoot() + L"5\\zandor-lumacon.exe");
+  EXPECT_EQ(version.major, 5u);
+  EXPECT_EQ(version.minor, 0u);
+  EXPECT_EQ(version.build, 0u);
+}
+
+TEST(FindLumacon, ExpandableRootIsExpanded) {
+  ScratchInstall scratch;
+  std::wstring fake = FakeProgram(scratch);
+  consoletest::EnvironmentGuard root(L"ZW_CONSOLE_TEST_ROOT", scratch.ClientRoot());
+  ASSERT_TRUE(scratch.RegisterClientRoot(L"%ZW_CONSOLE_TEST_ROOT%", REG_EXPAND_SZ));
+  ASSERT_TRUE(scratch.AddVersion(L"5.0", fake));
+  std::wstring path;
+  utils::ConsoleVersion version;
+  ASSERT_TRUE(utils::FindLumaconAt(scratch.Locations(), path, version));
+  EXPECT_EQ(path, scratch.ClientRoot() + L"5.0\\zandor-lumacon.exe");
+}
+
+TEST(FindLumacon, PluginFolderWinsOverRegisteredClient) {
+  ScratchInstall scratch;
+  std::wstring fake = FakeProgram(scratch);
+  ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot()));
+  ASSERT_TRUE(scratch.AddVersion(L"6.2", fake));
+  ASSERT_TRUE(scratch.AddPlugin(L"Zandor\\Zandor Lumacon Plug-in for Nebulon 1.5\\Firefox", fake));
+  std::wstring path;
+  utils::ConsoleVersion version;
+  ASSERT_TRUE(utils::FindLumaconAt(scratch.Locations(), path, version));
+  EXPECT_EQ(path, scratch.CommonFiles() + L"\\Zandor\\Zandor Lumacon Plug-in for Nebulon 1.5\\Firefox\\zandor-lumacon.exe");
+  EXPECT_EQ(version.major, 5u) << "a plug-in console is always taken as 5.0.0";
+  EXPECT_EQ(version.minor, 0u);
+
+  // The plain plug-in comes before the Nebulon one, and Internet Explorer before Firefox.
+  ASSERT_TRUE(scratch.AddPlugin(L"Zandor\\Zandor Lumacon Plug-in\\Firefox", fake));
+  ASSERT_TRUE(utils::FindLumaconAt(scratch.Locations(), path, version));
+  EXPECT_EQ(path, scratch.CommonFiles() + L"\\Zandor\\Zandor Lumacon Plug-in\\Firefox\\zandor-lumacon.exe");
+  ASSERT_TRUE(scratch.AddPlugin(L"Zandor\\Zandor Lumacon Plug-in\\Internet Explorer", fake));
+  ASSERT_TRUE(utils::FindLumaconAt(scratch.Locations(), path, version));
+  EXPECT_EQ(path, scratch.CommonFiles() + L"\\Zandor\\Zandor Lumacon Plug-in\\Internet Explorer\\zandor-lumacon.exe");
+}
+
+TEST(FindLumacon, NothingFoundGivesEmptyPathAndZeroVersion) {
+  ScratchInstall scratch;
+  std::wstring path = L"stale";
+  utils::ConsoleVersion version{9, 9, 9};
+  EXPECT_FALSE(utils::FindLumaconAt(scratch.Locations(), path, version));
+  EXPECT_TRUE(path.empty());
+  EXPECT_EQ(version.major + version.minor + version.build, 0u);
+
+  // Subkeys without the root value, or a root value of the wrong type, find nothing.
+  std::wstring fake = FakeProgram(scratch);
+  ASSERT_TRUE(scratch.AddVersion(L"5.0", fake));
+  EXPECT_FALSE(utils::FindLumaconAt(scratch.Locations(), path, version));
+  ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot(), REG_BINARY));
+  EXPECT_FALSE(utils::FindLumaconAt(scratch.Locations(), path, version));
+}
+
+TEST(FindLumacon, DefaultPlacesFindTheInstalledConsole) {
+  // scripts/install-into-prefix puts the console into the prefix's plug-in folder.
+  std::wstring path;
+  uint32_t major = 0, minor = 0, build = 0;
+  ASSERT_TRUE(utils::FindLumacon(path, major, minor, build)) << "run scripts/install-into-prefix first";
+  EXPECT_NE(path.find(L"\\Common Files\\Zandor\\Zandor Lumacon Plug-in\\"), std::wstring::npos)
+      << consoletest::Narrow(path);
+  EXPECT_EQ(major, 5u);
+}
+
+TEST(ConsoleCredentialPipe, ReaderGetsTheSecretAndTheBufferIsWiped) {
+  utils::ConsoleCredentialPipe pipe;
+  ASSERT_TRUE(pipe.Create("test"));
+  DWORD flags = 0;
+  ASSERT_TRUE(GetHandleInformation(pipe.ChildEnd(), &flags));
+  EXPECT_TRUE(flags & HANDLE_FLAG_INHERIT) << "the child must inherit the read end";
+
+  std::string received;
+  std::thread reader([&] {
+    Sleep(200);
+    char c;
+    DWORD got;
+    while (ReadFile(pipe.ChildEnd(), &c, 1, &got, nullptr) && got == 1) {
+      received += c;
+      if (c == '\0') break;
+    }
+  });
+  std::vector<char> secret = {'s', '3', 'c', 'r', 'e', 't', '\0'};
+  const char* memory = secret.data();
+  size_t size = secret.size();
+  ASSERT_TRUE(pipe.Deliver(secret, "test"));
+  reader.join();
+  EXPECT_EQ(received, std::string("s3cret\0", 7));
+  EXPECT_TRUE(secret.empty());
+  EXPECT_EQ(std::string(memory, size), std::string(size, '\0')) << "the password was not overwritten";
+}
+
+TEST(ConsoleCredentialPipe, SecretTooLongForThePipeIsRefusedAndWiped) {
+  ScratchLog log;
+  utils::ConsoleCredentialPipe pipe;
+  ASSERT_TRUE(pipe.Create("test"));
+  std::vector<char> secret(utils::ConsoleCredentialPipe::kMaxSecretBytes + 1, 'x');
+  const char* memory = secret.data();
+  size_t size = secret.size();
+  // Nobody reads: were it written, the call would block for good.
+  EXPECT_FALSE(pipe.Deliver(secret, "test"));
+  EXPECT_EQ(std::string(memory, size), std::string(size, '\0'));
+  EXPECT_TRUE(log.Contains("test: The password is too long for the credential pipe"));
+  DWORD available = 1;
+  ASSERT_TRUE(PeekNamedPipe(pipe.ChildEnd(), nullptr, 0, nullptr, &available, nullptr));
+  EXPECT_EQ(available, 0u);
+}

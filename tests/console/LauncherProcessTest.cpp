@@ -1,0 +1,232 @@
+// The launcher with real child processes and real pipes: the console stand-in in test
+// mode records what reached it (command line, pipe), so these tests see what a console
+// gets. Dialogs (hint, message box, the console's own login prompt) are answered from a
+// helper thread, as a user would.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "console/TestRecord.h"
+#include "res/resource.h"
+#include "services/ConsoleHint.h"
+#include "services/ConsoleLauncher.h"
+#include "services/Protection.h"
+#include "services/StringResource.h"
+#include "tests/console/ConsoleTestSupport.h"
+#include "tests/support/ScratchLog.h"
+
+using consoletest::EnvironmentGuard;
+using consoletest::ScratchInstall;
+
+namespace {
+
+std::string Protect(const std::string& password) {
+  std::string text;
+  EXPECT_TRUE(utils::EncryptString(password.c_str(), password.size(), text));
+  return text;
+}
+
+// A scratch install with the console stand-in registered under one version, and the
+// console told to record and end.
+class RecordingConsole {
+ public:
+  explicit RecordingConsole(const wchar_t* version)
+      : mRecordFile(mScratch.Root() + L"\\record.txt"),
+        mRecord(lumacon::kTestRecordVariable, mRecordFile),
+        mExit(lumacon::kTestExitVariable, L"1") {
+    EXPECT_TRUE(mScratch.RegisterClientRoot(mScratch.ClientRoot()));
+    EXPECT_TRUE(mScratch.AddVersion(version, consoletest::ConsoleProgram()));
+  }
+  utils::ConsoleLauncher Launcher() const { return utils::ConsoleLauncher(mScratch.Locations()); }
+  std::map<std::string, std::string> Record() const { return consoletest::WaitForRecord(mRecordFile); }
+  std::wstring ProgramPath(const wchar_t* version) const {
+    return mScratch.ClientRoot() + version + L"\\zandor-lumacon.exe";
+  }
+
+ private:
+  ScratchInstall mScratch;
+  std::wstring mRecordFile;
+  EnvironmentGuard mRecord;
+  EnvironmentGuard mExit;
+};
+
+// Answers the console's own login prompt (another process) with these texts, or cancels it.
+void AnswerConsoleLogin(const std::wstring& user, const std::wstring& password, bool ok) {
+  HWND prompt = consoletest::WaitForDialog(LUMACON_LOGIN_CAPTION);
+  if (!prompt) return;
+  Sleep(100);
+  if (ok) {
+    consoletest::SetControlText(GetDlgItem(prompt, IDC_LOGIN_USER), user);
+    consoletest::SetControlText(GetDlgItem(prompt, IDC_LOGIN_PASSWORD), password);
+  }
+  consoletest::Click(prompt, ok ? IDOK : IDCANCEL);
+}
+
+struct PreferenceProbe {
+  bool on = true;
+  int reads = 0;
+  PreferenceProbe() {
+    utils::BindOldConsoleHintPreference({[this] {
+                                           ++reads;
+                                           return on;
+                                         },
+                                         [this](bool value) { on = value; }});
+  }
+  ~PreferenceProbe() { utils::BindOldConsoleHintPreference({}); }
+};
+
+}  // namespace
+
+TEST(ConsoleLauncher, PasswordArrivesOnThePipeAndNeverOnTheCommandLine) {
+  ScratchLog log;
+  RecordingConsole console(L"5.0");
+  const std::string password = "p\xC3\xA4ss \"w\xC3\xB6rd\"";
+  ASSERT_TRUE(console.Launcher().Run("127.0.0.1:8443", "vm-42", "alice smith", Protect(password)));
+
+  auto record = console.Record();
+  ASSERT_FALSE(record.empty()) << "the console did not record what it received";
+  EXPECT_EQ(record["host"], "127.0.0.1:8443");
+  EXPECT_EQ(record["moid"], "vm-42");
+  EXPECT_EQ(record["user"], "alice smith");
+  EXPECT_EQ(record["passwordOption"], "1");
+  EXPECT_EQ(record["passwordSource"], "pipe");
+  EXPECT_EQ(record["passwordLength"], std::to_string(password.size()));
+  EXPECT_EQ(record["passwordSha256"], lumacon::Sha256Hex(password.data(), password.size()));
+
+  const std::string commandLine = record["commandLine"];
+  const std::string program = consoletest::Narrow(console.ProgramPath(L"5.0"));
+  EXPECT_EQ(commandLine, "\"" + program + "\" -h 127.0.0.1:8443 -M vm-42 -u \"alice smith\" -P");
+  EXPECT_EQ(commandLine.find("w\xC3\xB6rd"), std::string::npos);
+
+  EXPECT_TRUE(log.Contains("utils::RunVMInLumacon: Found path to Lumacon at '" + program + "'."));
+  EXPECT_TRUE(log.Contains("utils::RunVMInLumacon: Writing credentials securely to the pipe for Lumacon's use."));
+  EXPECT_TRUE(log.Contains("utils::RunVMInLumacon: Finished waiting on credential pipe. Closing handles now."));
+  EXPECT_FALSE(log.Contains("w\xC3\xB6rd"));
+}
+
+TEST(ConsoleLauncher, UnreadablePasswordSendsNothingAndTheConsoleAsks) {
+  ScratchLog log;
+  RecordingConsole console(L"5.0");
+  std::thread answer([] { AnswerConsoleLogin(L"", L"", false); });
+  EXPECT_TRUE(console.Launcher().Run("srv01", "vm-1", "bob", "this is not a protected password"));
+  answer.join();
+  auto record = console.Record();
+  ASSERT_FALSE(record.empty());
+  EXPECT_EQ(record["passwordOption"], "1");
+  EXPECT_EQ(record["passwordSource"], "none") << "the cancelled prompt gave no password";
+  EXPECT_EQ(record["passwordLength"], "0");
+  EXPECT_FALSE(log.Contains("Writing credentials securely"));
+}
+
+TEST(ConsoleLauncher, OldConsoleGetsTheShortFormAfterTheHint) {
+  ScratchLog log;
+  PreferenceProbe preference;
+  RecordingConsole console(L"4.1");
+  std::wstring hintText;
+  std::thread user([&] {
+    HWND hint = consoletest::WaitForDialog(L"Zandor Wickerlyn");
+    if (!hint) return;
+    hintText = consoletest::ControlText(hint, IDC_HINT_TEXT);
+    consoletest::Click(hint, IDC_DONT_SHOW_AGAIN);
+    consoletest::Click(hint, IDOK);
+    AnswerConsoleLogin(L"carol", L"s3cret", true);
+  });
+  EXPECT_TRUE(console.Launcher().Run("srv01", "vm-7", "alice", Protect("unused")));
+  user.join();
+  EXPECT_EQ(hintText, utils::LoadStringResource(IDS_OLD_CONSOLE_HINT));
+  EXPECT_FALSE(preference.on) << "the ticked box turns the hint off";
+
+  auto record = console.Record();
+  ASSERT_FALSE(record.empty());
+  const std::string program = consoletest::Narrow(console.ProgramPath(L"4.1"));
+  EXPECT_EQ(record["commandLine"], "\"" + program + "\" -h srv01 -M vm-7");
+  EXPECT_EQ(record["passwordOption"], "0");
+  EXPECT_EQ(record["passwordSource"], "prompt");
+  EXPECT_EQ(record["user"], "carol");
+  EXPECT_EQ(record["passwordSha256"], lumacon::Sha256Hex("s3cret", 6));
+  EXPECT_FALSE(log.Contains("Writing credentials securely")) << "no pipe for an old console";
+}
+
+TEST(ConsoleLauncher, HintLeftUntickedStaysOnAndSuppressedHintIsNotShown) {
+  PreferenceProbe preference;
+  RecordingConsole console(L"4.0");
+
+  std::thread user([] {
+    HWND hint = consoletest::WaitForDialog(L"Zandor Wickerlyn");
+    if (hint) consoletest::Click(hint, IDOK);
+    AnswerConsoleLogin(L"", L"", false);
+  });
+  EXPECT_TRUE(console.Launcher().Run("srv01", "vm-7", "alice", Protect("unused")));
+  user.join();
+  EXPECT_TRUE(preference.on);
+  EXPECT_FALSE(console.Record().empty());
+
+  preference.on = false;
+  std::atomic<bool> hintSeen{false};
+  std::thread watcher([&] {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (HWND hint = FindWindowW(L"#32770", L"Zandor Wickerlyn")) {
+        hintSeen = true;
+        consoletest::Click(hint, IDOK);
+      }
+      if (HWND prompt = FindWindowW(L"#32770", LUMACON_LOGIN_CAPTION)) {
+        if (IsWindowVisible(prompt)) {
+          consoletest::Click(prompt, IDCANCEL);
+          return;
+        }
+      }
+      Sleep(20);
+    }
+  });
+  EXPECT_TRUE(console.Launcher().Run("srv01", "vm-8", "alice", Protect("unused")));
+  watcher.join();
+  EXPECT_FALSE(hintSeen);
+  EXPECT_FALSE(preference.on);
+}
+
+TEST(ConsoleLauncher, EmptyManagedObjectIdStartsNothing) {
+  ScratchLog log;
+  RecordingConsole console(L"5.0");
+  EXPECT_FALSE(console.Launcher().Run("srv01", "", "alice", Protect("pw")));
+  EXPECT_TRUE(log.Contains("utils::RunVMInLumacon: Can't launch the VM in Lumacon because there is no MOID!"));
+  EXPECT_FALSE(log.Contains("Found path to Lumacon")) << "it stopped before looking for a console";
+  EXPECT_FALSE(utils::RunVMInLumacon("srv01", "", "alice", Protect("pw")));
+}
+
+TEST(ConsoleLauncher, MissingConsoleIsReportedToTheUser) {
+  ScratchLog log;
+  ScratchInstall empty;
+  std::wstring shown;
+  std::thread user([&] {
+    HWND box = consoletest::WaitForDialog(L"Zandor Wickerlyn");
+    if (!box) return;
+    shown = consoletest::MessageBoxText(box);
+    consoletest::DismissMessageBox(box);
+  });
+  EXPECT_FALSE(utils::ConsoleLauncher(empty.Locations()).Run("srv01", "vm-1", "alice", Protect("pw")));
+  user.join();
+  EXPECT_EQ(shown, utils::LoadStringResource(IDS_CONSOLE_NOT_FOUND));
+  EXPECT_TRUE(log.Contains("utils::RunVMInLumacon: Unable to find an installation of Lumacon."));
+}
+
+TEST(ConsoleLauncher, ConsoleThatNeverReadsCostsAboutThreeSeconds) {
+  ScratchLog log;
+  ScratchInstall scratch;
+  ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot()));
+  ASSERT_TRUE(scratch.AddVersion(L"5.0", consoletest::NeverReadsProgram()));
+  const std::wstring marker = scratch.Root() + L"\\started";
+  EnvironmentGuard markerVariable(L"ZW_NEVER_READS_MARKER", marker);
+
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(utils::ConsoleLauncher(scratch.Locations()).Run("srv01", "vm-1", "alice", Protect("pw")));
+  auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+
+  EXPECT_NE(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the child did not run";
+  // It waited for a reader that never came, and gave up instead of waiting for the child.
+  EXPECT_GE(elapsed.count(), 2800);
+  EXPECT_LT(elapsed.count(), 10000);
+  EXPECT_TRUE(log.Contains("Finished waiting on credential pipe. Closing handles now."));
+}
