@@ -33,10 +33,18 @@ class ConsoleEndToEnd : public ::testing::Test {
     host = utils::MakeConsoleHostArgument("127.0.0.1", static_cast<unsigned>(sim.Port()), sim.Secure());
   }
   void TearDown() override {
-    if (window) {
-      PostMessageW(window, WM_CLOSE, 0, 0);
-      EXPECT_TRUE(consoletest::WaitUntilGone(LUMACON_WINDOW_CLASS, nullptr, 10000));
-    }
+    if (!window) return;
+    // Closing the window ends the console cleanly: logged off, library unloaded, exit code 0.
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    ASSERT_NE(process, nullptr);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(process, 10000), WAIT_OBJECT_0);
+    DWORD exitCode = 1234;
+    GetExitCodeProcess(process, &exitCode);
+    EXPECT_EQ(exitCode, 0u);
+    CloseHandle(process);
   }
 
   bool Launch(const std::string& id, const std::string& password) {
@@ -51,7 +59,10 @@ class ConsoleEndToEnd : public ::testing::Test {
     std::wstring status;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (std::chrono::steady_clock::now() < deadline) {
-      if (!window) window = FindWindowW(LUMACON_WINDOW_CLASS, nullptr);
+      if (!window) {
+        window = consoletest::FindOwnedWindow(LUMACON_WINDOW_CLASS, nullptr,
+                                              consoletest::StartedFrom(scratch.Root() + L"\\"));
+      }
       if (window) {
         status = consoletest::ControlText(window, IDC_LUMACON_STATUS);
         if (check(status)) return status;

@@ -182,19 +182,56 @@ inline std::map<std::string, std::string> WaitForRecord(const std::wstring& file
   return record;
 }
 
-// A visible top-level window of this class and caption (any process on this desktop).
-inline HWND WaitForWindow(const wchar_t* windowClass, const wchar_t* caption, int timeoutMs) {
+// The program file of a process, empty when it cannot be asked.
+inline std::wstring ProcessImage(DWORD processId) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (!process) return std::wstring();
+  wchar_t path[MAX_PATH * 2] = {};
+  DWORD size = MAX_PATH * 2;
+  bool ok = QueryFullProcessImageNameW(process, 0, path, &size) != FALSE;
+  CloseHandle(process);
+  return ok ? std::wstring(path, size) : std::wstring();
+}
+
+// Test programs run side by side on one desktop and show windows with the same class and
+// caption: every search names whose window it wants.
+struct WindowOwner {
+  DWORD processId = 0;         // this process, when set
+  std::wstring imageFolder;    // else: a process started from under this folder
+  bool Matches(HWND window) const {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (processId) return owner == processId;
+    std::wstring image = ProcessImage(owner);
+    return !imageFolder.empty() && image.size() > imageFolder.size() &&
+           _wcsnicmp(image.c_str(), imageFolder.c_str(), imageFolder.size()) == 0;
+  }
+};
+
+inline WindowOwner ThisProcess() { return WindowOwner{GetCurrentProcessId(), std::wstring()}; }
+inline WindowOwner StartedFrom(const std::wstring& folder) { return WindowOwner{0, folder}; }
+
+// A visible top-level window of this class (and caption, unless null) that belongs to owner.
+inline HWND FindOwnedWindow(const wchar_t* windowClass, const wchar_t* caption, const WindowOwner& owner) {
+  HWND window = nullptr;
+  while ((window = FindWindowExW(nullptr, window, windowClass, caption)) != nullptr) {
+    if (IsWindowVisible(window) && owner.Matches(window)) return window;
+  }
+  return nullptr;
+}
+
+inline HWND WaitForWindow(const wchar_t* windowClass, const wchar_t* caption, const WindowOwner& owner,
+                          int timeoutMs) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (std::chrono::steady_clock::now() < deadline) {
-    HWND window = FindWindowW(windowClass, caption);
-    if (window && IsWindowVisible(window)) return window;
+    if (HWND window = FindOwnedWindow(windowClass, caption, owner)) return window;
     Sleep(20);
   }
   return nullptr;
 }
 
-inline HWND WaitForDialog(const wchar_t* caption, int timeoutMs = 20000) {
-  return WaitForWindow(L"#32770", caption, timeoutMs);
+inline HWND WaitForDialog(const wchar_t* caption, const WindowOwner& owner, int timeoutMs = 20000) {
+  return WaitForWindow(L"#32770", caption, owner, timeoutMs);
 }
 
 inline std::wstring WindowText(HWND window) {
@@ -226,11 +263,11 @@ inline bool DismissMessageBox(HWND box) {
 // Message boxes keep their text in the static control 0xFFFF.
 inline std::wstring MessageBoxText(HWND box) { return ControlText(box, 0xFFFF); }
 
-// Waits until no visible window of this class and caption is left.
-inline bool WaitUntilGone(const wchar_t* windowClass, const wchar_t* caption, int timeoutMs) {
+// Waits until the window is destroyed.
+inline bool WaitUntilGone(HWND window, int timeoutMs) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (std::chrono::steady_clock::now() < deadline) {
-    if (!FindWindowW(windowClass, caption)) return true;
+    if (!IsWindow(window)) return true;
     Sleep(50);
   }
   return false;

@@ -39,7 +39,7 @@ struct Answer {
 };
 
 void AnswerPrompt(Answer* answer) {
-  HWND dialog = consoletest::WaitForDialog(kCaption);
+  HWND dialog = consoletest::WaitForDialog(kCaption, consoletest::ThisProcess());
   if (!dialog) return;
   Sleep(100);
   std::vector<HWND> statics;

@@ -41,6 +41,8 @@ class RecordingConsole {
   }
   utils::ConsoleLauncher Launcher() const { return utils::ConsoleLauncher(mScratch.Locations()); }
   std::map<std::string, std::string> Record() const { return consoletest::WaitForRecord(mRecordFile); }
+  // Windows of the consoles started from this install.
+  consoletest::WindowOwner Consoles() const { return consoletest::StartedFrom(mScratch.Root() + L"\\"); }
   std::wstring ProgramPath(const wchar_t* version) const {
     return mScratch.ClientRoot() + version + L"\\zandor-lumacon.exe";
   }
@@ -53,8 +55,9 @@ class RecordingConsole {
 };
 
 // Answers the console's own login prompt (another process) with these texts, or cancels it.
-void AnswerConsoleLogin(const std::wstring& user, const std::wstring& password, bool ok) {
-  HWND prompt = consoletest::WaitForDialog(LUMACON_LOGIN_CAPTION);
+void AnswerConsoleLogin(const consoletest::WindowOwner& console, const std::wstring& user,
+                        const std::wstring& password, bool ok) {
+  HWND prompt = consoletest::WaitForDialog(LUMACON_LOGIN_CAPTION, console);
   if (!prompt) return;
   Sleep(100);
   if (ok) {
@@ -109,7 +112,7 @@ TEST(ConsoleLauncher, PasswordArrivesOnThePipeAndNeverOnTheCommandLine) {
 TEST(ConsoleLauncher, UnreadablePasswordSendsNothingAndTheConsoleAsks) {
   ScratchLog log;
   RecordingConsole console(L"5.0");
-  std::thread answer([] { AnswerConsoleLogin(L"", L"", false); });
+  std::thread answer([&] { AnswerConsoleLogin(console.Consoles(), L"", L"", false); });
   EXPECT_TRUE(console.Launcher().Run("srv01", "vm-1", "bob", "this is not a protected password"));
   answer.join();
   auto record = console.Record();
@@ -126,12 +129,12 @@ TEST(ConsoleLauncher, OldConsoleGetsTheShortFormAfterTheHint) {
   RecordingConsole console(L"4.1");
   std::wstring hintText;
   std::thread user([&] {
-    HWND hint = consoletest::WaitForDialog(L"Zandor Wickerlyn");
+    HWND hint = consoletest::WaitForDialog(L"Zandor Wickerlyn", consoletest::ThisProcess());
     if (!hint) return;
     hintText = consoletest::ControlText(hint, IDC_HINT_TEXT);
     consoletest::Click(hint, IDC_DONT_SHOW_AGAIN);
     consoletest::Click(hint, IDOK);
-    AnswerConsoleLogin(L"carol", L"s3cret", true);
+    AnswerConsoleLogin(console.Consoles(), L"carol", L"s3cret", true);
   });
   EXPECT_TRUE(console.Launcher().Run("srv01", "vm-7", "alice", Protect("unused")));
   user.join();
@@ -153,10 +156,10 @@ TEST(ConsoleLauncher, HintLeftUntickedStaysOnAndSuppressedHintIsNotShown) {
   PreferenceProbe preference;
   RecordingConsole console(L"4.0");
 
-  std::thread user([] {
-    HWND hint = consoletest::WaitForDialog(L"Zandor Wickerlyn");
+  std::thread user([&] {
+    HWND hint = consoletest::WaitForDialog(L"Zandor Wickerlyn", consoletest::ThisProcess());
     if (hint) consoletest::Click(hint, IDOK);
-    AnswerConsoleLogin(L"", L"", false);
+    AnswerConsoleLogin(console.Consoles(), L"", L"", false);
   });
   EXPECT_TRUE(console.Launcher().Run("srv01", "vm-7", "alice", Protect("unused")));
   user.join();
@@ -168,15 +171,13 @@ TEST(ConsoleLauncher, HintLeftUntickedStaysOnAndSuppressedHintIsNotShown) {
   std::thread watcher([&] {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (std::chrono::steady_clock::now() < deadline) {
-      if (HWND hint = FindWindowW(L"#32770", L"Zandor Wickerlyn")) {
+      if (HWND hint = consoletest::FindOwnedWindow(L"#32770", L"Zandor Wickerlyn", consoletest::ThisProcess())) {
         hintSeen = true;
         consoletest::Click(hint, IDOK);
       }
-      if (HWND prompt = FindWindowW(L"#32770", LUMACON_LOGIN_CAPTION)) {
-        if (IsWindowVisible(prompt)) {
-          consoletest::Click(prompt, IDCANCEL);
-          return;
-        }
+      if (HWND prompt = consoletest::FindOwnedWindow(L"#32770", LUMACON_LOGIN_CAPTION, console.Consoles())) {
+        consoletest::Click(prompt, IDCANCEL);
+        return;
       }
       Sleep(20);
     }
@@ -201,7 +202,7 @@ TEST(ConsoleLauncher, MissingConsoleIsReportedToTheUser) {
   ScratchInstall empty;
   std::wstring shown;
   std::thread user([&] {
-    HWND box = consoletest::WaitForDialog(L"Zandor Wickerlyn");
+    HWND box = consoletest::WaitForDialog(L"Zandor Wickerlyn", consoletest::ThisProcess());
     if (!box) return;
     shown = consoletest::MessageBoxText(box);
     consoletest::DismissMessageBox(box);
