@@ -1,5 +1,7 @@
 #include "console/VmSession.h"
 
+#include <deque>
+
 #include "backend/QorLibrary.h"
 #include "console/VmName.h"
 
@@ -60,21 +62,18 @@ VmSession::Outcome VmSession::Open(const HostArgument& server, const std::string
     outcome.result = Result::kSearchFailed;
     return outcome;
   }
-  for (const std::string& path : paths) {
-    QorError broken = QOR_OK;
-    QorHandle vm = OpenIfMatching(path, moid, broken);
-    if (broken != QOR_OK) {
-      outcome.error = broken;
-      outcome.result = Result::kSearchFailed;
-      return outcome;
-    }
-    if (vm) {
-      mVm = vm;
-      outcome.result = Result::kOpened;
-      outcome.vmName = Wide(VmNameFromPath(path));
-      if (outcome.vmName.empty()) outcome.vmName = Wide(path);
-      return outcome;
-    }
+  std::string foundPath;
+  QorError broken = FindAmong(paths, moid, foundPath);
+  if (broken != QOR_OK) {
+    outcome.error = broken;
+    outcome.result = Result::kSearchFailed;
+    return outcome;
+  }
+  if (mVm) {
+    outcome.result = Result::kOpened;
+    outcome.vmName = Wide(VmNameFromPath(foundPath));
+    if (outcome.vmName.empty()) outcome.vmName = Wide(foundPath);
+    return outcome;
   }
   outcome.result = Result::kVmNotFound;
   outcome.error = QOR_E_VM_NOT_FOUND;
@@ -104,23 +103,49 @@ QorError VmSession::ListVmPaths(std::vector<std::string>& paths) {
   return error;
 }
 
-QorHandle VmSession::OpenIfMatching(const std::string& path, const std::string& moid, QorError& error) {
-  QorHandle vm = 0;
-  QorError openError = Finish(Qor().QorHost_OpenVM(mHost, path.c_str(), 0, 0, nullptr, nullptr), &vm);
-  if (openError == QOR_E_CONNECTION_LOST || openError == QOR_E_NOT_CONNECTED) {
-    error = openError;
-    return 0;
+// Opens are answered one request each, so several run at once; the answers are taken in
+// order, and once the VM is found the rest are only waited for and given back.
+QorError VmSession::FindAmong(const std::vector<std::string>& paths, const std::string& moid,
+                              std::string& foundPath) {
+  struct Pending {
+    QorHandle job;
+    size_t index;
+  };
+  std::deque<Pending> pending;
+  size_t next = 0;
+  QorError broken = QOR_OK;
+  while (true) {
+    while (!mVm && broken == QOR_OK && next < paths.size() && pending.size() < kOpensInFlight) {
+      pending.push_back({Qor().QorHost_OpenVM(mHost, paths[next].c_str(), 0, 0, nullptr, nullptr), next});
+      ++next;
+    }
+    if (pending.empty()) break;
+    Pending done = pending.front();
+    pending.pop_front();
+    QorHandle vm = 0;
+    QorError error = Finish(done.job, &vm);
+    if (error == QOR_E_CONNECTION_LOST || error == QOR_E_NOT_CONNECTED) {
+      if (broken == QOR_OK) broken = error;
+    }
+    if (error != QOR_OK || !vm) continue;  // gone since the listing: not the one
+    if (!mVm && broken == QOR_OK && HasId(vm, moid)) {
+      mVm = vm;
+      foundPath = paths[done.index];
+    } else {
+      Qor().Qor_ReleaseHandle(vm);
+    }
   }
-  if (openError != QOR_OK || !vm) return 0;  // gone since the listing: not the one
+  return mVm ? QOR_OK : broken;
+}
+
+bool VmSession::HasId(QorHandle vm, const std::string& moid) {
   char* id = nullptr;
   bool matches = false;
   if (Qor().Qor_GetProperties(vm, QOR_PROPERTY_VM_MOID, &id, QOR_PROPERTY_NONE) == QOR_OK && id) {
     matches = moid == id;
     Qor().Qor_FreeBuffer(id);
   }
-  if (matches) return vm;
-  Qor().Qor_ReleaseHandle(vm);
-  return 0;
+  return matches;
 }
 
 void VmSession::OnVmEvent(QorHandle, int, QorHandle, void* context) {

@@ -49,8 +49,12 @@ class VmSession {
   static void OnFoundItem(QorHandle job, int eventType, QorHandle item, void* context);
   static void OnVmEvent(QorHandle vm, int eventType, QorHandle info, void* context);
   QorError ListVmPaths(std::vector<std::string>& paths);
-  // 0 when this path is not the VM (or cannot be opened); error set when the session broke.
-  QorHandle OpenIfMatching(const std::string& path, const std::string& moid, QorError& error);
+  // Opens the listed VMs until one has the id; mVm is then that VM. An error only when the
+  // session broke.
+  QorError FindAmong(const std::vector<std::string>& paths, const std::string& moid, std::string& foundPath);
+  static bool HasId(QorHandle vm, const std::string& moid);
+
+  static constexpr size_t kOpensInFlight = 16;
 
   QorHandle mHost = 0;
   QorHandle mVm = 0;
