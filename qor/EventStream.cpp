@@ -43,6 +43,11 @@ void EventStream::Stop() {
   mWake.notify_all();
 }
 
+bool EventStream::IsRunning() {
+  std::lock_guard<std::mutex> hold(mLock);
+  return mThreadRunning && !mStopped;
+}
+
 void EventStream::AdoptListing(uint64_t seq) {
   std::lock_guard<std::mutex> hold(mLock);
   if (!mThreadRunning && !mStopped && seq > mSeq) mSeq = seq;

@@ -29,6 +29,8 @@ class EventStream : public std::enable_shared_from_this<EventStream> {
   void AdoptListing(uint64_t seq);
 
   PowerStateCache& PowerStates() { return mPowerStates; }
+  // True while the poll thread runs (something is subscribed), even between failed polls.
+  bool IsRunning();
 
  private:
   void EnsureThread(std::unique_lock<std::mutex>& hold);

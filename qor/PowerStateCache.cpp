@@ -29,6 +29,14 @@ bool PowerStateCache::GetCurrent(const std::string& moid, int32_t* state) const 
   return true;
 }
 
+bool PowerStateCache::GetLastKnown(const std::string& moid, int32_t* state) const {
+  std::lock_guard<std::mutex> hold(mLock);
+  auto found = mStates.find(moid);
+  if (found == mStates.end()) return false;
+  *state = found->second;
+  return true;
+}
+
 void PowerStateCache::SetLive(bool live) {
   std::lock_guard<std::mutex> hold(mLock);
   mLive = live;

@@ -20,6 +20,8 @@ class PowerStateCache {
   void ApplyAnswer(const std::string& moid, int32_t state);
   // The known state, when the stream is live (otherwise it may be stale).
   bool GetCurrent(const std::string& moid, int32_t* state) const;
+  // The last known state, live or not.
+  bool GetLastKnown(const std::string& moid, int32_t* state) const;
   void SetLive(bool live);
   bool IsLive() const;
 

@@ -28,10 +28,14 @@ QorError Vm::ReadPowerState(int32_t* state) {
   Session& session = mConnection->GetSession();
   QorError sessionState = session.State();
   if (sessionState != QOR_OK) return sessionState;
-  PowerStateCache& cache = mConnection->Events().PowerStates();
+  EventStream& events = mConnection->Events();
+  PowerStateCache& cache = events.PowerStates();
   if (cache.GetCurrent(mMoid, state)) return QOR_OK;
+  // While the stream is retrying after a failed poll, the last known state is the best
+  // answer: the caller (a UI thread polling) must not wait for an unreachable server.
+  if (events.IsRunning() && cache.GetLastKnown(mMoid, state)) return QOR_OK;
 
-  // No live event stream for this host (nothing subscribed): ask the server.
+  // Nothing subscribed on this host, so nothing keeps the state current: ask the server.
   SdkReply reply = session.Call("getVm", {{"moid", mMoid}}, CurrentTimeouts().requestMs);
   if (reply.error != QOR_OK) return reply.error;
   auto power = reply.result.find("powerState");

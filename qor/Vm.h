@@ -1,6 +1,6 @@
 // A VM handle: the result of QorHost_OpenVM. Its power state (129) comes from the
-// host's event stream when that is live, else from the server; its moid (278) is known
-// from the open.
+// host's event stream while anything of the host is subscribed, else from the server (a
+// request bounded by the request time-out); its moid (278) is known from the open.
 #pragma once
 
 #include <memory>

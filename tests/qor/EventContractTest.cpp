@@ -194,3 +194,22 @@ TEST_F(QorEventContract, ALostSessionEndsTheStreamAndTheStateReads36) {
   Qor().Qor_CancelEventSubscription(vm, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &probe);
   Qor().Qor_ReleaseHandle(vm);
 }
+
+TEST_F(QorEventContract, WhileTheStreamRetriesTheLastKnownStateIsGivenWithoutAsking) {
+  QorHandle vm = Open(2);
+  EventProbe probe;
+  ASSERT_EQ(Qor().Qor_SubscribeToEvents(vm, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &probe), QOR_OK);
+  Sleep(300);
+  int32_t known = PowerStateOf(vm);
+  ASSERT_NE(known, -1);
+  ASSERT_TRUE(sim.Admin("silent", R"({"on":true})")) << sim.LastError();
+  // The poll under way is still answered; the next one fails after the scaled 1 s wait
+  // plus 1 s margin.
+  Sleep(5000);
+  // A request to the silent server would fail with a time-out; the stream's last state
+  // is the answer instead.
+  EXPECT_EQ(PowerStateOf(vm), known);
+  ASSERT_TRUE(sim.Admin("silent", R"({"on":false})")) << sim.LastError();
+  Qor().Qor_CancelEventSubscription(vm, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &probe);
+  Qor().Qor_ReleaseHandle(vm);
+}
