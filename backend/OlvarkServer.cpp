@@ -13,13 +13,15 @@
 #include "backend/VMName.h"
 #include "backend/VMOrder.h"
 #include "log/Log.h"
+#include "services/ConsoleCommandLine.h"
+#include "services/ConsoleLauncher.h"
 #include "services/Protection.h"
 
 namespace {
 
 using LoginJob = JobContext<OlvarkServer>;
 
-std::atomic<OlvarkServer::ConsoleLauncher> gConsoleLauncher{nullptr};
+std::atomic<OlvarkServer::ConsoleLauncher> gConsoleLauncher{&utils::RunVMInLumacon};
 
 const QorFunctions& Qor() { return QorLibrary::Api(); }
 
@@ -39,7 +41,9 @@ struct OlvarkServer::SearchContext {
   VMList found;
 };
 
-void OlvarkServer::SetConsoleLauncher(ConsoleLauncher launcher) { gConsoleLauncher.store(launcher); }
+void OlvarkServer::SetConsoleLauncher(ConsoleLauncher launcher) {
+  gConsoleLauncher.store(launcher ? launcher : &utils::RunVMInLumacon);
+}
 
 std::shared_ptr<OlvarkServer> OlvarkServer::Create(const std::string& host, unsigned int port, bool useSsl,
                                                    const std::string& userName,
@@ -446,11 +450,6 @@ bool OlvarkServer::RunVMInConsole(VM& vm) {
   QorVM* qorVM = dynamic_cast<QorVM*>(&vm);
   if (!qorVM) return false;
   const ConsoleLauncher launcher = gConsoleLauncher.load();
-  if (!launcher) {
-    Log("%s: No console launcher is available for VM '%s'.\n", "OlvarkServer::RunVMInConsole",
-        qorVM->GetName().c_str());
-    return false;
-  }
   std::string user;
   std::string password;
   {
@@ -458,7 +457,10 @@ bool OlvarkServer::RunVMInConsole(VM& vm) {
     user = mUserName;
     password = mPassword;
   }
-  const bool launched = launcher(mHost, qorVM->GetId(), user, password);
+  // The console gets the port and scheme too: a server on a port of its own is not
+  // reached through the host name alone.
+  const bool launched =
+      launcher(utils::MakeConsoleHostArgument(mHost, mPort, mUseSsl), qorVM->GetId(), user, password);
   Wipe(password);
   return launched;
 }

@@ -21,8 +21,9 @@ class QorVM;
 
 class OlvarkServer : public QorVMCollection {
  public:
-  // How a VM's console is started (utils::RunVMInLumacon): host, managed-object id,
-  // user name, protected password. Set once at start-up by the program.
+  // How a VM's console is started: console host argument, managed-object id, user name,
+  // protected password. utils::RunVMInLumacon unless a test sets another (nullptr
+  // restores it).
   using ConsoleLauncher = bool (*)(const std::string& host, const std::string& moid, const std::string& userName,
                                    const std::string& protectedPassword);
   static void SetConsoleLauncher(ConsoleLauncher launcher);

@@ -1,5 +1,7 @@
 #include "state/State.h"
 
+#include <windows.h>
+
 #include <climits>
 #include <cstring>
 
@@ -82,11 +84,27 @@ State::~State() {
     std::lock_guard<std::recursive_mutex> hold(mLock);
     servers.swap(mServers);
   }
-  // In host order; each server logs off and gives back its handles as it goes.
-  for (auto& entry : servers) entry.second.reset();
+  // In host order; each server disconnects and gives back its handles as it goes. A
+  // library handler that is running holds its server until it returns: wait for those,
+  // since the library is unloaded after the State.
+  std::vector<std::weak_ptr<OlvarkServer>> freed;
+  for (auto& entry : servers) {
+    freed.push_back(entry.second);
+    entry.second.reset();
+  }
   servers.clear();
   mRecent->Detach();
   mFavorites->Detach();
+  const ULONGLONG deadline = GetTickCount64() + kShutdownWaitMs;
+  for (const auto& server : freed) {
+    while (!server.expired() && GetTickCount64() < deadline) Sleep(10);
+  }
+  size_t inUse = 0;
+  for (const auto& server : freed) inUse += server.expired() ? 0 : 1;
+  if (inUse) {
+    Log("%s: %u servers are still in use after %u ms.\n", "State::~State", static_cast<unsigned>(inUse),
+        static_cast<unsigned>(kShutdownWaitMs));
+  }
   utils::SetRecentDurationSource(nullptr);
 }
 
@@ -152,6 +170,11 @@ std::vector<OlvarkServerPtr> State::RestoreSavedServers(const std::vector<Server
     unsigned int port = 0;
     bool portGiven = false, useSsl = true, schemeGiven = false;
     utils::ParseServerUrl(record.url, host, port, portGiven, useSsl, schemeGiven);
+    if (record.type == SERVER_TYPE_HOST && host.empty()) {
+      Log("%s: A saved server has no host name ('%s'); it is ignored.\n", "State::RestoreSavedServers",
+          record.url.c_str());
+      continue;
+    }
     OlvarkServerPtr server = AddSavedServer(record.type, host, port, useSsl, record.username, record.password);
     if (!server) continue;
     for (const FavoriteRecord& favorite : record.favorites)

@@ -37,8 +37,10 @@ class State : public PrefsServerSource {
 
   // A State of its own (tests): mruDurationDays from durationSource.
   explicit State(utils::DurationSource durationSource);
-  // Lets go of every server in host order, then of both views.
+  // Lets go of every server in host order, then of both views, and waits (up to
+  // kShutdownWaitMs) for library handlers still running for a server to return.
   ~State() override;
+  static constexpr unsigned kShutdownWaitMs = 5000;
   State(const State&) = delete;
   State& operator=(const State&) = delete;
 

@@ -158,8 +158,11 @@ TEST_F(StateTest, RestoresRecordsAndGivesThemBackForThePreferences) {
   ServerRecord second;
   second.url = "http://Alpha";
   second.type = 1;
+  ServerRecord noHost;  // nothing to connect to
+  noHost.url = "https://:443";
+  noHost.type = 1;
 
-  std::vector<OlvarkServerPtr> restored = state->RestoreSavedServers({first, other, second});
+  std::vector<OlvarkServerPtr> restored = state->RestoreSavedServers({first, other, noHost, second});
   ASSERT_EQ(restored.size(), 2u);
   EXPECT_EQ(restored[0]->GetHost(), "srv01");
   EXPECT_EQ(restored[0]->GetPort(), 8443u);

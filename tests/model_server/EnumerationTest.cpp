@@ -1,6 +1,7 @@
 // Searching a server's VMs and keeping the list across refreshes; losing the connection.
 #include <nlohmann/json.hpp>
 
+#include "backend/PrismoVM.h"
 #include "tests/model_server/ServerTestSupport.h"
 
 namespace {
@@ -210,4 +211,44 @@ TEST_F(Enumeration, SearchAnswerAfterTheServerIsGoneDoesNothing) {
   size_t count = 0;
   for (size_t at = text.find("is finished."); at != std::string::npos; at = text.find("is finished.", at + 1)) ++count;
   EXPECT_EQ(count, 1u);
+}
+
+namespace {
+
+struct LaunchRecord {
+  static inline std::string host, moid, user, password;
+  static inline int calls = 0;
+  static bool Launch(const std::string& h, const std::string& m, const std::string& u, const std::string& p) {
+    host = h;
+    moid = m;
+    user = u;
+    password = p;
+    ++calls;
+    return !m.empty();
+  }
+};
+
+}  // namespace
+
+TEST_F(Enumeration, ConsoleGetsTheServerAddressTheMoidAndTheSavedCredentials) {
+  const std::string moid = AddVm("web01");
+  OlvarkServerPtr server = NewServer(kUser, kPassword);
+  server->Login(nullptr, nullptr, false);
+  ASSERT_TRUE(WaitForState(server, VMCollection::STATE_ENUMERATED));
+  std::shared_ptr<QorVM> web = FindVM(server, "web01");
+  OlvarkServer::SetConsoleLauncher(&LaunchRecord::Launch);
+  LaunchRecord::calls = 0;
+  EXPECT_FALSE(web->RunInConsole());  // not opened yet: no moid
+  web->Open();
+  ASSERT_TRUE(WaitFor([&] { return web->GetOpenState() == QorVM::STATE_OPEN_SUCCESS; }));
+  EXPECT_TRUE(web->RunInConsole());
+  OlvarkServer::SetConsoleLauncher(nullptr);
+  EXPECT_EQ(LaunchRecord::calls, 2);
+  EXPECT_EQ(LaunchRecord::host, (sim.Secure() ? "" : "http://") + std::string(kHost) + ":" + std::to_string(sim.Port()));
+  EXPECT_EQ(LaunchRecord::moid, moid);
+  EXPECT_EQ(LaunchRecord::user, kUser);
+  EXPECT_EQ(LaunchRecord::password, server->GetProtectedPassword());
+  // Another kind of VM is not the server's to launch.
+  EXPECT_FALSE(server->RunVMInConsole(*PrismoVM::Create("x", "[ds] x/x.vmx")));
+  EXPECT_EQ(LaunchRecord::calls, 2);
 }
