@@ -13,8 +13,11 @@
 #include "app/LayoutMetrics.h"
 #include "app/Maintenance.h"
 #include "app/ShellNames.h"
+#include "app/StartupWork.h"
 #include "log/Log.h"
 #include "res/resource.h"
+#include "state/Prefs.h"
+#include "state/State.h"
 #include "ui/Messages.h"
 #include "ui/Module.h"
 
@@ -71,7 +74,8 @@ int RunApplication(HINSTANCE instance, const wchar_t* commandLine) {
         kName, static_cast<unsigned>(mutexError));
   if (!setlocale(LC_ALL, "English")) Log("%s: setlocale(LC_ALL, \"English\") failed.\n", kName);
 
-  // Prefs::Instance() is created here (it loads prefs.txt) once the preferences land.
+  Prefs::Instance();  // loads prefs.txt
+  BindPreferencesToServices();
 
   const std::wstring programFolder = ProgramFolder();
   HMODULE automation = LoadAutomationLibrary(programFolder);
@@ -114,8 +118,8 @@ int RunApplication(HINSTANCE instance, const wchar_t* commandLine) {
 
     // Tear-down, in this order.
     if (popup->IsWindow()) popup->DestroyWindow();
-    // Then Prefs (its destruction writes prefs.txt from the live State), then State (every
-    // server logs off and frees its VMs): both land with the preferences and state code.
+    Prefs::DestroyInstance();  // writes prefs.txt from the live State
+    State::DestroyInstance();  // every server logs off and frees its VMs
   }
 
   UnloadAutomationLibrary(automation);

@@ -1,6 +1,7 @@
 #include "app/BarePopupWindow.h"
 
 #include "app/ShellNames.h"
+#include "app/StartupWork.h"
 #include "log/Log.h"
 #include "ui/Messages.h"
 
@@ -14,8 +15,26 @@ ui::WindowClassInfo BarePopupWindow::GetClassInfo() const {
   return info;
 }
 
-bool BarePopupWindow::ProcessWindowMessage(HWND, UINT msg, WPARAM, LPARAM, LRESULT& result) {
+namespace {
+constexpr UINT_PTR kStartupDelayTimer = 1;
+constexpr UINT kStartupDelayMs = 15000;
+}  // namespace
+
+bool BarePopupWindow::ProcessWindowMessage(HWND, UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
   switch (msg) {
+    case WM_CREATE:
+      RestoreSavedServers();
+      if (mStartedWithWindows)
+        SetTimer(Hwnd(), kStartupDelayTimer, kStartupDelayMs, nullptr);
+      else
+        RunStartupWorkOnce();
+      result = 0;
+      return true;
+    case WM_TIMER:
+      KillTimer(Hwnd(), wParam);
+      if (wParam == kStartupDelayTimer) RunStartupWorkOnce();
+      result = 0;
+      return true;
     case WM_SHOWPOPUP:
       if (!IsWindowVisible(Hwnd())) ShowDocked();
       result = 0;
@@ -33,6 +52,12 @@ bool BarePopupWindow::ProcessWindowMessage(HWND, UINT msg, WPARAM, LPARAM, LRESU
     default:
       return false;
   }
+}
+
+void BarePopupWindow::RunStartupWorkOnce() {
+  if (mStartupWorkDone) return;
+  mStartupWorkDone = true;
+  RunStartupWork(Hwnd());
 }
 
 void BarePopupWindow::ShowDocked() {

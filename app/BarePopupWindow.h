@@ -20,8 +20,10 @@ class BarePopupWindow : public ui::WindowImpl {
 
  private:
   void ShowDocked();
+  void RunStartupWorkOnce();
 
   bool mStartedWithWindows;
+  bool mStartupWorkDone = false;
 };
 
 }  // namespace shell

@@ -1,7 +1,8 @@
 // The program as real processes: single instance, "/kill", "/removeprefs", a missing
-// automation library, and crash dumps.
+// automation library, crash dumps, and the preferences kept across a run.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include <string>
 
@@ -193,3 +194,63 @@ TEST_F(ShellProcess, TwoCrashesAtOnceKeepBothDumps) {
 }
 
 }  // namespace
+
+namespace {
+
+// The program's real data folder (it is not redirected by the environment); the test puts
+// back whatever prefs.txt was there.
+class SavedPrefsGuard {
+ public:
+  SavedPrefsGuard() {
+    wchar_t appData[MAX_PATH];
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData)))
+      mFolder = std::wstring(appData) + L"\\Zandor\\Zandor Wickerlyn";
+    SHCreateDirectoryExW(nullptr, mFolder.c_str(), nullptr);
+    mHadFile = FileExists(Path());
+    if (mHadFile) mOld = ReadFileBytes(Path());
+  }
+  ~SavedPrefsGuard() {
+    if (mHadFile)
+      WriteTextFile(Path(), mOld);
+    else
+      DeleteFileW(Path().c_str());
+  }
+  std::wstring Path() const { return mFolder + L"\\prefs.txt"; }
+
+ private:
+  std::wstring mFolder;
+  bool mHadFile = false;
+  std::string mOld;
+};
+
+}  // namespace
+
+TEST_F(ShellProcess, SavedServersAndFavoritesSurviveARunEndedByKill) {
+  SavedPrefsGuard prefs;
+  ASSERT_TRUE(WriteTextFile(prefs.Path(),
+                            "server.url = \"https://srv-b.example:8443\"\r\n"
+                            "server.type = \"1\"\r\n"
+                            "favoritesItem.name = \"web-frontend-03\"\r\n"
+                            "favoritesItem.cfxPath = \"[ds1] web-frontend-03/web-frontend-03.vmx\"\r\n"
+                            "favoritesItem.id = \"vm-3\"\r\n"
+                            "server.url = \"http://srv-a.example\"\r\n"
+                            "server.type = \"1\"\r\n"));
+  ChildProcess first;
+  ASSERT_TRUE(StartFirstInstance(first));
+  ChildProcess killer;
+  ASSERT_TRUE(killer.Start(Wickerlyn(), L"/kill", Environment()));
+  EXPECT_EQ(0u, killer.WaitForExit(15000));
+  EXPECT_EQ(0u, first.WaitForExit(5000));
+
+  // Written back from the live servers, which the program holds in host order.
+  const std::string text = ReadFileBytes(prefs.Path());
+  const size_t a = text.find("server.url = \"http://srv-a.example\"");
+  const size_t b = text.find("server.url = \"https://srv-b.example:8443\"");
+  ASSERT_NE(std::string::npos, a) << text;
+  ASSERT_NE(std::string::npos, b) << text;
+  EXPECT_LT(a, b) << text;
+  const size_t favorite = text.find("favoritesItem.name = \"web-frontend-03\"");
+  ASSERT_NE(std::string::npos, favorite) << text;
+  EXPECT_GT(favorite, b) << "the favorite stays with its server:\n" << text;
+  EXPECT_NE(std::string::npos, text.find("favoritesItem.id = \"vm-3\"")) << text;
+}

@@ -119,7 +119,13 @@ bool ChildProcess::Start(const std::wstring& exe, const std::wstring& args,
   if (!args.empty()) commandLine += L" " + args;
   std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
   mutableLine.push_back(L'\0');
-  std::vector<wchar_t> block = EnvironmentWith(environment);
+  // The program's automatic update check must stay on this machine: point it at a
+  // closed local port unless the test chose a service.
+  auto overrides = environment;
+  bool infoHostGiven = false;
+  for (const auto& item : overrides) infoHostGiven |= item.first == L"ZANDOR_INFO_HOST";
+  if (!infoHostGiven) overrides.emplace_back(L"ZANDOR_INFO_HOST", L"127.0.0.1:9");
+  std::vector<wchar_t> block = EnvironmentWith(overrides);
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   return CreateProcessW(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
