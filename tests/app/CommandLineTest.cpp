@@ -16,16 +16,10 @@ TEST(CommandLine, EachOptionAloneIsRecognisedEvenWithBlanksAround) {
 }
 
 TEST(CommandLine, AnythingElseIsNoOption) {
-  EXPECT_EQ(CommandLineOption::NONE, ParseCommandLine(L""));
-  EXPECT_EQ(CommandLineOption::NONE, ParseCommandLine(nullptr));
-  EXPECT_EQ(CommandLineOption::NONE, ParseCommandLine(L"   "));
-  EXPECT_EQ(CommandLineOption::NONE, ParseCommandLine(L"/STARTUP"));
-  EXPECT_EQ(CommandLineOption::NONE, ParseCommandLine(L"/Kill"));
-  EXPECT_EQ(CommandLineOption::NONE, ParseCommandLine(L"/kill /startup"));
-  EXPECT_EQ(CommandLineOption::NONE, ParseCommandLine(L"/startup now"));
-  EXPECT_EQ(CommandLineOption::NONE, ParseCommandLine(L"-kill"));
-  EXPECT_EQ(CommandLineOption::NONE, ParseCommandLine(L"/kil"));
-  EXPECT_EQ(CommandLineOption::NONE, ParseCommandLine(L"\"/kill\""));
+  for (const wchar_t* line : {L"", static_cast<const wchar_t*>(nullptr), L"   ", L"/STARTUP", L"/Kill",
+                              L"/kill /startup", L"/startup now", L"-kill", L"/kil", L"\"/kill\""}) {
+    EXPECT_EQ(CommandLineOption::NONE, ParseCommandLine(line)) << ::testing::PrintToString(line);
+  }
 }
 
 }  // namespace

@@ -5,13 +5,11 @@
 
 #include "app/DataFolder.h"
 #include "app/Maintenance.h"
-#include "tests/app/ShellTestSupport.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
-using shelltest::FileExists;
-using shelltest::FolderExists;
-using shelltest::ScratchFolder;
+using namespace testfs;
 
 TEST(DataFolder, LivesUnderRoamingApplicationData) {
   wchar_t appData[MAX_PATH];
@@ -21,17 +19,14 @@ TEST(DataFolder, LivesUnderRoamingApplicationData) {
 
 TEST(DeleteFilesInFolder, DeletesFilesButNotSubFoldersOrTheFolder) {
   ScratchFolder folder(L"data");
-  ASSERT_TRUE(shelltest::WriteTextFile(folder / L"prefs.txt", "prefs"));
-  ASSERT_TRUE(shelltest::WriteTextFile(folder / L"ZandorWickerlyn123.dmp", "MDMP"));
-  ASSERT_TRUE(shelltest::WriteTextFile(folder / L"no-extension", "x"));
+  const wchar_t* files[] = {L"prefs.txt", L"ZandorWickerlyn123.dmp", L"no-extension"};
+  for (const wchar_t* name : files) ASSERT_TRUE(WriteTextFile(folder / name, "x"));
   ASSERT_TRUE(CreateDirectoryW((folder / L"sub").c_str(), nullptr));
-  ASSERT_TRUE(shelltest::WriteTextFile(folder / L"sub\\inner.txt", "inner"));
+  ASSERT_TRUE(WriteTextFile(folder / L"sub\\inner.txt", "inner"));
 
   utils::DeleteFilesInFolder(folder.Path().c_str(), L"*.*");
 
-  EXPECT_FALSE(FileExists(folder / L"prefs.txt"));
-  EXPECT_FALSE(FileExists(folder / L"ZandorWickerlyn123.dmp"));
-  EXPECT_FALSE(FileExists(folder / L"no-extension"));
+  for (const wchar_t* name : files) EXPECT_FALSE(FileExists(folder / name));
   EXPECT_TRUE(FolderExists(folder / L"sub"));
   EXPECT_TRUE(FileExists(folder / L"sub\\inner.txt")) << "no recursion";
   EXPECT_TRUE(FolderExists(folder.Path()));
@@ -39,9 +34,7 @@ TEST(DeleteFilesInFolder, DeletesFilesButNotSubFoldersOrTheFolder) {
 
 TEST(DeleteFilesInFolder, ALockedFileDoesNotStopTheOthers) {
   ScratchFolder folder(L"data");
-  ASSERT_TRUE(shelltest::WriteTextFile(folder / L"a.txt", "a"));
-  ASSERT_TRUE(shelltest::WriteTextFile(folder / L"b.txt", "b"));
-  ASSERT_TRUE(shelltest::WriteTextFile(folder / L"c.txt", "c"));
+  for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) ASSERT_TRUE(WriteTextFile(folder / name, "x"));
   HANDLE locked = CreateFileW((folder / L"b.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, locked);

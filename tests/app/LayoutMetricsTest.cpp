@@ -1,31 +1,27 @@
 // Pixel sizes at 96 and 144 DPI.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/Display.h"
 #include "app/LayoutMetrics.h"
 
 namespace {
 
+// margin, buttonHeight, comboWidth, buttonWidth, lineHeight, popupWidth, popupHeight
+std::vector<int> Sizes(const utils::LayoutMetrics& m) {
+  return {m.margin, m.buttonHeight, m.comboWidth, m.buttonWidth, m.lineHeight, m.popupWidth, m.popupHeight};
+}
+
 TEST(LayoutMetrics, At96DpiEverySizeIsItsBaseValue) {
-  const utils::LayoutMetrics m = utils::LayoutMetricsFor(utils::DpiScaleFor(96));
-  EXPECT_EQ(8, m.margin);
-  EXPECT_EQ(23, m.buttonHeight);
-  EXPECT_EQ(100, m.comboWidth);
-  EXPECT_EQ(80, m.buttonWidth);
-  EXPECT_EQ(32, m.lineHeight);
-  EXPECT_EQ(320, m.popupWidth);
-  EXPECT_EQ(445, m.popupHeight);
+  EXPECT_EQ(Sizes(utils::LayoutMetricsFor(utils::DpiScaleFor(96))),
+            (std::vector<int>{8, 23, 100, 80, 32, 320, 445}));
 }
 
 TEST(LayoutMetrics, At144DpiSizesAreScaledAndTruncated) {
-  const utils::LayoutMetrics m = utils::LayoutMetricsFor(utils::DpiScaleFor(144));
-  EXPECT_EQ(12, m.margin);
-  EXPECT_EQ(34, m.buttonHeight);  // 34.5
-  EXPECT_EQ(150, m.comboWidth);
-  EXPECT_EQ(120, m.buttonWidth);
-  EXPECT_EQ(48, m.lineHeight);
-  EXPECT_EQ(480, m.popupWidth);
-  EXPECT_EQ(667, m.popupHeight);  // 667.5
+  // 34.5 and 667.5 are cut, not rounded.
+  EXPECT_EQ(Sizes(utils::LayoutMetricsFor(utils::DpiScaleFor(144))),
+            (std::vector<int>{12, 34, 150, 120, 48, 480, 667}));
 }
 
 TEST(LayoutMetrics, FontPointsScaleWithTheDpi) {
@@ -36,11 +32,9 @@ TEST(LayoutMetrics, FontPointsScaleWithTheDpi) {
 
 TEST(LayoutMetrics, LoadTimeConstantsFollowTheScreen) {
   const utils::LayoutMetrics m = utils::LayoutMetricsFor(utils::GetDpiScale());
-  EXPECT_EQ(m.margin, utils::MARGIN);
-  EXPECT_EQ(m.buttonHeight, utils::BUTTON_HEIGHT);
-  EXPECT_EQ(m.comboWidth, utils::COMBO_WIDTH);
-  EXPECT_EQ(m.buttonWidth, utils::BUTTON_WIDTH);
-  EXPECT_EQ(m.lineHeight, utils::LINE_HEIGHT);
+  EXPECT_EQ((std::vector<int>{m.margin, m.buttonHeight, m.comboWidth, m.buttonWidth, m.lineHeight}),
+            (std::vector<int>{utils::MARGIN, utils::BUTTON_HEIGHT, utils::COMBO_WIDTH, utils::BUTTON_WIDTH,
+                              utils::LINE_HEIGHT}));
 }
 
 }  // namespace

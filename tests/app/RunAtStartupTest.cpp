@@ -10,6 +10,7 @@
 namespace {
 
 const wchar_t kValue[] = L"Zandor Wickerlyn";
+const wchar_t kCommand[] = L"\"C:\\x\\wickerlyn.exe\" /startup";
 
 class RunAtStartup : public ::testing::Test {
  protected:
@@ -29,16 +30,19 @@ class RunAtStartup : public ::testing::Test {
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(mKey, kValue, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
                                             static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))));
   }
-
-  std::string KeyPathUtf8() const { return std::string(mSubKey.begin(), mSubKey.end()); }
+  LSTATUS QueryValue() const { return RegQueryValueExW(mKey, kValue, nullptr, nullptr, nullptr, nullptr); }
+  // How the log names the scratch key (as the program would name HKLM's Run key).
+  std::string KeyInLog() const { return "HKLM\\" + std::string(mSubKey.begin(), mSubKey.end()); }
 
   std::wstring mSubKey;
   HKEY mKey = nullptr;
+  ScratchLog log;
+  bool enabled = false;
+  bool canChange = false;
 };
 
 TEST_F(RunAtStartup, StringValuesOfEitherKindCountAsEnabled) {
-  bool enabled = false, canChange = false;
-  PutString(REG_SZ, L"\"C:\\x\\wickerlyn.exe\" /startup");
+  PutString(REG_SZ, kCommand);
   EXPECT_TRUE(utils::GetRunOnWindowsStartup(enabled, canChange));
   EXPECT_TRUE(enabled);
   EXPECT_TRUE(canChange);
@@ -50,29 +54,25 @@ TEST_F(RunAtStartup, StringValuesOfEitherKindCountAsEnabled) {
 }
 
 TEST_F(RunAtStartup, AbsentValueIsDisabledWithoutALogLine) {
-  ScratchLog log;
-  bool enabled = true, canChange = false;
+  enabled = true;
   EXPECT_FALSE(utils::GetRunOnWindowsStartup(enabled, canChange));
   EXPECT_FALSE(enabled);
   EXPECT_TRUE(canChange);
-  EXPECT_EQ(std::string::npos, log.Text().find("utils::GetRunOnWindowsStartup"));
+  EXPECT_FALSE(log.Contains("utils::GetRunOnWindowsStartup"));
 }
 
 TEST_F(RunAtStartup, NumberValueIsDisabledAndLoggedAsInvalidData) {
-  ScratchLog log;
   const DWORD one = 1;
   ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(mKey, kValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof(one)));
-  bool enabled = true, canChange = false;
+  enabled = true;
   EXPECT_FALSE(utils::GetRunOnWindowsStartup(enabled, canChange));
   EXPECT_FALSE(enabled);
-  EXPECT_NE(std::string::npos,
-            log.Text().find("utils::GetRunOnWindowsStartup: Unexpected error code 0x0000000d when trying to read 'HKLM\\" +
-                            KeyPathUtf8() + "\\Zandor Wickerlyn'.\r\n"))
+  EXPECT_TRUE(log.Contains("utils::GetRunOnWindowsStartup: Unexpected error code 0x0000000d when trying to read '" +
+                           KeyInLog() + "\\Zandor Wickerlyn'.\r\n"))
       << log.Text();
 }
 
 TEST_F(RunAtStartup, EnablingWritesTheQuotedProgramPathAndTheStartupOption) {
-  ScratchLog log;
   ASSERT_TRUE(utils::SetRunOnWindowsStartup(true));
 
   wchar_t data[1024] = {};
@@ -82,59 +82,50 @@ TEST_F(RunAtStartup, EnablingWritesTheQuotedProgramPathAndTheStartupOption) {
   GetModuleFileNameW(nullptr, program, MAX_PATH);
   EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
   EXPECT_EQ(L"\"" + std::wstring(program) + L"\" /startup", std::wstring(data));
-  EXPECT_NE(std::string::npos, log.Text().find("utils::SetRunOnWindowsStartup: Successfully set registry value 'HKLM\\"));
-
-  bool enabled = false, canChange = false;
+  EXPECT_TRUE(log.Contains("utils::SetRunOnWindowsStartup: Successfully set registry value 'HKLM\\"));
   EXPECT_TRUE(utils::GetRunOnWindowsStartup(enabled, canChange));
 }
 
 TEST_F(RunAtStartup, DisablingDeletesTheValueAndFailsWhenItIsAlreadyGone) {
-  ScratchLog log;
-  PutString(REG_SZ, L"\"C:\\x\\wickerlyn.exe\" /startup");
+  PutString(REG_SZ, kCommand);
   EXPECT_TRUE(utils::SetRunOnWindowsStartup(false));
-  DWORD type = 0;
-  EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExW(mKey, kValue, nullptr, &type, nullptr, nullptr));
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, QueryValue());
 
   EXPECT_FALSE(utils::SetRunOnWindowsStartup(false));
-  const std::string text = log.Text();
-  EXPECT_NE(std::string::npos, text.find("utils::SetRunOnWindowsStartup: Successfully deleted registry value 'HKLM\\" +
-                                         KeyPathUtf8() + "\\Zandor Wickerlyn'.\r\n"));
-  EXPECT_NE(std::string::npos, text.find("utils::SetRunOnWindowsStartup: Deleting registry value 'HKLM\\" +
-                                         KeyPathUtf8() + "\\Zandor Wickerlyn' failed with error code 0x00000002.\r\n"))
-      << text;
+  EXPECT_TRUE(log.Contains("utils::SetRunOnWindowsStartup: Successfully deleted registry value '" + KeyInLog() +
+                           "\\Zandor Wickerlyn'.\r\n"));
+  EXPECT_TRUE(log.Contains("utils::SetRunOnWindowsStartup: Deleting registry value '" + KeyInLog() +
+                           "\\Zandor Wickerlyn' failed with error code 0x00000002.\r\n"))
+      << log.Text();
 }
 
 TEST_F(RunAtStartup, WithoutWriteAccessTheValueIsStillReadButCannotBeChanged) {
-  ScratchLog log;
-  PutString(REG_SZ, L"\"C:\\x\\wickerlyn.exe\" /startup");
+  PutString(REG_SZ, kCommand);
   utils::SetRunKeyForTesting(HKEY_CURRENT_USER, mSubKey.c_str(), true);
 
-  bool enabled = false, canChange = true;
+  canChange = true;
   EXPECT_TRUE(utils::GetRunOnWindowsStartup(enabled, canChange));
   EXPECT_TRUE(enabled);
   EXPECT_FALSE(canChange);
   EXPECT_FALSE(utils::SetRunOnWindowsStartup(false));
-  DWORD type = 0;
-  EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(mKey, kValue, nullptr, &type, nullptr, nullptr)) << "value untouched";
+  EXPECT_EQ(ERROR_SUCCESS, QueryValue()) << "value untouched";
 
-  const std::string text = log.Text();
-  EXPECT_NE(std::string::npos, text.find("utils::GetRunOnWindowsStartup: Failed to open 'HKLM\\" + KeyPathUtf8() +
-                                         "\\Zandor Wickerlyn' for write access with error code 0x00000005. Assuming "
-                                         "that user is non-admin and/or UAC is enabled.\r\n"))
-      << text;
-  EXPECT_NE(std::string::npos, text.find("utils::SetRunOnWindowsStartup: Failed to open HKLM\\" + KeyPathUtf8() +
-                                         "\\Zandor Wickerlyn for write access with error code 0x00000005."));
+  EXPECT_TRUE(log.Contains("utils::GetRunOnWindowsStartup: Failed to open '" + KeyInLog() +
+                           "\\Zandor Wickerlyn' for write access with error code 0x00000005. Assuming "
+                           "that user is non-admin and/or UAC is enabled.\r\n"))
+      << log.Text();
+  EXPECT_TRUE(log.Contains("utils::SetRunOnWindowsStartup: Failed to open " + KeyInLog() +
+                           "\\Zandor Wickerlyn for write access with error code 0x00000005."));
 }
 
 TEST_F(RunAtStartup, MissingKeyIsLoggedAndDisabled) {
-  ScratchLog log;
   const std::wstring absent = mSubKey + L"\\Absent";
   utils::SetRunKeyForTesting(HKEY_CURRENT_USER, absent.c_str(), false);
-  bool enabled = true, canChange = true;
+  enabled = canChange = true;
   EXPECT_FALSE(utils::GetRunOnWindowsStartup(enabled, canChange));
   EXPECT_FALSE(enabled);
   EXPECT_FALSE(canChange);
-  EXPECT_NE(std::string::npos, log.Text().find("for read access with error code 0x00000002.\r\n")) << log.Text();
+  EXPECT_TRUE(log.Contains("for read access with error code 0x00000002.\r\n")) << log.Text();
 }
 
 }  // namespace

@@ -1,82 +1,8 @@
 #include "tests/app/ShellTestSupport.h"
 
-#include <cstdio>
 #include <cwchar>
 
 namespace shelltest {
-
-ScratchFolder::ScratchFolder(const wchar_t* tag) {
-  static int counter = 0;
-  wchar_t temp[MAX_PATH + 1] = {};
-  GetTempPathW(MAX_PATH + 1, temp);
-  mPath = std::wstring(temp) + L"zw-" + tag + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-          std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(counter++);
-  CreateDirectoryW(mPath.c_str(), nullptr);
-}
-
-ScratchFolder::~ScratchFolder() { RemoveTree(mPath); }
-
-void RemoveTree(const std::wstring& path) {
-  if (path.empty()) return;
-  WIN32_FIND_DATAW entry;
-  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &entry);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = entry.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring child = path + L"\\" + name;
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(child);
-      } else {
-        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(child.c_str());
-      }
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
-  }
-  RemoveDirectoryW(path.c_str());
-}
-
-bool WriteTextFile(const std::wstring& path, const std::string& text) {
-  FILE* out = _wfopen(path.c_str(), L"wb");
-  if (!out) return false;
-  const bool ok = fwrite(text.data(), 1, text.size(), out) == text.size();
-  return fclose(out) == 0 && ok;
-}
-
-std::string ReadFileBytes(const std::wstring& path) {
-  std::string all;
-  FILE* in = _wfopen(path.c_str(), L"rb");
-  if (!in) return all;
-  char chunk[4096];
-  size_t got;
-  while ((got = fread(chunk, 1, sizeof(chunk), in)) > 0) all.append(chunk, got);
-  fclose(in);
-  return all;
-}
-
-bool FileExists(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FolderExists(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::vector<std::wstring> ListNames(const std::wstring& folder, const wchar_t* pattern) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW entry;
-  HANDLE find = FindFirstFileW((folder + L"\\" + pattern).c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::wstring name = entry.cFileName;
-    if (name != L"." && name != L"..") names.push_back(name);
-  } while (FindNextFileW(find, &entry));
-  FindClose(find);
-  return names;
-}
 
 std::wstring ProgramFolder() {
   wchar_t path[MAX_PATH];

@@ -1,5 +1,5 @@
-// Helpers for tests that run the program as real processes: scratch folders, child processes
-// that are always cleaned up, and finding their windows.
+// Helpers for tests that run the program as real processes: child processes that are always
+// cleaned up, and finding their windows.
 #pragma once
 
 #include <windows.h>
@@ -8,29 +8,12 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/ScratchFolder.h"
+
 namespace shelltest {
 
-// A fresh folder under %TEMP%, removed with everything in it at the end.
-class ScratchFolder {
- public:
-  explicit ScratchFolder(const wchar_t* tag);
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const std::wstring& Path() const { return mPath; }
-  std::wstring operator/(const std::wstring& name) const { return mPath + L"\\" + name; }
-
- private:
-  std::wstring mPath;
-};
-
-void RemoveTree(const std::wstring& path);
-bool WriteTextFile(const std::wstring& path, const std::string& text);
-std::string ReadFileBytes(const std::wstring& path);
-bool FileExists(const std::wstring& path);
-bool FolderExists(const std::wstring& path);
-// Plain names (not "." or "..") directly inside folder that match the pattern.
-std::vector<std::wstring> ListNames(const std::wstring& folder, const wchar_t* pattern = L"*");
+// Scratch folders and the file helpers (tests/support) serve these tests under this name too.
+using namespace testfs;
 
 // The folder of the running test program (the build's bin folder).
 std::wstring ProgramFolder();

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 
 namespace dialogs {
 
@@ -41,6 +42,18 @@ inline HWND WaitForDialog(const wchar_t* caption, DWORD timeoutMs = 10000) {
     Sleep(10);
   }
   return nullptr;
+}
+
+// Runs `dialog` modally on this thread while `drive` acts on it from a helper thread once
+// it is visible; DoModal's result.
+template <class Dialog, class Drive>
+INT_PTR RunDriven(Dialog& dialog, const wchar_t* caption, Drive drive) {
+  std::thread driver([&] {
+    if (HWND found = WaitForDialog(caption)) drive(found);
+  });
+  const INT_PTR result = dialog.DoModal(nullptr);
+  driver.join();
+  return result;
 }
 
 inline void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }

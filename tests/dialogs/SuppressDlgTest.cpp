@@ -2,14 +2,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <thread>
-
 #include "res/resource.h"
 #include "tests/dialogs/DialogDriver.h"
 #include "ui/SuppressDlg.h"
 
 namespace {
 
+const wchar_t kCaption[] = L"Zandor Wickerlyn";
 const wchar_t kHint[] = L"The console on this machine is old and will ask for your credentials itself.";
 
 }  // namespace
@@ -17,31 +16,25 @@ const wchar_t kHint[] = L"The console on this machine is old and will ask for yo
 TEST(SuppressDlg, ShowsTheHintAndReturnsTheTickedBoxAtOk) {
   SuppressDlg dialog(kHint);
   std::wstring shownText;
-  std::thread driver([&] {
-    HWND found = dialogs::WaitForDialog(L"Zandor Wickerlyn");
-    if (!found) return;
+  EXPECT_FALSE(dialog.DoNotShowAgain());
+  const INT_PTR result = dialogs::RunDriven(dialog, kCaption, [&](HWND found) {
     shownText = dialogs::TextOf(GetDlgItem(found, IDC_HINT_TEXT));
     dialogs::Click(found, IDC_DONT_SHOW_AGAIN);
     dialogs::Click(found, IDOK);
   });
-  EXPECT_FALSE(dialog.DoNotShowAgain());
-  EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
-  driver.join();
+  EXPECT_EQ(result, IDOK);
   EXPECT_EQ(shownText, kHint);
   EXPECT_TRUE(dialog.DoNotShowAgain());
 }
 
 TEST(SuppressDlg, TheResultIsTheBoxAsItIsWhenOkIsPressed) {
   SuppressDlg dialog(kHint);
-  std::thread driver([&] {
-    HWND found = dialogs::WaitForDialog(L"Zandor Wickerlyn");
-    if (!found) return;
+  const INT_PTR result = dialogs::RunDriven(dialog, kCaption, [](HWND found) {
     dialogs::Click(found, IDC_DONT_SHOW_AGAIN);  // ticked ...
     dialogs::Click(found, IDC_DONT_SHOW_AGAIN);  // ... and unticked again
     dialogs::Click(found, IDOK);
   });
-  EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
-  driver.join();
+  EXPECT_EQ(result, IDOK);
   EXPECT_FALSE(dialog.DoNotShowAgain());
 }
 
@@ -49,9 +42,7 @@ TEST(SuppressDlg, EscapeAndCloseDoNotAnswerTheHint) {
   SuppressDlg dialog(kHint);
   bool visibleAfterEscape = false;
   bool visibleAfterClose = false;
-  std::thread driver([&] {
-    HWND found = dialogs::WaitForDialog(L"Zandor Wickerlyn");
-    if (!found) return;
+  const INT_PTR result = dialogs::RunDriven(dialog, kCaption, [&](HWND found) {
     dialogs::Click(found, IDC_DONT_SHOW_AGAIN);
     SendMessageW(found, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     visibleAfterEscape = IsWindowVisible(found) != FALSE;
@@ -59,8 +50,7 @@ TEST(SuppressDlg, EscapeAndCloseDoNotAnswerTheHint) {
     visibleAfterClose = IsWindowVisible(found) != FALSE;
     dialogs::Click(found, IDOK);
   });
-  EXPECT_EQ(dialog.DoModal(nullptr), IDOK);
-  driver.join();
+  EXPECT_EQ(result, IDOK);
   EXPECT_TRUE(visibleAfterEscape);
   EXPECT_TRUE(visibleAfterClose);
   EXPECT_TRUE(dialog.DoNotShowAgain());

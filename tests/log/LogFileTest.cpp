@@ -3,18 +3,15 @@
 #include <windows.h>
 
 #include <regex>
-#include <sstream>
 #include <thread>
 #include <vector>
 
 #include "log/Log.h"
-#include "tests/app/ShellTestSupport.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
-using shelltest::ListNames;
-using shelltest::ReadFileBytes;
-using shelltest::ScratchFolder;
+using namespace testfs;
 
 const char kPrefix[] = R"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\.\d{3} \[[0-9A-F]{4,}\] )";
 
@@ -115,7 +112,7 @@ TEST(LogFile, NoFolderMeansNoLog) {
 
   ScratchFolder folder(L"log");
   const std::wstring notAFolder = folder / L"plain-file";
-  ASSERT_TRUE(shelltest::WriteTextFile(notAFolder, "x"));
+  ASSERT_TRUE(WriteTextFile(notAFolder, "x"));
   OpenLog(notAFolder);
   Log("%s: nowhere to go\n", "Test");
   CloseLog();

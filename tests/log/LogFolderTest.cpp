@@ -3,11 +3,11 @@
 #include <windows.h>
 
 #include "log/Log.h"
-#include "tests/app/ShellTestSupport.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
-using shelltest::ScratchFolder;
+using namespace testfs;
 
 TEST(JoinPath, InsertsOneSeparatorOnlyWhenNeeded) {
   wchar_t buffer[64];
@@ -37,15 +37,15 @@ TEST(FolderWritable, CreatesMissingFoldersAndLeavesNoProbeFile) {
   ScratchFolder scratch(L"writable");
   const std::wstring nested = scratch / L"a\\b\\c";
   EXPECT_TRUE(utils::IsFolderWritable(nested.c_str()));
-  EXPECT_TRUE(shelltest::FolderExists(nested));
-  EXPECT_FALSE(shelltest::FileExists(nested + L"\\wickerlyn_write_test.log"));
+  EXPECT_TRUE(FolderExists(nested));
+  EXPECT_FALSE(FileExists(nested + L"\\wickerlyn_write_test.log"));
   EXPECT_TRUE(utils::IsFolderWritable(nested.c_str())) << "an existing folder is fine too";
 }
 
 TEST(FolderWritable, AFileInTheWayIsNotAWritableFolder) {
   ScratchFolder scratch(L"writable");
   const std::wstring file = scratch / L"plain-file";
-  ASSERT_TRUE(shelltest::WriteTextFile(file, "x"));
+  ASSERT_TRUE(WriteTextFile(file, "x"));
   EXPECT_FALSE(utils::IsFolderWritable(file.c_str()));
   EXPECT_FALSE(utils::IsFolderWritable((file + L"\\below").c_str()));
   EXPECT_FALSE(utils::IsFolderWritable(nullptr));
@@ -85,19 +85,19 @@ TEST(LogFolder, IsAPerUserFolderUnderTemp) {
     TempFolderOverride temp(scratch.Path());
     EXPECT_EQ(expected, utils::GetLogFolder());
   }
-  EXPECT_TRUE(shelltest::FolderExists(expected));
+  EXPECT_TRUE(FolderExists(expected));
 }
 
 TEST(LogFolder, UnwritableTempMeansNoLogAtAll) {
   ScratchFolder scratch(L"temp");
   const std::wstring file = scratch / L"plain-file";
-  ASSERT_TRUE(shelltest::WriteTextFile(file, "x"));
+  ASSERT_TRUE(WriteTextFile(file, "x"));
   TempFolderOverride temp(file);
   EXPECT_EQ(L"", utils::GetLogFolder());
   OpenLog();
   Log("%s: nowhere to go\n", "Test");
   CloseLog();
-  EXPECT_EQ(1u, shelltest::ListNames(scratch.Path()).size());
+  EXPECT_EQ(1u, ListNames(scratch.Path()).size());
 }
 
 }  // namespace

@@ -8,15 +8,7 @@
 namespace {
 
 SYSTEMTIME At(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second, WORD ms) {
-  SYSTEMTIME t = {};
-  t.wYear = year;
-  t.wMonth = month;
-  t.wDay = day;
-  t.wHour = hour;
-  t.wMinute = minute;
-  t.wSecond = second;
-  t.wMilliseconds = ms;
-  return t;
+  return SYSTEMTIME{year, month, 0, day, hour, minute, second, ms};
 }
 
 std::string Format(const char* format, ...) {

@@ -5,12 +5,11 @@
 #include <algorithm>
 
 #include "log/Log.h"
-#include "tests/app/ShellTestSupport.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
-using shelltest::ListNames;
-using shelltest::ScratchFolder;
+using namespace testfs;
 
 std::wstring OldLogName(int day) {
   wchar_t name[64];
@@ -20,7 +19,7 @@ std::wstring OldLogName(int day) {
 
 void MakeOldLogs(const ScratchFolder& folder, int count) {
   for (int day = 1; day <= count; ++day)
-    ASSERT_TRUE(shelltest::WriteTextFile(folder / OldLogName(day), "old"));
+    ASSERT_TRUE(WriteTextFile(folder / OldLogName(day), "old"));
 }
 
 std::vector<std::wstring> SortedLogs(const ScratchFolder& folder) {
@@ -54,14 +53,14 @@ TEST(LogPruning, SubFoldersAndOtherFilesAreNeitherCountedNorDeleted) {
   ScratchFolder folder(L"prune");
   MakeOldLogs(folder, 4);
   ASSERT_TRUE(CreateDirectoryW((folder / L"zandor-wickerlyn-0000-old.txt").c_str(), nullptr));
-  ASSERT_TRUE(shelltest::WriteTextFile(folder / L"notes.txt", "keep"));
-  ASSERT_TRUE(shelltest::WriteTextFile(folder / L"zandor-wickerlyn-2011.log", "keep"));
+  ASSERT_TRUE(WriteTextFile(folder / L"notes.txt", "keep"));
+  ASSERT_TRUE(WriteTextFile(folder / L"zandor-wickerlyn-2011.log", "keep"));
   DeleteOldLogs(folder.Path().c_str());
 
   EXPECT_EQ(5u, SortedLogs(folder).size());  // 4 files and the folder
-  EXPECT_TRUE(shelltest::FolderExists(folder / L"zandor-wickerlyn-0000-old.txt"));
-  EXPECT_TRUE(shelltest::FileExists(folder / L"notes.txt"));
-  EXPECT_TRUE(shelltest::FileExists(folder / L"zandor-wickerlyn-2011.log"));
+  EXPECT_TRUE(FolderExists(folder / L"zandor-wickerlyn-0000-old.txt"));
+  EXPECT_TRUE(FileExists(folder / L"notes.txt"));
+  EXPECT_TRUE(FileExists(folder / L"zandor-wickerlyn-2011.log"));
 }
 
 TEST(LogPruning, OnlyTwentyNamesAreConsideredPerStart) {

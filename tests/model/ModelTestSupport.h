@@ -1,6 +1,8 @@
 // Helpers for the back-end model tests that need no server.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -22,6 +24,17 @@ struct TestClock {
     utils::SetTimeSource(nullptr);
     utils::SetRecentDurationSource(nullptr);
   }
+};
+
+// A fixture with TestClock installed at its defaults.
+class ClockTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestClock::now = 1700000000;
+    TestClock::days = 7;
+    TestClock::Install();
+  }
+  void TearDown() override { TestClock::Restore(); }
 };
 
 // A VM without a server, as a search would make it.

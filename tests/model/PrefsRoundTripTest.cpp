@@ -1,46 +1,19 @@
 // The State as the preferences' server source: what is saved comes from the live
 // servers, and a saved file restores the same servers, favorites and recent VMs.
 #include <gtest/gtest.h>
-#include <windows.h>
-
-#include <cstdio>
 
 #include "state/Prefs.h"
 #include "state/State.h"
 #include "tests/model/ModelTestSupport.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
 uint64_t PrefsNow() { return static_cast<uint64_t>(TestClock::now); }
 
-class PrefsRoundTrip : public ::testing::Test {
+class PrefsRoundTrip : public ClockTest {
  protected:
-  void SetUp() override {
-    TestClock::now = 1700000000;
-    TestClock::days = 7;
-    TestClock::Install();
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    folder = std::wstring(temp) + L"zw-model-prefs-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-             std::to_wstring(GetTickCount64());
-  }
-  void TearDown() override {
-    DeleteFileW((folder + L"\\prefs.txt").c_str());
-    RemoveDirectoryW(folder.c_str());
-    TestClock::Restore();
-  }
-  std::string FileText() {
-    std::string text;
-    FILE* in = _wfopen((folder + L"\\prefs.txt").c_str(), L"rb");
-    if (!in) return text;
-    char chunk[4096];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, in)) > 0) text.append(chunk, got);
-    fclose(in);
-    return text;
-  }
-
-  std::wstring folder;
+  testfs::ScratchFolder folder{L"model-prefs"};
 };
 
 }  // namespace
@@ -54,14 +27,13 @@ TEST_F(PrefsRoundTrip, SavesTheLiveServersAndRestoresThem) {
     alpha->AddRecent("web01", "vm-1", "[ds] web01/web01.vmx", TestClock::now - 100);
     alpha->AddRecent("old", "vm-2", "[ds] old/old.vmx", TestClock::now - 7 * 86400);  // exactly out
     beta->AddRecent("db", "", "[ds] db/db.vmx", TestClock::now - 7 * 86400 + 1);
-    Prefs prefs(folder);
+    Prefs prefs(folder.Path());
     prefs.SetClockForTesting(&PrefsNow);
     prefs.SetServerSource(&state);
     ASSERT_TRUE(prefs.Save());
     prefs.SetServerSource(nullptr);
   }
-  const std::string text = FileText();
-  EXPECT_EQ(text,
+  EXPECT_EQ(testfs::ReadFileBytes(folder / L"prefs.txt"),
             "server.url = \"https://Alpha:902\"\r\n"
             "server.type = \"1\"\r\n"
             "server.username = \"root\"\r\n"
@@ -79,7 +51,7 @@ TEST_F(PrefsRoundTrip, SavesTheLiveServersAndRestoresThem) {
             "mruItem.cfxPath = \"[ds] db/db.vmx\"\r\n"
             "mruItem.lastUse = \"1699395201\"\r\n");
 
-  Prefs reread(folder);
+  Prefs reread(folder.Path());
   State restored(&TestClock::Days);
   restored.RestoreSavedServers(reread.mServers);
   ASSERT_EQ(restored.GetServers().size(), 2u);

@@ -7,18 +7,15 @@
 
 namespace {
 
-class StateTest : public ::testing::Test {
+class StateTest : public ClockTest {
  protected:
   void SetUp() override {
-    TestClock::now = 1700000000;
-    TestClock::days = 7;
-    TestClock::Install();
+    ClockTest::SetUp();
     state = std::make_unique<State>(&TestClock::Days);
-    utils::SetTimeSource(&TestClock::Now);
   }
   void TearDown() override {
     state.reset();
-    TestClock::Restore();
+    ClockTest::TearDown();
   }
   OlvarkServerPtr Saved(const std::string& host, const std::string& user = "root") {
     return state->AddSavedServer(1, host, 0, true, user, user.empty() ? "" : "c2VjcmV0");
@@ -144,23 +141,12 @@ TEST_F(StateTest, RemovedServerLeavesTheSetAndIsFreedWhenUnused) {
 }
 
 TEST_F(StateTest, RestoresRecordsAndGivesThemBackForThePreferences) {
-  ServerRecord first;
-  first.url = "https://srv01:8443";
-  first.type = 1;
-  first.username = "root";
-  first.password = "c2VjcmV0";
-  first.favorites.push_back(FavoriteRecord{"vm-1", "web01", PathOf("web01")});
-  first.recent.push_back(RecentRecord{"vm-2", "db", PathOf("db"), static_cast<uint64_t>(TestClock::now - 60)});
-  first.recent.push_back(RecentRecord{"vm-1", "web01", PathOf("web01"), static_cast<uint64_t>(TestClock::now - 5)});
-  ServerRecord other;  // type 2 never becomes a server
-  other.url = "http://broker";
-  other.type = 2;
-  ServerRecord second;
-  second.url = "http://Alpha";
-  second.type = 1;
-  ServerRecord noHost;  // nothing to connect to
-  noHost.url = "https://:443";
-  noHost.type = 1;
+  const uint64_t now = static_cast<uint64_t>(TestClock::now);
+  ServerRecord first{"https://srv01:8443", 1, "root", "c2VjcmV0", {{"vm-1", "web01", PathOf("web01")}},
+                     {{"vm-2", "db", PathOf("db"), now - 60}, {"vm-1", "web01", PathOf("web01"), now - 5}}};
+  ServerRecord other{"http://broker", 2};  // type 2 never becomes a server
+  ServerRecord second{"http://Alpha", 1};
+  ServerRecord noHost{"https://:443", 1};  // nothing to connect to
 
   std::vector<OlvarkServerPtr> restored = state->RestoreSavedServers({first, other, noHost, second});
   ASSERT_EQ(restored.size(), 2u);
@@ -183,7 +169,7 @@ TEST_F(StateTest, RestoresRecordsAndGivesThemBackForThePreferences) {
   EXPECT_EQ(live[1].vms[0].name, "web01");
   EXPECT_EQ(live[1].vms[0].id, "vm-1");
   EXPECT_TRUE(live[1].vms[0].favorite);
-  EXPECT_EQ(live[1].vms[0].lastUse, static_cast<uint64_t>(TestClock::now - 5));
+  EXPECT_EQ(live[1].vms[0].lastUse, now - 5);
   EXPECT_EQ(live[1].vms[1].name, "db");
   EXPECT_FALSE(live[1].vms[1].favorite);
 }

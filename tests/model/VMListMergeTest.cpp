@@ -17,16 +17,26 @@ std::vector<std::string> Paths(const VMList& vms) {
   return paths;
 }
 
+struct Merged {
+  VMList list;
+  VMList dropped;
+};
+
+// Merges and checks that both inputs were handed over.
+Merged Merge(VMList old, VMList fresh) {
+  Merged merged;
+  merged.list = utils::MergeVMLists(old, fresh, merged.dropped);
+  EXPECT_TRUE(old.empty());
+  EXPECT_TRUE(fresh.empty());
+  return merged;
+}
+
 }  // namespace
 
 TEST(VMListMerge, EmptyOldListTakesTheFreshOne) {
-  VMList old;
-  VMList fresh = Sorted({MakeVM("b", PathOf("b")), MakeVM("a", PathOf("a"))});
-  VMList dropped;
-  VMList merged = utils::MergeVMLists(old, fresh, dropped);
-  EXPECT_EQ(Paths(merged), (std::vector<std::string>{PathOf("a"), PathOf("b")}));
-  EXPECT_TRUE(fresh.empty());
-  EXPECT_TRUE(dropped.empty());
+  Merged merged = Merge({}, Sorted({MakeVM("b", PathOf("b")), MakeVM("a", PathOf("a"))}));
+  EXPECT_EQ(Paths(merged.list), (std::vector<std::string>{PathOf("a"), PathOf("b")}));
+  EXPECT_TRUE(merged.dropped.empty());
 }
 
 TEST(VMListMerge, FoundAgainKeepsTheObjectNewAppearsGoneIsDropped) {
@@ -34,48 +44,36 @@ TEST(VMListMerge, FoundAgainKeepsTheObjectNewAppearsGoneIsDropped) {
   kept->SetFavorite(true);
   kept->SetLastUse(1700000000);
   auto gone = MakeVM("old", PathOf("old"));
-  VMList old = Sorted({gone, kept});
-  VMList fresh = Sorted({MakeVM("web01", PathOf("web01")), MakeVM("new", PathOf("new"))});
-  VMList dropped;
-  VMList merged = utils::MergeVMLists(old, fresh, dropped);
-  ASSERT_EQ(Paths(merged), (std::vector<std::string>{PathOf("new"), PathOf("web01")}));
-  EXPECT_EQ(merged[1], kept);
-  EXPECT_TRUE(merged[1]->IsFavorite());
-  EXPECT_EQ(merged[1]->GetLastUse(), 1700000000);
-  EXPECT_FALSE(merged[0]->IsFavorite());
+  Merged merged = Merge(Sorted({gone, kept}), Sorted({MakeVM("web01", PathOf("web01")), MakeVM("new", PathOf("new"))}));
+  ASSERT_EQ(Paths(merged.list), (std::vector<std::string>{PathOf("new"), PathOf("web01")}));
+  EXPECT_EQ(merged.list[1], kept);
+  EXPECT_TRUE(merged.list[1]->IsFavorite());
+  EXPECT_EQ(merged.list[1]->GetLastUse(), 1700000000);
+  EXPECT_FALSE(merged.list[0]->IsFavorite());
   // The old "old" and the fresh duplicate of web01 are handed back to be let go.
-  ASSERT_EQ(dropped.size(), 2u);
-  EXPECT_NE(std::find(dropped.begin(), dropped.end(), VMPtr(gone)), dropped.end());
-  EXPECT_TRUE(old.empty());
-  EXPECT_TRUE(fresh.empty());
+  ASSERT_EQ(merged.dropped.size(), 2u);
+  EXPECT_NE(std::find(merged.dropped.begin(), merged.dropped.end(), VMPtr(gone)), merged.dropped.end());
 }
 
 TEST(VMListMerge, MatchesIgnoringCase) {
   auto kept = MakeVM("Web01", "[DS] Web01/Web01.vmx");
-  VMList old = {kept};
-  VMList fresh = {MakeVM("web01", "[ds] web01/web01.vmx")};
-  VMList dropped;
-  VMList merged = utils::MergeVMLists(old, fresh, dropped);
-  ASSERT_EQ(merged.size(), 1u);
-  EXPECT_EQ(merged[0], kept);
+  Merged merged = Merge({kept}, {MakeVM("web01", "[ds] web01/web01.vmx")});
+  ASSERT_EQ(merged.list.size(), 1u);
+  EXPECT_EQ(merged.list[0], kept);
 }
 
 TEST(VMListMerge, AMovedVMIsNewButKeepsTheFavoriteFlag) {
   auto moved = MakeVM("web01", PathOf("web01", "before"));
   moved->SetFavorite(true);
-  VMList old = {moved};
-  auto fresh1 = MakeVM("web01", PathOf("web01", "after"));
+  auto fresh = MakeVM("web01", PathOf("web01", "after"));
   int signals = 0;
-  fresh1->mFavoriteChanged.connect([&] { ++signals; });
-  VMList fresh = {fresh1};
-  VMList dropped;
-  VMList merged = utils::MergeVMLists(old, fresh, dropped);
-  ASSERT_EQ(merged.size(), 1u);
-  EXPECT_EQ(merged[0], fresh1);
-  EXPECT_TRUE(fresh1->IsFavorite());
+  fresh->mFavoriteChanged.connect([&] { ++signals; });
+  Merged merged = Merge({moved}, {fresh});
+  ASSERT_EQ(merged.list.size(), 1u);
+  EXPECT_EQ(merged.list[0], fresh);
+  EXPECT_TRUE(fresh->IsFavorite());
   EXPECT_EQ(signals, 1);
-  ASSERT_EQ(dropped.size(), 1u);
-  EXPECT_EQ(dropped[0], moved);
+  EXPECT_EQ(merged.dropped, VMList{moved});
 }
 
 // Two VMs share a name; one of them disappears. The one found again under its own path
@@ -84,25 +82,19 @@ TEST(VMListMerge, SameNameDifferentPathsMatchByPathFirst) {
   auto first = MakeVM("web", PathOf("web", "a"));
   first->SetFavorite(true);
   auto second = MakeVM("web", PathOf("web", "b"));
-  VMList old = Sorted({first, second});
-  VMList fresh = {MakeVM("web", PathOf("web", "b"))};
-  VMList dropped;
-  VMList merged = utils::MergeVMLists(old, fresh, dropped);
-  ASSERT_EQ(merged.size(), 1u);
-  EXPECT_EQ(merged[0], second);
-  EXPECT_FALSE(merged[0]->IsFavorite());
+  Merged merged = Merge(Sorted({first, second}), {MakeVM("web", PathOf("web", "b"))});
+  ASSERT_EQ(merged.list.size(), 1u);
+  EXPECT_EQ(merged.list[0], second);
+  EXPECT_FALSE(merged.list[0]->IsFavorite());
 }
 
 // Restored favorites and recent VMs are appended in file order, not sorted.
 TEST(VMListMerge, UnsortedOldListStillMatches) {
   auto z = MakeVM("zulu", PathOf("zulu"));
   auto a = MakeVM("alpha", PathOf("alpha"));
-  VMList old = {z, a};
-  VMList fresh = Sorted({MakeVM("alpha", PathOf("alpha")), MakeVM("mike", PathOf("mike")),
-                         MakeVM("zulu", PathOf("zulu"))});
-  VMList dropped;
-  VMList merged = utils::MergeVMLists(old, fresh, dropped);
-  ASSERT_EQ(merged.size(), 3u);
-  EXPECT_EQ(merged[0], a);
-  EXPECT_EQ(merged[2], z);
+  Merged merged = Merge({z, a}, Sorted({MakeVM("alpha", PathOf("alpha")), MakeVM("mike", PathOf("mike")),
+                                        MakeVM("zulu", PathOf("zulu"))}));
+  ASSERT_EQ(merged.list.size(), 3u);
+  EXPECT_EQ(merged.list[0], a);
+  EXPECT_EQ(merged.list[2], z);
 }

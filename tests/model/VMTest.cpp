@@ -4,19 +4,7 @@
 #include "backend/VMOrder.h"
 #include "tests/model/ModelTestSupport.h"
 
-namespace {
-
-class VMTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    TestClock::now = 1700000000;
-    TestClock::days = 7;
-    TestClock::Install();
-  }
-  void TearDown() override { TestClock::Restore(); }
-};
-
-}  // namespace
+using VMTest = ClockTest;
 
 TEST_F(VMTest, FavoriteSignalOnlyOnChange) {
   auto vm = MakeVM("web01", PathOf("web01"));

@@ -29,8 +29,7 @@ TEST_F(Enumeration, RefreshKeepsOpenVMsAndFavorites) {
   OlvarkServerPtr server = LoggedInServer();
   std::shared_ptr<QorVM> web = FindVM(server, "web01");
   ASSERT_TRUE(web);
-  web->Open();
-  ASSERT_TRUE(WaitFor([&] { return web->GetOpenState() == QorVM::STATE_OPEN_SUCCESS; }));
+  ASSERT_TRUE(OpenAndWait(web));
   EXPECT_EQ(web->GetId(), moid);
   EXPECT_TRUE(log->Contains("QorVM::OnVMOpened: VM 'web01' has moid '" + moid + "'.\r\n"));
   web->SetFavorite(true);
@@ -70,8 +69,7 @@ TEST_F(Enumeration, RemovedVMIsDestroyed) {
   const std::string moid = AddVm("gone");
   OlvarkServerPtr server = LoggedInServer();
   std::shared_ptr<QorVM> gone = FindVM(server, "gone");
-  gone->Open();
-  ASSERT_TRUE(WaitFor([&] { return gone->GetOpenState() == QorVM::STATE_OPEN_SUCCESS; }));
+  ASSERT_TRUE(OpenAndWait(gone));
   std::weak_ptr<QorVM> watch = gone;
   gone.reset();
   ASSERT_TRUE(sim.Admin("removeVm", nlohmann::json({{"moid", moid}}).dump())) << sim.LastError();
@@ -124,12 +122,9 @@ TEST_F(Enumeration, PowerEventsReachTheVMSignal) {
 TEST_F(Enumeration, LostConnectionLogsOffAndKeepsCredentialsAndList) {
   AddVm("web01");
   AddVm("db01");
-  OlvarkServerPtr server = NewServer(kUser, kPassword);
-  server->Login(nullptr, nullptr, false);
-  ASSERT_TRUE(WaitForState(server, VMCollection::STATE_ENUMERATED));
+  OlvarkServerPtr server = LoggedInServer(true);
   std::shared_ptr<QorVM> web = FindVM(server, "web01");
-  web->Open();
-  ASSERT_TRUE(WaitFor([&] { return web->GetOpenState() == QorVM::STATE_OPEN_SUCCESS; }));
+  ASSERT_TRUE(OpenAndWait(web));
 
   ASSERT_TRUE(sim.Admin("dropSessions")) << sim.LastError();
   server->Refresh();
@@ -232,15 +227,12 @@ struct LaunchRecord {
 
 TEST_F(Enumeration, ConsoleGetsTheServerAddressTheMoidAndTheSavedCredentials) {
   const std::string moid = AddVm("web01");
-  OlvarkServerPtr server = NewServer(kUser, kPassword);
-  server->Login(nullptr, nullptr, false);
-  ASSERT_TRUE(WaitForState(server, VMCollection::STATE_ENUMERATED));
+  OlvarkServerPtr server = LoggedInServer(true);
   std::shared_ptr<QorVM> web = FindVM(server, "web01");
   OlvarkServer::SetConsoleLauncher(&LaunchRecord::Launch);
   LaunchRecord::calls = 0;
   EXPECT_FALSE(web->RunInConsole());  // not opened yet: no moid
-  web->Open();
-  ASSERT_TRUE(WaitFor([&] { return web->GetOpenState() == QorVM::STATE_OPEN_SUCCESS; }));
+  ASSERT_TRUE(OpenAndWait(web));
   EXPECT_TRUE(web->RunInConsole());
   OlvarkServer::SetConsoleLauncher(nullptr);
   EXPECT_EQ(LaunchRecord::calls, 2);

@@ -61,9 +61,7 @@ TEST_F(Login, GivenCredentialsLogInEnumerateAndAreKeptProtected) {
 }
 
 TEST_F(Login, SavedCredentialsAreDecryptedForTheLogin) {
-  OlvarkServerPtr server = NewServer(kUser, kPassword);
-  server->Login(nullptr, nullptr, false);
-  ASSERT_TRUE(WaitForState(server, VMCollection::STATE_ENUMERATED)) << server->GetState();
+  OlvarkServerPtr server = LoggedInServer(true);
   EXPECT_EQ(server->GetUser(), kUser);
   EXPECT_TRUE(server->GetSaveCredentials());
   EXPECT_EQ(SimSessions(), 1);

@@ -1,33 +1,10 @@
 #include "tests/model_server/ServerTestSupport.h"
 
-#include <cstdlib>
-#include <cstring>
-#include <nlohmann/json.hpp>
-
-#include "backend/QorLibrary.h"
 #include "services/Protection.h"
+#include "tests/support/QorLibraryEnvironment.h"
 
 namespace {
-
-// Loads qor.dll from bin/kilnworks by full path and binds it, as the program does, with
-// the library's time-outs shortened (request 3 s, connect 1 s) for the failure cases.
-class QorLibraryEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    _putenv("QOR_TIMEOUT_SCALE=0.1");
-    wchar_t self[MAX_PATH];
-    DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring folder(self, length);
-    folder.resize(folder.find_last_of(L'\\') + 1);
-    SetDllDirectoryW((folder + L"kilnworks").c_str());
-    HMODULE module = LoadLibraryW((folder + L"kilnworks\\qor.dll").c_str());
-    ASSERT_NE(module, nullptr) << "qor.dll not loadable, error " << GetLastError();
-    ASSERT_TRUE(QorLibrary::Bind(module)) << "missing export " << QorLibrary::MissingExport();
-  }
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QorLibraryEnvironment);
-
+const auto* const kQor = ::testing::AddGlobalTestEnvironment(new QorLibraryEnvironment);
 }  // namespace
 
 std::string Protect(const std::string& password) {
@@ -54,35 +31,34 @@ std::string ServerTest::AddVm(const std::string& name, int powerState) {
   return added.is_object() ? added.value("moid", "") : "";
 }
 
-std::string ServerTest::MoidOf(const std::string& path) {
+nlohmann::json ServerTest::SimState() {
   std::string answer;
   EXPECT_TRUE(sim.Admin("state", "{}", &answer)) << sim.LastError();
   nlohmann::json state = nlohmann::json::parse(answer, nullptr, false);
-  if (state.is_object() && state.contains("vms")) {
-    for (const auto& vm : state["vms"]) {
-      if (vm.value("path", "") == path) return vm.value("moid", "");
-    }
-  }
-  return std::string();
+  return state.is_object() ? state : nlohmann::json::object();
 }
 
-int ServerTest::SimSessions() {
-  std::string answer;
-  if (!sim.Admin("state", "{}", &answer)) return -1;
-  nlohmann::json state = nlohmann::json::parse(answer, nullptr, false);
-  return state.is_object() ? state.value("sessions", -1) : -1;
-}
+int ServerTest::SimSessions() { return SimState().value("sessions", -1); }
 
 OlvarkServerPtr ServerTest::NewServer(const std::string& user, const std::string& password) {
   return OlvarkServer::Create(kHost, static_cast<unsigned>(sim.Port()), sim.Secure(), user,
                               password.empty() ? std::string() : Protect(password), !user.empty(), 0);
 }
 
-OlvarkServerPtr ServerTest::LoggedInServer() {
-  OlvarkServerPtr server = NewServer();
-  server->Login(kUser, kPassword, true);
+OlvarkServerPtr ServerTest::LoggedInServer(bool withSavedCredentials) {
+  OlvarkServerPtr server = withSavedCredentials ? NewServer(kUser, kPassword) : NewServer();
+  if (withSavedCredentials) {
+    server->Login(nullptr, nullptr, false);
+  } else {
+    server->Login(kUser, kPassword, true);
+  }
   EXPECT_TRUE(WaitForState(server, VMCollection::STATE_ENUMERATED)) << "state " << server->GetState();
   return server;
+}
+
+bool ServerTest::OpenAndWait(const std::shared_ptr<QorVM>& vm) {
+  vm->Open();
+  return WaitFor([&] { return vm->GetOpenState() == QorVM::STATE_OPEN_SUCCESS; });
 }
 
 bool ServerTest::WaitForState(const OlvarkServerPtr& server, int state, DWORD timeoutMs) {

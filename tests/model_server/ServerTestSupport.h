@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <nlohmann/json.hpp>
+
 #include <atomic>
 #include <memory>
 #include <string>
@@ -30,6 +32,9 @@ bool WaitFor(Pred pred, DWORD timeoutMs = 15000) {
   return true;
 }
 
+// The recent-use window the State tests run with.
+inline int32_t SevenDays() { return 7; }
+
 // Counts a signal's emissions (from any thread).
 struct SignalCounter {
   std::atomic<int> count{0};
@@ -50,12 +55,16 @@ class ServerTest : public ::testing::Test {
 
   // Adds a VM (path "[datastore1] name/name.vmx"); its moid.
   std::string AddVm(const std::string& name, int powerState = 2);
-  std::string MoidOf(const std::string& path);
+  // The simulator's admin "state" answer (an empty object when it cannot be read).
+  nlohmann::json SimState();
   int SimSessions();
   // A server for the simulator, logged off, with or without saved credentials.
   OlvarkServerPtr NewServer(const std::string& user = std::string(), const std::string& password = std::string());
-  // Logs in with the given credentials and waits for the end of the first search.
-  OlvarkServerPtr LoggedInServer();
+  // Logs in (with given credentials, to be saved, or with saved ones) and waits for the end
+  // of the first search.
+  OlvarkServerPtr LoggedInServer(bool withSavedCredentials = false);
+  // Opens the VM and waits until it is open.
+  static bool OpenAndWait(const std::shared_ptr<QorVM>& vm);
   static bool WaitForState(const OlvarkServerPtr& server, int state, DWORD timeoutMs = 15000);
   // Refreshes and waits for the search's end (true when it ended enumerated).
   static bool RefreshAndWait(const OlvarkServerPtr& server, DWORD timeoutMs = 15000);

@@ -4,8 +4,6 @@
 
 namespace {
 
-int32_t SevenDays() { return 7; }
-
 class StateWithServer : public ServerTest {
  protected:
   void SetUp() override {

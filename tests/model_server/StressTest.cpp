@@ -2,8 +2,6 @@
 // Favorites and Recently Used against the simulator for several seconds. Afterwards
 // every server must list every VM, the favorites must have survived, and every removed
 // server must be gone.
-#include <nlohmann/json.hpp>
-
 #include <random>
 #include <set>
 #include <thread>
@@ -12,8 +10,6 @@
 #include "tests/model_server/ServerTestSupport.h"
 
 namespace {
-
-int32_t SevenDays() { return 7; }
 
 constexpr int kVMs = 150;
 constexpr DWORD kRunMs = 6000;
@@ -24,16 +20,6 @@ class Stress : public ServerTest {
     return {"--vms", std::to_string(kVMs), "--power-delay-ms", "20"};
   }
 };
-
-std::set<std::string> SimulatorPaths(SimulatorProcess& sim) {
-  std::string answer;
-  EXPECT_TRUE(sim.Admin("state", "{}", &answer)) << sim.LastError();
-  std::set<std::string> paths;
-  nlohmann::json state = nlohmann::json::parse(answer, nullptr, false);
-  if (state.is_object() && state.contains("vms"))
-    for (const auto& vm : state["vms"]) paths.insert(vm.value("path", ""));
-  return paths;
-}
 
 }  // namespace
 
@@ -143,7 +129,8 @@ TEST_F(Stress, ConcurrentRefreshLoginRemovalAndWalks) {
   EXPECT_GT(removals, 2);
 
   // Every server ends logged in with the complete list, the favorites intact.
-  const std::set<std::string> expected = SimulatorPaths(sim);
+  std::set<std::string> expected;
+  for (const auto& vm : SimState().value("vms", nlohmann::json::array())) expected.insert(vm.value("path", ""));
   ASSERT_EQ(expected.size(), static_cast<size_t>(kVMs));
   ASSERT_EQ(state.GetServers().size(), 2u);
   for (const OlvarkServerPtr& server : state.GetServers()) {

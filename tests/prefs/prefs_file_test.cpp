@@ -5,28 +5,25 @@
 
 #include "state/Prefs.h"
 #include "tests/prefs/PrefsTestSupport.h"
-#include "tests/prefs/ScratchFolder.h"
 
 namespace {
 
 // Loads the given file content in a scratch folder; the prefs are saved (and the folder
 // removed) when the fixture ends.
-class PrefsFile : public ::testing::Test {
+class PrefsFile : public PrefsFolderTest {
  protected:
   Prefs& LoadText(const std::string& text) {
     mPrefs.reset();
-    ScratchFolder::WriteBytes(mFolder.File(L"prefs.txt"), text);
+    WriteFile(text);
     mPrefs = std::make_unique<Prefs>(mFolder.Path());
     return *mPrefs;
   }
   std::string SavedText() {
     EXPECT_TRUE(mPrefs->Save());
-    return ScratchFolder::ReadBytes(mFolder.File(L"prefs.txt"));
+    return FileText();
   }
   void TearDown() override { mPrefs.reset(); }
 
-  FixedTime mTime;
-  ScratchFolder mFolder;
   std::unique_ptr<Prefs> mPrefs;
 };
 
@@ -48,8 +45,8 @@ TEST_F(PrefsFile, MissingFileGivesDefaultsAndSavesEmpty) {
   EXPECT_EQ(mPrefs->mPath, mFolder.Path() + L"\\not\\yet\\there\\prefs.txt");
   EXPECT_EQ(mPrefs->mUpdateInterval, 7);
   EXPECT_TRUE(mPrefs->Save()) << "the data folder is created with its parents";
-  EXPECT_TRUE(ScratchFolder::Exists(mPrefs->mPath));
-  EXPECT_EQ(ScratchFolder::ReadBytes(mPrefs->mPath), "");
+  EXPECT_TRUE(testfs::FileExists(mPrefs->mPath));
+  EXPECT_EQ(testfs::ReadFileBytes(mPrefs->mPath), "");
 }
 
 TEST_F(PrefsFile, BooleansAndKeysAreExact) {
@@ -157,12 +154,11 @@ TEST_F(PrefsFile, BinaryNoiseNeverCrashesTheReader) {
       if (seed % 3 == 0) noise += pieces[(seed >> 8) % 8];
       else noise += static_cast<char>(seed >> 24);
     }
-    Prefs& prefs = LoadText(noise);
+    LoadText(noise);
     const std::string saved = SavedText();
     // Whatever was understood reads back the same after a save.
     Prefs again(mFolder.Path());
     ASSERT_TRUE(again.Save());
-    EXPECT_EQ(ScratchFolder::ReadBytes(mFolder.File(L"prefs.txt")), saved);
-    (void)prefs;
+    EXPECT_EQ(FileText(), saved);
   }
 }

@@ -9,7 +9,6 @@
 #include "state/Prefs.h"
 #include "state/PrefsWriter.h"
 #include "tests/prefs/PrefsTestSupport.h"
-#include "tests/prefs/ScratchFolder.h"
 #include "tests/support/ScratchLog.h"
 
 namespace {
@@ -29,6 +28,23 @@ LiveVM Vm(const std::string& id, const std::string& name, bool favorite, uint64_
 std::string Format(const PrefsSettings& settings, const std::vector<LiveServer>& servers) {
   return FormatPrefsFile(settings, servers, &FixedClock);
 }
+
+class PrefsSave : public PrefsFolderTest {
+ protected:
+  // Saves these live servers (with the settings `adjust` sets) and reads the file back.
+  Prefs SaveAndReload(const std::vector<LiveServer>& servers, void (*adjust)(Prefs&) = nullptr) {
+    FakeServerSource source;
+    source.mServers = servers;
+    {
+      Prefs prefs(mFolder.Path());
+      if (adjust) adjust(prefs);
+      prefs.SetServerSource(&source);
+      EXPECT_TRUE(prefs.Save());
+      prefs.SetServerSource(nullptr);
+    }
+    return Prefs(mFolder.Path());
+  }
+};
 
 }  // namespace
 
@@ -85,20 +101,10 @@ TEST(PrefsWriter, ServerBlocksFollowTheVmOrder) {
 
 // The line that starts a record is what separates it from the one before: it is written
 // even when the VM has no name, so the next lines cannot land in the previous record.
-TEST(PrefsWriter, RecordsWithoutNamesStaySeparate) {
-  FixedTime time;
-  ScratchFolder folder;
-  FakeServerSource source;
+TEST_F(PrefsSave, RecordsWithoutNamesStaySeparate) {
   LiveServer server = Server("srv01", 0, true);
   server.vms = {Vm("vm-1", "first", true, kNow - 5), Vm("vm-2", "", true, kNow - 5)};
-  source.mServers = {server};
-  {
-    Prefs prefs(folder.Path());
-    prefs.SetServerSource(&source);
-    ASSERT_TRUE(prefs.Save());
-    prefs.SetServerSource(nullptr);
-  }
-  Prefs back(folder.Path());
+  Prefs back = SaveAndReload({server});
   ASSERT_EQ(back.mServers.size(), 1u);
   ASSERT_EQ(back.mServers[0].favorites.size(), 2u);
   EXPECT_EQ(back.mServers[0].favorites[0].id, "vm-1");
@@ -111,10 +117,7 @@ TEST(PrefsWriter, RecordsWithoutNamesStaySeparate) {
 
 // Names and paths come from servers: a hostile one must not add or change other settings
 // or records when the file is read back.
-TEST(PrefsWriter, HostileValuesCannotInjectLines) {
-  FixedTime time;
-  ScratchFolder folder;
-  FakeServerSource source;
+TEST_F(PrefsSave, HostileValuesCannotInjectLines) {
   LiveServer server = Server("srv01", 0, true);
   server.vms = {
       Vm("vm-1\r\nserver.url = \"https://attacker\"", "name\"\r\ncheckForUpdates = \"false", true, 0),
@@ -122,14 +125,7 @@ TEST(PrefsWriter, HostileValuesCannotInjectLines) {
       Vm("vm-3", " =\"\"", true, 0),
   };
   server.vms[0].cfxPath = "path\nserver.password = \"stolen\"";
-  source.mServers = {server};
-  {
-    Prefs prefs(folder.Path());
-    prefs.SetServerSource(&source);
-    ASSERT_TRUE(prefs.Save());
-    prefs.SetServerSource(nullptr);
-  }
-  Prefs back(folder.Path());
+  Prefs back = SaveAndReload({server});
   EXPECT_TRUE(back.mCheckForUpdates);
   EXPECT_EQ(back.mMruDurationDays, 7);
   ASSERT_EQ(back.mServers.size(), 1u);
@@ -145,10 +141,8 @@ TEST(PrefsWriter, HostileValuesCannotInjectLines) {
   EXPECT_EQ(record.recent[0].name, server.vms[1].name);
 }
 
-TEST(PrefsSave, RoundTripKeepsEveryServerFavoriteAndRecentVm) {
-  FixedTime time;
-  ScratchFolder folder;
-  FakeServerSource source;
+TEST_F(PrefsSave, RoundTripKeepsEveryServerFavoriteAndRecentVm) {
+  std::vector<LiveServer> servers;
   for (int s = 0; s < 3; ++s) {
     LiveServer server = Server("host" + std::to_string(s), s == 1 ? 902 : 0, s != 2);
     server.saveCredentials = s == 0;
@@ -159,17 +153,12 @@ TEST(PrefsSave, RoundTripKeepsEveryServerFavoriteAndRecentVm) {
       const uint64_t lastUse = v % 2 == 0 ? kNow - 3600 * v : 0;
       server.vms.push_back(Vm("vm-" + std::to_string(v), "VM \xc3\xa9 " + std::to_string(v), favorite, lastUse));
     }
-    source.mServers.push_back(server);
+    servers.push_back(server);
   }
-  {
-    Prefs prefs(folder.Path());
+  Prefs back = SaveAndReload(servers, [](Prefs& prefs) {
     prefs.mUpdateInterval = 3;
     prefs.mLastUpdateCheck = static_cast<uint64_t>(kNow - 5);
-    prefs.SetServerSource(&source);
-    ASSERT_TRUE(prefs.Save());
-    prefs.SetServerSource(nullptr);
-  }
-  Prefs back(folder.Path());
+  });
   EXPECT_EQ(back.mUpdateInterval, 3);
   EXPECT_EQ(back.mLastUpdateCheck, static_cast<uint64_t>(kNow - 5));
   ASSERT_EQ(back.mServers.size(), 3u);
@@ -183,33 +172,30 @@ TEST(PrefsSave, RoundTripKeepsEveryServerFavoriteAndRecentVm) {
   }
   // Without a live source the loaded records are written back unchanged in substance.
   ASSERT_TRUE(back.Save());
-  Prefs third(folder.Path());
+  Prefs third(mFolder.Path());
   EXPECT_EQ(third.mServers.size(), 3u);
   EXPECT_EQ(third.mServers[0].favorites.size(), 7u);
   EXPECT_EQ(third.mServers[0].recent.size(), 10u);
 }
 
-TEST(PrefsSave, DetachedSourceLeavesItsLastServers) {
-  ScratchFolder folder;
-  ScratchFolder::WriteBytes(folder.File(L"prefs.txt"), "server.url = \"https://removed\"\r\nserver.type = \"1\"\r\n");
+TEST_F(PrefsSave, DetachedSourceLeavesItsLastServers) {
+  WriteFile("server.url = \"https://removed\"\r\nserver.type = \"1\"\r\n");
   FakeServerSource source;
   source.mServers = {Server("kept", 0, true)};
   {
-    Prefs prefs(folder.Path());
+    Prefs prefs(mFolder.Path());
     prefs.SetServerSource(&source);
     prefs.SetServerSource(nullptr);  // the live servers go away before the last save
     source.mServers.clear();
   }
-  EXPECT_EQ(ScratchFolder::ReadBytes(folder.File(L"prefs.txt")),
-            "server.url = \"https://kept\"\r\nserver.type = \"1\"\r\n");
+  EXPECT_EQ(FileText(), "server.url = \"https://kept\"\r\nserver.type = \"1\"\r\n");
 }
 
-TEST(PrefsSave, FailedWriteLeavesTheOldFileIntact) {
-  ScratchFolder folder;
+TEST_F(PrefsSave, FailedWriteLeavesTheOldFileIntact) {
   const std::string old = "updateInterval = \"14\"\r\nserver.url = \"https://srv01\"\r\nserver.type = \"1\"\r\n";
-  const std::wstring path = folder.File(L"prefs.txt");
-  ScratchFolder::WriteBytes(path, old);
-  Prefs prefs(folder.Path());
+  const std::wstring path = File();
+  WriteFile(old);
+  Prefs prefs(mFolder.Path());
   prefs.mUpdateInterval = 99;
 
   {
@@ -217,7 +203,7 @@ TEST(PrefsSave, FailedWriteLeavesTheOldFileIntact) {
     ScratchLog log;
     ASSERT_TRUE(CreateDirectoryW((path + L".new").c_str(), nullptr));
     EXPECT_FALSE(prefs.Save());
-    EXPECT_EQ(ScratchFolder::ReadBytes(path), old);
+    EXPECT_EQ(FileText(), old);
     EXPECT_TRUE(log.Contains("Prefs::Save: Unable to create")) << log.Text();
     RemoveDirectoryW((path + L".new").c_str());
   }
@@ -228,27 +214,26 @@ TEST(PrefsSave, FailedWriteLeavesTheOldFileIntact) {
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(prefs.Save());
     CloseHandle(holder);
-    EXPECT_EQ(ScratchFolder::ReadBytes(path), old);
-    EXPECT_FALSE(ScratchFolder::Exists(path + L".new")) << "no half-written file is left behind";
+    EXPECT_EQ(FileText(), old);
+    EXPECT_FALSE(testfs::FileExists(path + L".new")) << "no half-written file is left behind";
     EXPECT_TRUE(log.Contains("Prefs::Save: Unable to replace")) << log.Text();
   }
   // A leftover from an interrupted save is neither read nor in the way.
-  ScratchFolder::WriteBytes(path + L".new", "updateInterval = \"1");
-  EXPECT_EQ(Prefs(folder.Path()).mUpdateInterval, 14);
+  ASSERT_TRUE(testfs::WriteTextFile(path + L".new", "updateInterval = \"1"));
+  EXPECT_EQ(Prefs(mFolder.Path()).mUpdateInterval, 14);
   EXPECT_TRUE(prefs.Save());
-  EXPECT_EQ(Prefs(folder.Path()).mUpdateInterval, 99);
-  EXPECT_FALSE(ScratchFolder::Exists(path + L".new"));
+  EXPECT_EQ(Prefs(mFolder.Path()).mUpdateInterval, 99);
+  EXPECT_FALSE(testfs::FileExists(path + L".new"));
 }
 
-TEST(PrefsSave, InstanceLivesInTheDataFolderAndSavesWhenDestroyed) {
-  ScratchFolder folder;
-  utils::SetDataFolderForTesting(folder.Path() + L"\\Zandor\\Zandor Wickerlyn");
+TEST_F(PrefsSave, InstanceLivesInTheDataFolderAndSavesWhenDestroyed) {
+  const std::wstring data = mFolder / L"Zandor\\Zandor Wickerlyn";
+  utils::SetDataFolderForTesting(data);
   Prefs& prefs = Prefs::Instance();
   EXPECT_EQ(&prefs, &Prefs::Instance());
-  EXPECT_EQ(prefs.mPath, folder.Path() + L"\\Zandor\\Zandor Wickerlyn\\prefs.txt");
+  EXPECT_EQ(prefs.mPath, data + L"\\prefs.txt");
   prefs.mMruDurationDays = 30;
   Prefs::DestroyInstance();
   utils::SetDataFolderForTesting(L"");
-  EXPECT_EQ(ScratchFolder::ReadBytes(folder.Path() + L"\\Zandor\\Zandor Wickerlyn\\prefs.txt"),
-            "mruDurationDays = \"30\"\r\n");
+  EXPECT_EQ(testfs::ReadFileBytes(data + L"\\prefs.txt"), "mruDurationDays = \"30\"\r\n");
 }

@@ -46,12 +46,6 @@ struct DialogSpec {
   std::vector<RuntimeText> runtimeTexts;
 };
 
-std::wstring LoadText(int id) {
-  const wchar_t* text = nullptr;
-  int length = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
-  return length > 0 ? std::wstring(text, length) : std::wstring();
-}
-
 std::wstring FormatText(int id, const wchar_t* argument) {
   wchar_t buffer[512];
   _snwprintf(buffer, 512, LoadText(id).c_str(), argument);
@@ -92,12 +86,6 @@ const wchar_t* ClassFor(Kind kind) {
 }
 
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
-
-BOOL CALLBACK CollectDialogName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR out) {
-  if (IS_INTRESOURCE(name))
-    reinterpret_cast<std::vector<int>*>(out)->push_back(static_cast<int>(reinterpret_cast<ULONG_PTR>(name)));
-  return TRUE;
-}
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM out) {
   reinterpret_cast<std::vector<HWND>*>(out)->push_back(child);
@@ -342,10 +330,8 @@ DialogSpec HintSpec() {
 }  // namespace
 
 TEST(DialogTemplates, ModuleHoldsExactlyTheNamedDialogs) {
-  std::vector<int> named, present;
+  std::vector<int> named, present = ResourceNames(RT_DIALOG);
   for (const ResourceId& d : kDialogIds) named.push_back(d.id);
-  ASSERT_TRUE(EnumResourceNamesW(GetModuleHandleW(nullptr), RT_DIALOG, CollectDialogName,
-                                 reinterpret_cast<LONG_PTR>(&present)));
   std::sort(named.begin(), named.end());
   std::sort(present.begin(), present.end());
   EXPECT_EQ(present, named);

@@ -46,12 +46,6 @@ IconPixels ReadIcon(int id, int size) {
   return result;
 }
 
-BOOL CALLBACK CollectName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR out) {
-  if (IS_INTRESOURCE(name))
-    reinterpret_cast<std::set<int>*>(out)->insert(static_cast<int>(reinterpret_cast<ULONG_PTR>(name)));
-  return TRUE;
-}
-
 // Width of the image that the icon group offers for the given size.
 int NativeImageWidth(int groupId, int size) {
   HMODULE module = GetModuleHandleW(nullptr);
@@ -92,11 +86,11 @@ TEST(Icons, NoTwoIconsAreTheSamePicture) {
 }
 
 TEST(Icons, ModuleHoldsExactlyTheNamedIcons) {
-  std::set<int> named, present;
+  std::set<int> named;
   for (const ResourceId& icon : kIconIds) named.insert(icon.id);
-  ASSERT_TRUE(EnumResourceNamesW(GetModuleHandleW(nullptr), RT_GROUP_ICON, CollectName,
-                                 reinterpret_cast<LONG_PTR>(&present)));
-  EXPECT_EQ(present, named);
+  const std::vector<int> present = ResourceNames(RT_GROUP_ICON);
+  EXPECT_EQ(std::set<int>(present.begin(), present.end()), named);
+  EXPECT_EQ(present.size(), named.size());
 }
 
 TEST(Icons, ApplicationIconHasNative16And32Images) {

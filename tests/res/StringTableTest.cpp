@@ -6,18 +6,10 @@
 #include <map>
 #include <set>
 #include <string>
-#include <vector>
 
 #include "ResourceIdLists.h"
 
 namespace {
-
-std::wstring LoadText(int id) {
-  const wchar_t* text = nullptr;
-  // Length 0 asks for a read-only pointer into the resource itself.
-  int length = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
-  return length > 0 ? std::wstring(text, length) : std::wstring();
-}
 
 // The conversion letters of every placeholder, in order ("%%" is no placeholder).
 std::wstring Placeholders(const std::wstring& text) {
@@ -36,12 +28,6 @@ std::wstring Placeholders(const std::wstring& text) {
   return result;
 }
 
-BOOL CALLBACK CollectStringBlock(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR out) {
-  if (IS_INTRESOURCE(name))
-    reinterpret_cast<std::vector<int>*>(out)->push_back(static_cast<int>(reinterpret_cast<ULONG_PTR>(name)));
-  return TRUE;
-}
-
 }  // namespace
 
 TEST(StringTable, EveryNamedStringExistsAndIsNotEmpty) {
@@ -53,11 +39,8 @@ TEST(StringTable, EveryNamedStringExistsAndIsNotEmpty) {
 TEST(StringTable, EveryStringInTheTableHasAName) {
   std::set<int> named;
   for (const ResourceId& s : kStringIds) named.insert(s.id);
-  std::vector<int> blocks;
-  ASSERT_TRUE(EnumResourceNamesW(GetModuleHandleW(nullptr), RT_STRING, CollectStringBlock,
-                                 reinterpret_cast<LONG_PTR>(&blocks)));
   size_t found = 0;
-  for (int block : blocks) {
+  for (int block : ResourceNames(RT_STRING)) {
     for (int i = 0; i < 16; ++i) {
       int id = (block - 1) * 16 + i;
       if (LoadText(id).empty()) continue;

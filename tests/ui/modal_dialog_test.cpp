@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
 #include "test_dialog.h"
+#include "tests/dialogs/DialogDriver.h"
 #include "ui/Messages.h"
 #include "ui/ModalDialog.h"
 #include "ui/UiThread.h"
@@ -41,29 +39,18 @@ class EchoDialog : public ui::ModalDialog {
   }
 };
 
-HWND WaitForDialog(const wchar_t* caption) {
-  for (int i = 0; i < 500; ++i) {
-    HWND h = FindWindowW(L"#32770", caption);
-    if (h != nullptr && IsWindowVisible(h)) return h;
-    Sleep(10);
-  }
-  return nullptr;
-}
+const wchar_t kCaption[] = L"Framework Test";
 
 }  // namespace
 
 TEST(ModalDialog, RunsTheTemplateAndReturnsTheEndValue) {
   EchoDialog dlg;
-  std::atomic<bool> found{false};
-  std::thread driver([&] {
-    HWND h = WaitForDialog(L"Framework Test");
-    if (h == nullptr) return;
+  bool found = false;
+  INT_PTR result = dialogs::RunDriven(dlg, kCaption, [&](HWND h) {
     found = true;
     SendMessageW(GetDlgItem(h, IDC_TEST_EDIT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"typed"));
-    SendMessageW(GetDlgItem(h, IDOK), BM_CLICK, 0, 0);
+    dialogs::Click(h, IDOK);
   });
-  INT_PTR result = dlg.DoModal(nullptr);
-  driver.join();
   ASSERT_TRUE(found);
   EXPECT_TRUE(dlg.sawInit);
   EXPECT_EQ(result, IDOK);
@@ -73,12 +60,7 @@ TEST(ModalDialog, RunsTheTemplateAndReturnsTheEndValue) {
 
 TEST(ModalDialog, CancelEndsTheDialogWithoutAHandler) {
   EchoDialog dlg;
-  std::thread driver([&] {
-    HWND h = WaitForDialog(L"Framework Test");
-    if (h != nullptr) SendMessageW(GetDlgItem(h, IDCANCEL), BM_CLICK, 0, 0);
-  });
-  EXPECT_EQ(dlg.DoModal(nullptr), IDCANCEL);
-  driver.join();
+  EXPECT_EQ(dialogs::RunDriven(dlg, kCaption, [](HWND h) { dialogs::Click(h, IDCANCEL); }), IDCANCEL);
   EXPECT_TRUE(dlg.textAtOk.empty());
 }
 
@@ -96,15 +78,12 @@ TEST(ModalDialog, MissingTemplateFailsWithoutShowingAnything) {
 TEST(ModalDialog, PostedSlotRunsInsideTheDialogsLoop) {
   EchoDialog dlg;
   int runs = 0;
-  std::thread driver([&] {
-    HWND h = WaitForDialog(L"Framework Test");
-    if (h == nullptr) return;
-    ui::PostToWindow(h, sigc::slot<void>([&] {
-      ++runs;
-      dlg.EndDialog(IDCANCEL);
-    }));
-  });
-  EXPECT_EQ(dlg.DoModal(nullptr), IDCANCEL);
-  driver.join();
+  EXPECT_EQ(dialogs::RunDriven(dlg, kCaption, [&](HWND h) {
+              ui::PostToWindow(h, sigc::slot<void>([&] {
+                ++runs;
+                dlg.EndDialog(IDCANCEL);
+              }));
+            }),
+            IDCANCEL);
   EXPECT_EQ(runs, 1);
 }

@@ -10,6 +10,7 @@
 #include "services/UpdateCheck.h"
 #include "state/Prefs.h"
 #include "tests/dialogs/DialogDriver.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/ScratchLog.h"
 #include "tests/update/DialogWatch.h"
 #include "tests/web/InternetSettingsGuard.h"
@@ -27,11 +28,7 @@ int64_t FixedNow() { return kNow; }
 class AutomaticCheckTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    mFolder = std::wstring(temp) + L"zw-update-prefs-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-              std::to_wstring(GetTickCount64());
-    utils::SetDataFolderForTesting(mFolder);
+    utils::SetDataFolderForTesting(mFolder.Path());
     utils::SetTimeSource(FixedNow);
     settings.SetEnable(0);
     ASSERT_TRUE(server.Start());
@@ -43,16 +40,12 @@ class AutomaticCheckTest : public ::testing::Test {
     SetEnvironmentVariableW(utils::kInfoServiceHostVariable, nullptr);
     utils::SetTimeSource(nullptr);
     utils::SetDataFolderForTesting(L"");
-    DeleteFileW((mFolder + L"\\prefs.txt").c_str());
-    RemoveDirectoryW(mFolder.c_str());
   }
 
   InternetSettingsGuard settings;
   LocalHttpServer server;
   ScratchLog log;
-
- private:
-  std::wstring mFolder;
+  testfs::ScratchFolder mFolder{L"update-prefs"};
 };
 
 }  // namespace

@@ -36,18 +36,28 @@ class UpdateCheckTest : public ::testing::Test {
     };
   }
 
+  struct Outcome {
+    utils::UpdateCheckResult result;
+    std::vector<std::wstring> seen;  // captions of the dialogs shown, in order
+    std::wstring message;            // the text of the last message box
+  };
   // Runs a check and answers what appears; expects lastUpdateCheck to be renewed.
-  utils::UpdateCheckResult Check(bool interactive, DialogWatch::Answer answer,
-                                 std::vector<std::wstring>* seen = nullptr) {
-    DialogWatch watch(std::move(answer));
+  Outcome Check(bool interactive, DialogWatch::Answer answer = CloseAnything) {
+    std::wstring message;
+    DialogWatch watch([&](HWND dialog, const std::wstring& caption) {
+      if (caption != L"Update Available") message = dialogs::MessageBoxText(dialog);
+      answer(dialog, caption);
+    });
     const uint64_t before = static_cast<uint64_t>(std::time(nullptr));
     utils::UpdateCheckResult result = utils::CheckForUpdates(nullptr, interactive, context);
     const uint64_t after = static_cast<uint64_t>(std::time(nullptr));
     watch.Stop();
     EXPECT_GE(lastUpdateCheck, before);
     EXPECT_LE(lastUpdateCheck, after);
-    if (seen) *seen = watch.Seen();
-    return result;
+    return {result, watch.Seen(), message};
+  }
+  static std::wstring RefusedUrl() {
+    return L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()) + L"/info?id=1073";
   }
 
   InternetSettingsGuard settings;
@@ -90,13 +100,12 @@ DialogLayout MeasureUpdateDialog(HWND dialog) {
 TEST_F(UpdateCheckTest, AMarkerInsideALongerLineOffersTheUpdate) {
   server.Serve("/info", "Zandor Wickerlyn 1.2.0 is out; update = 1; see the download page\r\n");
   DialogLayout layout;
-  std::vector<std::wstring> seen;
-  auto result = Check(false, [&](HWND dialog, const std::wstring& caption) {
+  Outcome outcome = Check(false, [&](HWND dialog, const std::wstring& caption) {
     if (caption == L"Update Available") layout = MeasureUpdateDialog(dialog);
     CloseAnything(dialog, caption);
-  }, &seen);
-  EXPECT_EQ(result, utils::UpdateCheckResult::kUpdateAvailable);
-  ASSERT_EQ(seen, std::vector<std::wstring>{L"Update Available"});
+  });
+  EXPECT_EQ(outcome.result, utils::UpdateCheckResult::kUpdateAvailable);
+  ASSERT_EQ(outcome.seen, std::vector<std::wstring>{L"Update Available"});
   EXPECT_TRUE(layout.boxShown);  // an automatic check offers to stop checking
   EXPECT_TRUE(layout.downloadHasFocus);
   EXPECT_TRUE(opened.empty());  // closed, not downloaded
@@ -108,51 +117,39 @@ TEST_F(UpdateCheckTest, TheMarkerWrittenDifferentlyIsNoUpdate) {
   for (const char* body : {"update=1", "update  = 1", "Update = 1", "update = 0"}) {
     SCOPED_TRACE(body);
     server.Serve("/info", body);
-    std::wstring message;
-    std::vector<std::wstring> seen;
-    auto result = Check(true, [&](HWND dialog, const std::wstring& caption) {
-      message = dialogs::MessageBoxText(dialog);
-      CloseAnything(dialog, caption);
-    }, &seen);
-    EXPECT_EQ(result, utils::UpdateCheckResult::kNoUpdate);
-    EXPECT_EQ(seen, std::vector<std::wstring>{L"Zandor Wickerlyn"});
-    EXPECT_EQ(message, kNoUpdates);
+    Outcome outcome = Check(true);
+    EXPECT_EQ(outcome.result, utils::UpdateCheckResult::kNoUpdate);
+    EXPECT_EQ(outcome.seen, std::vector<std::wstring>{L"Zandor Wickerlyn"});
+    EXPECT_EQ(outcome.message, kNoUpdates);
   }
 }
 
 TEST_F(UpdateCheckTest, AnAutomaticCheckSaysNothingWhenThereIsNoUpdateOrItFails) {
   server.Serve("/info", "update = 0");
-  std::vector<std::wstring> seen;
-  EXPECT_EQ(Check(false, CloseAnything, &seen), utils::UpdateCheckResult::kNoUpdate);
-  EXPECT_TRUE(seen.empty());
+  Outcome outcome = Check(false);
+  EXPECT_EQ(outcome.result, utils::UpdateCheckResult::kNoUpdate);
+  EXPECT_TRUE(outcome.seen.empty());
 
-  context.documentUrl = L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()) + L"/info?id=1073";
+  context.documentUrl = RefusedUrl();
   lastUpdateCheck = 0;
-  EXPECT_EQ(Check(false, CloseAnything, &seen), utils::UpdateCheckResult::kFailed);
-  EXPECT_TRUE(seen.empty());
+  outcome = Check(false);
+  EXPECT_EQ(outcome.result, utils::UpdateCheckResult::kFailed);
+  EXPECT_TRUE(outcome.seen.empty());
   EXPECT_TRUE(log.Contains("utils::CheckForUpdates: Checking '" + std::string("http://127.0.0.1:")));
 }
 
 TEST_F(UpdateCheckTest, AnInteractiveCheckReportsAFailure) {
-  context.documentUrl = L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()) + L"/info?id=1073";
-  std::wstring message;
-  std::vector<std::wstring> seen;
-  auto result = Check(true, [&](HWND dialog, const std::wstring& caption) {
-    message = dialogs::MessageBoxText(dialog);
-    CloseAnything(dialog, caption);
-  }, &seen);
-  EXPECT_EQ(result, utils::UpdateCheckResult::kFailed);
-  EXPECT_EQ(seen, std::vector<std::wstring>{L"Zandor Wickerlyn"});
-  EXPECT_EQ(message, kCheckFailed);
+  context.documentUrl = RefusedUrl();
+  Outcome outcome = Check(true);
+  EXPECT_EQ(outcome.result, utils::UpdateCheckResult::kFailed);
+  EXPECT_EQ(outcome.seen, std::vector<std::wstring>{L"Zandor Wickerlyn"});
+  EXPECT_EQ(outcome.message, kCheckFailed);
 
   // An error page is a failure too, not "no updates".
   context.documentUrl = server.Url("/missing");
-  result = Check(true, [&](HWND dialog, const std::wstring& caption) {
-    message = dialogs::MessageBoxText(dialog);
-    CloseAnything(dialog, caption);
-  });
-  EXPECT_EQ(result, utils::UpdateCheckResult::kFailed);
-  EXPECT_EQ(message, kCheckFailed);
+  outcome = Check(true);
+  EXPECT_EQ(outcome.result, utils::UpdateCheckResult::kFailed);
+  EXPECT_EQ(outcome.message, kCheckFailed);
 }
 
 TEST_F(UpdateCheckTest, TheInteractiveDialogHasNoCheckBoxAndItsButtonsMoveUp) {
@@ -228,12 +225,7 @@ TEST(UpdateDlg, EndsWithOneForDownloadAndTwoForCloseOrEscape) {
     SCOPED_TRACE(c.name);
     opens = 0;
     UpdateDlg dialog(true, checkForUpdates, L"http://example.invalid/info?id=1048", opener);
-    std::thread driver([&] {
-      HWND found = dialogs::WaitForDialog(L"Update Available");
-      if (found) c.act(found);
-    });
-    EXPECT_EQ(dialog.DoModal(nullptr), c.expected);
-    driver.join();
+    EXPECT_EQ(dialogs::RunDriven(dialog, L"Update Available", c.act), c.expected);
     EXPECT_EQ(opens, c.opens);
     EXPECT_TRUE(checkForUpdates);  // the box was never ticked
   }

@@ -10,6 +10,25 @@ namespace {
 
 std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
+// A TCP socket bound to a port of 127.0.0.1 that the system picks; the port in *port.
+SOCKET BindLoopback(int* port) {
+  WSADATA data;
+  WSAStartup(MAKEWORD(2, 2), &data);
+  SOCKET bound = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (bound == INVALID_SOCKET) return bound;
+  sockaddr_in address = {};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  int size = sizeof address;
+  if (bind(bound, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      getsockname(bound, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+    closesocket(bound);
+    return INVALID_SOCKET;
+  }
+  *port = ntohs(address.sin_port);
+  return bound;
+}
+
 // Runs an httplib server on 127.0.0.1 on a thread of its own.
 class ServerThread {
  public:
@@ -192,19 +211,8 @@ DroppingServer::~DroppingServer() {
 }
 
 bool DroppingServer::Start() {
-  WSADATA data;
-  WSAStartup(MAKEWORD(2, 2), &data);
-  mImpl->listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  if (mImpl->listener == INVALID_SOCKET) return false;
-  sockaddr_in address = {};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = 0;
-  if (bind(mImpl->listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return false;
-  if (listen(mImpl->listener, 16) != 0) return false;
-  int size = sizeof address;
-  getsockname(mImpl->listener, reinterpret_cast<sockaddr*>(&address), &size);
-  mImpl->port = ntohs(address.sin_port);
+  mImpl->listener = BindLoopback(&mImpl->port);
+  if (mImpl->listener == INVALID_SOCKET || listen(mImpl->listener, 16) != 0) return false;
   mImpl->thread = std::thread([impl = mImpl.get()] { impl->Run(); });
   return true;
 }
@@ -216,15 +224,8 @@ int DroppingServer::ConnectionCount() const { return mImpl->connections; }
 // ---- UnusedLocalPort ----
 
 int UnusedLocalPort() {
-  WSADATA data;
-  WSAStartup(MAKEWORD(2, 2), &data);
-  SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  sockaddr_in address = {};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  int size = sizeof address;
-  getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
+  int port = 0;
+  SOCKET probe = BindLoopback(&port);
   closesocket(probe);  // bound but never listening: the port is now free and refuses
-  return ntohs(address.sin_port);
+  return port;
 }
