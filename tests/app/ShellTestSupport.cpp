@@ -81,42 +81,6 @@ void ChildProcess::Terminate() {
   mInfo = {};
 }
 
-namespace {
-struct WindowSearch {
-  const wchar_t* className;
-  const wchar_t* caption;
-  DWORD processId;
-  HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<WindowSearch*>(param);
-  wchar_t text[256];
-  if (!GetClassNameW(hwnd, text, 256) || wcscmp(text, search->className) != 0) return TRUE;
-  if (search->caption) {
-    GetWindowTextW(hwnd, text, 256);
-    if (wcscmp(text, search->caption) != 0) return TRUE;
-  }
-  DWORD owner = 0;
-  GetWindowThreadProcessId(hwnd, &owner);
-  if (search->processId && owner != search->processId) return TRUE;
-  search->found = hwnd;
-  return FALSE;
-}
-}  // namespace
-
-HWND WaitForWindow(const wchar_t* className, const wchar_t* caption, DWORD processId,
-                   DWORD milliseconds) {
-  WindowSearch search = {className, caption, processId, nullptr};
-  WaitUntil(
-      [&] {
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-      },
-      milliseconds);
-  return search.found;
-}
-
 std::wstring ReadAndDismissMessageBox(HWND box) {
   // Its controls may not exist until it is shown.
   WaitUntil([&] { return IsWindowVisible(box) != FALSE; }, 10000);

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/Polling.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace shelltest {
@@ -42,18 +43,10 @@ class ChildProcess {
 
 // Polls until a top-level window of the class (and caption, if given) that belongs to the
 // process exists (processId 0: any process). Null when none appeared in time.
-HWND WaitForWindow(const wchar_t* className, const wchar_t* caption, DWORD processId,
-                   DWORD milliseconds);
-// Polls until the predicate holds; returns whether it did in time.
-template <typename Predicate>
-bool WaitUntil(Predicate predicate, DWORD milliseconds) {
-  const ULONGLONG end = GetTickCount64() + milliseconds;
-  for (;;) {
-    if (predicate()) return true;
-    if (GetTickCount64() >= end) return false;
-    Sleep(20);
-  }
+inline HWND WaitForWindow(const wchar_t* className, const wchar_t* caption, DWORD processId, DWORD milliseconds) {
+  return polling::WaitForTopLevel(className, caption, processId, false, milliseconds);
 }
+using polling::WaitUntil;
 
 // The text of a message box's message, then dismisses it with OK.
 std::wstring ReadAndDismissMessageBox(HWND box);

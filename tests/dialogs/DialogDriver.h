@@ -6,42 +6,19 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/Polling.h"
+
 namespace dialogs {
 
 // A visible dialog (#32770) of this process with this caption, or null. Only this
 // process's: tests running side by side show dialogs with the same captions.
 inline HWND FindOwnDialog(const wchar_t* caption) {
-  struct Search {
-    const wchar_t* caption;
-    HWND found;
-  } search = {caption, nullptr};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
-        wchar_t className[16] = {};
-        wchar_t title[256] = {};
-        GetClassNameW(window, className, 16);
-        GetWindowTextW(window, title, 256);
-        if (lstrcmpW(className, L"#32770") != 0 || lstrcmpW(title, s->caption) != 0) return TRUE;
-        s->found = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return polling::FindTopLevel(L"#32770", caption, GetCurrentProcessId(), true);
 }
 
 // The visible dialog of this process with this caption, or null after timeoutMs.
 inline HWND WaitForDialog(const wchar_t* caption, DWORD timeoutMs = 10000) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  while (GetTickCount64() < deadline) {
-    HWND found = FindOwnDialog(caption);
-    if (found) return found;
-    Sleep(10);
-  }
-  return nullptr;
+  return polling::WaitForTopLevel(L"#32770", caption, GetCurrentProcessId(), true, timeoutMs);
 }
 
 // Runs `dialog` modally on this thread while `drive` acts on it from a helper thread once
@@ -77,24 +54,8 @@ inline bool IsShown(HWND dialog, int id) {
   return control && (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-// The text of a message box (its static control with text).
-inline std::wstring MessageBoxText(HWND box) {
-  std::wstring found;
-  EnumChildWindows(
-      box,
-      [](HWND child, LPARAM out) -> BOOL {
-        wchar_t className[32] = {};
-        GetClassNameW(child, className, 32);
-        std::wstring text = TextOf(child);
-        if (lstrcmpiW(className, L"Static") == 0 && !text.empty()) {
-          *reinterpret_cast<std::wstring*>(out) = text;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
+// The text of a message box (its message is the static control 0xFFFF).
+inline std::wstring MessageBoxText(HWND box) { return TextOf(GetDlgItem(box, 0xFFFF)); }
 
 // Presses a message box's only button (OK).
 inline void PressOk(HWND box) {

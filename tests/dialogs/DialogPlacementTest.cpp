@@ -9,35 +9,24 @@
 namespace {
 
 const RECT kWorkArea = {0, 0, 1024, 740};
+const RECT kSecondMonitor = {1024, -200, 2048, 568};  // a work area away from the origin
 
 RECT Sized(LONG left, LONG top, LONG width, LONG height) { return {left, top, left + width, top + height}; }
 
-POINT PlaceOverItself(const RECT& window) { return ui::ComputeDialogPosition(window, window, kWorkArea); }
-
 }  // namespace
 
-TEST(DialogPosition, AWindowInsideTheWorkAreaStaysWhereItIs) {
-  POINT at = PlaceOverItself(Sized(200, 150, 300, 120));
-  EXPECT_EQ(at.x, 200);
-  EXPECT_EQ(at.y, 150);
-  // Touching the edges is inside.
-  at = PlaceOverItself(Sized(0, 0, 1024, 740));
-  EXPECT_EQ(at.x, 0);
-  EXPECT_EQ(at.y, 0);
-}
-
-TEST(DialogPosition, IsCentredOverTheReference) {
-  POINT at = ui::ComputeDialogPosition(Sized(0, 0, 200, 100), Sized(100, 100, 600, 400), kWorkArea);
-  EXPECT_EQ(at.x, 100 + 300 - 100);
-  EXPECT_EQ(at.y, 100 + 200 - 50);
-}
-
-TEST(DialogPosition, IsPulledBackInsideFromEveryEdge) {
+TEST(DialogPosition, CentredOverTheReferenceAndKeptInsideTheWorkArea) {
   struct Case {
     const char* name;
     RECT window;
     POINT expected;
+    RECT reference = window;  // placed over itself unless given
+    RECT area = kWorkArea;
   } cases[] = {
+      {"inside the area: stays", Sized(200, 150, 300, 120), {200, 150}},
+      {"touching the edges is inside", Sized(0, 0, 1024, 740), {0, 0}},
+      {"centred over a reference", Sized(0, 0, 200, 100), {100 + 300 - 100, 100 + 200 - 50},
+       Sized(100, 100, 600, 400)},
       {"past the bottom", Sized(300, 700, 300, 120), {300, 740 - 120}},
       {"past the right", Sized(900, 200, 300, 120), {1024 - 300, 200}},
       {"past the bottom right corner", Sized(1000, 730, 300, 120), {1024 - 300, 740 - 120}},
@@ -45,31 +34,21 @@ TEST(DialogPosition, IsPulledBackInsideFromEveryEdge) {
       {"above the area", Sized(200, -30, 300, 120), {200, 0}},
       {"far off screen to the top left", Sized(-5000, -4000, 300, 120), {0, 0}},
       {"far off screen to the bottom right", Sized(8000, 9000, 300, 120), {1024 - 300, 740 - 120}},
+      // Larger than the area: the top left corner stays visible.
+      {"larger, left of the area", Sized(-100, 50, 1200, 900), {0, 0}},
+      {"larger, above the area", Sized(300, -500, 1200, 900), {0, 0}},
+      {"larger, off to the top left", Sized(-900, -900, 1200, 900), {0, 0}},
+      {"second monitor, past its bottom right", Sized(1900, 500, 300, 120), {2048 - 300, 568 - 120},
+       Sized(1900, 500, 300, 120), kSecondMonitor},
+      {"second monitor, past its top left", Sized(1000, -300, 300, 120), {1024, -200}, Sized(1000, -300, 300, 120),
+       kSecondMonitor},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    POINT at = PlaceOverItself(c.window);
+    POINT at = ui::ComputeDialogPosition(c.window, c.reference, c.area);
     EXPECT_EQ(at.x, c.expected.x);
     EXPECT_EQ(at.y, c.expected.y);
   }
-}
-
-TEST(DialogPosition, AWindowLargerThanTheAreaKeepsItsTopLeftCornerVisible) {
-  for (RECT window : {Sized(-100, 50, 1200, 900), Sized(300, -500, 1200, 900), Sized(-900, -900, 1200, 900)}) {
-    POINT at = PlaceOverItself(window);
-    EXPECT_EQ(at.x, 0);
-    EXPECT_EQ(at.y, 0);
-  }
-}
-
-TEST(DialogPosition, WorksInAWorkAreaThatDoesNotStartAtTheOrigin) {
-  const RECT secondMonitor = {1024, -200, 2048, 568};
-  POINT at = ui::ComputeDialogPosition(Sized(1900, 500, 300, 120), Sized(1900, 500, 300, 120), secondMonitor);
-  EXPECT_EQ(at.x, 2048 - 300);
-  EXPECT_EQ(at.y, 568 - 120);
-  at = ui::ComputeDialogPosition(Sized(1000, -300, 300, 120), Sized(1000, -300, 300, 120), secondMonitor);
-  EXPECT_EQ(at.x, 1024);
-  EXPECT_EQ(at.y, -200);
 }
 
 namespace {
@@ -111,25 +90,19 @@ LONG Height(const RECT& r) { return r.bottom - r.top; }
 
 }  // namespace
 
-TEST(DialogPlacement, ADialogCrossingTheBottomMovesUpUntilItsBottomMeetsTheWorkArea) {
-  RECT before;
-  const RECT area = ui::WorkAreaFor(RECT{0, 0, 10, 10});
-  RECT after = PlaceFrom(200, area.bottom - 40, &before);
-  EXPECT_EQ(after.bottom, area.bottom);
-  EXPECT_EQ(after.left, 200);
-  EXPECT_EQ(Width(after), Width(before));
-  EXPECT_EQ(Height(after), Height(before));
-}
-
-TEST(DialogPlacement, ADialogOffScreenIsBroughtBackWholeIntoTheWorkArea) {
+TEST(DialogPlacement, ADialogIsMovedOnlyAsFarAsItMustToLieWholeInTheWorkArea) {
+  const RECT primary = ui::WorkAreaFor(RECT{0, 0, 10, 10});
+  enum Goal { kStays, kBottomMeetsTheArea, kBottomRightCorner, kTopLeftCorner };
   struct Case {
     const char* name;
     LONG x, y;
-    bool towardsTopLeft;
-  } cases[] = {{"past the bottom right", 900, 700, false},
-               {"far past the bottom right", 6000, 5000, false},
-               {"above and left", -200, -100, true},
-               {"far off to the top left", -6000, -5000, true}};
+    Goal goal;
+  } cases[] = {{"fits", 120, 90, kStays},
+               {"crossing the bottom", 200, primary.bottom - 40, kBottomMeetsTheArea},
+               {"past the bottom right", 900, 700, kBottomRightCorner},
+               {"far past the bottom right", 6000, 5000, kBottomRightCorner},
+               {"above and left", -200, -100, kTopLeftCorner},
+               {"far off to the top left", -6000, -5000, kTopLeftCorner}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RECT before;
@@ -141,18 +114,11 @@ TEST(DialogPlacement, ADialogOffScreenIsBroughtBackWholeIntoTheWorkArea) {
     EXPECT_LE(after.bottom, area.bottom);
     EXPECT_EQ(Width(after), Width(before));
     EXPECT_EQ(Height(after), Height(before));
-    if (c.towardsTopLeft) {
-      EXPECT_EQ(after.left, area.left);
-      EXPECT_EQ(after.top, area.top);
-    } else {
-      EXPECT_EQ(after.right, area.right);
-      EXPECT_EQ(after.bottom, area.bottom);
-    }
+    if (c.goal == kStays || c.goal == kBottomMeetsTheArea) EXPECT_EQ(after.left, c.x);
+    if (c.goal == kStays) EXPECT_EQ(after.top, c.y);
+    if (c.goal == kBottomMeetsTheArea || c.goal == kBottomRightCorner) EXPECT_EQ(after.bottom, area.bottom);
+    if (c.goal == kBottomRightCorner) EXPECT_EQ(after.right, area.right);
+    if (c.goal == kTopLeftCorner) EXPECT_EQ(after.left, area.left);
+    if (c.goal == kTopLeftCorner) EXPECT_EQ(after.top, area.top);
   }
-}
-
-TEST(DialogPlacement, ADialogThatFitsIsNotMoved) {
-  RECT after = PlaceFrom(120, 90);
-  EXPECT_EQ(after.left, 120);
-  EXPECT_EQ(after.top, 90);
 }

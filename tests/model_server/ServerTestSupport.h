@@ -14,6 +14,7 @@
 
 #include "backend/OlvarkServer.h"
 #include "backend/QorVM.h"
+#include "tests/support/Polling.h"
 #include "tests/support/ScratchLog.h"
 #include "tests/support/SimulatorFixture.h"
 
@@ -24,12 +25,7 @@ constexpr const char* kHost = "127.0.0.1";
 // Polls until pred() holds or the time-out passes; true when it held.
 template <class Pred>
 bool WaitFor(Pred pred, DWORD timeoutMs = 15000) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!pred()) {
-    if (GetTickCount64() > end) return false;
-    Sleep(10);
-  }
-  return true;
+  return polling::WaitUntil(pred, timeoutMs);
 }
 
 // The recent-use window the State tests run with.
@@ -38,7 +34,6 @@ inline int32_t SevenDays() { return 7; }
 // Counts a signal's emissions (from any thread).
 struct SignalCounter {
   std::atomic<int> count{0};
-  void operator()() { ++count; }
   sigc::slot<void> Slot() {
     return [this] { ++count; };
   }

@@ -183,27 +183,26 @@ TEST_F(UpdateCheckTest, TheInteractiveDialogHasNoCheckBoxAndItsButtonsMoveUp) {
   EXPECT_EQ(opened, std::vector<std::wstring>{context.downloadUrl});
 }
 
-TEST_F(UpdateCheckTest, DoNotCheckWithDownloadSwitchesChecksOffAndOpensThePage) {
+TEST_F(UpdateCheckTest, DoNotCheckSwitchesChecksOffWithEitherButtonAndOnlyDownloadOpensThePage) {
   server.Serve("/info", "update = 1");
-  HWND dialogWindow = nullptr;
-  Check(false, [&](HWND dialog, const std::wstring&) {
-    dialogWindow = dialog;
-    dialogs::Click(dialog, IDC_DONT_CHECK_UPDATES);
-    dialogs::Click(dialog, IDC_DOWNLOAD);
-  });
-  EXPECT_FALSE(checkForUpdates);
-  EXPECT_EQ(opened, std::vector<std::wstring>{server.Url("/info?id=1048")});
-  EXPECT_EQ(openedOwner, dialogWindow);
-}
-
-TEST_F(UpdateCheckTest, DoNotCheckWithCloseSwitchesChecksOffWithoutOpeningThePage) {
-  server.Serve("/info", "update = 1");
-  Check(false, [&](HWND dialog, const std::wstring&) {
-    dialogs::Click(dialog, IDC_DONT_CHECK_UPDATES);
-    dialogs::Click(dialog, IDCANCEL);
-  });
-  EXPECT_FALSE(checkForUpdates);
-  EXPECT_TRUE(opened.empty());
+  for (int button : {IDC_DOWNLOAD, IDCANCEL}) {
+    SCOPED_TRACE(button == IDC_DOWNLOAD ? "Download" : "Close");
+    checkForUpdates = true;
+    opened.clear();
+    HWND dialogWindow = nullptr;
+    Check(false, [&](HWND dialog, const std::wstring&) {
+      dialogWindow = dialog;
+      dialogs::Click(dialog, IDC_DONT_CHECK_UPDATES);
+      dialogs::Click(dialog, button);
+    });
+    EXPECT_FALSE(checkForUpdates);
+    if (button == IDCANCEL) {
+      EXPECT_TRUE(opened.empty());
+    } else {
+      EXPECT_EQ(opened, std::vector<std::wstring>{server.Url("/info?id=1048")});
+      EXPECT_EQ(openedOwner, dialogWindow);
+    }
+  }
 }
 
 TEST(UpdateDlg, EndsWithOneForDownloadAndTwoForCloseOrEscape) {
