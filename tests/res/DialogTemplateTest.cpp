@@ -9,8 +9,11 @@
 #include <vector>
 
 #include "ResourceIdLists.h"
+#include "tests/dialogs/DialogDriver.h"
 
 namespace {
+
+using dialogs::TextOf;
 
 enum class Kind { GroupBox, CheckBox, PushButton, DefPushButton, LeftText, CenterText, Edit, DropList };
 
@@ -59,12 +62,6 @@ std::string Narrow(const std::wstring& text) {
   return out;
 }
 
-std::wstring TextOf(HWND window) {
-  wchar_t buffer[512] = L"";
-  GetWindowTextW(window, buffer, 512);
-  return buffer;
-}
-
 std::wstring ClassOf(HWND window) {
   wchar_t buffer[64] = L"";
   GetClassNameW(window, buffer, 64);
@@ -87,17 +84,10 @@ const wchar_t* ClassFor(Kind kind) {
 
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
-BOOL CALLBACK CollectChild(HWND child, LPARAM out) {
-  reinterpret_cast<std::vector<HWND>*>(out)->push_back(child);
-  return TRUE;
-}
-
 std::vector<HWND> DirectChildren(HWND dialog) {
-  std::vector<HWND> all, direct;
-  EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&all));
-  for (HWND h : all)
-    if (GetParent(h) == dialog) direct.push_back(h);
-  return direct;
+  std::vector<HWND> children;
+  for (HWND h = GetWindow(dialog, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) children.push_back(h);
+  return children;
 }
 
 // A control of the template: by id, and for unnamed statics also by text.
