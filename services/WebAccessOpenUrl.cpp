@@ -12,6 +12,19 @@ namespace {
 const char kName[] = "utils::HttpOpenUrl";
 const wchar_t kUserAgent[] = L"Microsoft Internet Explorer";
 
+// An HTTP connection dropped before any answer arrived leaves a request without a status:
+// that is a failed open, not an answer, so callers still try their proxy fallback.
+bool DroppedWithoutAnswer(HINTERNET request, const std::wstring& url) {
+  URL_COMPONENTSW parts = {};
+  parts.dwStructSize = sizeof parts;
+  if (!InternetCrackUrlW(url.c_str(), 0, 0, &parts)) return false;
+  if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
+  DWORD status = 0;
+  DWORD size = sizeof status;
+  return !HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) ||
+         status == 0;
+}
+
 }  // namespace
 
 bool HttpOpenUrl(const std::wstring& url, const std::wstring& proxy, unsigned long flags, InternetHandle& session,
@@ -36,6 +49,11 @@ bool HttpOpenUrl(const std::wstring& url, const std::wstring& proxy, unsigned lo
         ToUtf8String(url).c_str());
     openedRequest = OpenUrlAcceptingCertificate(opened, url, flags);
     if (!openedRequest) error = GetLastError();
+  }
+  if (openedRequest && DroppedWithoutAnswer(openedRequest, url)) {
+    InternetCloseHandle(openedRequest);
+    openedRequest = nullptr;
+    error = ERROR_INTERNET_CONNECTION_RESET;
   }
   if (!openedRequest) {
     Log("%s: InternetOpenUrl() failed: %s (%d).\n", kName, ToUtf8String(url).c_str(), static_cast<int>(error));
