@@ -108,7 +108,8 @@ Reply AdminHandler::State() {
                 {"latencyMs", controls.latencyMs},
                 {"silent", controls.silent},
                 {"updateAvailable", controls.updateAvailable},
-                {"seq", seq}};
+                {"seq", seq},
+                {"calls", mCounts.Snapshot()}};
   if (!mCertSha256.empty()) state["certSha256"] = mCertSha256;
   return Done(std::move(state));
 }

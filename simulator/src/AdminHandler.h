@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "simulator/src/HostModel.h"
+#include "simulator/src/OperationCounts.h"
 #include "simulator/src/Reply.h"
 #include "simulator/src/RuntimeControls.h"
 #include "simulator/src/Sessions.h"
@@ -15,8 +16,9 @@ namespace sim {
 class AdminHandler {
  public:
   // certSha256: hex SHA-256 of the served certificate, empty over plain HTTP.
-  AdminHandler(HostModel& model, SessionStore& sessions, RuntimeControls& controls, std::string certSha256)
-      : mModel(model), mSessions(sessions), mControls(controls), mCertSha256(std::move(certSha256)) {}
+  AdminHandler(HostModel& model, SessionStore& sessions, RuntimeControls& controls, const OperationCounts& counts,
+               std::string certSha256)
+      : mModel(model), mSessions(sessions), mControls(controls), mCounts(counts), mCertSha256(std::move(certSha256)) {}
 
   Reply Handle(const std::string& command, const std::string& body);
 
@@ -27,6 +29,7 @@ class AdminHandler {
   HostModel& mModel;
   SessionStore& mSessions;
   RuntimeControls& mControls;
+  const OperationCounts& mCounts;
   std::string mCertSha256;
 };
 

@@ -55,10 +55,11 @@ Reply SdkHandler::Handle(const std::string& body, std::string* op) {
 }
 
 Reply SdkHandler::Dispatch(const json& request, const std::string& op) {
+  if (op != "login" && op != "logout" && op != "listVms" && op != "getVm" && op != "power" && op != "events")
+    throw BadRequest("unknown op '" + LogSafe(op) + "'");
+  mCounts.Add(op);
   if (op == "login") return Login(request);
   if (op == "logout") return Logout(request);
-  if (op != "listVms" && op != "getVm" && op != "power" && op != "events")
-    throw BadRequest("unknown op '" + LogSafe(op) + "'");
 
   const std::string session = RequireString(request, "session");
   if (!mSessions.IsValid(session)) return Failure(kErrSessionLost, "The session is unknown or was dropped");

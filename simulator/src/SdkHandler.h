@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "simulator/src/HostModel.h"
+#include "simulator/src/OperationCounts.h"
 #include "simulator/src/PowerEngine.h"
 #include "simulator/src/Reply.h"
 #include "simulator/src/RuntimeControls.h"
@@ -17,8 +18,9 @@ class SdkHandler {
  public:
   static constexpr int kMaxWaitMs = 30000;
 
-  SdkHandler(HostModel& model, SessionStore& sessions, RuntimeControls& controls, PowerEngine& power)
-      : mModel(model), mSessions(sessions), mControls(controls), mPower(power) {}
+  SdkHandler(HostModel& model, SessionStore& sessions, RuntimeControls& controls, PowerEngine& power,
+             OperationCounts& counts)
+      : mModel(model), mSessions(sessions), mControls(controls), mPower(power), mCounts(counts) {}
 
   // Holds the request while silent, applies the latency, then answers it.
   // *op receives the operation name for the request log (empty when unknown).
@@ -37,6 +39,7 @@ class SdkHandler {
   SessionStore& mSessions;
   RuntimeControls& mControls;
   PowerEngine& mPower;
+  OperationCounts& mCounts;
 };
 
 }  // namespace sim

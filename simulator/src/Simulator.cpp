@@ -67,7 +67,7 @@ Simulator::Simulator(const Options& options, std::vector<Vm> vms)
       mSessions(options.user, options.password),
       mControls(options.unlicensed, options.latencyMs, options.updateAvailable),
       mPower(mModel, mControls, std::chrono::milliseconds(options.powerDelayMs)),
-      mSdk(mModel, mSessions, mControls, mPower),
+      mSdk(mModel, mSessions, mControls, mPower, mCounts),
       mInfo(mControls) {}
 
 Simulator::~Simulator() { Stop(); }
@@ -100,7 +100,7 @@ bool Simulator::Start(std::string* error) {
   // A client that hangs up while its answer is written must not kill the process.
   std::signal(SIGPIPE, SIG_IGN);
   if (!CreateServiceServer(error)) return false;
-  mAdmin = std::make_unique<AdminHandler>(mModel, mSessions, mControls, mCertSha256);
+  mAdmin = std::make_unique<AdminHandler>(mModel, mSessions, mControls, mCounts, mCertSha256);
   RouteService();
 
   mPort = Bind(*mServer, mOptions.bindAddress, mOptions.port);

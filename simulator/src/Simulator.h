@@ -58,6 +58,7 @@ class Simulator {
   SessionStore mSessions;
   RuntimeControls mControls;
   PowerEngine mPower;
+  OperationCounts mCounts;
   SdkHandler mSdk;
   InfoHandler mInfo;
   std::unique_ptr<AdminHandler> mAdmin;

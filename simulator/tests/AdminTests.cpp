@@ -123,6 +123,16 @@ TEST_P(AdminTest, StateReportsVmsSessionsAndSettings) {
   if (GetParam()) EXPECT_EQ(state["certSha256"].get<std::string>().size(), 64u);
 }
 
+TEST_P(AdminTest, StateCountsTheKnownSdkOperationsClientsAskedFor) {
+  EXPECT_EQ(Admin("state")["calls"], json({{"login", 1}}));  // the fixture's login
+  SdkJson({{"op", "listVms"}, {"session", mSession}});
+  SdkJson({{"op", "getVm"}, {"session", mSession}, {"moid", "vm-1"}});
+  SdkJson({{"op", "getVm"}, {"session", "not-a-session"}, {"moid", "vm-2"}});  // asked for, refused
+  SdkJson({{"op", "noSuchOp"}, {"session", mSession}});  // unknown names are not counted
+  SdkJson({{"v", 2}, {"op", "getVm"}, {"session", mSession}});  // nor requests of another version
+  EXPECT_EQ(Admin("state")["calls"], json({{"login", 1}, {"listVms", 1}, {"getVm", 2}}));
+}
+
 TEST_P(AdminTest, LatencyDelaysEverySdkAnswer) {
   Admin("latency", {{"ms", 400}});
   auto started = Clock::now();
