@@ -14,7 +14,8 @@ typedef uint64_t QorError;   // 0 = success; compared whole
 // Called on one of the library's own threads: (job, event type, extra information, context).
 // No lock of the library is held during the call: a handler may release the job and call
 // the library again. For event 8 the extra information is a found-item handle lent for the
-// duration of the call (Qor_AddRefHandle keeps it). For VM events (Qor_SubscribeToEvents)
+// duration of the call (Qor_AddRefHandle keeps it); it answers QOR_PROPERTY_FOUND_ITEM_LOCATION
+// and QOR_PROPERTY_VM_MOID (qor/ERRORS.md, "Found items"). For VM events (Qor_SubscribeToEvents)
 // the first argument is the VM handle and the extra information 0.
 typedef void (*QorEventProc)(QorHandle handle, int eventType, QorHandle moreEventInfo, void* clientData);
 

@@ -1,6 +1,6 @@
 #include "console/VmSession.h"
 
-#include <deque>
+#include <algorithm>
 
 #include "backend/QorLibrary.h"
 #include "console/VmName.h"
@@ -55,29 +55,7 @@ VmSession::Outcome VmSession::Open(const HostArgument& server, const std::string
     outcome.result = outcome.error == QOR_E_BAD_CREDENTIALS ? Result::kLoginRefused : Result::kConnectFailed;
     return outcome;
   }
-
-  std::vector<std::string> paths;
-  outcome.error = ListVmPaths(paths);
-  if (outcome.error != QOR_OK) {
-    outcome.result = Result::kSearchFailed;
-    return outcome;
-  }
-  std::string foundPath;
-  QorError broken = FindAmong(paths, moid, foundPath);
-  if (broken != QOR_OK) {
-    outcome.error = broken;
-    outcome.result = Result::kSearchFailed;
-    return outcome;
-  }
-  if (mVm) {
-    outcome.result = Result::kOpened;
-    outcome.vmName = Wide(VmNameFromPath(foundPath));
-    if (outcome.vmName.empty()) outcome.vmName = Wide(foundPath);
-    return outcome;
-  }
-  outcome.result = Result::kVmNotFound;
-  outcome.error = QOR_E_VM_NOT_FOUND;
-  return outcome;
+  return FindAndOpen(moid);
 }
 
 void VmSession::OnFoundItem(QorHandle, int eventType, QorHandle item, void* context) {
@@ -86,56 +64,59 @@ void VmSession::OnFoundItem(QorHandle, int eventType, QorHandle item, void* cont
   if (Qor().Qor_GetProperties(item, QOR_PROPERTY_FOUND_ITEM_LOCATION, &path, QOR_PROPERTY_NONE) != QOR_OK || !path) {
     return;
   }
-  auto* self = static_cast<VmSession*>(context);
-  {
-    std::lock_guard<std::mutex> lock(self->mFoundLock);
-    self->mFound.emplace_back(path);
-  }
+  ListedVm listed{path, std::string()};
   Qor().Qor_FreeBuffer(path);
+  char* moid = nullptr;
+  if (Qor().Qor_GetProperties(item, QOR_PROPERTY_VM_MOID, &moid, QOR_PROPERTY_NONE) == QOR_OK && moid) {
+    listed.moid = moid;
+    Qor().Qor_FreeBuffer(moid);
+  }
+  auto* self = static_cast<VmSession*>(context);
+  std::lock_guard<std::mutex> lock(self->mFoundLock);
+  self->mFound.push_back(std::move(listed));
 }
 
-QorError VmSession::ListVmPaths(std::vector<std::string>& paths) {
+QorError VmSession::ListVms(std::vector<ListedVm>& vms) {
   QorHandle job = Qor().QorHost_FindItems(mHost, QOR_FIND_RUNNING_VMS, 0, QOR_TIMEOUT_INFINITE, OnFoundItem, this);
   QorError error = Finish(job, nullptr);
   std::lock_guard<std::mutex> lock(mFoundLock);
-  paths.swap(mFound);
+  vms.swap(mFound);
   mFound.clear();
   return error;
 }
 
-// Opens are answered one request each, so several run at once; the answers are taken in
-// order, and once the VM is found the rest are only waited for and given back.
-QorError VmSession::FindAmong(const std::vector<std::string>& paths, const std::string& moid,
-                              std::string& foundPath) {
-  struct Pending {
-    QorHandle job;
-    size_t index;
-  };
-  std::deque<Pending> pending;
-  size_t next = 0;
-  QorError broken = QOR_OK;
-  while (true) {
-    while (!mVm && broken == QOR_OK && next < paths.size() && pending.size() < kOpensInFlight) {
-      pending.push_back({Qor().QorHost_OpenVM(mHost, paths[next].c_str(), 0, 0, nullptr, nullptr), next});
-      ++next;
+VmSession::Outcome VmSession::FindAndOpen(const std::string& moid) {
+  Outcome outcome;
+  for (int listing = 0; listing < kListings && !moid.empty(); ++listing) {
+    std::vector<ListedVm> vms;
+    outcome.error = ListVms(vms);
+    if (outcome.error != QOR_OK) {
+      outcome.result = Result::kSearchFailed;
+      return outcome;
     }
-    if (pending.empty()) break;
-    Pending done = pending.front();
-    pending.pop_front();
+    auto listed = std::find_if(vms.begin(), vms.end(), [&](const ListedVm& vm) { return vm.moid == moid; });
+    if (listed == vms.end()) break;
     QorHandle vm = 0;
-    QorError error = Finish(done.job, &vm);
-    if (error == QOR_E_CONNECTION_LOST || error == QOR_E_NOT_CONNECTED) {
-      if (broken == QOR_OK) broken = error;
-    }
-    if (error != QOR_OK || !vm) continue;  // gone since the listing: not the one
-    if (!mVm && broken == QOR_OK && HasId(vm, moid)) {
+    QorError error = Finish(Qor().QorHost_OpenVM(mHost, listed->path.c_str(), 0, 0, nullptr, nullptr), &vm);
+    if (error == QOR_OK && vm && HasId(vm, moid)) {
       mVm = vm;
-      foundPath = paths[done.index];
-    } else {
-      Qor().Qor_ReleaseHandle(vm);
+      outcome.result = Result::kOpened;
+      outcome.error = QOR_OK;
+      outcome.vmName = Wide(VmNameFromPath(listed->path));
+      if (outcome.vmName.empty()) outcome.vmName = Wide(listed->path);
+      return outcome;
     }
+    if (vm) Qor().Qor_ReleaseHandle(vm);
+    if (error != QOR_OK && error != QOR_E_VM_NOT_FOUND) {
+      outcome.error = error;
+      outcome.result = Result::kSearchFailed;
+      return outcome;
+    }
+    // Another VM, or none, is at that path now: it was renamed since the listing.
   }
-  return mVm ? QOR_OK : broken;
+  outcome.result = Result::kVmNotFound;
+  outcome.error = QOR_E_VM_NOT_FOUND;
+  return outcome;
 }
 
 bool VmSession::HasId(QorHandle vm, const std::string& moid) {

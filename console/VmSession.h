@@ -1,8 +1,8 @@
 // The console's one server session, through the automation library: log in, find the VM
 // by its managed-object id, open it and follow its power state.
 //
-// The library opens VMs by configuration path only, so the VM is found by listing the
-// server's VMs and opening each until one reports the wanted id (property 278).
+// The library opens VMs by configuration path only; the listing gives each VM's path and
+// id (properties 4010 and 278 of the found items), so only the wanted VM is opened.
 #pragma once
 
 #include <windows.h>
@@ -46,15 +46,20 @@ class VmSession {
   static std::wstring ErrorText(QorError error);
 
  private:
+  struct ListedVm {
+    std::string path;
+    std::string moid;  // empty when the listing gave none
+  };
   static void OnFoundItem(QorHandle job, int eventType, QorHandle item, void* context);
   static void OnVmEvent(QorHandle vm, int eventType, QorHandle info, void* context);
-  QorError ListVmPaths(std::vector<std::string>& paths);
-  // Opens the listed VMs until one has the id; mVm is then that VM. An error only when the
-  // session broke.
-  QorError FindAmong(const std::vector<std::string>& paths, const std::string& moid, std::string& foundPath);
+  QorError ListVms(std::vector<ListedVm>& vms);
+  // Lists the VMs and opens the one listed with the id; mVm is then that VM. kVmNotFound
+  // when no VM has it; kSearchFailed with the error when listing or opening failed.
+  Outcome FindAndOpen(const std::string& moid);
   static bool HasId(QorHandle vm, const std::string& moid);
 
-  static constexpr size_t kOpensInFlight = 16;
+  // A VM renamed between the listing and the open is no longer at the listed path.
+  static constexpr int kListings = 2;
 
   QorHandle mHost = 0;
   QorHandle mVm = 0;
@@ -62,7 +67,7 @@ class VmSession {
   std::atomic<HWND> mWindow{nullptr};
   UINT mMessage = 0;
   std::mutex mFoundLock;
-  std::vector<std::string> mFound;
+  std::vector<ListedVm> mFound;
 };
 
 }  // namespace lumacon

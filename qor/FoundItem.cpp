@@ -5,12 +5,15 @@
 namespace qor {
 
 QorError FoundItem::CheckProperty(int id) const {
-  return id == QOR_PROPERTY_FOUND_ITEM_LOCATION ? QOR_OK : QOR_E_UNSUPPORTED_PROPERTY;
+  if (id == QOR_PROPERTY_FOUND_ITEM_LOCATION) return QOR_OK;
+  if (id == QOR_PROPERTY_VM_MOID && !mMoid.empty()) return QOR_OK;
+  return QOR_E_UNSUPPORTED_PROPERTY;
 }
 
 QorError FoundItem::ReadProperty(int id, void* out) {
-  if (id != QOR_PROPERTY_FOUND_ITEM_LOCATION) return QOR_E_UNSUPPORTED_PROPERTY;
-  char* copy = DuplicateString(mLocation);
+  QorError check = CheckProperty(id);
+  if (check != QOR_OK) return check;
+  char* copy = DuplicateString(id == QOR_PROPERTY_VM_MOID ? mMoid : mLocation);
   if (!copy) return QOR_E_OUT_OF_MEMORY;
   *static_cast<char**>(out) = copy;
   return QOR_OK;

@@ -102,12 +102,18 @@ JobWork FindItemsWork(QorHandle host, int searchType, int32_t timeoutMs) {
         Trace("QorHost_FindItems: skipping an entry without a path");
         continue;
       }
-      auto moid = vm.find("moid");
-      auto power = vm.find("powerState");
-      if (moid != vm.end() && moid->is_string() && power != vm.end() && power->is_number_integer()) {
-        cache.ApplyAnswer(moid->get<std::string>(), power->get<int32_t>());
+      auto moidField = vm.find("moid");
+      std::string moid;
+      if (moidField != vm.end() && moidField->is_string()) moid = moidField->get<std::string>();
+      if (moid.empty()) {
+        Trace("QorHost_FindItems: '%s' was listed without an id; its found item has no property 278",
+              path->get<std::string>().c_str());
       }
-      if (!events.ReportFoundItem(std::make_shared<FoundItem>(path->get<std::string>()))) {
+      auto power = vm.find("powerState");
+      if (!moid.empty() && power != vm.end() && power->is_number_integer()) {
+        cache.ApplyAnswer(moid, power->get<int32_t>());
+      }
+      if (!events.ReportFoundItem(std::make_shared<FoundItem>(path->get<std::string>(), moid))) {
         return Failed(QOR_E_OUT_OF_MEMORY);
       }
     }

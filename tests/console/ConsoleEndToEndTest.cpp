@@ -99,6 +99,18 @@ TEST_F(ConsoleEndToEnd, ShowsTheVmsNameAndFollowsItsPowerState) {
   EXPECT_EQ(WaitForStatus(Contains(L"Suspended"), 15000), L"Power state: Suspended");
 }
 
+// The listing gives each VM's id, so the console opens only the wanted VM (listed last
+// here) instead of trying the others on the way.
+TEST_F(ConsoleEndToEnd, OpensOnlyTheWantedVm) {
+  ASSERT_TRUE(Launch(moid, "right pw"));
+  ASSERT_EQ(WaitForStatus(Contains(L"Power state:")), L"Power state: Powered on");
+  std::string answer;
+  ASSERT_TRUE(sim.Admin("state", "{}", &answer));
+  nlohmann::json calls = nlohmann::json::parse(answer).value("calls", nlohmann::json::object());
+  EXPECT_EQ(calls.value("listVms", 0), 1) << answer;
+  EXPECT_EQ(calls.value("getVm", 0), 1) << answer;
+}
+
 TEST_F(ConsoleEndToEnd, WrongPasswordIsShownInTheWindow) {
   ASSERT_TRUE(Launch(moid, "wrong pw"));
   std::wstring status = WaitForStatus(Contains(L"Error:"));

@@ -104,6 +104,28 @@ TEST(QorPropertyList, ReadsStringsAndRefusesWholeListsWithoutHandingOutAnything)
   EXPECT_EQ(ReadList(item, QOR_PROPERTY_NONE), QOR_OK);
 }
 
+TEST(QorPropertyList, FoundItemsGiveTheVmIdOnlyWhenTheListingHadOne) {
+  FoundItem listed("[ds] a/a.vmx", "vm-7");
+  char* path = nullptr;
+  char* moid = nullptr;
+  ASSERT_EQ(ReadList(listed, QOR_PROPERTY_VM_MOID, &moid, QOR_PROPERTY_FOUND_ITEM_LOCATION, &path,
+                     QOR_PROPERTY_NONE),
+            QOR_OK);
+  EXPECT_STREQ(moid, "vm-7");
+  EXPECT_STREQ(path, "[ds] a/a.vmx");
+  FreeBuffer(moid);
+  FreeBuffer(path);
+
+  FoundItem withoutId("[ds] b/b.vmx");
+  path = nullptr;
+  moid = nullptr;
+  EXPECT_EQ(ReadList(withoutId, QOR_PROPERTY_FOUND_ITEM_LOCATION, &path, QOR_PROPERTY_VM_MOID, &moid,
+                     QOR_PROPERTY_NONE),
+            QOR_E_UNSUPPORTED_PROPERTY);
+  EXPECT_EQ(path, nullptr);
+  EXPECT_EQ(moid, nullptr);
+}
+
 TEST(QorJobs, ResultsAreReadableOnlyWhenFinishedAndEachReadGivesAReference) {
   HandleTable& table = HandleTable::Instance();
   std::atomic<int> freed{0};

@@ -53,6 +53,32 @@ TEST_F(QorInventoryContract, EnumerationReportsEachVmOnceInInventoryOrderThenCom
             QOR_E_INVALID_HANDLE);
 }
 
+TEST_F(QorInventoryContract, FoundItemsCarryEachVmsIdSoItCanBeOpenedByItsPath) {
+  ASSERT_TRUE(sim.Admin("renameVm", "{\"moid\":\"vm-2\",\"name\":\"renamed\"}"));
+  ASSERT_TRUE(sim.Admin("removeVm", "{\"moid\":\"vm-4\"}"));
+  JobRecorder recorder;
+  Qor().QorHost_FindItems(host, QOR_FIND_RUNNING_VMS, 0, QOR_TIMEOUT_INFINITE, JobRecorder::Handler, &recorder);
+  ASSERT_TRUE(recorder.WaitDone());
+  ASSERT_EQ(recorder.jobError, QOR_OK);
+  std::vector<SimVm> vms = SimulatorVms(sim);
+  ASSERT_EQ(vms.size(), 4u);
+  ASSERT_EQ(recorder.foundMoids.size(), vms.size());
+  ASSERT_EQ(recorder.foundPaths.size(), vms.size());
+  for (size_t i = 0; i < vms.size(); ++i) {
+    EXPECT_EQ(recorder.foundMoids[i], vms[i].moid);
+    EXPECT_EQ(recorder.foundPaths[i], vms[i].path);
+    // The listed path opens the VM with the listed id.
+    QorError error = 0;
+    QorHandle vm = OpenVm(host, recorder.foundPaths[i], &error);
+    ASSERT_EQ(error, QOR_OK) << recorder.foundPaths[i];
+    char* moid = nullptr;
+    ASSERT_EQ(Qor().Qor_GetProperties(vm, QOR_PROPERTY_VM_MOID, &moid, QOR_PROPERTY_NONE), QOR_OK);
+    EXPECT_STREQ(moid, recorder.foundMoids[i].c_str());
+    Qor().Qor_FreeBuffer(moid);
+    Qor().Qor_ReleaseHandle(vm);
+  }
+}
+
 TEST_F(QorInventoryContract, AHandlerMayReleaseItsJobAndStartAnotherJob) {
   Chained chain;
   chain.host = host;

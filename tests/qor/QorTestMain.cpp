@@ -38,6 +38,11 @@ void JobRecorder::Handler(QorHandle job, int eventType, QorHandle moreInfo, void
       r->foundPaths.push_back(path);
       Qor().Qor_FreeBuffer(path);
     }
+    char* moid = nullptr;
+    if (Qor().Qor_GetProperties(moreInfo, QOR_PROPERTY_VM_MOID, &moid, QOR_PROPERTY_NONE) == QOR_OK) {
+      r->foundMoids.push_back(moid);
+      Qor().Qor_FreeBuffer(moid);
+    }
     r->foundItems.push_back(moreInfo);
     return;
   }

@@ -25,6 +25,7 @@ class JobRecorder {
 
   std::vector<int> events;
   std::vector<std::string> foundPaths;
+  std::vector<std::string> foundMoids;  // property 278 of each found item
   std::vector<QorHandle> foundItems;
   QorError jobError = 0;
   QorHandle result = 0;
