@@ -21,11 +21,11 @@ int LocalPort(int fd) {
 
 }  // namespace
 
-int ShutdownReadsOfAcceptedConnections(int port) {
-  if (port <= 0) return 0;
+std::vector<int> AcceptedConnections(int port) {
+  std::vector<int> found;
+  if (port <= 0) return found;
   DIR* dir = opendir("/proc/self/fd");
-  if (!dir) return 0;
-  int count = 0;
+  if (!dir) return found;
   while (dirent* entry = readdir(dir)) {
     char* end = nullptr;
     long fd = std::strtol(entry->d_name, &end, 10);
@@ -36,9 +36,17 @@ int ShutdownReadsOfAcceptedConnections(int port) {
     socklen_t size = sizeof listening;
     if (getsockopt(static_cast<int>(fd), SOL_SOCKET, SO_ACCEPTCONN, &listening, &size) != 0 || listening) continue;
     if (LocalPort(static_cast<int>(fd)) != port) continue;
-    if (shutdown(static_cast<int>(fd), SHUT_RD) == 0) ++count;
+    found.push_back(static_cast<int>(fd));
   }
   closedir(dir);
+  return found;
+}
+
+int ShutdownReadsOfAcceptedConnections(int port) {
+  int count = 0;
+  for (int fd : AcceptedConnections(port)) {
+    if (shutdown(fd, SHUT_RD) == 0) ++count;
+  }
   return count;
 }
 

@@ -4,11 +4,16 @@
 // the read side makes them see the end at once, while answers still being written
 // (held requests released by the stop) go out intact.
 
+#include <vector>
+
 namespace sim {
 
-// Shuts down the read side of every socket of this process whose local port is
-// `port` and that is not a listening socket (the connections accepted on it).
-// Returns how many were shut down.
+// The sockets of this process whose local port is `port` and that are not listening
+// sockets: the connections accepted on it.
+std::vector<int> AcceptedConnections(int port);
+
+// Shuts down the read side of each of AcceptedConnections(port). Returns how many were
+// shut down.
 int ShutdownReadsOfAcceptedConnections(int port);
 
 }  // namespace sim

@@ -10,6 +10,7 @@
 #include "simulator/src/ConnectionCloser.h"
 #include "simulator/src/InventoryFile.h"
 #include "simulator/src/InventoryGenerator.h"
+#include "simulator/src/PromptAck.h"
 #include "simulator/src/RequestLog.h"
 #include "simulator/src/SelfSignedCert.h"
 
@@ -160,25 +161,34 @@ void Simulator::RouteService() {
   httplib::Server& server = *mServer;
   server.new_task_queue = [] { return new httplib::ThreadPool(kServiceThreads); };
   server.set_socket_options(ReuseAddressOnly);
+  // Answers go out in several small writes (headers, body); with Nagle's algorithm on, the
+  // last one waits for the client's delayed ACK, about 40 ms a request. Linux gives the
+  // accepted sockets the listening socket's setting.
+  server.set_tcp_nodelay(true);
   server.set_payload_max_length(kMaxBodyBytes);
   server.set_keep_alive_max_count(kKeepAliveRequests);
-  server.set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
+  server.set_pre_routing_handler([](const httplib::Request& req, httplib::Response&) {
     BeginRequest();
-    mServiceRequests.Begin();
+    if (req.has_header("Content-Length")) AcknowledgePromptly(req.local_port, req.remote_addr, req.remote_port);
     return httplib::Server::HandlerResponse::Unhandled;
   });
+  // A request counts as in flight from its handler on, once its body is in: one whose
+  // body never comes must not hold up the shutdown.
   server.Post("/sdk", [this](const httplib::Request& req, httplib::Response& res) {
+    mServiceRequests.Begin();
     std::string op;
     Reply reply = mSdk.Handle(req.body, &op);
     SetRequestOp(op);
     ApplyReply(reply, res);
     res.set_header("X-Zandor-Sdk", "1");
   });
-  server.Get("/sdk", [](const httplib::Request&, httplib::Response& res) {
+  server.Get("/sdk", [this](const httplib::Request&, httplib::Response& res) {
+    mServiceRequests.Begin();
     ApplyReply(JsonReply(405, {{"ok", false}, {"error", kErrBadArgument}, {"text", "use POST"}}), res);
     res.set_header("X-Zandor-Sdk", "1");
   });
   server.Get("/info", [this](const httplib::Request& req, httplib::Response& res) {
+    mServiceRequests.Begin();
     ApplyReply(mInfo.Handle(req.get_param_value("id")), res);
   });
   // Failures that httplib produces itself (oversized body, unknown path) get a body too;
@@ -205,13 +215,15 @@ void Simulator::RouteAdmin() {
   httplib::Server& server = *mAdminServer;
   server.new_task_queue = [] { return new httplib::ThreadPool(kAdminThreads); };
   server.set_socket_options(ReuseAddressOnly);
+  server.set_tcp_nodelay(true);  // as on the service port
   server.set_payload_max_length(kMaxBodyBytes);
-  server.set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
+  server.set_pre_routing_handler([](const httplib::Request& req, httplib::Response&) {
     BeginRequest();
-    mAdminRequests.Begin();
+    if (req.has_header("Content-Length")) AcknowledgePromptly(req.local_port, req.remote_addr, req.remote_port);
     return httplib::Server::HandlerResponse::Unhandled;
   });
   server.Post(R"(/admin/([A-Za-z]+))", [this](const httplib::Request& req, httplib::Response& res) {
+    mAdminRequests.Begin();
     SetRequestOp(req.matches[1]);
     ApplyReply(mAdmin->Handle(req.matches[1], req.body), res);
   });

@@ -143,6 +143,31 @@ TEST(ProcessTest, IdleKeepAliveConnectionsDoNotDelayTheExit) {
   std::remove(log.c_str());
 }
 
+// A client that exits between a request's headers and its body (WinHTTP under Wine can,
+// with a logout still on its way) leaves the server reading; the exit must not wait for it.
+TEST(ProcessTest, ARequestWhoseBodyNeverComesDoesNotDelayTheExit) {
+  ChildSimulator child;
+  Started s;
+  const std::string log = TempPath("nobody.log");
+  ASSERT_TRUE(StartAndParse(child, {"--port", "0", "--http", "--vms", "3"}, log, &s));
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(s.port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  const std::string headers = "POST /sdk HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 40\r\n\r\n";
+  ASSERT_EQ(write(fd, headers.data(), headers.size()), static_cast<ssize_t>(headers.size()));
+  std::this_thread::sleep_for(300ms);  // the server has read the headers and waits for the body
+  auto signalled = std::chrono::steady_clock::now();
+  child.Signal(SIGTERM);
+  EXPECT_EQ(child.WaitForExit(15s), 0);
+  // Answered requests get 5 s to finish writing; this one was never being answered.
+  EXPECT_LT(std::chrono::steady_clock::now() - signalled, 3s) << ReadFile(log);
+  close(fd);
+  std::remove(log.c_str());
+}
+
 TEST(ProcessTest, AFixedPortInUseIsAStartFailure) {
   ChildSimulator first, second;
   Started s;

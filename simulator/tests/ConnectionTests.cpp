@@ -1,0 +1,68 @@
+// Socket settings of the connections the simulator accepts.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "simulator/src/ConnectionCloser.h"
+#include "simulator/tests/SimFixture.h"
+
+namespace simtest {
+namespace {
+
+using namespace std::chrono_literals;
+
+int ConnectTo(int port) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// The server's end of the connections accepted on `port`, once the accept loop has
+// taken at least one (the simulator runs in this process).
+std::vector<int> WaitForAccepted(int port) {
+  auto deadline = std::chrono::steady_clock::now() + 5s;
+  std::vector<int> accepted = sim::AcceptedConnections(port);
+  while (accepted.empty() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(5ms);
+    accepted = sim::AcceptedConnections(port);
+  }
+  return accepted;
+}
+
+int NoDelay(int fd) {
+  int on = -1;
+  socklen_t size = sizeof on;
+  if (getsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, &size) != 0) return -1;
+  return on;
+}
+
+class ConnectionTest : public SimFixture {};
+SIM_BOTH_SCHEMES(ConnectionTest);
+
+// Without it every answer waits for the client's delayed ACK (about 40 ms).
+TEST_P(ConnectionTest, AcceptedConnectionsSendWithoutNagleDelay) {
+  for (int port : {mSim->Port(), mSim->AdminPort()}) {
+    int client = ConnectTo(port);
+    ASSERT_GE(client, 0) << port;
+    std::vector<int> accepted = WaitForAccepted(port);
+    ASSERT_FALSE(accepted.empty()) << port;
+    for (int fd : accepted) EXPECT_EQ(NoDelay(fd), 1) << "port " << port;
+    close(client);
+  }
+}
+
+}  // namespace
+}  // namespace simtest
