@@ -10,6 +10,7 @@
 #include "console/PowerStateText.h"
 #include "console/StdinPassword.h"
 #include "console/TestRecord.h"
+#include "services/TextConversion.h"
 
 namespace lumacon {
 namespace {
@@ -22,16 +23,6 @@ std::vector<std::wstring> Arguments() {
   for (int i = 1; i < count; ++i) args.emplace_back(argv[i]);
   LocalFree(argv);
   return args;
-}
-
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return std::string();
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], size, nullptr, nullptr);
-  out.resize(static_cast<size_t>(size - 1));
-  return out;
 }
 
 // The automation library lives in "kilnworks\" beside the program, as it does beside the
@@ -142,8 +133,8 @@ bool ConsoleApp::LoadAutomationLibrary() {
 void ConsoleApp::StartSession() {
   mWindow.SetStatus(L"Logging in to " + mServer.Display() + L" as " + mUser + L"...");
   HWND window = mWindow.Hwnd();
-  std::string user = Utf8(mUser);
-  std::string moid = Utf8(mOptions.moid);
+  std::string user = utils::ToUtf8String(mUser);
+  std::string moid = utils::ToUtf8String(mOptions.moid);
   mWorker = std::thread([this, window, user, moid] {
     auto* outcome = new VmSession::Outcome(mSession.Open(mServer, user, mPassword, moid));
     mWorkerDone = true;

@@ -6,24 +6,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "services/TextConversion.h"
+
 namespace lumacon {
 
 const wchar_t kTestRecordVariable[] = L"ZANDOR_LUMACON_TEST_RECORD";
 const wchar_t kTestExitVariable[] = L"ZANDOR_LUMACON_TEST_EXIT";
-
-namespace {
-
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return std::string();
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], size, nullptr, nullptr);
-  out.resize(static_cast<size_t>(size - 1));
-  return out;
-}
-
-}  // namespace
 
 std::string Sha256Hex(const char* bytes, size_t length) {
   BCRYPT_ALG_HANDLE algorithm = nullptr;
@@ -50,12 +38,12 @@ std::string Sha256Hex(const char* bytes, size_t length) {
 
 bool WriteTestRecord(const std::wstring& file, const TestRecord& record, const SecretText& password) {
   std::string text;
-  text += "commandLine=" + Utf8(record.commandLine) + "\n";
-  text += "host=" + Utf8(record.host) + "\n";
-  text += "moid=" + Utf8(record.moid) + "\n";
-  text += "user=" + Utf8(record.user) + "\n";
+  text += "commandLine=" + utils::ToUtf8String(record.commandLine) + "\n";
+  text += "host=" + utils::ToUtf8String(record.host) + "\n";
+  text += "moid=" + utils::ToUtf8String(record.moid) + "\n";
+  text += "user=" + utils::ToUtf8String(record.user) + "\n";
   text += std::string("passwordOption=") + (record.passwordOption ? "1" : "0") + "\n";
-  text += "passwordSource=" + Utf8(record.passwordSource) + "\n";
+  text += "passwordSource=" + utils::ToUtf8String(record.passwordSource) + "\n";
   text += "passwordLength=" + std::to_string(password.Length()) + "\n";
   text += "passwordSha256=" + (password.Empty() ? std::string() : Sha256Hex(password.CStr(), password.Length())) +
           "\n";

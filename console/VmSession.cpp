@@ -3,32 +3,13 @@
 #include <algorithm>
 
 #include "backend/QorLibrary.h"
-#include "console/VmName.h"
+#include "backend/VMName.h"
+#include "services/TextConversion.h"
 
 namespace lumacon {
 namespace {
 
 const QorFunctions& Qor() { return QorLibrary::Api(); }
-
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return std::string();
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], size, nullptr, nullptr);
-  out.resize(static_cast<size_t>(size - 1));
-  return out;
-}
-
-std::wstring Wide(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-  if (size <= 1) return std::wstring();
-  std::wstring out(static_cast<size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &out[0], size);
-  out.resize(static_cast<size_t>(size - 1));
-  return out;
-}
 
 // Waits for a job, reads its result handle when asked and gives the job back.
 QorError Finish(QorHandle job, QorHandle* result) {
@@ -44,7 +25,7 @@ QorError Finish(QorHandle job, QorHandle* result) {
 VmSession::Outcome VmSession::Open(const HostArgument& server, const std::string& user, SecretText& password,
                                    const std::string& moid) {
   Outcome outcome;
-  std::string url = Utf8(server.ServiceUrl());
+  std::string url = utils::ToUtf8String(server.ServiceUrl());
   QorHandle job = Qor().QorHost_Connect(QOR_API_VERSION, QOR_HOST_TYPE_SERVER, url.c_str(),
                                         static_cast<int>(server.port), user.c_str(), password.CStr(), 0, 0,
                                         nullptr, nullptr);
@@ -102,8 +83,8 @@ VmSession::Outcome VmSession::FindAndOpen(const std::string& moid) {
       mVm = vm;
       outcome.result = Result::kOpened;
       outcome.error = QOR_OK;
-      outcome.vmName = Wide(VmNameFromPath(listed->path));
-      if (outcome.vmName.empty()) outcome.vmName = Wide(listed->path);
+      outcome.vmName = utils::ToWideString(utils::GetVMNameFromPath(listed->path));
+      if (outcome.vmName.empty()) outcome.vmName = utils::ToWideString(listed->path);
       return outcome;
     }
     if (vm) Qor().Qor_ReleaseHandle(vm);
@@ -168,7 +149,7 @@ void VmSession::Close() {
 
 std::wstring VmSession::ErrorText(QorError error) {
   const char* text = QorLibrary::IsBound() ? Qor().Qor_GetErrorText(error, nullptr) : nullptr;
-  return text ? Wide(text) : std::wstring(L"Unknown error");
+  return text ? utils::ToWideString(text) : std::wstring(L"Unknown error");
 }
 
 }  // namespace lumacon

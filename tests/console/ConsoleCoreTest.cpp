@@ -6,12 +6,12 @@
 
 #include <thread>
 
+#include "backend/VMName.h"
 #include "console/ConsoleOptions.h"
 #include "console/HostArgument.h"
 #include "console/PowerStateText.h"
 #include "console/StdinPassword.h"
 #include "console/TestRecord.h"
-#include "console/VmName.h"
 #include "services/ConsoleCommandLine.h"
 
 using lumacon::ConsoleOptions;
@@ -153,12 +153,12 @@ TEST(PowerStateText, NamesEveryBit) {
 }
 
 TEST(VmName, TakesTheFileNameWithoutExtension) {
-  EXPECT_EQ(lumacon::VmNameFromPath("[ds1] web/web01.cfx"), "web01");
-  EXPECT_EQ(lumacon::VmNameFromPath("[ds1] web/web"), "");
-  EXPECT_EQ(lumacon::VmNameFromPath("[ds1] a.b/c"), "c");
-  EXPECT_EQ(lumacon::VmNameFromPath("[datastore1] intranet.lan/intranet.lan.vmx"), "intranet.lan");
-  EXPECT_EQ(lumacon::VmNameFromPath("C:\\vms\\x/y\\Test \xC3\x84.vmx"), "Test \xC3\x84");
-  EXPECT_EQ(lumacon::VmNameFromPath("noseparator.vmx"), "");
+  EXPECT_EQ(utils::GetVMNameFromPath("[ds1] web/web01.cfx"), "web01");
+  EXPECT_EQ(utils::GetVMNameFromPath("[ds1] web/web"), "");
+  EXPECT_EQ(utils::GetVMNameFromPath("[ds1] a.b/c"), "c");
+  EXPECT_EQ(utils::GetVMNameFromPath("[datastore1] intranet.lan/intranet.lan.vmx"), "intranet.lan");
+  EXPECT_EQ(utils::GetVMNameFromPath("C:\\vms\\x/y\\Test \xC3\x84.vmx"), "Test \xC3\x84");
+  EXPECT_EQ(utils::GetVMNameFromPath("noseparator.vmx"), "");
 }
 
 TEST(TestRecord, HashesWithSha256) {
