@@ -2,36 +2,20 @@
 
 #include <psapi.h>
 
-#include <algorithm>
 #include <cstdio>
 
+#include "tests/support/QorBesideProgram.h"
+
 bool LoadQorLibrary() {
-  wchar_t self[MAX_PATH];
-  DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring folder(self, length);
-  folder.resize(folder.find_last_of(L'\\') + 1);
-  SetDllDirectoryW((folder + L"kilnworks").c_str());
-  HMODULE module = LoadLibraryW((folder + L"kilnworks\\qor.dll").c_str());
-  if (!module) {
-    std::fprintf(stderr, "cannot load kilnworks\\qor.dll (error %lu)\n", GetLastError());
-    return false;
-  }
-  if (!QorLibrary::Bind(module)) {
-    std::fprintf(stderr, "qor.dll lacks %s\n", QorLibrary::MissingExport());
-    return false;
-  }
-  return true;
+  std::string problem = LoadQorBesideProgram();
+  if (!problem.empty()) std::fprintf(stderr, "%s\n", problem.c_str());
+  return problem.empty();
 }
 
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+bool StartSimulator(SimulatorProcess& sim, int vms) {
+  if (sim.Start({"--vms", std::to_string(vms)})) return true;
+  std::fprintf(stderr, "%s\n", sim.LastError().c_str());
+  return false;
 }
 
 size_t PrivateBytes() {
@@ -47,13 +31,6 @@ size_t PrivateBytes() {
     if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
   }
   return total;
-}
-
-double Percentile(std::vector<double> values, double fraction) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  size_t index = static_cast<size_t>(fraction * (values.size() - 1) + 0.5);
-  return values[std::min(index, values.size() - 1)];
 }
 
 QorHandle ConnectToSimulator(const SimulatorProcess& sim) {

@@ -1,5 +1,5 @@
-// Shared by the library benchmarks: loading qor.dll like the program, a clock, the
-// process's private bytes and percentiles.
+// Shared by the library benchmarks: loading qor.dll like the program, starting the
+// simulator, logging in and the process's private bytes.
 #pragma once
 
 #include <windows.h>
@@ -8,14 +8,15 @@
 #include <vector>
 
 #include "backend/QorLibrary.h"
+#include "bench/BenchTiming.h"
 #include "tests/support/SimulatorFixture.h"
 
 inline const QorFunctions& Qor() { return QorLibrary::Api(); }
 
 // Loads bin/kilnworks/qor.dll and binds it; prints why and returns false on failure.
 bool LoadQorLibrary();
-double NowMs();
+// Starts the simulator with this many VMs; prints why and returns false on failure.
+bool StartSimulator(SimulatorProcess& sim, int vms);
 size_t PrivateBytes();
-double Percentile(std::vector<double> values, double fraction);
 // Connects with QorJob_Wait; 0 (and a printed reason) on failure.
 QorHandle ConnectToSimulator(const SimulatorProcess& sim);

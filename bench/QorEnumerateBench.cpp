@@ -60,10 +60,7 @@ bool Enumerate(QorHandle host, Enumeration* e) {
 int main() {
   if (!LoadQorLibrary()) return 1;
   SimulatorProcess sim;
-  if (!sim.Start({"--vms", std::to_string(kVms)})) {
-    std::fprintf(stderr, "%s\n", sim.LastError().c_str());
-    return 1;
-  }
+  if (!StartSimulator(sim, kVms)) return 1;
   std::printf("qor enumeration benchmark: %d VMs, https on loopback\n", kVms);
   for (int round = 1; round <= 3; ++round) {
     double start = NowMs();

@@ -43,10 +43,7 @@ void Report(const char* label, const std::vector<double>& delays, int missing) {
 int main() {
   if (!LoadQorLibrary()) return 1;
   SimulatorProcess sim;
-  if (!sim.Start({"--vms", std::to_string(kVms)})) {
-    std::fprintf(stderr, "%s\n", sim.LastError().c_str());
-    return 1;
-  }
+  if (!StartSimulator(sim, kVms)) return 1;
   QorHandle host = ConnectToSimulator(sim);
   if (!host) return 1;
 

@@ -8,20 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchTiming.h"
 #include "state/Prefs.h"
 
 namespace {
-
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 std::string Line(const std::string& key, const std::string& value) { return key + " = \"" + value + "\"\r\n"; }
 

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "tests/qor/QorTestSupport.h"
+#include "tests/support/QorBesideProgram.h"
 
 namespace {
 
@@ -12,14 +13,8 @@ class QorLibraryEnvironment : public ::testing::Environment {
   void SetUp() override {
     // A tenth of the defaults: request 3 s, connect 1 s, event poll 1 s (see ERRORS.md).
     _putenv("QOR_TIMEOUT_SCALE=0.1");
-    wchar_t self[MAX_PATH];
-    DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring folder(self, length);
-    folder.resize(folder.find_last_of(L'\\') + 1);
-    SetDllDirectoryW((folder + L"kilnworks").c_str());
-    HMODULE module = LoadLibraryW((folder + L"kilnworks\\qor.dll").c_str());
-    ASSERT_NE(module, nullptr) << "qor.dll not loadable, error " << GetLastError();
-    ASSERT_TRUE(QorLibrary::Bind(module)) << "missing export " << QorLibrary::MissingExport();
+    std::string problem = LoadQorBesideProgram();
+    ASSERT_TRUE(problem.empty()) << problem;
   }
 };
 
