@@ -1,22 +1,12 @@
-// Loads qor.dll the way the program does (full path, then QorLibrary::Bind) before any
-// contract test runs, with time-outs shortened for the failure cases.
-#include <cstdlib>
+// qor.dll is loaded the way the program does (full path, then QorLibrary::Bind) before any
+// contract test runs, with time-outs shortened for the failure cases; the job recorder and
+// short-cuts of QorTestSupport.h.
 #include <nlohmann/json.hpp>
 
 #include "tests/qor/QorTestSupport.h"
-#include "tests/support/QorBesideProgram.h"
+#include "tests/support/QorLibraryEnvironment.h"
 
 namespace {
-
-class QorLibraryEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    // A tenth of the defaults: request 3 s, connect 1 s, event poll 1 s (see ERRORS.md).
-    _putenv("QOR_TIMEOUT_SCALE=0.1");
-    std::string problem = LoadQorBesideProgram();
-    ASSERT_TRUE(problem.empty()) << problem;
-  }
-};
 
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QorLibraryEnvironment);
 

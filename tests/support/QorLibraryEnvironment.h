@@ -10,19 +10,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "backend/QorLibrary.h"
+#include "tests/support/QorBesideProgram.h"
 
 class QorLibraryEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     _putenv("QOR_TIMEOUT_SCALE=0.1");
-    wchar_t self[MAX_PATH];
-    DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring folder(self, length);
-    folder.resize(folder.find_last_of(L'\\') + 1);
-    SetDllDirectoryW((folder + L"kilnworks").c_str());
-    HMODULE module = LoadLibraryW((folder + L"kilnworks\\qor.dll").c_str());
-    ASSERT_NE(module, nullptr) << "qor.dll not loadable, error " << GetLastError();
-    ASSERT_TRUE(QorLibrary::Bind(module)) << "missing export " << QorLibrary::MissingExport();
+    std::string problem = LoadQorBesideProgram();
+    ASSERT_TRUE(problem.empty()) << problem;
   }
 };
