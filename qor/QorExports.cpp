@@ -43,13 +43,20 @@ QorError Guarded(const char* name, Body body) {
   }
 }
 
+// The object behind a handle of kind T; a refusal is logged with the kind's name.
+template <class T>
+QorError LookupLogged(const char* name, const char* kind, QorHandle handle, std::shared_ptr<T>* object) {
+  QorError error = HandleTable::Instance().Lookup(handle, object);
+  if (error != QOR_OK) {
+    Trace("%s: handle %u is not a %s handle (error %llu)", name, handle, kind, static_cast<unsigned long long>(error));
+  }
+  return error;
+}
+
 QorError SubscriptionTarget(const char* name, QorHandle handle, int eventType, QorEventProc callback,
                             std::shared_ptr<Vm>* vm) {
-  QorError error = HandleTable::Instance().Lookup(handle, vm);
-  if (error != QOR_OK) {
-    Trace("%s: handle %u is not a VM handle (error %llu)", name, handle, static_cast<unsigned long long>(error));
-    return error;
-  }
+  QorError error = LookupLogged(name, "VM", handle, vm);
+  if (error != QOR_OK) return error;
   if (eventType != QOR_EVENT_VM_STATE_CHANGED || !callback) {
     Trace("%s: event type %d or a missing handler refused", name, eventType);
     return QOR_E_INVALID_ARG;
@@ -74,12 +81,8 @@ QOR_API QorHandle QorHost_Connect(int apiVersion, int hostType, const char* serv
 QOR_API void QorHost_Disconnect(QorHandle hostHandle) {
   Guarded("QorHost_Disconnect", [&]() -> QorError {
     std::shared_ptr<Host> host;
-    QorError error = HandleTable::Instance().Lookup(hostHandle, &host);
-    if (error != QOR_OK) {
-      Trace("QorHost_Disconnect: handle %u is not a host handle (error %llu)", hostHandle,
-            static_cast<unsigned long long>(error));
-      return error;
-    }
+    QorError error = LookupLogged("QorHost_Disconnect", "host", hostHandle, &host);
+    if (error != QOR_OK) return error;
     host->Connection()->Disconnect();
     return QOR_OK;
   });
@@ -127,12 +130,8 @@ QOR_API QorError QorJob_Wait(QorHandle jobHandle, int propertyId, ...) {
   va_start(args, propertyId);
   QorError result = Guarded("QorJob_Wait", [&]() -> QorError {
     std::shared_ptr<Job> job;
-    QorError error = HandleTable::Instance().Lookup(jobHandle, &job);
-    if (error != QOR_OK) {
-      Trace("QorJob_Wait: handle %u is not a job handle (error %llu)", jobHandle,
-            static_cast<unsigned long long>(error));
-      return error;
-    }
+    QorError error = LookupLogged("QorJob_Wait", "job", jobHandle, &job);
+    if (error != QOR_OK) return error;
     error = job->WaitUntilFinished();
     if (error != QOR_OK) return error;
     QorError jobError = QOR_OK;
