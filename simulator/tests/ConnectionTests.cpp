@@ -1,6 +1,5 @@
 // Socket settings of the connections the simulator accepts.
 
-#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -16,19 +15,6 @@ namespace simtest {
 namespace {
 
 using namespace std::chrono_literals;
-
-int ConnectTo(int port) {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
 
 // The server's end of the connections accepted on `port`, once the accept loop has
 // taken at least one (the simulator runs in this process).
@@ -55,7 +41,7 @@ SIM_BOTH_SCHEMES(ConnectionTest);
 // Without it every answer waits for the client's delayed ACK (about 40 ms).
 TEST_P(ConnectionTest, AcceptedConnectionsSendWithoutNagleDelay) {
   for (int port : {mSim->Port(), mSim->AdminPort()}) {
-    int client = ConnectTo(port);
+    int client = ConnectLoopback(port);
     ASSERT_GE(client, 0) << port;
     std::vector<int> accepted = WaitForAccepted(port);
     ASSERT_FALSE(accepted.empty()) << port;

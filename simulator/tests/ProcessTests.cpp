@@ -1,9 +1,6 @@
 // zandor-sim as a program: start line, signals, exit codes, files.
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <openssl/pem.h>
 #include <signal.h>
 #include <unistd.h>
@@ -113,12 +110,8 @@ TEST(ProcessTest, SigintEndsAWaitingLongPollAndExitsWithZero) {
 
 // A plain-HTTP request on a socket that stays open afterwards, as WinHTTP keeps them.
 int KeepAliveRequest(int port, const std::string& body) {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (fd < 0 || connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return -1;
+  int fd = ConnectLoopback(port);
+  if (fd < 0) return -1;
   std::string request = "POST /sdk HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\nContent-Length: " +
                         std::to_string(body.size()) + "\r\n\r\n" + body;
   if (write(fd, request.data(), request.size()) != static_cast<ssize_t>(request.size())) return -1;
@@ -150,12 +143,8 @@ TEST(ProcessTest, ARequestWhoseBodyNeverComesDoesNotDelayTheExit) {
   Started s;
   const std::string log = TempPath("nobody.log");
   ASSERT_TRUE(StartAndParse(child, {"--port", "0", "--http", "--vms", "3"}, log, &s));
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(s.port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  int fd = ConnectLoopback(s.port);
+  ASSERT_GE(fd, 0);
   const std::string headers = "POST /sdk HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 40\r\n\r\n";
   ASSERT_EQ(write(fd, headers.data(), headers.size()), static_cast<ssize_t>(headers.size()));
   std::this_thread::sleep_for(300ms);  // the server has read the headers and waits for the body

@@ -1,6 +1,10 @@
 #include "simulator/tests/TestClient.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <strings.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <httplib.h>
 
@@ -25,6 +29,20 @@ HttpAnswer Convert(const httplib::Result& result) {
 }
 
 }  // namespace
+
+int ConnectLoopback(int port) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  if (fd < 0) return -1;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
 
 std::string HttpAnswer::Header(const std::string& name) const {
   for (const auto& header : headers)

@@ -20,6 +20,10 @@ struct HttpAnswer {
   nlohmann::json Json() const;
 };
 
+// A plain TCP connection to 127.0.0.1:port, for tests that write requests by hand; -1 on
+// failure. The caller closes it.
+int ConnectLoopback(int port);
+
 class TestClient {
  public:
   // baseUrl: "https://127.0.0.1:1234" or "http://..."; certificates are not checked.
