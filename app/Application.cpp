@@ -14,7 +14,9 @@
 #include "app/Maintenance.h"
 #include "app/ShellNames.h"
 #include "app/StartupWork.h"
+#include "backend/RecentUse.h"
 #include "log/Log.h"
+#include "services/StringResource.h"
 #include "res/resource.h"
 #include "state/Prefs.h"
 #include "state/State.h"
@@ -26,15 +28,9 @@ namespace {
 
 constexpr const char kName[] = "wWinMain";
 
-std::wstring LoadText(HINSTANCE instance, UINT id) {
-  const wchar_t* text = nullptr;
-  const int length = LoadStringW(instance, id, reinterpret_cast<LPWSTR>(&text), 0);
-  return length > 0 ? std::wstring(text, length) : std::wstring();
-}
-
 void ShowInitFailed(HINSTANCE instance) {
-  MessageBoxW(GetActiveWindow(), LoadText(instance, IDS_INIT_FAILED).c_str(),
-              LoadText(instance, IDS_APP_TITLE).c_str(), MB_OK | MB_SETFOREGROUND);
+  MessageBoxW(GetActiveWindow(), utils::LoadStringResource(IDS_INIT_FAILED).c_str(),
+              utils::LoadStringResource(IDS_APP_TITLE).c_str(), MB_OK | MB_SETFOREGROUND);
 }
 
 // A second start only wakes the running instance's popup.
@@ -74,7 +70,9 @@ int RunApplication(HINSTANCE instance, const wchar_t* commandLine) {
         kName, static_cast<unsigned>(mutexError));
   if (!setlocale(LC_ALL, "English")) Log("%s: setlocale(LC_ALL, \"English\") failed.\n", kName);
 
-  Prefs::Instance();  // loads prefs.txt
+  Prefs& prefs = Prefs::CreateInstance(utils::GetDataFolder());  // loads prefs.txt
+  utils::SetRecentDurationDays(prefs.mMruDurationDays);
+  prefs.SetServerSource(&State::Instance());
   BindPreferencesToServices();
 
   const std::wstring programFolder = ProgramFolder();
@@ -91,7 +89,7 @@ int RunApplication(HINSTANCE instance, const wchar_t* commandLine) {
   const utils::LayoutMetrics metrics = utils::LayoutMetricsFor(utils::GetDpiScale());
   const DWORD style = WS_POPUP | (composition ? WS_THICKFRAME : WS_BORDER);
   const RECT rect = {0, 0, metrics.popupWidth, metrics.popupHeight};
-  const std::wstring title = LoadText(instance, IDS_APP_TITLE);
+  const std::wstring title = utils::LoadStringResource(IDS_APP_TITLE);
 
   int exitCode;
   if (!popup->Create(nullptr, title.c_str(), style, WS_EX_TOOLWINDOW, rect)) {

@@ -5,16 +5,11 @@
 #include "app/ShellNames.h"
 #include "backend/QorLibrary.h"
 #include "log/Log.h"
+#include "services/TextConversion.h"
 
 namespace {
-std::string Utf8(const std::wstring& text) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return std::string();
-  std::string out(size, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], size, nullptr, nullptr);
-  out.resize(size - 1);
-  return out;
-}
+// Long enough for a login or search answer that is already on its way.
+constexpr unsigned kJobWaitMs = 5000;
 }  // namespace
 
 namespace shell {
@@ -47,13 +42,13 @@ HMODULE LoadAutomationLibrary(const std::wstring& programFolder) {
   SetDllDirectoryW(nullptr);
 
   if (!library) {
-    Log("%s: Failed to load '%s' with error code 0x%08x.\n", kName, Utf8(path).c_str(),
+    Log("%s: Failed to load '%s' with error code 0x%08x.\n", kName, utils::ToUtf8String(path).c_str(),
         static_cast<unsigned>(error));
     return nullptr;
   }
   if (!QorLibrary::Bind(library)) {
     const char* missing = QorLibrary::MissingExport();
-    Log("%s: '%s' lacks the function '%s'.\n", kName, Utf8(path).c_str(), missing ? missing : "?");
+    Log("%s: '%s' lacks the function '%s'.\n", kName, utils::ToUtf8String(path).c_str(), missing ? missing : "?");
     FreeLibrary(library);
     return nullptr;
   }
@@ -63,6 +58,13 @@ HMODULE LoadAutomationLibrary(const std::wstring& programFolder) {
 void UnloadAutomationLibrary(HMODULE library) {
   if (!library) return;
   QorLibrary::Unbind();
+  // A handler still to come runs the program's code on a library thread and calls the
+  // library; unloading under it would crash the ending process.
+  if (!QorLibrary::WaitForJobs(kJobWaitMs)) {
+    Log("%s: %u library jobs are still running after %u ms; the library stays loaded.\n",
+        "shell::UnloadAutomationLibrary", static_cast<unsigned>(QorLibrary::JobsInFlight()), kJobWaitMs);
+    return;
+  }
   FreeLibrary(library);
 }
 

@@ -14,7 +14,8 @@ std::wstring ProgramFolder();
 // extra search folder for its own dependencies while it loads, and binds its functions.
 // Null (and a log line) when it does not load or lacks a function; nothing stays loaded then.
 HMODULE LoadAutomationLibrary(const std::wstring& programFolder);
-// Forgets the bound functions, then unloads the library.
+// Marks the library unbound, waits (bounded, logged) for the jobs still in flight, then
+// unloads it; with jobs still running it stays loaded until the process ends.
 void UnloadAutomationLibrary(HMODULE library);
 
 }  // namespace shell

@@ -8,6 +8,8 @@
 #include <cwchar>
 
 #include "app/DataFolder.h"
+#include "log/Log.h"
+#include "services/StringResource.h"
 #include "res/resource.h"
 
 namespace {
@@ -46,11 +48,6 @@ HANDLE CreateNewDumpFile(const std::wstring& folder, std::wstring& pathOut) {
   return INVALID_HANDLE_VALUE;
 }
 
-std::wstring LoadText(UINT id) {
-  const wchar_t* text = nullptr;
-  const int length = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
-  return length > 0 ? std::wstring(text, length) : std::wstring();
-}
 
 }  // namespace
 
@@ -86,8 +83,8 @@ LONG WINAPI CrashHandler(EXCEPTION_POINTERS* exception) {
     CloseHandle(file);
     if (written) {
       verdict = EXCEPTION_EXECUTE_HANDLER;
-      const std::wstring message = FormatCrashMessage(LoadText(IDS_CRASH_MESSAGE), dumpPath);
-      MessageBoxW(GetActiveWindow(), message.c_str(), LoadText(IDS_APP_TITLE).c_str(),
+      const std::wstring message = FormatCrashMessage(utils::LoadStringResource(IDS_CRASH_MESSAGE), dumpPath);
+      MessageBoxW(GetActiveWindow(), message.c_str(), utils::LoadStringResource(IDS_APP_TITLE).c_str(),
                   MB_OK | MB_SETFOREGROUND);
     } else {
       DeleteFileW(dumpPath.c_str());  // an empty or partial dump helps nobody

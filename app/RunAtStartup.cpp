@@ -4,6 +4,7 @@
 #include <string>
 
 #include "log/Log.h"
+#include "services/TextConversion.h"
 
 namespace {
 
@@ -24,17 +25,6 @@ RunKeyLocation& Location() {
   return location;
 }
 
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return std::string();
-  std::string out(size, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size,
-                      nullptr, nullptr);
-  return out;
-}
-
 LONG OpenRunKey(REGSAM access, HKEY& key) {
   const RunKeyLocation& where = Location();
   if (where.refuseWriteAccess && (access & KEY_WRITE) == KEY_WRITE) return ERROR_ACCESS_DENIED;
@@ -52,7 +42,7 @@ void SetRunKeyForTesting(HKEY root, const wchar_t* subKey, bool refuseWriteAcces
   if (subKey) {
     location.root = root;
     location.subKey = subKey;
-    location.subKeyUtf8 = ToUtf8(subKey);
+    location.subKeyUtf8 = utils::ToUtf8String(subKey);
     location.refuseWriteAccess = refuseWriteAccess;
   }
   Location() = location;
@@ -121,11 +111,11 @@ bool SetRunOnWindowsStartup(bool enable) {
                               static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
       if (result == ERROR_SUCCESS) {
         Log("%s: Successfully set registry value 'HKLM\\%s\\%s' to '%s'.\n", kName, KeyPath(),
-            kValueNameUtf8, ToUtf8(data).c_str());
+            kValueNameUtf8, utils::ToUtf8String(data).c_str());
         ok = true;
       } else {
         Log("%s: Setting registry value 'HKLM\\%s\\%s' to '%s' failed with error code 0x%08x.\n",
-            kName, KeyPath(), kValueNameUtf8, ToUtf8(data).c_str(), static_cast<unsigned>(result));
+            kName, KeyPath(), kValueNameUtf8, utils::ToUtf8String(data).c_str(), static_cast<unsigned>(result));
       }
     }
   } else {

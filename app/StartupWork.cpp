@@ -2,7 +2,7 @@
 
 #include "log/Log.h"
 #include "services/ConsoleHint.h"
-#include "services/UpdateCheck.h"
+#include "app/UpdateCheckWithPrefs.h"
 #include "state/Prefs.h"
 #include "state/State.h"
 

@@ -4,6 +4,7 @@
 
 #include "log/Log.h"
 #include "res/resource.h"
+#include "services/StringResource.h"
 
 namespace utils {
 
@@ -21,15 +22,7 @@ int LoginErrorTextId(uint64_t error) {
 }
 
 std::wstring LoginErrorText(uint64_t error) {
-  const int id = LoginErrorTextId(error);
-  const wchar_t* text = nullptr;
-  // Length 0 asks for a read-only pointer into the resource itself.
-  const int length = LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&text), 0);
-  if (length <= 0 || !text) {
-    Log("%s: String resource %d is missing.\n", "utils::LoginErrorText", id);
-    return std::wstring();
-  }
-  return std::wstring(text, static_cast<size_t>(length));
+  return LoadStringResource(static_cast<UINT>(LoginErrorTextId(error)));
 }
 
 }  // namespace utils

@@ -39,6 +39,7 @@ struct OlvarkServer::SearchContext {
   uint64_t serial = 0;
   QorHandle host = 0;
   VMList found;
+  QorJobToken inFlight;  // tear-down waits for it
 };
 
 void OlvarkServer::SetConsoleLauncher(ConsoleLauncher launcher) {

@@ -54,8 +54,9 @@ enum {
   QOR_POWERSTATE_TOOLS_RUNNING = 0x0040,
   QOR_POWERSTATE_RESETTING = 0x0080,
   QOR_POWERSTATE_BLOCKED_ON_MSG = 0x0100,
-  QOR_POWERSTATE_PAUSED = 0x0200,
-  QOR_POWERSTATE_RESUMING = 0x0800,
+  // Two further bits that the program reads as suspended and powering on.
+  QOR_POWERSTATE_ALSO_SUSPENDED = 0x0200,
+  QOR_POWERSTATE_ALSO_POWERING_ON = 0x0800,
 };
 
 // Error codes (Qor_GetErrorText gives the text). Documented in qor/ERRORS.md.

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 #include "backend/QorApi.h"
 
 #define QOR_LIBRARY_EXPORTS(X)                                                                       \
@@ -22,11 +24,29 @@ struct QorFunctions {
 class QorLibrary {
  public:
   // Resolves every export of an already loaded module. False, with the table left
-  // empty, when one is missing; MissingExport() then names it for the caller's log.
+  // unchanged, when one is missing; MissingExport() then names it for the caller's log.
   static bool Bind(HMODULE module);
+  // Marks the library as gone. The table itself is kept: a handler still running on a
+  // library thread may read it, and rewriting it under that thread would be a race.
   static void Unbind();
   static bool IsBound();
   static const char* MissingExport();
   // Valid after a successful Bind.
   static const QorFunctions& Api();
+
+  // Asynchronous jobs whose handler has not finished yet (see QorJobToken).
+  static size_t JobsInFlight();
+  // Waits up to timeoutMs for every such job to end; false when some are still running.
+  static bool WaitForJobs(unsigned timeoutMs);
+};
+
+// Held by a job's handler context from the call that starts the job until the handler's
+// last call returns (the context's deletion), so that tear-down knows when no library
+// thread can call back into the program any more.
+class QorJobToken {
+ public:
+  QorJobToken();
+  ~QorJobToken();
+  QorJobToken(const QorJobToken&) = delete;
+  QorJobToken& operator=(const QorJobToken&) = delete;
 };

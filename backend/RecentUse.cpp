@@ -1,26 +1,23 @@
 #include "backend/RecentUse.h"
 
 #include <atomic>
-#include <ctime>
 
 namespace utils {
 namespace {
 
-int64_t SystemTime() { return static_cast<int64_t>(std::time(nullptr)); }
-int32_t DefaultDuration() { return 7; }
+std::atomic<int32_t> gDays{kDefaultRecentDays};
 
-std::atomic<TimeSource> gTimeSource{&SystemTime};
-std::atomic<DurationSource> gDurationSource{&DefaultDuration};
+int32_t ProcessDuration() { return gDays.load(); }
+
+std::atomic<DurationSource> gDurationSource{&ProcessDuration};
 
 }  // namespace
 
-int64_t CurrentUnixTime() { return gTimeSource.load()(); }
-
-void SetTimeSource(TimeSource source) { gTimeSource.store(source ? source : &SystemTime); }
-
 int32_t RecentDurationDays() { return gDurationSource.load()(); }
 
-void SetRecentDurationSource(DurationSource source) { gDurationSource.store(source ? source : &DefaultDuration); }
+void SetRecentDurationDays(int32_t days) { gDays.store(days); }
+
+void SetRecentDurationSource(DurationSource source) { gDurationSource.store(source ? source : &ProcessDuration); }
 
 bool IsRecentUse(int64_t lastUse, int64_t now, int32_t durationDays) {
   // Zero or negative days make nothing recent, even a last use in the future (a clock

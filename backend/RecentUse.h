@@ -1,22 +1,22 @@
 // The recent-use window: a VM counts as recently used while less than mruDurationDays
-// days have passed since its last use. The clock and the duration are reached through
-// replaceable sources so that the rule can be tested at exact boundaries.
+// days have passed since its last use.
 #pragma once
 
 #include <cstdint>
 
+#include "services/Clock.h"
+
 namespace utils {
 
-using TimeSource = int64_t (*)();
 using DurationSource = int32_t (*)();
 
-// Seconds since 1970-01-01 00:00 UTC, from the installed source (the system clock
-// unless a test installed another; nullptr restores the system clock).
-int64_t CurrentUnixTime();
-void SetTimeSource(TimeSource source);
+constexpr int32_t kDefaultRecentDays = 7;
 
-// The mruDurationDays preference; 7 until the State installs the preferences' value.
+// The process's mruDurationDays, which VMs use for their recent flag: the value the
+// program last set (kDefaultRecentDays until then), or what a test's source answers.
 int32_t RecentDurationDays();
+void SetRecentDurationDays(int32_t days);
+// For tests: a source that overrides the value; nullptr removes it.
 void SetRecentDurationSource(DurationSource source);
 
 // True when now - lastUse is strictly less than durationDays * 86400 seconds. A last use

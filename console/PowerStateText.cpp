@@ -14,10 +14,10 @@ std::wstring DescribePowerState(int32_t bits) {
   static const Meaning kMeanings[] = {
       {QOR_POWERSTATE_POWERING_OFF, L"Powering off"},
       {QOR_POWERSTATE_POWERED_OFF, L"Powered off"},
-      {QOR_POWERSTATE_POWERING_ON | QOR_POWERSTATE_RESUMING, L"Powering on"},
+      {QOR_POWERSTATE_POWERING_ON | QOR_POWERSTATE_ALSO_POWERING_ON, L"Powering on"},
       {QOR_POWERSTATE_POWERED_ON, L"Powered on"},
       {QOR_POWERSTATE_SUSPENDING, L"Suspending"},
-      {QOR_POWERSTATE_SUSPENDED | QOR_POWERSTATE_PAUSED, L"Suspended"},
+      {QOR_POWERSTATE_SUSPENDED | QOR_POWERSTATE_ALSO_SUSPENDED, L"Suspended"},
       {QOR_POWERSTATE_RESETTING, L"Resetting"},
   };
   std::wstring text;

@@ -66,7 +66,10 @@ bool EncryptString(const char* secret, size_t length, std::string& out) {
 
   // Our own copy guarantees the protected bytes end in exactly one zero, whatever follows
   // the caller's bytes.
-  std::vector<char> plain(secret, secret + length);
+  // Reserved first: a growing vector would free a copy of the password unwiped.
+  std::vector<char> plain;
+  plain.reserve(length + 1);
+  plain.assign(secret, secret + length);
   plain.push_back('\0');
   DATA_BLOB in;
   in.cbData = static_cast<DWORD>(plain.size());

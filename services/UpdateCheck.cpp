@@ -1,6 +1,6 @@
 #include "services/UpdateCheck.h"
 
-#include "backend/RecentUse.h"
+#include "services/Clock.h"
 #include "log/Log.h"
 #include "res/resource.h"
 #include "services/StringResource.h"

@@ -25,13 +25,4 @@ struct UpdateCheckContext {
 // calling (UI) thread while fetching and while a dialog is open.
 UpdateCheckResult CheckForUpdates(HWND owner, bool interactive, const UpdateCheckContext& context);
 
-// The same with the preferences (checkForUpdates, lastUpdateCheck) and the configured web
-// information service. Callers: the popup's automatic check and the Preferences dialog.
-void CheckForUpdates(HWND owner, bool interactive);
-
-// The automatic check of this run, which the popup starts once its start-up work runs: a
-// check (owner the popup, not interactive) when IsAutomaticUpdateCheckDue says so for the
-// preferences and the program's clock. True when a check ran.
-bool RunAutomaticUpdateCheck(HWND popup);
-
 }  // namespace utils

@@ -3,19 +3,28 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "app/DataFolder.h"
 #include "state/AtomicFile.h"
 #include "state/PrefsReader.h"
 #include "state/PrefsWriter.h"
-#include "backend/RecentUse.h"
+#include "log/Log.h"
+#include "services/Clock.h"
 
 namespace {
 Prefs* gInstance = nullptr;
 }  // namespace
 
-Prefs& Prefs::Instance() {
-  if (!gInstance) gInstance = new Prefs(utils::GetDataFolder());
+Prefs& Prefs::CreateInstance(const std::wstring& dataFolder) {
+  if (!gInstance) gInstance = new Prefs(dataFolder);
   return *gInstance;
+}
+
+bool Prefs::HasInstance() { return gInstance != nullptr; }
+
+Prefs& Prefs::Instance() {
+  if (gInstance) return *gInstance;
+  Log("%s: The preferences are used while none are loaded; defaults answer.\n", "Prefs::Instance");
+  static Prefs* defaults = new Prefs(Fileless{});  // never freed: reachable until the process ends
+  return *defaults;
 }
 
 void Prefs::DestroyInstance() {
@@ -31,15 +40,19 @@ Prefs::Prefs(const std::wstring& dataFolder) : mPath(L"prefs.txt") {
   Load();
 }
 
+Prefs::Prefs(Fileless) : mFileless(true) {}
+
 Prefs::~Prefs() { Save(); }
 
 void Prefs::Load() {
   static_cast<PrefsSettings&>(*this) = PrefsSettings();
+  if (mFileless) return;
   PrefsReader reader(*this);
   reader.ReadFile(mPath);
 }
 
 bool Prefs::Save() {
+  if (mFileless) return false;
   std::vector<LiveServer> servers;
   if (mServerSource) {
     servers = mServerSource->GetServersForPrefs();
@@ -60,4 +73,8 @@ void Prefs::SetServerSource(PrefsServerSource* source) {
     mHasDetachedServers = true;
   }
   mServerSource = source;
+}
+
+void Prefs::ForgetServerSource(const PrefsServerSource* source) {
+  if (source && mServerSource == source) SetServerSource(nullptr);
 }

@@ -9,10 +9,15 @@
 
 class Prefs : public PrefsSettings {
  public:
-  // The process-wide object; the first call creates it in utils::GetDataFolder() and loads
-  // the file.
+  // Makes the process-wide object in the data folder the shell hands down, and loads the
+  // file (start-up). A second call returns the existing object.
+  static Prefs& CreateInstance(const std::wstring& dataFolder);
+  static bool HasInstance();
+  // The process-wide object. Reached without one (before CreateInstance, after
+  // DestroyInstance) it logs and answers with defaults that are never saved, rather than
+  // reading prefs.txt again into an object that nobody saves.
   static Prefs& Instance();
-  // Saves and destroys the process-wide object (tear-down); a later Instance() makes a new one.
+  // Saves and destroys the process-wide object (tear-down).
   static void DestroyInstance();
 
   // Uses dataFolder\prefs.txt (created with its missing parents), or "prefs.txt" in the
@@ -35,6 +40,8 @@ class Prefs : public PrefsSettings {
   // as the records to write, so a later Save never resurrects removed servers or drops
   // live ones. The source must stay valid while attached.
   void SetServerSource(PrefsServerSource* source);
+  // Detaches the source (as above) if it is the attached one.
+  void ForgetServerSource(const PrefsServerSource* source);
 
   // For tests: the clock that decides which VMs are still recent when saving (nullptr:
   // the program's clock, utils::CurrentUnixTime).
@@ -43,6 +50,10 @@ class Prefs : public PrefsSettings {
   std::wstring mPath;
 
  private:
+  struct Fileless {};
+  explicit Prefs(Fileless);
+
+  bool mFileless = false;  // reads and writes no file
   PrefsServerSource* mServerSource = nullptr;
   bool mHasDetachedServers = false;
   std::vector<LiveServer> mDetachedServers;

@@ -18,38 +18,6 @@ namespace {
 
 State* gInstance = nullptr;
 
-int32_t DurationFromPrefs() { return Prefs::Instance().mMruDurationDays; }
-
-// What Prefs holds as its server source for the whole run. It answers from the live
-// State, and once the State is gone, with the servers the State held last, so Prefs
-// never reaches a destroyed State whichever of the two the program tears down first.
-class StatePrefsLink : public PrefsServerSource {
- public:
-  static StatePrefsLink& Instance() {
-    static StatePrefsLink* link = new StatePrefsLink;  // never freed: Prefs may outlive statics
-    return *link;
-  }
-  void Attach(State* state) {
-    std::lock_guard<std::mutex> hold(mLock);
-    mState = state;
-    mLast.clear();
-  }
-  void Detach() {
-    std::lock_guard<std::mutex> hold(mLock);
-    if (mState) mLast = mState->GetServersForPrefs();
-    mState = nullptr;
-  }
-  std::vector<LiveServer> GetServersForPrefs() override {
-    std::lock_guard<std::mutex> hold(mLock);
-    return mState ? mState->GetServersForPrefs() : mLast;
-  }
-
- private:
-  std::mutex mLock;
-  State* mState = nullptr;
-  std::vector<LiveServer> mLast;
-};
-
 int64_t ToSignedTime(uint64_t time) {
   return time > static_cast<uint64_t>(LLONG_MAX) ? LLONG_MAX : static_cast<int64_t>(time);
 }
@@ -57,23 +25,19 @@ int64_t ToSignedTime(uint64_t time) {
 }  // namespace
 
 State& State::Instance() {
-  if (!gInstance) {
-    gInstance = new State(&DurationFromPrefs);
-    StatePrefsLink::Instance().Attach(gInstance);
-    Prefs::Instance().SetServerSource(&StatePrefsLink::Instance());
-  }
+  if (!gInstance) gInstance = new State(nullptr);
   return *gInstance;
 }
 
 void State::DestroyInstance() {
   if (!gInstance) return;
-  StatePrefsLink::Instance().Detach();
+  // Prefs, if it outlives the State, keeps the servers the State held last.
+  if (Prefs::HasInstance()) Prefs::Instance().ForgetServerSource(gInstance);
   delete gInstance;
   gInstance = nullptr;
 }
 
-State::State(utils::DurationSource durationSource) {
-  utils::SetRecentDurationSource(durationSource);
+State::State(utils::DurationSource durationSource) : mDuration(durationSource) {
   mFavorites = Favorites::Create([this] { return GetFavoriteVMs(); });
   mRecent = MRU::Create([this] { return GetRecentVMs(); });
 }
@@ -105,7 +69,6 @@ State::~State() {
     Log("%s: %u servers are still in use after %u ms.\n", "State::~State", static_cast<unsigned>(inUse),
         static_cast<unsigned>(kShutdownWaitMs));
   }
-  utils::SetRecentDurationSource(nullptr);
 }
 
 bool State::Insert(const OlvarkServerPtr& server) {
@@ -221,7 +184,7 @@ VMList State::GetRecentVMs() const {
   {
     std::lock_guard<std::recursive_mutex> hold(mLock);
     const int64_t now = utils::CurrentUnixTime();
-    const int32_t days = utils::RecentDurationDays();
+    const int32_t days = mDuration ? mDuration() : utils::RecentDurationDays();
     for (const auto& entry : mServers) {
       for (VMPtr& vm : entry.second->GetVMs()) {
         if (utils::IsRecentUse(vm->GetLastUse(), now, days)) recent.push_back(std::move(vm));

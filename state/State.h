@@ -28,14 +28,16 @@ class State : public PrefsServerSource {
   // AddServer's error when the host is already held (library errors are 0 to 65535).
   static constexpr int ERROR_SERVER_ALREADY_ADDED = -1;
 
-  // The process-wide State: created on first call, reading mruDurationDays from Prefs,
-  // and attached to Prefs as the source of the servers it saves.
+  // The process-wide State: created on first call, with the process's mruDurationDays
+  // (utils::RecentDurationDays). The shell attaches it to Prefs as the source of the
+  // servers it saves.
   static State& Instance();
   // Tear-down: destroys the process-wide State (after Prefs::DestroyInstance has saved,
   // and before the automation library is unloaded).
   static void DestroyInstance();
 
-  // A State of its own (tests): mruDurationDays from durationSource.
+  // A State of its own (tests): mruDurationDays from durationSource (nullptr: the
+  // process's value). Nothing global is changed.
   explicit State(utils::DurationSource durationSource);
   // Lets go of every server in host order, then of both views, and waits (up to
   // kShutdownWaitMs) for library handlers still running for a server to return.
@@ -79,6 +81,7 @@ class State : public PrefsServerSource {
   // Inserts unless the host is taken; false when it is.
   bool Insert(const OlvarkServerPtr& server);
 
+  const utils::DurationSource mDuration;
   mutable std::recursive_mutex mLock;
   std::map<std::string, OlvarkServerPtr> mServers;  // by host, plain byte order
   std::shared_ptr<Favorites> mFavorites;

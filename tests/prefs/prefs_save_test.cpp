@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "app/DataFolder.h"
 #include "state/Prefs.h"
 #include "state/PrefsWriter.h"
 #include "tests/prefs/PrefsTestSupport.h"
@@ -226,14 +225,21 @@ TEST_F(PrefsSave, FailedWriteLeavesTheOldFileIntact) {
   EXPECT_FALSE(testfs::FileExists(path + L".new"));
 }
 
-TEST_F(PrefsSave, InstanceLivesInTheDataFolderAndSavesWhenDestroyed) {
+TEST_F(PrefsSave, InstanceLivesInTheHandedFolderAndSavesWhenDestroyed) {
   const std::wstring data = mFolder / L"Zandor\\Zandor Wickerlyn";
-  utils::SetDataFolderForTesting(data);
-  Prefs& prefs = Prefs::Instance();
+  Prefs& prefs = Prefs::CreateInstance(data);
   EXPECT_EQ(&prefs, &Prefs::Instance());
+  EXPECT_EQ(&prefs, &Prefs::CreateInstance(L"elsewhere"));
   EXPECT_EQ(prefs.mPath, data + L"\\prefs.txt");
   prefs.mMruDurationDays = 30;
   Prefs::DestroyInstance();
-  utils::SetDataFolderForTesting(L"");
+  EXPECT_FALSE(Prefs::HasInstance());
+  EXPECT_EQ(testfs::ReadFileBytes(data + L"\\prefs.txt"), "mruDurationDays = \"30\"\r\n");
+
+  // Reached after tear-down: defaults, and neither the file read again nor written.
+  EXPECT_EQ(Prefs::Instance().mMruDurationDays, 7);
+  Prefs::Instance().mMruDurationDays = 2;
+  EXPECT_FALSE(Prefs::Instance().Save());
+  EXPECT_FALSE(Prefs::HasInstance());
   EXPECT_EQ(testfs::ReadFileBytes(data + L"\\prefs.txt"), "mruDurationDays = \"30\"\r\n");
 }

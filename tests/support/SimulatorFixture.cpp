@@ -173,13 +173,15 @@ bool SimulatorProcess::Start(const std::vector<std::string>& extraArgs) {
     size_t end = line == std::string::npos ? line : output.find('\n', line);
     if (end != std::string::npos) {
       char scheme[16] = {};
+      char address[64] = {};
       int port = 0;
       int admin = 0;
-      if (std::sscanf(output.c_str() + line, "listening on %15[a-z]://127.0.0.1:%d admin %d", scheme, &port,
-                      &admin) != 3) {
+      if (std::sscanf(output.c_str() + line, "listening on %15[a-z]://%63[0-9.]:%d admin %d", scheme, address,
+                      &port, &admin) != 4) {
         return Fail("unexpected start line: " + output.substr(line, end - line));
       }
       mSecure = std::string(scheme) == "https";
+      mAddress = address;
       mPort = port;
       mAdminPort = admin;
       return true;
@@ -219,7 +221,7 @@ void SimulatorProcess::Stop() {
 }
 
 std::string SimulatorProcess::ServiceUrl() const {
-  return std::string(mSecure ? "https" : "http") + "://127.0.0.1/sdk";
+  return std::string(mSecure ? "https" : "http") + "://" + mAddress + "/sdk";
 }
 
 std::string SimulatorProcess::Output() const {

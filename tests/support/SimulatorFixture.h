@@ -40,6 +40,8 @@ class SimulatorProcess {
   void Stop();
 
   bool IsRunning() const { return mRunning; }
+  // The loopback address it listens on (127.0.0.1 unless started with --bind).
+  const std::string& Address() const { return mAddress; }
   int Port() const { return mPort; }
   int AdminPort() const { return mAdminPort; }
   bool Secure() const { return mSecure; }
@@ -65,6 +67,7 @@ class SimulatorProcess {
   std::condition_variable mHeartbeatStop;
   bool mStopHeartbeat = false;
   std::atomic<bool> mRunning{false};
+  std::string mAddress = "127.0.0.1";
   int mPort = 0;
   int mAdminPort = 0;
   bool mSecure = true;

@@ -35,6 +35,13 @@ struct Counted {
 };
 std::atomic<int> Counted::live{0};
 
+// Counts its runs outside the object, so a run after its death would still be seen.
+struct Doomed : sigc::trackable {
+  static int runs;
+  void Handle() { ++runs; }
+};
+int Doomed::runs = 0;
+
 }  // namespace
 
 TEST(UiThread, SlotPostedFromAnotherThreadRunsOnceOnTheWindowsThread) {
@@ -52,11 +59,16 @@ TEST(UiThread, SlotPostedFromAnotherThreadRunsOnceOnTheWindowsThread) {
 TEST(UiThread, SlotWhoseTargetDiedDoesNothing) {
   Recorder w;
   HWND hwnd = w.CreateTopLevel();
-  auto target = std::make_unique<Target>();
-  ASSERT_TRUE(ui::PostToWindow(hwnd, sigc::mem_fun(*target, &Target::Handle)));
+  Doomed::runs = 0;
+  auto target = std::make_unique<Doomed>();
+  ASSERT_TRUE(ui::PostToWindow(hwnd, sigc::mem_fun(*target, &Doomed::Handle)));
+  // Queued behind it, to show the pump did deliver the first one.
+  auto laterRuns = std::make_shared<int>(0);
+  ASSERT_TRUE(ui::PostToWindow(hwnd, Counted(laterRuns)));
   target.reset();  // the trackable cuts the posted slot
-  PumpPending();   // must not touch the dead object
-  SUCCEED();
+  PumpPending();
+  EXPECT_EQ(*laterRuns, 1);
+  EXPECT_EQ(Doomed::runs, 0);
 }
 
 TEST(UiThread, PostingToAGoneWindowFailsAndFreesTheCopy) {

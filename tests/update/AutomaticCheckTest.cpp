@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "app/DataFolder.h"
 #include "backend/RecentUse.h"
 #include "res/resource.h"
 #include "services/InfoService.h"
+#include "app/UpdateCheckWithPrefs.h"
 #include "services/UpdateCheck.h"
 #include "state/Prefs.h"
 #include "tests/dialogs/DialogDriver.h"
@@ -28,7 +28,7 @@ int64_t FixedNow() { return kNow; }
 class AutomaticCheckTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    utils::SetDataFolderForTesting(mFolder.Path());
+    Prefs::CreateInstance(mFolder.Path());
     utils::SetTimeSource(FixedNow);
     settings.SetEnable(0);
     ASSERT_TRUE(server.Start());
@@ -39,7 +39,6 @@ class AutomaticCheckTest : public ::testing::Test {
     Prefs::DestroyInstance();
     SetEnvironmentVariableW(utils::kInfoServiceHostVariable, nullptr);
     utils::SetTimeSource(nullptr);
-    utils::SetDataFolderForTesting(L"");
   }
 
   InternetSettingsGuard settings;

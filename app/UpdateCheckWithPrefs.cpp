@@ -1,5 +1,6 @@
-// The update check bound to the process-wide preferences and the configured service.
-#include "backend/RecentUse.h"
+#include "app/UpdateCheckWithPrefs.h"
+
+#include "services/Clock.h"
 #include "services/InfoService.h"
 #include "services/UpdateCheck.h"
 #include "services/UpdateRule.h"
