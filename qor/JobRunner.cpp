@@ -35,10 +35,14 @@ bool JobEvents::ReportFoundItem(std::shared_ptr<HandleObject> item) {
 }
 
 QorHandle StartJob(const char* name, QorEventProc callback, void* clientData, JobWork work) {
+  return StartJob(WorkerPool::Instance(), name, callback, clientData, std::move(work));
+}
+
+QorHandle StartJob(WorkerPool& pool, const char* name, QorEventProc callback, void* clientData, JobWork work) {
   std::shared_ptr<Job> job = std::make_shared<Job>();
   QorHandle handle = HandleTable::Instance().Add(job);
   if (!handle) return 0;
-  auto task = [job, handle, callback, clientData, name, work = std::move(work)]() mutable {
+  auto run = [job, handle, callback, clientData, name, work = std::move(work)]() mutable {
     job->SetRunnerThread(GetCurrentThreadId());
     JobEvents events(handle, callback, clientData);
     JobOutcome outcome = RunWork(name, work, events);
@@ -49,10 +53,14 @@ QorHandle StartJob(const char* name, QorEventProc callback, void* clientData, Jo
     job->Finish(outcome.error, outcome.result);
     if (callback) callback(handle, QOR_EVENT_JOB_COMPLETED, 0, clientData);
   };
-  if (!WorkerPool::Instance().Post(std::move(task))) {
-    Trace("%s: the job could not be started", name);
+  // The caller waits for event 2 whatever happens; with no thread to run the job it
+  // arrives here, before StartJob returns.
+  auto dropped = [job, handle, callback, clientData, name] {
+    Trace("%s: job %u could not be started", name, handle);
     job->Finish(QOR_E_OUT_OF_MEMORY, 0);
-  }
+    if (callback) callback(handle, QOR_EVENT_JOB_COMPLETED, 0, clientData);
+  };
+  pool.Post(std::move(run), std::move(dropped));
   return handle;
 }
 

@@ -32,7 +32,12 @@ class JobEvents {
 
 using JobWork = std::function<JobOutcome(JobEvents&)>;
 
-// The returned job handle holds the caller's reference; 0 only when out of memory.
+class WorkerPool;
+
+// The returned job handle holds the caller's reference; 0 only when out of memory. A job
+// that no thread can run still ends with event 2 (error QOR_E_OUT_OF_MEMORY), then on the
+// calling thread before StartJob returns.
 QorHandle StartJob(const char* name, QorEventProc callback, void* clientData, JobWork work);
+QorHandle StartJob(WorkerPool& pool, const char* name, QorEventProc callback, void* clientData, JobWork work);
 
 }  // namespace qor

@@ -73,14 +73,16 @@ void Session::Close() {
   // The logout runs on a worker: the caller (often the UI thread) must not wait for a
   // server that may not answer.
   std::shared_ptr<HttpTransport> transport = mTransport;
-  bool posted = WorkerPool::Instance().Post([transport, token] {
-    SdkReply reply = CallSdk(*transport, "logout", {{"session", token}}, CurrentTimeouts().logoutMs);
-    if (reply.error != QOR_OK) {
-      Trace("Session::Close: logout from '%s' failed with %llu; the session is ended here anyway",
-            transport->GetEndpoint().hostUtf8.c_str(), static_cast<unsigned long long>(reply.error));
-    }
-  });
-  if (!posted) Trace("Session::Close: the logout from '%s' could not be sent", HostName().c_str());
+  const std::string host = HostName();
+  WorkerPool::Instance().Post(
+      [transport, token] {
+        SdkReply reply = CallSdk(*transport, "logout", {{"session", token}}, CurrentTimeouts().logoutMs);
+        if (reply.error != QOR_OK) {
+          Trace("Session::Close: logout from '%s' failed with %llu; the session is ended here anyway",
+                transport->GetEndpoint().hostUtf8.c_str(), static_cast<unsigned long long>(reply.error));
+        }
+      },
+      [host] { Trace("Session::Close: the logout from '%s' could not be sent", host.c_str()); });
 }
 
 }  // namespace qor

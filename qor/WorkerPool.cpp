@@ -13,23 +13,33 @@ WorkerPool& WorkerPool::Instance() {
   return *pool;
 }
 
-WorkerPool::WorkerPool(size_t maxThreads, unsigned idleMs) : mMaxThreads(maxThreads), mIdleMs(idleMs) {}
+WorkerPool::WorkerPool(size_t maxThreads, unsigned idleMs, ThreadStarter startThread)
+    : mMaxThreads(maxThreads),
+      mIdleMs(idleMs),
+      mStartThread(startThread ? std::move(startThread) : ThreadStarter(&StartLibraryThread)) {}
 
-bool WorkerPool::Post(std::function<void()> task) {
+bool WorkerPool::Post(std::function<void()> run, std::function<void()> dropped) {
   std::unique_lock<std::mutex> hold(mLock);
-  mTasks.push_back(std::move(task));
+  mTasks.push_back(Task{std::move(run), std::move(dropped)});
   if (mIdle >= mTasks.size() || mThreads >= mMaxThreads) {
     mWake.notify_one();
     return true;
   }
   ++mThreads;
   hold.unlock();
-  if (StartLibraryThread([this] { WorkerLoop(); })) return true;
+  if (mStartThread([this] { WorkerLoop(); })) return true;
   hold.lock();
   --mThreads;
-  if (mThreads > 0) return true;  // a running worker will take it
-  mTasks.pop_back();
-  Trace("WorkerPool: no worker thread could be started");
+  if (mThreads > 0) return true;  // a worker, or a start still under way, will take it
+  // No worker is left to run what waits, ours or a concurrent caller's whose start
+  // counted on ours: hand all of it back.
+  std::deque<Task> stranded;
+  stranded.swap(mTasks);
+  hold.unlock();
+  Trace("WorkerPool: no worker thread could be started; %u task(s) dropped", static_cast<unsigned>(stranded.size()));
+  for (Task& task : stranded) {
+    if (task.dropped) task.dropped();
+  }
   return false;
 }
 
@@ -45,15 +55,15 @@ void WorkerPool::WorkerLoop() {
         return;
       }
     }
-    std::function<void()> task = std::move(mTasks.front());
+    Task task = std::move(mTasks.front());
     mTasks.pop_front();
     hold.unlock();
     try {
-      task();
+      task.run();
     } catch (...) {
       Trace("WorkerPool: a task ended with an exception");
     }
-    task = nullptr;  // drop what it holds before waiting again
+    task = Task{};  // drop what it holds before waiting again
     hold.lock();
   }
 }

@@ -11,21 +11,31 @@ namespace qor {
 
 class WorkerPool {
  public:
-  static WorkerPool& Instance();
-  WorkerPool(size_t maxThreads, unsigned idleMs);
+  using ThreadStarter = std::function<bool(std::function<void()> body)>;
 
-  // False when the task could not be queued (no thread could be made and none exists).
-  bool Post(std::function<void()> task);
+  static WorkerPool& Instance();
+  // startThread: how a worker thread is made (a seam for tests); empty means a library thread.
+  WorkerPool(size_t maxThreads, unsigned idleMs, ThreadStarter startThread = nullptr);
+
+  // Queues run for a worker. When no worker exists and none can be made, every task still
+  // waiting (this one included) is taken back and its dropped is called on this thread;
+  // Post then returns false. No task is ever lost without one of the two being called.
+  bool Post(std::function<void()> run, std::function<void()> dropped);
 
  private:
+  struct Task {
+    std::function<void()> run;
+    std::function<void()> dropped;
+  };
   void WorkerLoop();
 
   const size_t mMaxThreads;
   const unsigned mIdleMs;
+  const ThreadStarter mStartThread;
   std::mutex mLock;
   std::condition_variable mWake;
-  std::deque<std::function<void()>> mTasks;
-  size_t mThreads = 0;
+  std::deque<Task> mTasks;
+  size_t mThreads = 0;  // running or being started
   size_t mIdle = 0;
 };
 

@@ -31,16 +31,35 @@ bool ToWide(const std::string& text, std::wstring& out) {
 bool StartConsole(std::wstring commandLine, HANDLE standardInput) {
   std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
   buffer.push_back(L'\0');
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
+  STARTUPINFOEXW startup = {};
+  startup.StartupInfo.cb = sizeof startup;
+  // The console gets the pipe's read end and nothing else the program holds open.
+  std::vector<char> attributeSpace;
+  DWORD flags = DETACHED_PROCESS;
   if (standardInput) {
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = standardInput;
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    startup.StartupInfo.hStdInput = standardInput;
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    attributeSpace.resize(size);
+    auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeSpace.data());
+    const bool initialized = size != 0 && InitializeProcThreadAttributeList(list, 1, 0, &size);
+    if (!initialized || !UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
+                                                   &startup.StartupInfo.hStdInput, sizeof(HANDLE), nullptr, nullptr)) {
+      Log("%s: Failed to limit the handles Lumacon inherits! Error code is 0x%08lx.\n", kLogName, GetLastError());
+      if (initialized) DeleteProcThreadAttributeList(list);
+      return false;
+    }
+    startup.lpAttributeList = list;
+    flags |= EXTENDED_STARTUPINFO_PRESENT;
   }
   PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, nullptr,
-                      &startup, &process)) {
-    Log("%s: Failed to launch Lumacon! Error code is 0x%08lx.\n", kLogName, GetLastError());
+  const BOOL started = CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, standardInput ? TRUE : FALSE, flags,
+                                      nullptr, nullptr, &startup.StartupInfo, &process);
+  const DWORD error = GetLastError();
+  if (startup.lpAttributeList) DeleteProcThreadAttributeList(startup.lpAttributeList);
+  if (!started) {
+    Log("%s: Failed to launch Lumacon! Error code is 0x%08lx.\n", kLogName, error);
     return false;
   }
   // The console lives on its own; nothing here waits for it or watches it.

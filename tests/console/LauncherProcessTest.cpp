@@ -231,3 +231,26 @@ TEST(ConsoleLauncher, ConsoleThatNeverReadsCostsAboutThreeSeconds) {
   EXPECT_LT(elapsed.count(), 10000);
   EXPECT_TRUE(log.Contains("Finished waiting on credential pipe. Closing handles now."));
 }
+
+TEST(ConsoleLauncher, TheConsoleInheritsThePipeAndNoOtherHandle) {
+  ScratchLog log;
+  ScratchInstall scratch;
+  ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot()));
+  ASSERT_TRUE(scratch.AddVersion(L"5.0", consoletest::HandleProbeProgram()));
+  // An inheritable handle the program happens to hold while it starts a console.
+  SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+  HANDLE event = CreateEventW(&inheritable, TRUE, FALSE, nullptr);
+  ASSERT_NE(event, nullptr);
+  const std::wstring result = scratch.Root() + L"\\probe.txt";
+  EnvironmentGuard eventVariable(L"ZW_PROBE_EVENT", std::to_wstring(reinterpret_cast<ULONG_PTR>(event)));
+  EnvironmentGuard resultVariable(L"ZW_PROBE_RESULT", result);
+
+  const std::string password = "s3cret";
+  EXPECT_TRUE(utils::ConsoleLauncher(scratch.Locations()).Run("srv01", "vm-1", "alice", Protect(password)));
+  auto record = consoletest::WaitForRecord(result);
+  ASSERT_FALSE(record.empty()) << "the console did not run to its end";
+  // The password and its terminating NUL.
+  EXPECT_EQ(record["stdinBytes"], std::to_string(password.size() + 1)) << "the pipe did not carry the password";
+  EXPECT_EQ(WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the console inherited another handle";
+  CloseHandle(event);
+}

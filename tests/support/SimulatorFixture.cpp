@@ -112,8 +112,15 @@ SimulatorProcess::~SimulatorProcess() { Stop(); }
 
 std::string SimulatorProcess::SimulatorPath() {
   const char* folder = std::getenv("ZW_NATIVE_BIN");
-  if (!folder || !*folder) return std::string();
-  return std::string(folder) + "/zandor-sim";
+  if (folder && *folder) return std::string(folder) + "/zandor-sim";
+  // Run by hand from build/bin: the native tree is build/native.
+  wchar_t program[MAX_PATH] = {};
+  DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return std::string();
+  std::wstring beside(program, length);
+  beside.erase(beside.find_last_of(L'\\') + 1);
+  std::string unixFolder = ToUnixPath(beside + L"..\\native\\bin");
+  return unixFolder.empty() ? std::string() : unixFolder + "/zandor-sim";
 }
 
 bool SimulatorProcess::Fail(const std::string& message) {
@@ -128,7 +135,7 @@ bool SimulatorProcess::Start(const std::vector<std::string>& extraArgs) {
   Stop();
   mLastError.clear();
   std::string simulator = SimulatorPath();
-  if (simulator.empty()) return Fail("ZW_NATIVE_BIN is not set; it names the native build's bin folder");
+  if (simulator.empty()) return Fail("the simulator was not found: ZW_NATIVE_BIN is not set and there is no native/bin beside the program's folder");
   if (!FileExists(ToDosPath(simulator))) {
     return Fail(simulator + " does not exist; build the native tree's zandor-sim target first");
   }

@@ -11,7 +11,8 @@
 // about 5 seconds, so a crashed test leaves nothing running. The ports come from the
 // simulator's start line ("listening on <scheme>://127.0.0.1:<port> admin <port>").
 //
-// The simulator is looked up as $ZW_NATIVE_BIN/zandor-sim (CTest sets ZW_NATIVE_BIN).
+// The simulator is looked up as $ZW_NATIVE_BIN/zandor-sim (CTest sets ZW_NATIVE_BIN), else
+// in ../native/bin beside the program (build/bin and build/native/bin).
 //
 //   SimulatorProcess sim;
 //   ASSERT_TRUE(sim.Start({"--vms", "5"})) << sim.LastError();
@@ -54,7 +55,7 @@ class SimulatorProcess {
   std::string Output() const;
   const std::string& LastError() const { return mLastError; }
 
-  // The simulator's path as a Linux path, from ZW_NATIVE_BIN; empty when unset.
+  // The simulator's path as a Linux path; empty when it cannot be named.
   static std::string SimulatorPath();
 
  private:

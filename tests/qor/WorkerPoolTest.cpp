@@ -1,0 +1,133 @@
+// Jobs under concurrent submission and when no worker thread can be made.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "qor/HandleTable.h"
+#include "qor/Job.h"
+#include "qor/JobRunner.h"
+#include "qor/WorkerPool.h"
+
+using namespace qor;
+
+namespace {
+
+// Starts real threads, but slowly, so that submitters overlap while a start is under way;
+// every failEvery-th start fails (0: never).
+WorkerPool::ThreadStarter SlowStarter(int failEvery) {
+  auto calls = std::make_shared<std::atomic<int>>(0);
+  return [calls, failEvery](std::function<void()> body) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (failEvery && ++*calls % failEvery == 0) return false;
+    std::thread(std::move(body)).detach();
+    return true;
+  };
+}
+
+bool WaitFor(const std::function<bool()>& done, int ms) {
+  for (int waited = 0; waited < ms; waited += 5) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return done();
+}
+
+// Every task of every submitter must end exactly once, run or handed back.
+void SubmitFromManyThreads(WorkerPool& pool, int submitters, int perSubmitter, std::vector<std::atomic<int>>& ends,
+                           std::atomic<int>& runs) {
+  std::vector<std::thread> threads;
+  for (int s = 0; s < submitters; ++s) {
+    threads.emplace_back([&, s] {
+      for (int i = 0; i < perSubmitter; ++i) {
+        std::atomic<int>* end = &ends[s * perSubmitter + i];
+        pool.Post([end, &runs] { ++*end; ++runs; }, [end] { ++*end; });
+      }
+    });
+  }
+  for (std::thread& t : threads) t.join();
+}
+
+struct Completion {
+  std::atomic<int> events{0};
+  std::atomic<DWORD> thread{0};
+  QorError jobError = QOR_OK;
+};
+
+void RecordCompletion(QorHandle job, int eventType, QorHandle, void* clientData) {
+  auto* seen = static_cast<Completion*>(clientData);
+  if (eventType != QOR_EVENT_JOB_COMPLETED) return;
+  std::shared_ptr<Job> object;
+  if (HandleTable::Instance().Lookup(job, &object) == QOR_OK) object->ReadProperty(QOR_PROPERTY_JOB_ERROR, &seen->jobError);
+  HandleTable::Instance().Release(job);
+  seen->thread = GetCurrentThreadId();
+  ++seen->events;
+}
+
+}  // namespace
+
+TEST(QorWorkerPool, NoTaskIsLostOrRunTwiceUnderConcurrentSubmission) {
+  for (int failEvery : {0, 2}) {
+    SCOPED_TRACE(failEvery ? "every second thread start fails" : "every thread start succeeds");
+    WorkerPool pool(4, 50, SlowStarter(failEvery));
+    const int kSubmitters = 16, kEach = 200;
+    std::vector<std::atomic<int>> ends(kSubmitters * kEach);
+    std::atomic<int> runs{0};
+    SubmitFromManyThreads(pool, kSubmitters, kEach, ends, runs);
+    auto allEnded = [&] {
+      for (auto& end : ends) {
+        if (end.load() == 0) return false;
+      }
+      return true;
+    };
+    ASSERT_TRUE(WaitFor(allEnded, 10000)) << "a task neither ran nor was handed back";
+    for (size_t i = 0; i < ends.size(); ++i) ASSERT_EQ(ends[i].load(), 1) << "task " << i;
+    if (!failEvery) {
+      EXPECT_EQ(runs.load(), kSubmitters * kEach);
+    }
+  }
+}
+
+TEST(QorWorkerPool, WhenNoThreadCanBeMadeEveryWaitingTaskIsHandedBackOnce) {
+  // Each failing start takes a while, so several submitters wait on one another's starts.
+  WorkerPool pool(4, 50, [](std::function<void()>) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return false;
+  });
+  const int kSubmitters = 8;
+  std::vector<std::atomic<int>> ends(kSubmitters);
+  std::atomic<int> runs{0};
+  SubmitFromManyThreads(pool, kSubmitters, 1, ends, runs);
+  for (int i = 0; i < kSubmitters; ++i) EXPECT_EQ(ends[i].load(), 1) << "task " << i;
+  EXPECT_EQ(runs.load(), 0);
+}
+
+TEST(QorJobRunner, AJobNoThreadCanRunStillEndsWithEvent2AndAnError) {
+  WorkerPool pool(4, 50, [](std::function<void()>) { return false; });
+  Completion seen;
+  bool workRan = false;
+  QorHandle job = StartJob(pool, "Test", &RecordCompletion, &seen, [&](JobEvents&) {
+    workRan = true;
+    return JobOutcome{};
+  });
+  ASSERT_NE(job, 0u);
+  EXPECT_EQ(seen.events.load(), 1);
+  EXPECT_EQ(seen.jobError, QOR_E_OUT_OF_MEMORY);
+  EXPECT_FALSE(workRan);
+}
+
+TEST(QorJobRunner, AJobEndsOnceWithEvent2OnAWorkerThread) {
+  WorkerPool pool(2, 50);
+  Completion seen;
+  QorHandle job = StartJob(pool, "Test", &RecordCompletion, &seen, [](JobEvents&) { return JobOutcome{QOR_E_FAIL, 0}; });
+  ASSERT_NE(job, 0u);
+  ASSERT_TRUE(WaitFor([&] { return seen.events.load() > 0; }, 5000));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(seen.events.load(), 1);
+  EXPECT_EQ(seen.jobError, QOR_E_FAIL);
+  EXPECT_NE(seen.thread.load(), GetCurrentThreadId());
+}
