@@ -26,6 +26,12 @@ class BackendSignal : public sigc::signal<void> {
     sigc::signal<void>::emit();
   }
   void operator()() const { emit(); }
+  // Cuts a connection of this signal under the same lock, so that it never races an
+  // emission on another thread; once it returns, the slot is neither running nor called.
+  void disconnect(sigc::connection& connection) {
+    std::lock_guard<std::recursive_mutex> hold(mLock);
+    connection.disconnect();
+  }
 
  private:
   mutable std::recursive_mutex mLock;

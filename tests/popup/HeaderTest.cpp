@@ -1,0 +1,200 @@
+// Section headers against the simulator: the state table, packing of the buttons, Login,
+// Remove, collapse, keys, and the Favorites header.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/LayoutMetrics.h"
+#include "backend/Favorites.h"
+#include "backend/LoginErrorText.h"
+#include "res/resource.h"
+#include "services/StringResource.h"
+#include "tests/model_server/ServerTestSupport.h"
+#include "tests/popup/PopupTestSupport.h"
+#include "ui/Header.h"
+#include "ui/Messages.h"
+
+using namespace popuptest;
+
+namespace {
+
+constexpr int kWidth = 320;
+
+class HeaderTest : public ServerTest {
+ protected:
+  void SetUp() override {
+    ServerTest::SetUp();
+    ASSERT_TRUE(parent.CreateParent(kWidth, 200));
+  }
+  void TearDown() override {
+    header.reset();
+    parent.DestroyWindow();
+    ServerTest::TearDown();
+  }
+  ui::Header& ServerHeader(const VMCollectionPtr& server) {
+    header = std::make_unique<ui::Header>(L"127.0.0.1", server, true, true, true,
+                                          utils::LoadStringResource(IDS_SEARCHING_INVENTORY));
+    EXPECT_TRUE(header->CreateHeader(parent.Hwnd(), RECT{0, 0, kWidth, 80}));
+    PumpFor(20);
+    parent.Clear();
+    return *header;
+  }
+  HWND Login() const { return Child(header->Hwnd(), IDC_LOGIN); }
+  HWND Remove() const { return Child(header->Hwnd(), IDC_REMOVE); }
+  HWND Refresh() const { return Child(header->Hwnd(), IDC_REFRESH); }
+  int Left(HWND child) const {
+    RECT rect;
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, header->Hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+    return rect.left;
+  }
+  void Key(UINT key) {
+    SendMessageW(header->Hwnd(), WM_KEYDOWN, key, 0);
+    PumpFor(20);
+  }
+  bool PumpUntilState(const VMCollectionPtr& server, int state) {
+    return PumpUntil([&] { return server->GetState() == state && header->GetStatusText() == Expected(server); });
+  }
+  static std::wstring Expected(const VMCollectionPtr& server) {
+    switch (server->GetState()) {
+      case VMCollection::STATE_LOGGED_OFF: return utils::LoadStringResource(IDS_NOT_LOGGED_IN);
+      case VMCollection::STATE_LOGIN_FAILED: return utils::LoginErrorText(server->GetLastError());
+      default: return L"";
+    }
+  }
+
+  Parent parent;
+  std::unique_ptr<ui::Header> header;
+};
+
+}  // namespace
+
+TEST_F(HeaderTest, AServerHeaderFollowsTheLoginAndPacksItsButtonsToTheRight) {
+  OlvarkServerPtr server = NewServer(kUser, kPassword);
+  ui::Header& h = ServerHeader(server);
+  const int M = utils::MARGIN, collapseX = kWidth - 16 - M;
+  EXPECT_EQ(WindowText(h.Hwnd()), L"127.0.0.1");
+
+  // Logged off: the status, Login and Remove; Refresh takes no place.
+  EXPECT_TRUE(h.IsStatusShown());
+  EXPECT_EQ(h.GetStatusText(), utils::LoadStringResource(IDS_NOT_LOGGED_IN));
+  EXPECT_EQ(h.GetHeight(), 2 * h.LineHeight());
+  EXPECT_TRUE(IsShown(Login()));
+  EXPECT_FALSE(IsShown(Refresh()));
+  ASSERT_TRUE(IsShown(Remove()));
+  EXPECT_EQ(Left(Remove()), collapseX - 20);
+  EXPECT_EQ(h.GetTitleRect().right, collapseX - 20 - M);
+  SaveScreenshot(parent.Hwnd(), "rows/header-logged-off");
+
+  // Enter clicks Login; with saved credentials no prompt comes.
+  SetFocus(h.Hwnd());
+  Key(VK_RETURN);
+  ASSERT_TRUE(PumpUntilState(server, VMCollection::STATE_ENUMERATED)) << server->GetState();
+  ASSERT_TRUE(PumpUntil([&] { return !h.IsStatusShown(); }));
+  EXPECT_FALSE(IsShown(Login()));
+  EXPECT_TRUE(IsShown(Refresh()));
+  EXPECT_TRUE(IsShown(Remove()));
+  EXPECT_EQ(Left(Refresh()), collapseX - 20);
+  EXPECT_EQ(Left(Remove()), collapseX - 40);
+  EXPECT_EQ(h.GetTitleRect().right, collapseX - 40 - M);
+  EXPECT_EQ(h.GetHeight(), h.LineHeight());
+  EXPECT_TRUE(log->Contains("Header::UIThreadLoginStateChanged: Server '127.0.0.1' state changed to STATE_LOGGING_IN."));
+  EXPECT_TRUE(log->Contains("Header::UIThreadLoginStateChanged: Server '127.0.0.1' state changed to STATE_ENUMERATING."));
+  SaveScreenshot(parent.Hwnd(), "rows/header-enumerated");
+
+  // Logged off again (session dropped by the server, then noticed by a refresh).
+  ASSERT_TRUE(sim.Admin("dropSessions"));
+  SendMessageW(h.Hwnd(), WM_COMMAND, MAKEWPARAM(IDC_REFRESH, 0), reinterpret_cast<LPARAM>(Refresh()));
+  ASSERT_TRUE(PumpUntilState(server, VMCollection::STATE_LOGGED_OFF)) << server->GetState();
+  EXPECT_TRUE(h.IsStatusShown());
+  EXPECT_FALSE(IsShown(Refresh()));
+  EXPECT_TRUE(IsShown(Login()));
+}
+
+TEST_F(HeaderTest, AFailedLoginShowsItsMessageAndBringsLoginAndRemoveBack) {
+  OlvarkServerPtr server = NewServer(kUser, "not the password");
+  ui::Header& h = ServerHeader(server);
+  SendMessageW(Login(), BM_CLICK, 0, 0);
+  ASSERT_TRUE(PumpUntilState(server, VMCollection::STATE_LOGIN_FAILED));
+  EXPECT_EQ(h.GetStatusText(), utils::LoginErrorText(server->GetLastError()));
+  EXPECT_FALSE(h.GetStatusText().empty());
+  EXPECT_TRUE(IsShown(Login()));
+  EXPECT_TRUE(IsShown(Remove()));
+  EXPECT_FALSE(IsShown(Refresh()));
+  SaveScreenshot(parent.Hwnd(), "rows/header-login-failed");
+}
+
+TEST_F(HeaderTest, CollapseAndClicksAndKeys) {
+  OlvarkServerPtr server = NewServer(kUser, kPassword);
+  ui::Header& h = ServerHeader(server);
+  const int H = h.LineHeight();
+  // A click on the status line does not collapse, but asks for a new layout.
+  ClickAt(h.Hwnd(), POINT{20, H + H / 2});
+  EXPECT_FALSE(h.IsCollapsed());
+  EXPECT_EQ(parent.Count(WM_RELAYOUT), 1);
+  // On the title it collapses; the header is then one line even with a status.
+  ClickAt(h.Hwnd(), POINT{20, H / 2});
+  EXPECT_TRUE(h.IsCollapsed());
+  EXPECT_EQ(h.GetHeight(), H);
+  EXPECT_EQ(parent.Count(WM_RELAYOUT), 2);
+  EXPECT_EQ(GetFocus(), h.Hwnd());
+  EXPECT_EQ(WindowText(Child(h.Hwnd(), IDC_COLLAPSE)), utils::LoadStringResource(IDS_EXPAND));
+
+  // Enter on a collapsed header starts nothing, even with Login visible.
+  Key(VK_RETURN);
+  PumpFor(200);
+  EXPECT_EQ(server->GetState(), VMCollection::STATE_LOGGED_OFF);
+  // Right expands and moves on; Right again only moves on; Left collapses.
+  parent.Clear();
+  Key(VK_RIGHT);
+  EXPECT_FALSE(h.IsCollapsed());
+  EXPECT_EQ(parent.Count(WM_RELAYOUT), 1);
+  ASSERT_EQ(parent.Count(WM_NAVIGATE_KEY), 1);
+  EXPECT_EQ(parent.Last(WM_NAVIGATE_KEY)->wParam, static_cast<WPARAM>(VK_DOWN));
+  Key(VK_RIGHT);
+  EXPECT_EQ(parent.Count(WM_RELAYOUT), 1);
+  EXPECT_EQ(parent.Count(WM_NAVIGATE_KEY), 2);
+  Key(VK_LEFT);
+  EXPECT_TRUE(h.IsCollapsed());
+  Key(VK_UP);
+  EXPECT_EQ(parent.Last(WM_NAVIGATE_KEY)->wParam, static_cast<WPARAM>(VK_UP));
+  // Focus changes are reported with the header itself.
+  SetFocus(nullptr);
+  PumpFor(20);
+  ASSERT_NE(parent.Last(WM_ITEM_UNFOCUSED), nullptr);
+  EXPECT_EQ(parent.Last(WM_ITEM_UNFOCUSED)->wParam, reinterpret_cast<WPARAM>(&h));
+}
+
+TEST_F(HeaderTest, RemoveAsksFirstAndTellsTheListOnlyOnYes) {
+  OlvarkServerPtr server = NewServer(kUser, kPassword);
+  ui::Header& h = ServerHeader(server);
+  {
+    MessageBoxAnswer no(false);
+    SendMessageW(h.Hwnd(), WM_COMMAND, MAKEWPARAM(IDC_REMOVE, 0), reinterpret_cast<LPARAM>(Remove()));
+    EXPECT_EQ(no.Text(), L"Are you sure you want to remove '127.0.0.1'?");
+  }
+  PumpFor(20);
+  EXPECT_EQ(parent.Count(WM_REMOVE_SERVER), 0);
+  {
+    MessageBoxAnswer yes(true);
+    SendMessageW(h.Hwnd(), WM_COMMAND, MAKEWPARAM(IDC_REMOVE, 0), reinterpret_cast<LPARAM>(Remove()));
+  }
+  PumpFor(20);
+  ASSERT_EQ(parent.Count(WM_REMOVE_SERVER), 1);
+  EXPECT_EQ(parent.Last(WM_REMOVE_SERVER)->wParam, reinterpret_cast<WPARAM>(&h));
+}
+
+TEST_F(HeaderTest, AFavoritesHeaderShowsOnlyItsTitleAndTheCollapseButton) {
+  auto favorites = Favorites::Create([] { return VMList(); });
+  header = std::make_unique<ui::Header>(L"Favorites", favorites, false, false, false, L"");
+  ASSERT_TRUE(header->CreateHeader(parent.Hwnd(), RECT{0, 0, kWidth, 40}));
+  PumpFor(20);
+  EXPECT_EQ(WindowText(header->Hwnd()), L"Favorites");
+  EXPECT_FALSE(IsShown(Login()));
+  EXPECT_EQ(Remove(), nullptr);
+  EXPECT_EQ(Refresh(), nullptr);
+  EXPECT_FALSE(header->IsStatusShown());
+  EXPECT_EQ(header->GetHeight(), header->LineHeight());
+  EXPECT_EQ(header->GetTitleRect().right, kWidth - 16 - 2 * utils::MARGIN);
+  SaveScreenshot(parent.Hwnd(), "rows/header-favorites");
+}

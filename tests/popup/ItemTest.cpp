@@ -1,0 +1,160 @@
+// The row base, hover buttons and link rows on their own: focus, expansion, keys, clicks
+// and what reaches the parent.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "res/resource.h"
+#include "ui/HoverBtn.h"
+#include "ui/LinkItem.h"
+#include "ui/Messages.h"
+#include "ui/VMItem.h"
+#include "tests/popup/PopupTestSupport.h"
+
+using namespace popuptest;
+
+namespace {
+
+class RowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(parent.CreateParent());
+    other = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 150, 100, 20, parent.Hwnd(), nullptr, nullptr,
+                            nullptr);
+    row = std::make_unique<ui::VMItem>();
+    ASSERT_TRUE(row->CreateRow(parent.Hwnd(), RECT{0, 0, 320, 64}));
+    PumpFor(20);
+    parent.Clear();
+  }
+  void TearDown() override {
+    row.reset();
+    parent.DestroyWindow();
+  }
+  void Key(UINT key) {
+    SendMessageW(row->Hwnd(), WM_KEYDOWN, key, 0);
+    PumpFor(10);
+  }
+
+  Parent parent;
+  HWND other = nullptr;
+  std::unique_ptr<ui::VMItem> row;
+};
+
+}  // namespace
+
+TEST_F(RowTest, AClickTogglesExpansionAndReportsTheFocusEachTime) {
+  ClickAt(row->Hwnd(), POINT{40, 10});
+  EXPECT_TRUE(row->IsExpanded());
+  EXPECT_TRUE(row->IsSelected());
+  EXPECT_EQ(GetFocus(), row->Hwnd());
+  EXPECT_EQ(parent.Count(WM_ITEM_FOCUSED), 1) << "taking the focus reports it";
+
+  ClickAt(row->Hwnd(), POINT{40, 10});
+  EXPECT_FALSE(row->IsExpanded());
+  EXPECT_TRUE(row->IsSelected());
+  EXPECT_EQ(parent.Count(WM_ITEM_FOCUSED), 2) << "a click with the focus reports it again";
+  EXPECT_EQ(parent.Last(WM_ITEM_FOCUSED)->lParam, reinterpret_cast<LPARAM>(row->Hwnd()));
+}
+
+TEST_F(RowTest, LeavingTheFocusCollapsesUnlessItGoesToTheRowsOwnButton) {
+  ClickAt(row->Hwnd(), POINT{40, 10});
+  ASSERT_TRUE(row->IsExpanded());
+  SetFocus(Child(row->Hwnd(), IDC_VM_CONNECT));
+  PumpFor(10);
+  EXPECT_TRUE(row->IsExpanded());
+  EXPECT_TRUE(row->IsSelected());
+  EXPECT_EQ(parent.Count(WM_ITEM_UNFOCUSED), 0);
+
+  // A command of a button gives the row the focus back; then the search box takes it.
+  ClickAt(Child(row->Hwnd(), IDC_STAR), POINT{8, 8});
+  EXPECT_EQ(GetFocus(), row->Hwnd());
+  SetFocus(other);
+  PumpFor(10);
+  EXPECT_FALSE(row->IsExpanded());
+  EXPECT_FALSE(row->IsSelected());
+  EXPECT_EQ(parent.Count(WM_ITEM_UNFOCUSED), 1);
+}
+
+TEST_F(RowTest, KeysExpandCollapseAndNavigate) {
+  SetFocus(row->Hwnd());
+  PumpFor(10);
+  Key(VK_RIGHT);
+  EXPECT_TRUE(row->IsExpanded());
+  Key(VK_LEFT);
+  EXPECT_FALSE(row->IsExpanded());
+  EXPECT_EQ(parent.Count(WM_NAVIGATE_KEY), 0) << "Left on an expanded row only collapses it";
+  Key(VK_LEFT);
+  EXPECT_EQ(parent.Count(WM_NAVIGATE_KEY), 1) << "Left on a collapsed row moves on";
+  Key(VK_RETURN);
+  EXPECT_TRUE(row->IsExpanded());
+  for (UINT key : {VK_ESCAPE, VK_PRIOR, VK_NEXT, VK_END, VK_HOME, VK_UP, VK_DOWN}) Key(key);
+  EXPECT_EQ(parent.Count(WM_NAVIGATE_KEY), 8);
+  EXPECT_EQ(parent.Last(WM_NAVIGATE_KEY)->wParam, static_cast<WPARAM>(VK_DOWN));
+  SendMessageW(row->Hwnd(), WM_CHAR, L'w', 0);
+  PumpFor(10);
+  ASSERT_EQ(parent.Count(WM_CHAR), 1) << "typed characters go on to the list's type-ahead";
+  EXPECT_EQ(parent.Last(WM_CHAR)->wParam, static_cast<WPARAM>(L'w'));
+}
+
+TEST_F(RowTest, HoverStaysWhileTheCursorIsOnTheRowsButtonAndEndsWhenItLeaves) {
+  MoveCursorTo(row->Hwnd(), POINT{40, 10});
+  SendMessageW(row->Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(40, 10));
+  EXPECT_TRUE(row->IsHovered());
+  // Onto the star: the row gets a mouse-leave, but the cursor is still over its child.
+  RECT star;
+  GetWindowRect(Child(row->Hwnd(), IDC_STAR), &star);
+  SetCursorPos(star.left + 8, star.top + 8);
+  SendMessageW(row->Hwnd(), WM_MOUSELEAVE, 0, 0);
+  PumpFor(250);
+  EXPECT_TRUE(row->IsHovered());
+  SetCursorPos(600, 600);
+  EXPECT_TRUE(PumpUntil([&] { return !row->IsHovered(); }, 1000)) << "the 100 ms poll ends the hover";
+}
+
+TEST(HoverButton, OnlyACompletedClickTogglesAndTellsTheParent) {
+  Parent parent;
+  ASSERT_TRUE(parent.CreateParent());
+  ui::HoverBtn button;
+  button.SetIcons(IDI_STAR_ON, IDI_STAR_ON, IDI_STAR_OFF, IDI_STAR_OFF);
+  ASSERT_TRUE(button.CreateButton(parent.Hwnd(), IDC_STAR, 10, 10));
+  PumpFor(20);
+  ClickAt(button.Hwnd(), POINT{8, 8});
+  EXPECT_TRUE(button.IsToggled());
+
+  // Pressed on it, released elsewhere: nothing.
+  POINT screen = {8, 8};
+  ClientToScreen(button.Hwnd(), &screen);
+  SetCursorPos(screen.x, screen.y);
+  SendMessageW(button.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 8));
+  SetCursorPos(screen.x + 100, screen.y + 100);
+  SendMessageW(button.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(108, 108));
+  PumpFor(20);
+  EXPECT_TRUE(button.IsToggled());
+  parent.DestroyWindow();
+}
+
+TEST(LinkRow, AClickOnTheTextPostsOneLinkClickedAndTheRowNeverTakesPart) {
+  Parent parent;
+  ASSERT_TRUE(parent.CreateParent());
+  ui::LinkItem link(L"Add a Server...", true);
+  ASSERT_TRUE(link.CreateRow(parent.Hwnd(), RECT{0, 0, 320, 35}));
+  PumpFor(20);
+  EXPECT_EQ(WindowText(link.Hwnd()), L"Add a Server...");
+  HWND text = Child(link.Hwnd(), IDC_LINK);
+  ASSERT_TRUE(IsShown(text));
+  EXPECT_EQ(WindowText(text), L"Add a Server...");
+
+  ClickAt(link.Hwnd(), POINT{3, 17});  // beside the centred text
+  EXPECT_EQ(parent.Count(WM_LINK_CLICKED), 0);
+  RECT label = link.Link().GetLabelRect();
+  POINT middle = {(label.left + label.right) / 2, (label.top + label.bottom) / 2};
+  ClickAt(text, middle);
+  ASSERT_EQ(parent.Count(WM_LINK_CLICKED), 1);
+  EXPECT_EQ(parent.Last(WM_LINK_CLICKED)->lParam, reinterpret_cast<LPARAM>(link.Hwnd()));
+  EXPECT_EQ(parent.Last(WM_LINK_CLICKED)->wParam, reinterpret_cast<WPARAM>(&link));
+  EXPECT_EQ(link.Link().GetLinkColor(), RGB(0, 102, 204));
+  EXPECT_EQ(link.Link().GetVisitedColor(), RGB(0, 102, 204)) << "a followed link keeps its colour";
+  EXPECT_FALSE(link.IsSelected());
+  EXPECT_EQ(parent.Count(WM_ITEM_FOCUSED) + parent.Count(WM_ITEM_UNFOCUSED), 0);
+  parent.DestroyWindow();
+}

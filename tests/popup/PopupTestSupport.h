@@ -1,0 +1,76 @@
+// Shared by the popup row tests: a parent window that records what the rows tell it,
+// pumping while waiting, answering message boxes as a user would, and screenshots.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ui/Window.h"
+
+namespace popuptest {
+
+struct Posted {
+  UINT msg;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+// A top-level window that rows are created in; it records the private messages and
+// WM_CHAR that reach it.
+class Parent : public ui::WindowImpl {
+ public:
+  std::vector<Posted> seen;
+  HWND CreateParent(int width = 320, int height = 200);
+  int Count(UINT msg) const;
+  const Posted* Last(UINT msg) const;
+  void Clear() { seen.clear(); }
+
+ protected:
+  const wchar_t* ClassName() const override { return L"ZwTest Popup Parent"; }
+  ZW_BEGIN_MSG_MAP()
+    if ((uMsg >= WM_APP && uMsg < WM_APP + 0x20 && uMsg != WM_APP + 0xD) || uMsg == WM_CHAR) {
+      seen.push_back({uMsg, wParam, lParam});
+      lResult = 0;
+      return true;
+    }
+    ZW_REFLECT_NOTIFICATIONS()
+  ZW_END_MSG_MAP()
+};
+
+// Dispatches this thread's messages until pred holds or the time passes.
+bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs = 15000);
+void PumpFor(DWORD ms);
+
+// Answers the next message box of this process (Yes or No) from another thread and
+// records its text.
+class MessageBoxAnswer {
+ public:
+  explicit MessageBoxAnswer(bool yes);
+  ~MessageBoxAnswer();
+  // Waits for the answering thread; the box's text, empty when none appeared.
+  std::wstring Text();
+
+ private:
+  std::thread mThread;
+  std::wstring mText;
+  bool mJoined = false;
+};
+
+// Moves the real cursor over a window's client point, presses and releases the left
+// button there (as a person clicks), pumping in between.
+void ClickAt(HWND window, POINT client);
+void MoveCursorTo(HWND window, POINT client);
+
+// Saves the window as a PNG under build/screenshots/<name>.png; the path, empty on failure.
+std::string SaveScreenshot(HWND window, const std::string& name);
+std::wstring WindowText(HWND window);
+bool IsShown(HWND window);
+bool IsEnabled(HWND window);
+// A control of the row by id (the first one when several share it, as the held ones do).
+HWND Child(HWND parent, int id);
+std::vector<HWND> Children(HWND parent, int id);
+
+}  // namespace popuptest

@@ -1,0 +1,252 @@
+// VM rows against the simulator: opening on expansion, the power buttons for each power
+// state, confirmations, the star, a server that drops its sessions, recycling, and names
+// that must never overrun the star.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <memory>
+
+#include "app/LayoutMetrics.h"
+#include "res/resource.h"
+#include "services/StringResource.h"
+#include "services/TextConversion.h"
+#include "tests/model_server/ServerTestSupport.h"
+#include "tests/popup/PopupTestSupport.h"
+#include "ui/Messages.h"
+#include "ui/PopupParts.h"
+#include "ui/VMItem.h"
+
+using namespace popuptest;
+
+namespace {
+
+constexpr int kWidth = 320;
+
+struct PowerView {
+  bool on, onHeld, off, offHeld, suspend, suspendHeld, reset;  // enabled, or shown for the held ones
+};
+
+class VMRowTest : public ServerTest {
+ protected:
+  void SetUp() override {
+    ServerTest::SetUp();
+    ASSERT_TRUE(parent.CreateParent(kWidth, 200));
+    row = std::make_unique<ui::VMItem>();
+    // As the list gives them: its font and the hover and selection colours.
+    font = ui::CreatePopupFont();
+    for (COLORREF colour : {RGB(185, 215, 252), RGB(244, 249, 255), RGB(132, 172, 221), RGB(218, 235, 255)}) {
+      brushes.push_back(CreateSolidBrush(colour));
+    }
+    row->SetColors(font, brushes[0], brushes[1], brushes[2], brushes[3]);
+    ASSERT_TRUE(row->CreateRow(parent.Hwnd(), RECT{0, 0, kWidth, 2 * utils::LINE_HEIGHT}));
+  }
+  void TearDown() override {
+    row.reset();
+    parent.DestroyWindow();
+    for (HBRUSH brush : brushes) DeleteObject(brush);
+    DeleteObject(font);
+    ServerTest::TearDown();
+  }
+  std::shared_ptr<QorVM> BoundRow(const std::string& name, int powerState, bool expanded) {
+    moid = AddVm(name, powerState);
+    server = LoggedInServer(true);
+    std::shared_ptr<QorVM> vm = FindVM(server, name);
+    EXPECT_TRUE(vm);
+    if (!vm) return vm;
+    row->Bind(vm, 7, false, false);
+    PumpFor(20);
+    if (expanded) {
+      ClickAt(row->Hwnd(), POINT{40, 10});
+      EXPECT_TRUE(PumpUntil([&] { return IsShown(Child(row->Hwnd(), IDC_VM_CONNECT)); })) << "the VM did not open";
+      PumpFor(50);
+    }
+    parent.Clear();
+    return vm;
+  }
+  void SetPower(uint32_t state) {
+    ASSERT_TRUE(sim.Admin("setPower", nlohmann::json({{"moid", moid}, {"powerState", state}}).dump()));
+  }
+  HWND Control(int id) const { return Child(row->Hwnd(), id); }
+  HWND Held(int index) const {
+    std::vector<HWND> held = Children(row->Hwnd(), IDC_POWER_HELD);
+    return index < static_cast<int>(held.size()) ? held[index] : nullptr;
+  }
+  PowerView View() const {
+    return {IsShown(Control(IDC_POWER_ON)) && IsEnabled(Control(IDC_POWER_ON)), IsShown(Held(0)),
+            IsShown(Control(IDC_POWER_OFF)) && IsEnabled(Control(IDC_POWER_OFF)), IsShown(Held(1)),
+            IsShown(Control(IDC_SUSPEND)) && IsEnabled(Control(IDC_SUSPEND)), IsShown(Held(2)),
+            IsShown(Control(IDC_RESET)) && IsEnabled(Control(IDC_RESET))};
+  }
+  bool ViewIs(const PowerView& want) const {
+    PowerView v = View();
+    return v.on == want.on && v.onHeld == want.onHeld && v.off == want.off && v.offHeld == want.offHeld &&
+           v.suspend == want.suspend && v.suspendHeld == want.suspendHeld && v.reset == want.reset;
+  }
+  void ExpectViewSoon(uint32_t state, const PowerView& want) {
+    SCOPED_TRACE(testing::Message() << "power state 0x" << std::hex << state);
+    SetPower(state);
+    // Within one poll period at most.
+    EXPECT_TRUE(PumpUntil([&] { return row->GetLastPowerState() == state && ViewIs(want); }, 3000))
+        << "on " << View().on << " onHeld " << View().onHeld << " off " << View().off << " offHeld "
+        << View().offHeld << " suspend " << View().suspend << " suspendHeld " << View().suspendHeld << " reset "
+        << View().reset;
+  }
+
+  Parent parent;
+  HFONT font = nullptr;
+  std::vector<HBRUSH> brushes;
+  std::unique_ptr<ui::VMItem> row;
+  OlvarkServerPtr server;
+  std::string moid;
+};
+
+}  // namespace
+
+TEST_F(VMRowTest, ExpandingOpensTheVMAndThePowerButtonsFollowItsState) {
+  std::shared_ptr<QorVM> vm = BoundRow("web-01", 8, true);
+  ASSERT_TRUE(vm);
+  EXPECT_EQ(WindowText(row->Hwnd()), L"web-01");
+  EXPECT_TRUE(row->IsPolling());
+  EXPECT_TRUE(log->Contains("VMItem::OnExpandedChanged: VM 'web-01' is not opened yet; opening now."));
+  EXPECT_TRUE(log->Contains("VMItem::UIThreadVMOpenStateChanged: VM 'web-01' open state changed to STATE_OPEN_SUCCESS."));
+  //                 on     onHeld off    offHeld susp   suspHeld reset
+  EXPECT_TRUE(ViewIs({false, true, true, false, true, false, true}));
+  EXPECT_EQ(SendMessageW(Held(0), BM_GETCHECK, 0, 0), BST_CHECKED);
+  SaveScreenshot(parent.Hwnd(), "rows/vm-powered-on");
+
+  ExpectViewSoon(0x0002, {true, false, false, true, false, false, false});    // powered off
+  SaveScreenshot(parent.Hwnd(), "rows/vm-powered-off");
+  ExpectViewSoon(0x0020, {true, false, false, false, false, true, false});    // suspended
+  ExpectViewSoon(0x0200, {true, false, false, false, false, true, false});    // also suspended
+  ExpectViewSoon(0x0004, {false, true, false, false, false, false, false});   // powering on
+  ExpectViewSoon(0x0800, {false, true, false, false, false, false, false});   // also powering on
+  ExpectViewSoon(0x0011, {false, false, false, true, false, true, false});    // powering off and suspending
+  SaveScreenshot(parent.Hwnd(), "rows/vm-in-transition");
+}
+
+TEST_F(VMRowTest, PowerOperationsAskFirstAndMakeTheVMRecentOnlyOnce) {
+  std::shared_ptr<QorVM> vm = BoundRow("db-02", 8, true);
+  ASSERT_TRUE(vm);
+  {
+    MessageBoxAnswer no(false);
+    SendMessageW(Control(IDC_POWER_OFF), BM_CLICK, 0, 0);
+    EXPECT_EQ(no.Text(), utils::LoadStringResource(IDS_CONFIRM_POWER_OFF));
+  }
+  PumpFor(300);
+  int32_t state = 0;
+  ASSERT_TRUE(vm->GetPowerState(state));
+  EXPECT_EQ(state, 8) << "a declined question starts nothing";
+  EXPECT_EQ(parent.Count(WM_RECENT_ADDED), 0);
+  {
+    MessageBoxAnswer yes(true);
+    SendMessageW(Control(IDC_POWER_OFF), BM_CLICK, 0, 0);
+  }
+  EXPECT_TRUE(PumpUntil([&] { return ViewIs({true, false, false, true, false, false, false}); }, 5000));
+  ASSERT_EQ(parent.Count(WM_RECENT_ADDED), 1);
+  EXPECT_EQ(parent.Last(WM_RECENT_ADDED)->wParam, reinterpret_cast<WPARAM>(vm.get()));
+  const int64_t firstUse = vm->GetLastUse();
+  EXPECT_GT(firstUse, 0);
+
+  Sleep(1100);
+  SendMessageW(Control(IDC_POWER_ON), BM_CLICK, 0, 0);  // no question for Power On
+  EXPECT_TRUE(PumpUntil([&] { return ViewIs({false, true, true, false, true, false, true}); }, 5000));
+  EXPECT_EQ(parent.Count(WM_RECENT_ADDED), 1) << "already recent";
+  EXPECT_GT(vm->GetLastUse(), firstUse) << "but the use is stamped again";
+}
+
+TEST_F(VMRowTest, SpaceAndTheStarToggleTheFavoriteAndTheStarFollowsTheVM) {
+  std::shared_ptr<QorVM> vm = BoundRow("build-03", 2, false);
+  ASSERT_TRUE(vm);
+  HWND star = Control(IDC_STAR);
+  SetFocus(row->Hwnd());
+  PumpFor(20);
+  SendMessageW(row->Hwnd(), WM_KEYDOWN, VK_SPACE, 0);
+  PumpFor(20);
+  EXPECT_TRUE(vm->IsFavorite());
+  ASSERT_EQ(parent.Count(WM_FAVORITE_CHANGED), 1);
+  EXPECT_EQ(parent.Last(WM_FAVORITE_CHANGED)->lParam, 1);
+
+  // A click on the star of a collapsed row toggles and expands the row.
+  ClickAt(star, POINT{8, 8});
+  EXPECT_FALSE(vm->IsFavorite());
+  EXPECT_EQ(parent.Last(WM_FAVORITE_CHANGED)->lParam, 0);
+  EXPECT_TRUE(row->IsExpanded());
+
+  // A change made elsewhere (another thread) reaches the star.
+  std::thread([vm] { vm->SetFavorite(true); }).join();
+  EXPECT_TRUE(PumpUntil([&] {
+    auto* button = static_cast<ui::HoverBtn*>(ui::WindowImpl::FromHandle(star));
+    return button && button->IsToggled();
+  }));
+}
+
+TEST_F(VMRowTest, AServerThatDropsItsSessionsLeavesTheRowLoggedOff) {
+  std::shared_ptr<QorVM> vm = BoundRow("app-04", 8, true);
+  ASSERT_TRUE(vm);
+  ASSERT_TRUE(sim.Admin("dropSessions"));
+  server->Refresh();
+  ASSERT_TRUE(PumpUntil([&] { return row->GetStatusText() == utils::LoadStringResource(IDS_NOT_LOGGED_IN); }));
+  EXPECT_TRUE(IsShown(Control(IDC_LOGIN)));
+  EXPECT_FALSE(IsShown(Control(IDC_VM_CONNECT)));
+  EXPECT_FALSE(IsShown(Control(IDC_POWER_OFF)));
+  EXPECT_FALSE(IsShown(Held(0)));
+  EXPECT_FALSE(row->IsPolling());
+  SaveScreenshot(parent.Hwnd(), "rows/vm-logged-off");
+
+  // Login from the row, with the saved credentials, brings the VM back.
+  SendMessageW(row->Hwnd(), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_TRUE(PumpUntil([&] { return IsShown(Control(IDC_VM_CONNECT)); })) << "state " << server->GetState();
+}
+
+TEST_F(VMRowTest, ResetUnbindsAtOnceAndLateSignalsDoNothing) {
+  std::shared_ptr<QorVM> vm = BoundRow("old-05", 8, true);
+  ASSERT_TRUE(vm);
+  ASSERT_TRUE(row->IsPolling());
+  row->Reset();
+  EXPECT_FALSE(row->IsPolling());
+  EXPECT_EQ(row->GetVM(), nullptr);
+  EXPECT_EQ(WindowText(row->Hwnd()), L"");
+  EXPECT_FALSE(row->IsExpanded());
+  const size_t linesBefore = log->Text().size();
+  SetPower(0x0002);
+  vm->SetFavorite(true);
+  PumpFor(1500);
+  EXPECT_EQ(log->Text().find("UIThreadPowerStateChanged", linesBefore), std::string::npos);
+  EXPECT_FALSE(static_cast<ui::HoverBtn*>(ui::WindowImpl::FromHandle(Control(IDC_STAR)))->IsToggled());
+}
+
+TEST_F(VMRowTest, NamesOfAnyKindStayClearOfTheStar) {
+  const std::string names[] = {
+      std::string(1000, 'W'),
+      "\xD7\xA9\xD7\xA8\xD7\xAA \xD7\x91\xD7\x93\xD7\x99\xD7\xA7\xD7\x94 \xD7\x90\xD7\xA8\xD7\x95\xD7\x9B\xD7\x94 "
+      "\xD7\x9E\xD7\x90\xD7\x95\xD7\x93 \xD7\x9E\xD7\x90\xD7\x95\xD7\x93",  // right-to-left
+      "Z\xCC\x81\xCC\x82\xCC\x83\xCC\x84\xCC\x85\xCC\x86\xCC\x87 a\xCC\x88\xCC\x89\xCC\x8A\xCC\x8B combining marks",
+  };
+  server = LoggedInServer(true);
+  int index = 0;
+  for (const std::string& name : names) {
+    AddVm(name.size() > 200 ? name.substr(0, 200) + std::to_string(index) : name);
+    ++index;
+  }
+  ASSERT_TRUE(RefreshAndWait(server));
+  const int M = utils::MARGIN, R = utils::LINE_HEIGHT;
+  index = 0;
+  for (const VMPtr& vm : server->GetVMs()) {
+    row->Reset();
+    row->Bind(std::static_pointer_cast<QorVM>(vm), 0, false, false);
+    EXPECT_EQ(WindowText(row->Hwnd()), utils::ToWideString(vm->GetName()));
+    RedrawWindow(row->Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    PumpFor(50);
+    // The band between the name's end and the star stays background.
+    HDC dc = GetDC(row->Hwnd());
+    const COLORREF background = GetPixel(dc, M, R / 2);  // left of where the name starts
+    int inked = 0;
+    for (int x = kWidth - 2 * M - 16 + 1; x < kWidth - M - 16; ++x) {
+      for (int y = 2; y < R - 2; ++y) inked += GetPixel(dc, x, y) != background;
+    }
+    ReleaseDC(row->Hwnd(), dc);
+    EXPECT_EQ(inked, 0) << "name " << index << " ran into the star";
+    SaveScreenshot(parent.Hwnd(), "rows/vm-name-" + std::to_string(index++));
+  }
+}

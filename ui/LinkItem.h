@@ -1,0 +1,49 @@
+// A row with one clickable line of text ("Add a Server...", the paging links). It only
+// reports the click to its parent with WM_LINK_CLICKED; the parent decides what it does.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "res/resource.h"
+#include "ui/HyperLink.h"
+#include "ui/Item.h"
+
+namespace ui {
+
+class LinkItem : public Item {
+ public:
+  LinkItem(const std::wstring& text, bool centred);
+  ~LinkItem() override;
+
+  HWND CreateRow(HWND parent, const RECT& rect);
+  void SetBackgroundBrush(HBRUSH brush) { mBackground = brush; }
+  void SetTopLinePen(HPEN pen) { mTopLine = pen; }
+  CHyperLink& Link() { return mLink; }
+
+  VMPtr GetVM() const override { return nullptr; }
+  std::wstring GetName() const override { return mText; }
+  bool IsExpandable() const override { return false; }
+
+ protected:
+  void Layout() override;
+  void CreateChildren() override;
+  void DestroyChildren() override;
+  void DrawContent(HDC dc, const RECT& client) override;
+  void OnExpandedChanged() override {}
+  void OnCommand(WPARAM wParam, LPARAM lParam) override;
+  bool OnKeyDown(UINT) override { return false; }
+  void HandleTimer(UINT_PTR) override {}
+  bool CanToggleAt(POINT) override { return false; }
+  void SetBackground(HBRUSH) override {}
+
+ private:
+  HFONT mFont = nullptr;
+  HPEN mTopLine = nullptr;
+  HBRUSH mBackground = nullptr;
+  CHyperLink mLink;
+  const std::wstring mText;
+  const bool mCentred;
+};
+
+}  // namespace ui

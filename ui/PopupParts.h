@@ -1,0 +1,26 @@
+// Small pieces the popup's rows share: their font, tooltips and message boxes.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace ui {
+
+// "MS Shell Dlg 2", 10 points, normal weight; the caller deletes it.
+HFONT CreatePopupFont();
+// A topmost tooltip window owned by owner (popup, no prefix).
+HWND CreateTooltip(HWND owner);
+// A tool over rect of window tool, with its text from the string table.
+void AddTool(HWND tooltip, HWND tool, UINT toolId, const RECT& rect, UINT textId);
+void UpdateToolText(HWND tooltip, HWND tool, UINT toolId, UINT textId);
+// A Yes/No question with the product name as caption; true on Yes.
+bool AskYesNo(HWND owner, const std::wstring& question);
+// Height DrawText reports for one line of text in the window's device context and font.
+int MeasureTextLine(HWND window, HFONT font, const std::wstring& text);
+// Whether the control is meant to show (its own style), whatever its parents are: a
+// window not yet shown must still lay out its visible buttons.
+bool HasVisibleStyle(HWND control);
+// A standard push button with the given font.
+HWND CreatePushButton(HWND parent, UINT id, UINT textId, HFONT font, DWORD extraStyle = WS_VISIBLE);
+
+}  // namespace ui
