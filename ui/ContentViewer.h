@@ -13,6 +13,7 @@
 #include "backend/OlvarkServer.h"
 #include "ui/Header.h"
 #include "ui/LinkItem.h"
+#include "ui/Messages.h"
 #include "ui/SectionModel.h"
 #include "ui/SignalLinks.h"
 #include "ui/VMItem.h"
@@ -145,7 +146,6 @@ class ContentViewer : public WindowImpl {
   bool mNoMatch = false;
   std::wstring mNoMatchText;
   std::vector<std::unique_ptr<VMItem>> mPool;
-  SignalLinks mLinks;
 };
 
 }  // namespace ui

@@ -9,6 +9,7 @@
 #include "backend/VM.h"
 #include "ui/Header.h"
 #include "ui/LinkItem.h"
+#include "ui/SignalLinks.h"
 
 namespace ui {
 
@@ -32,6 +33,8 @@ struct SectionPage {
 };
 
 struct Section {
+  // The rebuilds its collection asks for; cut when the section goes.
+  std::unique_ptr<SignalLinks> links;
   std::unique_ptr<Header> header;
   bool headerShown = true;
   int headerY = 0;

@@ -1,0 +1,249 @@
+// The list against the simulator: sections appearing, the recycled rows, paging, the
+// search, keyboard navigation, type-ahead, scrolling, favorites and removal.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/LayoutMetrics.h"
+#include "res/resource.h"
+#include "services/StringResource.h"
+#include "services/TextConversion.h"
+#include "state/State.h"
+#include "tests/model_server/ServerTestSupport.h"
+#include "tests/popup/PopupTestSupport.h"
+#include "ui/ContentViewer.h"
+#include "ui/Messages.h"
+
+using namespace popuptest;
+
+namespace {
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 375;
+
+class ViewerTest : public ServerTest {
+ protected:
+  void SetUp() override {
+    ServerTest::SetUp();
+    state = std::make_unique<State>(nullptr);
+    ASSERT_TRUE(parent.CreateParent(kWidth, kHeight));
+    viewer = std::make_unique<ui::ContentViewer>(*state);
+    ASSERT_TRUE(viewer->CreateViewer(parent.Hwnd(), RECT{0, 0, kWidth, kHeight}));
+  }
+  void TearDown() override {
+    viewer.reset();
+    parent.DestroyWindow();
+    state.reset();
+    ServerTest::TearDown();
+  }
+  OlvarkServerPtr AddServer() {
+    OlvarkServerPtr server = state->AddSavedServer(1, kHost, static_cast<unsigned>(sim.Port()), sim.Secure(), kUser,
+                                                   Protect(kPassword));
+    EXPECT_TRUE(server);
+    if (!server) return server;
+    viewer->AddServerSection(server, true);
+    server->Login(nullptr, nullptr, false);
+    EXPECT_TRUE(PumpUntil([&] {
+      return server->GetState() == VMCollection::STATE_ENUMERATED && viewer->Sections().size() == 3 &&
+             (!viewer->Sections()[2]->entries.empty() || server->GetVMs().empty());
+    }));
+    PumpFor(50);
+    return server;
+  }
+  ui::Section& ServerSection() { return *viewer->Sections()[2]; }
+  // The rows in view, as a person reads them: the window texts of the shown rows.
+  std::vector<std::wstring> ShownRowTexts() {
+    std::vector<std::pair<int, std::wstring>> rows;
+    for (HWND h = GetWindow(viewer->Hwnd(), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+      if (!IsShown(h)) continue;
+      wchar_t cls[64] = {};
+      GetClassNameW(h, cls, 64);
+      if (wcscmp(cls, L"SCROLLBAR") == 0) continue;
+      RECT rect;
+      GetWindowRect(h, &rect);
+      rows.push_back({rect.top, WindowText(h)});
+    }
+    std::sort(rows.begin(), rows.end());
+    std::vector<std::wstring> texts;
+    for (auto& row : rows) texts.push_back(row.second);
+    return texts;
+  }
+  void NavigateKey(UINT key) {
+    SendMessageW(viewer->Hwnd(), WM_NAVIGATE_KEY, key, 0);
+    PumpFor(20);
+  }
+  std::wstring FocusName() const {
+    return viewer->FocusVM() ? utils::ToWideString(viewer->FocusVM()->GetName()) : std::wstring();
+  }
+
+  std::unique_ptr<State> state;
+  Parent parent;
+  std::unique_ptr<ui::ContentViewer> viewer;
+};
+
+class PagedViewerTest : public ViewerTest {
+ protected:
+  std::vector<std::string> SimulatorArgs() const override { return {"--vms", "149", "--power-delay-ms", "50"}; }
+};
+
+class LargeViewerTest : public ViewerTest {
+ protected:
+  std::vector<std::string> SimulatorArgs() const override { return {"--vms", "49", "--power-delay-ms", "50"}; }
+};
+
+}  // namespace
+
+TEST_F(ViewerTest, WithoutServersOnlyTheExplanationShowsThenTheSectionsAppear) {
+  PumpFor(50);
+  EXPECT_TRUE(ShownRowTexts().empty());
+  SaveScreenshot(parent.Hwnd(), "viewer/not-connected");
+  const size_t pool = viewer->PoolSize();
+  EXPECT_EQ(pool, static_cast<size_t>(kHeight / utils::LINE_HEIGHT + 3));
+
+  AddVm("web-01", 8);
+  AddVm("db-01", 2);
+  AddServer();
+  EXPECT_EQ(ShownRowTexts(), (std::vector<std::wstring>{L"Favorites", L"Recently Used", L"127.0.0.1", L"db-01",
+                                                        L"web-01"}));
+  EXPECT_EQ(viewer->PoolSize(), pool) << "the pool never grows";
+  SaveScreenshot(parent.Hwnd(), "viewer/one-server");
+}
+
+TEST_F(LargeViewerTest, ASectionUnderFiftyListsEveryVMAndTheRowsRecycleWhileScrolling) {
+  OlvarkServerPtr server = AddServer();
+  ui::Section& section = ServerSection();
+  EXPECT_EQ(section.entries.size(), 49u);
+  EXPECT_TRUE(section.pages.empty());
+  ASSERT_TRUE(viewer->IsScrollBarShown());
+  const std::wstring firstRow = ShownRowTexts()[3];
+  // One wheel notch scrolls 120 pixels; the view stops at the end of the range.
+  SendMessageW(viewer->Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+  PumpFor(20);
+  EXPECT_EQ(viewer->ScrollPosition(), 120);
+  EXPECT_NE(ShownRowTexts()[0], L"Favorites");
+  for (int i = 0; i < 100; ++i) SendMessageW(viewer->Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+  PumpFor(20);
+  const std::wstring lastName = utils::ToWideString(server->GetVMs().back()->GetName());
+  EXPECT_EQ(ShownRowTexts().back(), lastName);
+  int bound = 0;
+  for (const auto& row : viewer->Pool()) bound += row->GetVM() != nullptr;
+  EXPECT_LE(static_cast<size_t>(bound), viewer->PoolSize());
+  for (int i = 0; i < 100; ++i) SendMessageW(viewer->Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+  PumpFor(20);
+  EXPECT_EQ(viewer->ScrollPosition(), 0);
+  EXPECT_EQ(ShownRowTexts()[3], firstRow);
+}
+
+TEST_F(PagedViewerTest, ALargeSectionFoldsIntoRangesThatRevealTheirVMs) {
+  OlvarkServerPtr server = AddServer();
+  ui::Section& section = ServerSection();
+  ASSERT_EQ(section.pages.size(), 2u);
+  EXPECT_EQ(section.pages[0].last - section.pages[0].first + 1, 75u);
+  EXPECT_EQ(section.pages[1].last - section.pages[1].first + 1, 74u);
+  std::vector<std::wstring> rows = ShownRowTexts();
+  ASSERT_GE(rows.size(), 6u);
+  EXPECT_EQ(rows[3], L"Show All (149 VMs)");
+  EXPECT_EQ(rows[4].rfind(L"Show ", 0), 0u);
+  EXPECT_NE(rows[4].find(L"(75 VMs)"), std::wstring::npos);
+  EXPECT_NE(rows[5].find(L"(74 VMs)"), std::wstring::npos);
+  SaveScreenshot(parent.Hwnd(), "viewer/paged");
+
+  // The second range: its VMs appear and its first VM takes the focus.
+  SendMessageW(viewer->Hwnd(), WM_LINK_CLICKED, reinterpret_cast<WPARAM>(section.pages[1].link.get()), 0);
+  PumpFor(50);
+  const std::wstring first = utils::ToWideString(server->GetVMs()[75]->GetName());
+  EXPECT_EQ(FocusName(), first);
+  EXPECT_TRUE(section.entries[0].visible) << "one range is still folded";
+  SendMessageW(viewer->Hwnd(), WM_LINK_CLICKED, reinterpret_cast<WPARAM>(section.showAll.get()), 0);
+  PumpFor(50);
+  EXPECT_FALSE(section.entries[0].visible);
+  EXPECT_EQ(FocusName(), utils::ToWideString(server->GetVMs()[0]->GetName()));
+  size_t visible = 0;
+  for (const auto& entry : section.entries) visible += entry.visible;
+  EXPECT_EQ(visible, 149u);
+}
+
+TEST_F(ViewerTest, TheSearchKeepsMatchingVMsAndSaysWhenNothingMatches) {
+  for (const char* name : {"Prod Web 01", "webserver-production", "web-01", "mail"}) AddVm(name);
+  AddServer();
+  viewer->SetFilter(L"web prod");
+  PumpFor(20);
+  EXPECT_EQ(ShownRowTexts(), (std::vector<std::wstring>{L"127.0.0.1", L"Prod Web 01", L"webserver-production"}))
+      << "sections without a match hide their headers";
+  SaveScreenshot(parent.Hwnd(), "viewer/search");
+  viewer->SetFilter(L"nothing-like-this");
+  PumpFor(20);
+  EXPECT_TRUE(viewer->NoMatch());
+  EXPECT_TRUE(ShownRowTexts().empty());
+  SaveScreenshot(parent.Hwnd(), "viewer/no-match");
+  viewer->SetFilter(L" ");
+  PumpFor(20);
+  EXPECT_EQ(ShownRowTexts().size(), 5u);
+  viewer->SetFilter(L"");
+  PumpFor(20);
+  EXPECT_EQ(ShownRowTexts().size(), 7u);
+}
+
+TEST_F(ViewerTest, KeysWalkTheSectionsAndTypeAheadJumpsByName) {
+  for (const char* name : {"alpha", "delta-1", "delta-2", "echo"}) AddVm(name);
+  AddServer();
+  NavigateKey(VK_HOME);
+  EXPECT_EQ(viewer->FocusHeader()->GetTitle(), L"Favorites");
+  NavigateKey(VK_UP);
+  EXPECT_EQ(viewer->FocusHeader()->GetTitle(), L"Favorites") << "Up on the first header does nothing";
+  NavigateKey(VK_DOWN);
+  EXPECT_EQ(viewer->FocusHeader()->GetTitle(), L"Recently Used");
+  NavigateKey(VK_DOWN);
+  NavigateKey(VK_DOWN);
+  EXPECT_EQ(FocusName(), L"alpha");
+  NavigateKey(VK_END);
+  EXPECT_EQ(FocusName(), L"echo");
+  NavigateKey(VK_DOWN);
+  EXPECT_EQ(FocusName(), L"echo") << "Down on the last VM does nothing";
+  EXPECT_EQ(GetFocus(), viewer->Pool().empty() ? nullptr : [&] {
+    for (const auto& row : viewer->Pool()) if (row->GetVM() && row->GetName() == L"echo") return row->Hwnd();
+    return HWND(nullptr);
+  }()) << "the row bound to the focus has the keyboard focus";
+
+  NavigateKey(VK_HOME);
+  SendMessageW(viewer->Hwnd(), WM_CHAR, L'd', 0);
+  EXPECT_EQ(FocusName(), L"delta-1");
+  PumpFor(600);
+  SendMessageW(viewer->Hwnd(), WM_CHAR, L'd', 0);
+  EXPECT_EQ(FocusName(), L"delta-2") << "the same letter after a pause moves on";
+  PumpFor(600);
+  SendMessageW(viewer->Hwnd(), WM_CHAR, L'e', 0);
+  SendMessageW(viewer->Hwnd(), WM_CHAR, L'z', 0);  // no "ez": failed
+  SendMessageW(viewer->Hwnd(), WM_CHAR, L'a', 0);  // ignored until the pause
+  EXPECT_EQ(FocusName(), L"echo");
+  PumpFor(600);
+  SendMessageW(viewer->Hwnd(), WM_CHAR, L'a', 0);
+  EXPECT_EQ(FocusName(), L"alpha");
+}
+
+TEST_F(ViewerTest, FavoritesFollowTheStarAndRemovingAServerLeavesNoFocus) {
+  for (const char* name : {"bravo", "alpha", "charlie"}) AddVm(name);
+  OlvarkServerPtr server = AddServer();
+  for (const char* name : {"charlie", "alpha"}) {
+    VMPtr vm = FindVM(server, name);
+    vm->SetFavorite(true);
+    PostMessageW(viewer->Hwnd(), WM_FAVORITE_CHANGED, reinterpret_cast<WPARAM>(vm.get()), 1);
+  }
+  PumpFor(50);
+  std::vector<std::wstring> rows = ShownRowTexts();
+  ASSERT_GE(rows.size(), 4u);
+  EXPECT_EQ(rows[1], L"alpha") << "favorites in name order";
+  EXPECT_EQ(rows[2], L"charlie");
+  EXPECT_EQ(rows[3], L"Recently Used");
+
+  NavigateKey(VK_END);
+  ASSERT_EQ(FocusName(), L"charlie");
+  SendMessageW(viewer->Hwnd(), WM_REMOVE_SERVER, reinterpret_cast<WPARAM>(ServerSection().header.get()), 0);
+  PumpFor(50);
+  EXPECT_EQ(viewer->Sections().size(), 2u);
+  EXPECT_EQ(viewer->FocusHeader(), nullptr);
+  EXPECT_TRUE(state->GetServers().empty());
+  EXPECT_TRUE(ShownRowTexts().empty()) << "back to the explanation only";
+  // A stale removal for the same header does nothing.
+  SendMessageW(viewer->Hwnd(), WM_REMOVE_SERVER, 12345, 0);
+}
