@@ -1,0 +1,103 @@
+#!/usr/bin/env python3
+"""Data for scripts/demo: the small server's inventory, the simulators' admin state, and the
+prefs.txt that saves both demo servers. Standard library only."""
+import json
+import sys
+import time
+import urllib.request
+
+# Names that sort in tricky ways: case, numbers (web-2 before web-10), leading blank and
+# punctuation, non-ASCII. 8 = powered on, 32 = suspended, 2 = powered off.
+SMALL_INVENTORY = [
+    ("web-1", 8), ("web-2", 8), ("web-10", 32), ("web-11", 2), ("Web-3", 2), ("WEB-20", 8),
+    ("webmail", 32), ("web.corp.local", 2), ("web frontend", 8), (" Leading Space", 2),
+    ("_build-cache", 2), ("(test) sandbox", 32), ("#ops-console", 8), ("!urgent", 2),
+    ("Büro-Server", 8), ("Ärzte-DB", 2), ("Zürich-Gateway", 32), ("Ωmega", 2), ("alpha", 8),
+    ("Alpha-2", 2), ("alpha-10", 2), ("beta", 32), ("DB-01", 8), ("db-2", 2), ("db-10", 2),
+    ("mail", 32), ("MAIL-Gateway", 2), ("x", 2), ("Zeta", 2), ("zeta-9", 32), ("vm 100", 2),
+    ("vm 20", 2), ("vm 3", 8), ("01-first", 2), ("9-lives", 32), ("Build Agent (Win11)", 2),
+    ("dev~scratch", 2), ("Москва-DC", 8), ("Old Test", 32), ("printer-queue", 2),
+]
+
+
+def inventory(path):
+    vms = [{"name": name, "powerState": state} for name, state in SMALL_INVENTORY]
+    with open(path, "w", encoding="utf-8") as out:
+        json.dump({"vms": vms}, out, ensure_ascii=False, indent=1)
+
+
+def admin(port, command, body=None):
+    request = urllib.request.Request(
+        "http://127.0.0.1:%d/admin/%s" % (port, command),
+        data=json.dumps(body or {}).encode("utf-8"),
+        headers={"Content-Type": "application/json"}, method="POST")
+    with urllib.request.urlopen(request, timeout=10) as answer:
+        return json.loads(answer.read().decode("utf-8"))
+
+
+def prefs_line(key, value):
+    # The program's marked form for values the plain form cannot carry (state/PrefsLine.h).
+    plain = not value or (value[0] not in " =" and '"' not in value
+                          and all(ord(c) >= 0x20 and ord(c) != 0x7F for c in value))
+    if not plain:
+        escaped = "".join("%%%02X" % ord(c) if c in '"%' or ord(c) < 0x20 or ord(c) == 0x7F else c
+                          for c in value)
+        value = "=" + escaped
+    return '%s = "%s"\r\n' % (key, value)
+
+
+def vm_by_name(vms, name):
+    for vm in vms:
+        if vm["name"] == name:
+            return vm
+    raise SystemExit("demo-data: no VM named %r on the simulator" % name)
+
+
+def server_block(url, user, password, favorites, recent, now):
+    text = prefs_line("server.url", url) + prefs_line("server.type", "1")
+    text += prefs_line("server.username", user) + prefs_line("server.password", password)
+    for vm in favorites:
+        text += prefs_line("favoritesItem.name", vm["name"])
+        text += prefs_line("favoritesItem.cfxPath", vm["path"])
+        text += prefs_line("favoritesItem.id", vm["moid"])
+    for vm, hours in recent:
+        text += prefs_line("mruItem.name", vm["name"])
+        text += prefs_line("mruItem.cfxPath", vm["path"])
+        text += prefs_line("mruItem.id", vm["moid"])
+        text += prefs_line("mruItem.lastUse", str(int(now - hours * 3600)))
+    return text
+
+
+def prefs(out_path, small_url, small_admin, large_url, large_admin, user, password):
+    now = time.time()
+    small = admin(small_admin, "state")["vms"]
+    large = admin(large_admin, "state")["vms"]
+    if len(large) < 1100:
+        raise SystemExit("demo-data: the large simulator lists only %d VMs" % len(large))
+    text = server_block(small_url, user, password,
+                        [vm_by_name(small, n) for n in ("web-10", "Büro-Server", " Leading Space")],
+                        [(vm_by_name(small, "web-2"), 2), (vm_by_name(small, "DB-01"), 5)], now)
+    text += server_block(large_url, user, password, [large[4], large[611]],
+                         [(large[41], 3), (large[1099], 26)], now)
+    with open(out_path, "w", encoding="utf-8", newline="") as out:
+        out.write(text)
+
+
+def power_state(port, name):
+    return vm_by_name(admin(port, "state")["vms"], name)["powerState"]
+
+
+def main(argv):
+    if len(argv) == 3 and argv[1] == "inventory":
+        inventory(argv[2])
+    elif len(argv) == 9 and argv[1] == "prefs":
+        prefs(argv[2], argv[3], int(argv[4]), argv[5], int(argv[6]), argv[7], argv[8])
+    elif len(argv) == 4 and argv[1] == "power-state":
+        print(power_state(int(argv[2]), argv[3]))
+    else:
+        raise SystemExit("usage: demo-data.py inventory FILE | prefs OUT SMALL_URL SMALL_ADMIN "
+                         "LARGE_URL LARGE_ADMIN USER PROTECTED_PASSWORD | power-state ADMIN NAME")
+
+
+if __name__ == "__main__":
+    main(sys.argv)
