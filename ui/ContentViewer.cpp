@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "app/LayoutMetrics.h"
 #include "log/Log.h"
@@ -68,6 +69,12 @@ int ContentViewer::ScrollPosition() const {
 }
 
 std::unique_ptr<LinkItem> ContentViewer::MakeLink(const std::wstring& text) {
+  if (!mSpareLinks.empty()) {
+    std::unique_ptr<LinkItem> spare = std::move(mSpareLinks.back());
+    mSpareLinks.pop_back();
+    spare->SetText(text);
+    return spare;
+  }
   auto link = std::make_unique<LinkItem>(text, false);
   link->SetBackgroundBrush(static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   link->Create(Hwnd(), text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
@@ -147,6 +154,7 @@ LRESULT ContentViewer::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
   mSections.clear();
   mFavoritesHeader = mRecentHeader = nullptr;
   mPool.clear();
+  mSpareLinks.clear();
   for (HBRUSH* brush : {&mHoverFrame, &mHoverFill, &mSelectionFrame, &mSelectionFill}) {
     if (*brush) DeleteObject(*brush);
     *brush = nullptr;
@@ -173,7 +181,13 @@ void ContentViewer::AddServerSection(const OlvarkServerPtr& server, bool startup
 }
 
 void ContentViewer::ClearSection(Section& section) {
-  section.showAll.reset();
+  auto keep = [this](std::unique_ptr<LinkItem> link) {
+    if (!link) return;
+    ShowWindow(link->Hwnd(), SW_HIDE);
+    mSpareLinks.push_back(std::move(link));
+  };
+  keep(std::move(section.showAll));
+  for (SectionPage& page : section.pages) keep(std::move(page.link));
   section.pages.clear();
   section.entries.clear();
 }
@@ -181,6 +195,20 @@ void ContentViewer::ClearSection(Section& section) {
 void ContentViewer::RebuildSection(Header* header) {
   Section* section = FindSection(header);
   if (!section || !header->IsWindow()) return;
+  // A VM's names never change: keep what the last fill made of them.
+  std::unordered_map<const VM*, SectionEntry> known;
+  known.reserve(section->entries.size());
+  for (SectionEntry& entry : section->entries) {
+    if (entry.kind == SectionEntry::VM_ROW) known.emplace(entry.vm.get(), std::move(entry));
+  }
+  auto makeEntry = [&known](const VMPtr& vm, bool visible) {
+    auto found = known.find(vm.get());
+    if (found == known.end()) return VMEntry(vm, visible);
+    SectionEntry entry = std::move(found->second);
+    entry.visible = visible;
+    entry.height = utils::LINE_HEIGHT;
+    return entry;
+  };
   ClearSection(*section);
   const VMCollectionPtr& collection = header->GetCollection();
   const int state = collection->GetState();
@@ -190,7 +218,7 @@ void ContentViewer::RebuildSection(Header* header) {
     const std::vector<size_t> pages = header->GroupsLargeLists() ? PageSizes(vms.size()) : std::vector<size_t>();
     if (pages.empty()) {
       section->entries.reserve(vms.size());
-      for (const VMPtr& vm : vms) section->entries.push_back(VMEntry(vm, true));
+      for (const VMPtr& vm : vms) section->entries.push_back(makeEntry(vm, true));
     } else {
       section->entries.reserve(vms.size() + pages.size() + 1);
       section->showAll = MakeLink(FormatCount(IDS_SHOW_ALL, vms.size()));
@@ -200,10 +228,17 @@ void ContentViewer::RebuildSection(Header* header) {
       all.visible = true;
       all.height = utils::LINE_HEIGHT;
       section->entries.push_back(all);
+      // Every name first: the labels look at the neighbours of each range.
+      std::vector<std::wstring> names;
+      names.reserve(vms.size());
+      for (const VMPtr& vm : vms) {
+        auto found = known.find(vm.get());
+        names.push_back(found != known.end() ? found->second.name : utils::ToWideString(vm->GetName()));
+      }
       size_t first = 0;
       for (size_t p = 0; p < pages.size(); ++p) {
         const size_t last = first + pages[p] - 1;
-        auto name = [&](size_t i) { return utils::ToWideString(vms[i]->GetName()); };
+        auto name = [&](size_t i) -> const std::wstring& { return names[i]; };
         std::wstring a, b;
         PageLabelPrefixes(name(first), name(last), first > 0 ? name(first - 1) : std::wstring(),
                           last + 1 < vms.size() ? name(last + 1) : std::wstring(), a, b);
@@ -218,7 +253,7 @@ void ContentViewer::RebuildSection(Header* header) {
         link.visible = true;
         link.height = utils::LINE_HEIGHT;
         section->entries.push_back(link);
-        for (size_t i = first; i <= last; ++i) section->entries.push_back(VMEntry(vms[i], false));
+        for (size_t i = first; i <= last; ++i) section->entries.push_back(makeEntry(vms[i], false));
         section->pages.push_back(std::move(page));
         first = last + 1;
       }
@@ -293,21 +328,22 @@ void ContentViewer::Compute() {
   mScrollBarShown = t > client.bottom;
   if (mScrollBarShown) {
     const int width = GetSystemMetrics(SM_CXVSCROLL);
-    SetWindowPos(mScrollBar, nullptr, client.right - width, 0, width, client.bottom,
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_PAGE, 0, t - 1, static_cast<UINT>(client.bottom)};
-    SetScrollInfo(mScrollBar, SB_CTL, &info, TRUE);
-    RedrawWindow(mScrollBar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    PlaceChild(mScrollBar, client.right - width, 0, width, client.bottom, true);
+    // The bar redraws only when its range or page really changed.
+    SCROLLINFO now = {sizeof now, SIF_RANGE | SIF_PAGE};
+    GetScrollInfo(mScrollBar, SB_CTL, &now);
+    if (now.nMin != 0 || now.nMax != t - 1 || now.nPage != static_cast<UINT>(client.bottom)) {
+      SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_PAGE, 0, t - 1, static_cast<UINT>(client.bottom)};
+      SetScrollInfo(mScrollBar, SB_CTL, &info, TRUE);
+    }
   } else {
-    ShowWindow(mScrollBar, SW_HIDE);
-    SetScrollPos(mScrollBar, SB_CTL, 0, FALSE);
+    if (HasVisibleStyle(mScrollBar)) ShowWindow(mScrollBar, SW_HIDE);
+    if (GetScrollPos(mScrollBar, SB_CTL) != 0) SetScrollPos(mScrollBar, SB_CTL, 0, FALSE);
   }
 }
 
-bool ContentViewer::InView(int y, int h) const {
-  const int Y = mScrollBarShown ? ScrollPosition() : 0;
-  const int V = ClientHeight();
-  return (y > Y && y < Y + V) || (y + h > Y && y + h < Y + V);
+bool ContentViewer::InView(int y, int h, int top, int viewHeight) {
+  return (y > top && y < top + viewHeight) || (y + h > top && y + h < top + viewHeight);
 }
 
 VMItem* ContentViewer::FindRow(const Header* header, const VM* vm) const {
@@ -322,6 +358,7 @@ VMItem* ContentViewer::FindRow(const Header* header, const VM* vm) const {
 
 void ContentViewer::Place() {
   const int Y = mScrollBarShown ? ScrollPosition() : 0;
+  const int V = ClientHeight();
   // 1. Rows whose entry is gone or out of view give their binding back.
   for (auto& row : mPool) {
     const VMPtr vm = row->GetVM();
@@ -332,7 +369,7 @@ void ContentViewer::Place() {
         if (section->headerShown && !header->IsCollapsed()) {
           for (const SectionEntry& entry : section->entries) {
             if (entry.kind == SectionEntry::VM_ROW && entry.vm == vm) {
-              keep = entry.visible && InView(entry.y, entry.height);
+              keep = entry.visible && InView(entry.y, entry.height, Y, V);
               break;
             }
           }
@@ -348,23 +385,23 @@ void ContentViewer::Place() {
   RECT client;
   GetClientRect(Hwnd(), &client);
   const int W = client.right - (mScrollBarShown ? GetSystemMetrics(SM_CXVSCROLL) : 0);
-  const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW;
   for (auto& section : mSections) {
     Header* header = section->header.get();
-    const bool headerInView = section->headerShown && InView(section->headerY, header->GetHeight());
+    const bool headerInView = section->headerShown && InView(section->headerY, header->GetHeight(), Y, V);
     if (!headerInView) {
       ShowWindow(header->Hwnd(), SW_HIDE);
     } else {
-      SetWindowPos(header->Hwnd(), nullptr, 0, section->headerY - Y, W, header->GetHeight(), flags);
+      PlaceChild(header->Hwnd(), 0, section->headerY - Y, W, header->GetHeight(), true);
       if (header == mFocus.header && !mFocus.vm && GetFocus() != header->Hwnd()) SetFocus(header->Hwnd());
     }
     for (SectionEntry& entry : section->entries) {
-      const bool placed = section->headerShown && entry.visible && !header->IsCollapsed() && InView(entry.y, entry.height);
+      const bool placed =
+          section->headerShown && entry.visible && !header->IsCollapsed() && InView(entry.y, entry.height, Y, V);
       if (entry.kind == SectionEntry::LINK_ROW) {
         if (!placed) {
-          ShowWindow(entry.link->Hwnd(), SW_HIDE);
+          if (HasVisibleStyle(entry.link->Hwnd())) ShowWindow(entry.link->Hwnd(), SW_HIDE);
         } else {
-          SetWindowPos(entry.link->Hwnd(), nullptr, 0, entry.y - Y, W, entry.height, flags);
+          PlaceChild(entry.link->Hwnd(), 0, entry.y - Y, W, entry.height, true);
         }
         continue;
       }
@@ -375,7 +412,7 @@ void ContentViewer::Place() {
       auto vm = std::dynamic_pointer_cast<QorVM>(entry.vm);
       if (!vm) continue;
       row->Bind(vm, reinterpret_cast<UINT_PTR>(header), focused, focused && mFocus.expanded);
-      SetWindowPos(row->Hwnd(), nullptr, 0, entry.y - Y, W, entry.height, flags);
+      PlaceChild(row->Hwnd(), 0, entry.y - Y, W, entry.height, true);
     }
   }
   InvalidateRect(Hwnd(), nullptr, FALSE);

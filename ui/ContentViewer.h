@@ -36,6 +36,9 @@ class ContentViewer : public WindowImpl {
   void SetFilter(const std::wstring& text);
   // The popup hides: no row stays hovered.
   void ClearHot();
+  // Builds the section of this header again from its collection (also what a collection's
+  // change asks for).
+  void RebuildSection(Header* header);
 
   // What the list shows, for tests and benchmarks.
   const std::vector<std::unique_ptr<Section>>& Sections() const { return mSections; }
@@ -105,13 +108,12 @@ class ContentViewer : public WindowImpl {
   Section* AppendSection(std::unique_ptr<Header> header);
   Section* FindSection(const Header* header) const;
   void ConnectRebuild(const VMCollectionPtr& collection, Header* header);
-  void RebuildSection(Header* header);
   void ClearSection(Section& section);
   void RelayoutEntry();
   void Relayout(bool compute);
   void Compute();
   void Place();
-  bool InView(int y, int h) const;
+  static bool InView(int y, int h, int top, int viewHeight);
   VMItem* FindRow(const Header* header, const VM* vm) const;
   void ScrollIntoView(int y, int h);
   void ScrollBy(int delta);
@@ -146,6 +148,9 @@ class ContentViewer : public WindowImpl {
   bool mNoMatch = false;
   std::wstring mNoMatchText;
   std::vector<std::unique_ptr<VMItem>> mPool;
+  // Link rows of earlier rebuilds, hidden, for the next one: creating windows is the
+  // costly part of a rebuild.
+  std::vector<std::unique_ptr<LinkItem>> mSpareLinks;
 };
 
 }  // namespace ui

@@ -32,6 +32,14 @@ HWND LinkItem::CreateRow(HWND parent, const RECT& rect) {
   return Create(parent, mText.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, rect);
 }
 
+void LinkItem::SetText(const std::wstring& text) {
+  mText = text;
+  if (!IsWindow()) return;
+  mLink.SetLabel(mText.c_str());
+  UpdateWindowText();
+  Layout();
+}
+
 void LinkItem::CreateChildren() {
   mFont = CreatePopupFont();
   mLink.SetHyperLinkExtendedStyle(HLINK_COMMANDBUTTON);

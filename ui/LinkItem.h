@@ -20,6 +20,8 @@ class LinkItem : public Item {
   void SetBackgroundBrush(HBRUSH brush) { mBackground = brush; }
   void SetTopLinePen(HPEN pen) { mTopLine = pen; }
   CHyperLink& Link() { return mLink; }
+  // A recycled row shows another text.
+  void SetText(const std::wstring& text);
 
   VMPtr GetVM() const override { return nullptr; }
   std::wstring GetName() const override { return mText; }
@@ -42,7 +44,7 @@ class LinkItem : public Item {
   HPEN mTopLine = nullptr;
   HBRUSH mBackground = nullptr;
   CHyperLink mLink;
-  const std::wstring mText;
+  std::wstring mText;
   const bool mCentred;
 };
 

@@ -64,6 +64,16 @@ int MeasureTextLine(HWND window, HFONT font, const std::wstring& text) {
 
 bool HasVisibleStyle(HWND control) { return control && (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE); }
 
+void PlaceChild(HWND child, int x, int y, int width, int height, bool show) {
+  if (!child) return;
+  RECT now;
+  GetWindowRect(child, &now);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&now), 2);
+  const bool there = now.left == x && now.top == y && now.right - now.left == width && now.bottom - now.top == height;
+  if (there && (!show || HasVisibleStyle(child))) return;
+  SetWindowPos(child, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | (show ? SWP_SHOWWINDOW : 0));
+}
+
 HWND CreatePushButton(HWND parent, UINT id, UINT textId, HFONT font, DWORD extraStyle) {
   const std::wstring text = utils::LoadStringResource(textId);
   HWND button = CreateWindowExW(0, L"BUTTON", text.c_str(), WS_CHILD | BS_PUSHBUTTON | extraStyle, 0, 0, 10, 10,

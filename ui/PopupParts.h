@@ -20,6 +20,9 @@ int MeasureTextLine(HWND window, HFONT font, const std::wstring& text);
 // Whether the control is meant to show (its own style), whatever its parents are: a
 // window not yet shown must still lay out its visible buttons.
 bool HasVisibleStyle(HWND control);
+// Moves (and with show, shows) a child only when it is not already there: layout runs on
+// every scroll step and key, and a move that changes nothing still costs a round trip.
+void PlaceChild(HWND child, int x, int y, int width, int height, bool show = false);
 // A standard push button with the given font.
 HWND CreatePushButton(HWND parent, UINT id, UINT textId, HFONT font, DWORD extraStyle = WS_VISIBLE);
 

@@ -111,7 +111,11 @@ bool ApplySearch(std::vector<std::unique_ptr<Section>>& sections, const std::wst
   for (auto& section : sections) {
     bool any = false;
     for (SectionEntry& entry : section->entries) {
-      entry.visible = entry.kind == SectionEntry::VM_ROW && NameMatches(entry.name, words);
+      if (entry.kind == SectionEntry::VM_ROW && !entry.wordsMade) {
+        entry.words = SearchWords(entry.name);
+        entry.wordsMade = true;
+      }
+      entry.visible = entry.kind == SectionEntry::VM_ROW && NameMatches(entry.words, words);
       any = any || entry.visible;
     }
     section->headerShown = any;

@@ -22,6 +22,8 @@ struct SectionEntry {
   VMPtr vm;                 // kind VM_ROW
   LinkItem* link = nullptr; // kind LINK_ROW, owned by the section
   std::wstring name;        // the VM's name in UTF-16, made once for search and order
+  mutable std::vector<std::wstring> words;  // its lower-cased words, made at the first search
+  mutable bool wordsMade = false;
 };
 
 struct SectionPage {

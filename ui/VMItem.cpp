@@ -167,19 +167,18 @@ void VMItem::Layout() {
   const int W = client.right;
   const int R = utils::LINE_HEIGHT, M = utils::MARGIN, B = utils::BUTTON_HEIGHT;
   const int W80 = utils::BUTTON_WIDTH, W100 = utils::COMBO_WIDTH;
-  const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-  SetWindowPos(mStar.Hwnd(), nullptr, W - M - 16, (R - 16) / 2, 16, 16, flags);
+  PlaceChild(mStar.Hwnd(), W - M - 16, (R - 16) / 2, 16, 16);
   if (!IsExpanded()) return;
   const int y2 = R + (R - B) / 2;
   std::shared_ptr<QorVMCollection> server = Server();
   if (!server || server->GetState() != VMCollection::STATE_ENUMERATED) {
-    SetWindowPos(mLogin, nullptr, W - W80 - M, y2, W80, B, flags);
+    PlaceChild(mLogin, W - W80 - M, y2, W80, B);
     return;
   }
   const int column[kPowerCount] = {0, 0, 1, 1, 2, 2, 3};
-  for (int i = 0; i < kPowerCount; ++i) SetWindowPos(mPower[i], nullptr, M + column[i] * B, y2, B, B, flags);
-  SetWindowPos(mConnect, nullptr, W - W100 - M, y2, W100, B, flags);
-  SetWindowPos(mRetry, nullptr, W - W80 - M, y2, W80, B, flags);
+  for (int i = 0; i < kPowerCount; ++i) PlaceChild(mPower[i], M + column[i] * B, y2, B, B);
+  PlaceChild(mConnect, W - W100 - M, y2, W100, B);
+  PlaceChild(mRetry, W - W80 - M, y2, W80, B);
 }
 
 void VMItem::DrawContent(HDC dc, const RECT& client) {

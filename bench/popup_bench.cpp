@@ -1,0 +1,158 @@
+// The popup list under load, against simulated servers: rebuilding a large paged server
+// section and a large Favorites section, one search keystroke over 10,000 VMs in five
+// sections, the windows the list owns, one wheel notch, and the memory with 10,000 VMs.
+#include <windows.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/BenchSupport.h"
+#include "services/Protection.h"
+#include "state/State.h"
+#include "ui/ContentViewer.h"
+
+namespace {
+
+class Host : public ui::WindowImpl {
+ protected:
+  const wchar_t* ClassName() const override { return L"ZwBench Popup Host"; }
+  ZW_BEGIN_MSG_MAP()
+  ZW_END_MSG_MAP()
+};
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  while (GetTickCount64() < end) {
+    Pump();
+    if (done()) return true;
+    Sleep(5);
+  }
+  return done();
+}
+
+std::string Protected(const char* password) {
+  std::string out;
+  utils::EncryptString(password, strlen(password), out);
+  return out;
+}
+
+int CountWindows(HWND root) {
+  int count = 0;
+  EnumChildWindows(root, [](HWND, LPARAM p) -> BOOL { ++*reinterpret_cast<int*>(p); return TRUE; },
+                   reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+struct Listing {
+  std::unique_ptr<State> state = std::make_unique<State>(nullptr);
+  Host host;
+  std::unique_ptr<ui::ContentViewer> viewer;
+  std::vector<OlvarkServerPtr> servers;
+
+  bool Open() {
+    RECT rect = {0, 0, 320, 375};
+    if (!host.Create(nullptr, L"bench", WS_POPUP | WS_VISIBLE, 0, rect)) return false;
+    viewer = std::make_unique<ui::ContentViewer>(*state);
+    return viewer->CreateViewer(host.Hwnd(), rect) != nullptr;
+  }
+  bool Add(const SimulatorProcess& sim) {
+    OlvarkServerPtr server = state->AddSavedServer(1, sim.Address(), static_cast<unsigned>(sim.Port()), sim.Secure(),
+                                                   "root", Protected("wickerlyn"));
+    if (!server) return false;
+    viewer->AddServerSection(server, true);
+    server->Login(nullptr, nullptr, false);
+    servers.push_back(server);
+    return PumpUntil([&] { return server->GetState() == VMCollection::STATE_ENUMERATED; }, 120000);
+  }
+  ~Listing() {
+    viewer.reset();
+    host.DestroyWindow();
+    servers.clear();
+    state.reset();
+  }
+};
+
+double TimeRebuild(ui::ContentViewer& viewer, ui::Header* header, int rounds) {
+  std::vector<double> times;
+  for (int i = 0; i < rounds; ++i) {
+    const double start = NowMs();
+    viewer.RebuildSection(header);
+    times.push_back(NowMs() - start);
+  }
+  return Percentile(times, 0.5);
+}
+
+}  // namespace
+
+int main() {
+  if (!LoadQorLibrary()) return 1;
+  std::printf("popup list benchmark (times are medians)\n");
+
+  {
+    SimulatorProcess sim;
+    if (!sim.Start({"--vms", "5000"})) return std::fprintf(stderr, "%s\n", sim.LastError().c_str()), 1;
+    Listing listing;
+    if (!listing.Open() || !listing.Add(sim)) return std::fprintf(stderr, "the 5000-VM server did not list\n"), 1;
+    ui::Header* serverHeader = listing.viewer->Sections()[2]->header.get();
+    std::printf("rebuild of a 5000-VM server section (paged, %zu ranges): %.2f ms\n",
+                listing.viewer->Sections()[2]->pages.size(), TimeRebuild(*listing.viewer, serverHeader, 21));
+    VMList vms = listing.servers[0]->GetVMs();
+    for (size_t i = 0; i < 1000 && i < vms.size(); ++i) vms[i]->SetFavorite(true);
+    listing.state->GetFavorites()->Refresh();
+    ui::Header* favorites = listing.viewer->Sections()[0]->header.get();
+    listing.viewer->RebuildSection(favorites);
+    std::printf("rebuild of a 1000-VM Favorites section (unpaged, %zu rows): %.2f ms\n",
+                listing.viewer->Sections()[0]->entries.size(), TimeRebuild(*listing.viewer, favorites, 21));
+  }
+
+  int windowsWith10 = 0;
+  {
+    SimulatorProcess sim;
+    if (!sim.Start({"--vms", "10"})) return std::fprintf(stderr, "%s\n", sim.LastError().c_str()), 1;
+    Listing listing;
+    if (!listing.Open() || !listing.Add(sim)) return 1;
+    windowsWith10 = CountWindows(listing.host.Hwnd());
+  }
+
+  std::vector<std::unique_ptr<SimulatorProcess>> sims;
+  Listing listing;
+  if (!listing.Open()) return 1;
+  for (int i = 0; i < 5; ++i) {
+    sims.push_back(std::make_unique<SimulatorProcess>());
+    const std::string address = "127.0.0." + std::to_string(i + 2);
+    if (!sims.back()->Start({"--vms", "2000", "--bind", address})) {
+      return std::fprintf(stderr, "%s\n", sims.back()->LastError().c_str()), 1;
+    }
+    if (!listing.Add(*sims.back())) return std::fprintf(stderr, "server %s did not list\n", address.c_str()), 1;
+  }
+  Pump();
+  std::vector<double> keystrokes;
+  const wchar_t* typed[] = {L"w", L"we", L"web", L"web-", L"web-f", L"web", L"we", L"w", L""};
+  for (int round = 0; round < 5; ++round) {
+    for (const wchar_t* text : typed) {
+      const double start = NowMs();
+      listing.viewer->SetFilter(text);
+      keystrokes.push_back(NowMs() - start);
+    }
+  }
+  std::printf("one search keystroke over 10000 VMs in 5 sections (filter and layout): %.2f ms (90th percentile %.2f ms)\n",
+              Percentile(keystrokes, 0.5), Percentile(keystrokes, 0.9));
+  std::printf("windows the list owns: %d with 10 VMs, %d with 10000 VMs\n", windowsWith10,
+              CountWindows(listing.host.Hwnd()));
+  std::vector<double> notches;
+  for (int i = 0; i < 40; ++i) {
+    const double start = NowMs();
+    SendMessageW(listing.viewer->Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(i < 20 ? -WHEEL_DELTA : WHEEL_DELTA)), 0);
+    notches.push_back(NowMs() - start);
+  }
+  std::printf("one wheel notch (scroll and place): %.2f ms\n", Percentile(notches, 0.5));
+  std::printf("private bytes with 10000 VMs listed: %.1f MB\n", PrivateBytes() / 1048576.0);
+  return 0;
+}
