@@ -305,7 +305,14 @@ void CHyperLink::Paint(HDC dc) {
   if (oldFont != nullptr) SelectObject(dc, oldFont);
   SetTextColor(dc, oldColor);
   SetBkMode(dc, oldMode);
-  if (GetFocus() == mWnd) DrawFocusRect(dc, &mLabelRect);
+  if (GetFocus() == mWnd) {
+    // One pixel clear of the text where the control has room, so the dots never touch it.
+    RECT client, focus = mLabelRect;
+    GetClientRect(mWnd, &client);
+    InflateRect(&focus, 1, 1);
+    IntersectRect(&focus, &focus, &client);
+    DrawFocusRect(dc, &focus);
+  }
 }
 
 void CHyperLink::Navigate() {
