@@ -266,8 +266,7 @@ void ContentViewer::RebuildSection(Header* header) {
     }
   }
   if (!mSearchText.empty() && !mLayoutSuspended) ApplyFilter();
-  InvalidateRect(Hwnd(), nullptr, FALSE);
-  UpdateWindow(Hwnd());
+  RepaintNow(Hwnd());
   RelayoutEntry();
   if (serverHeader && !header->IsCollapsed() &&
       (state == VMCollection::STATE_ENUMERATED || state == VMCollection::STATE_ENUM_FAILED)) {
@@ -415,8 +414,7 @@ void ContentViewer::Place() {
       PlaceChild(row->Hwnd(), 0, entry.y - Y, W, entry.height, true);
     }
   }
-  InvalidateRect(Hwnd(), nullptr, FALSE);
-  UpdateWindow(Hwnd());
+  RepaintNow(Hwnd());
 }
 
 LRESULT ContentViewer::OnRelayoutMessage(UINT, WPARAM, LPARAM, BOOL&) {
@@ -427,11 +425,7 @@ LRESULT ContentViewer::OnRelayoutMessage(UINT, WPARAM, LPARAM, BOOL&) {
 LRESULT ContentViewer::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(Hwnd(), &paint);
-  RECT client;
-  GetClientRect(Hwnd(), &client);
-  HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  FillRect(dc, &client, white);
-  FrameRect(dc, &client, white);
+  const RECT client = PaintWhiteClient(Hwnd(), dc);
   if (mSections.size() <= 2 || mNoMatch) {
     const int m = utils::MARGIN;
     HGDIOBJ old = SelectObject(dc, mFont);
@@ -830,8 +824,7 @@ void ContentViewer::SetFilter(const std::wstring& text) {
   SetScrollPos(mScrollBar, SB_CTL, 0, TRUE);
   ApplyFilter();
   RelayoutEntry();
-  InvalidateRect(Hwnd(), nullptr, FALSE);
-  UpdateWindow(Hwnd());
+  RepaintNow(Hwnd());
 }
 
 void ContentViewer::ApplyFilter() { mNoMatch = ApplySearch(mSections, mSearchText); }

@@ -129,8 +129,7 @@ void Header::Layout() {
   const int B = utils::BUTTON_HEIGHT, W80 = utils::BUTTON_WIDTH;
   SetWindowPos(mLogin, nullptr, width - W80 - M, mLineHeight + (mLineHeight - B) / 2, W80, B,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  InvalidateRect(Hwnd(), nullptr, FALSE);
-  UpdateWindow(Hwnd());
+  RepaintNow(Hwnd());
 }
 
 LRESULT Header::OnSize(UINT, WPARAM, LPARAM, BOOL&) {
@@ -141,11 +140,7 @@ LRESULT Header::OnSize(UINT, WPARAM, LPARAM, BOOL&) {
 LRESULT Header::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(Hwnd(), &paint);
-  RECT client;
-  GetClientRect(Hwnd(), &client);
-  HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  FillRect(dc, &client, white);
-  FrameRect(dc, &client, white);
+  const RECT client = PaintWhiteClient(Hwnd(), dc);
   const int saved = SaveDC(dc);
   SelectObject(dc, mFont);
   SetBkMode(dc, TRANSPARENT);
@@ -296,17 +291,12 @@ LRESULT Header::OnKeyDown(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
       if (IsCollapsed()) SetCollapsed(false);
       Post(WM_NAVIGATE_KEY, VK_DOWN, 0);
       return 0;
-    case VK_ESCAPE:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_END:
-    case VK_HOME:
-    case VK_UP:
-    case VK_DOWN:
-      Post(WM_NAVIGATE_KEY, key, lParam);
-      return 0;
     default:
-      handled = FALSE;
+      if (IsListNavigationKey(key)) {
+        Post(WM_NAVIGATE_KEY, key, lParam);
+      } else {
+        handled = FALSE;
+      }
       return 0;
   }
 }

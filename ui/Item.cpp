@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "ui/Messages.h"
+#include "ui/PopupParts.h"
 
 namespace ui {
 namespace {
@@ -54,10 +55,7 @@ void Item::PostToParent(UINT msg, WPARAM wParam, LPARAM lParam) const {
 
 void Item::PostFocused() const { PostToParent(WM_ITEM_FOCUSED, mTag, reinterpret_cast<LPARAM>(Hwnd())); }
 
-void Item::RepaintNow() {
-  InvalidateRect(Hwnd(), nullptr, FALSE);
-  UpdateWindow(Hwnd());
-}
+void Item::RepaintNow() { ui::RepaintNow(Hwnd()); }
 
 HBRUSH Item::RestingBrush() const { return mHovered ? OrWhite(mHoverFill) : White(); }
 
@@ -225,16 +223,11 @@ LRESULT Item::OnKeyDownMessage(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled
         PostToParent(WM_NAVIGATE_KEY, key, lParam);
       }
       return 0;
-    case VK_ESCAPE:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_END:
-    case VK_HOME:
-    case VK_UP:
-    case VK_DOWN:
-      PostToParent(WM_NAVIGATE_KEY, key, lParam);
-      return 0;
     default:
+      if (IsListNavigationKey(key)) {
+        PostToParent(WM_NAVIGATE_KEY, key, lParam);
+        return 0;
+      }
       break;
   }
   if (OnKeyDown(key)) return 0;

@@ -74,6 +74,33 @@ void PlaceChild(HWND child, int x, int y, int width, int height, bool show) {
   SetWindowPos(child, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | (show ? SWP_SHOWWINDOW : 0));
 }
 
+RECT PaintWhiteClient(HWND window, HDC dc) {
+  RECT client;
+  GetClientRect(window, &client);
+  HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  FillRect(dc, &client, white);
+  FrameRect(dc, &client, white);
+  return client;
+}
+
+void RepaintNow(HWND window) {
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+}
+
+bool IsListNavigationKey(UINT key) {
+  switch (key) {
+    case VK_ESCAPE:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_END:
+    case VK_HOME:
+    case VK_UP:
+    case VK_DOWN: return true;
+    default: return false;
+  }
+}
+
 HWND CreatePushButton(HWND parent, UINT id, UINT textId, HFONT font, DWORD extraStyle) {
   const std::wstring text = utils::LoadStringResource(textId);
   HWND button = CreateWindowExW(0, L"BUTTON", text.c_str(), WS_CHILD | BS_PUSHBUTTON | extraStyle, 0, 0, 10, 10,

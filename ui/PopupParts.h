@@ -23,6 +23,12 @@ bool HasVisibleStyle(HWND control);
 // Moves (and with show, shows) a child only when it is not already there: layout runs on
 // every scroll step and key, and a move that changes nothing still costs a round trip.
 void PlaceChild(HWND child, int x, int y, int width, int height, bool show = false);
+// Fills and frames the window's client area white and hands back that area.
+RECT PaintWhiteClient(HWND window, HDC dc);
+// Repaints the window and its children now.
+void RepaintNow(HWND window);
+// Escape, Page Up, Page Down, End, Home, Up and Down: the keys the list itself handles.
+bool IsListNavigationKey(UINT key);
 // A standard push button with the given font.
 HWND CreatePushButton(HWND parent, UINT id, UINT textId, HFONT font, DWORD extraStyle = WS_VISIBLE);
 
