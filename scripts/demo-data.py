@@ -87,16 +87,48 @@ def power_state(port, name):
     return vm_by_name(admin(port, "state")["vms"], name)["powerState"]
 
 
+def popup_box(width, height, rgb):
+    """The popup on a screenshot (raw RGB bytes): the box of what is not desktop background
+    above the taskbar, down to the one-pixel bar at the screen's bottom edge, where the popup
+    is docked."""
+    stride = width * 3
+    if len(rgb) < stride * height:
+        raise SystemExit("demo-data: the screenshot is shorter than %dx%d" % (width, height))
+    pixel = lambda x, y: rgb[y * stride + 3 * x:y * stride + 3 * x + 3]
+    background = pixel(5, 5)
+    bar_top = height
+    while bar_top > 0 and pixel(2, bar_top - 1) != background:
+        bar_top -= 1
+    empty_row = background * width
+    left, top, right = width, None, -1
+    for y in range(bar_top):
+        row = rgb[y * stride:(y + 1) * stride]
+        if row == empty_row:
+            continue
+        xs = [x for x in range(width) if row[3 * x:3 * x + 3] != background]
+        top = y if top is None else top
+        left, right = min(left, xs[0]), max(right, xs[-1])
+    if top is None or right - left < 100:
+        return None
+    return "%dx%d+%d+%d" % (right - left + 1, height - 1 - top, left, top)
+
+
 def main(argv):
     if len(argv) == 3 and argv[1] == "inventory":
         inventory(argv[2])
     elif len(argv) == 9 and argv[1] == "prefs":
         prefs(argv[2], argv[3], int(argv[4]), argv[5], int(argv[6]), argv[7], argv[8])
+    elif len(argv) == 4 and argv[1] == "popup-box":
+        box = popup_box(int(argv[2]), int(argv[3]), sys.stdin.buffer.read())
+        if not box:
+            raise SystemExit(1)
+        print(box)
     elif len(argv) == 4 and argv[1] == "power-state":
         print(power_state(int(argv[2]), argv[3]))
     else:
         raise SystemExit("usage: demo-data.py inventory FILE | prefs OUT SMALL_URL SMALL_ADMIN "
-                         "LARGE_URL LARGE_ADMIN USER PROTECTED_PASSWORD | power-state ADMIN NAME")
+                         "LARGE_URL LARGE_ADMIN USER PROTECTED_PASSWORD | popup-box W H < RGB | "
+                         "power-state ADMIN NAME")
 
 
 if __name__ == "__main__":
