@@ -5,12 +5,9 @@
 #include <string>
 
 #include "app/AutomationLibrary.h"
-#include "app/BarePopupWindow.h"
 #include "app/CommandLine.h"
 #include "app/CrashHandler.h"
 #include "app/DataFolder.h"
-#include "app/Display.h"
-#include "app/LayoutMetrics.h"
 #include "app/Maintenance.h"
 #include "app/ShellNames.h"
 #include "app/StartupWork.h"
@@ -22,6 +19,7 @@
 #include "state/State.h"
 #include "ui/Messages.h"
 #include "ui/Module.h"
+#include "ui/PopupWindow.h"
 
 namespace shell {
 namespace {
@@ -84,19 +82,15 @@ int RunApplication(HINSTANCE instance, const wchar_t* commandLine) {
     return -1;
   }
 
-  auto popup = std::make_unique<BarePopupWindow>(option == CommandLineOption::STARTUP);
-  const bool composition = utils::IsDwmCompositionEnabled();
-  const utils::LayoutMetrics metrics = utils::LayoutMetricsFor(utils::GetDpiScale());
-  const DWORD style = WS_POPUP | (composition ? WS_THICKFRAME : WS_BORDER);
-  const RECT rect = {0, 0, metrics.popupWidth, metrics.popupHeight};
-  const std::wstring title = utils::LoadStringResource(IDS_APP_TITLE);
-
+  auto popup = std::make_unique<ui::PopupWindow>(option == CommandLineOption::STARTUP, State::Instance(), prefs,
+                                                 MakePopupActions());
   int exitCode;
-  if (!popup->Create(nullptr, title.c_str(), style, WS_EX_TOOLWINDOW, rect)) {
-    // Without its window the program can do nothing; and with no servers built, saving the
-    // preferences now would wipe the saved server list, so this path saves nothing either.
+  if (!popup->CreatePopup()) {
+    // Without its window the program can do nothing; and with its servers perhaps not all
+    // built, saving the preferences now could wipe saved servers, so this path saves nothing.
     Log("%s: Failed to create the popup window with error code 0x%08x.\n", kName,
         static_cast<unsigned>(GetLastError()));
+    popup.reset();
     ShowInitFailed(instance);
     exitCode = -1;
   } else {
@@ -114,8 +108,8 @@ int RunApplication(HINSTANCE instance, const wchar_t* commandLine) {
       exitCode = static_cast<int>(msg.wParam);
     }
 
-    // Tear-down, in this order.
-    if (popup->IsWindow()) popup->DestroyWindow();
+    // Tear-down, in this order. The popup's rows hold servers: it goes before the State.
+    popup.reset();
     Prefs::DestroyInstance();  // writes prefs.txt from the live State
     State::DestroyInstance();  // every server logs off and frees its VMs
   }
@@ -126,7 +120,6 @@ int RunApplication(HINSTANCE instance, const wchar_t* commandLine) {
     ReleaseMutex(mutex);
     CloseHandle(mutex);
   }
-  popup.reset();
   return exitCode;
 }
 

@@ -1,27 +1,24 @@
 #include "app/StartupWork.h"
 
+#include "app/UpdateCheckWithPrefs.h"
 #include "log/Log.h"
 #include "services/ConsoleHint.h"
-#include "app/UpdateCheckWithPrefs.h"
 #include "state/Prefs.h"
-#include "state/State.h"
 
 namespace shell {
 
-void RestoreSavedServers() {
-  State& state = State::Instance();
-  const auto servers = state.RestoreSavedServers(Prefs::Instance().mServers);
-  Log("%s: Restored %u saved server(s).\n", "shell::RestoreSavedServers",
-      static_cast<unsigned>(servers.size()));
-  state.GetFavorites()->Refresh();
-  state.GetRecent()->Refresh();
-}
-
-void RunStartupWork(HWND popup) {
-  for (const auto& server : State::Instance().GetServers()) {
-    if (server->HasUserName()) server->Login(nullptr, nullptr, false);
-  }
-  utils::RunAutomaticUpdateCheck(popup);
+ui::PopupActions MakePopupActions() {
+  ui::PopupActions actions;
+  actions.automaticUpdateCheck = [](HWND owner) { utils::RunAutomaticUpdateCheck(owner); };
+  // Until the dialogs are built the menu item and the link only say so in the log.
+  actions.showPreferences = [](HWND) {
+    Log("%s: The Preferences dialog is not available yet.\n", "shell::ShowPreferences");
+  };
+  actions.addServer = [](HWND) -> OlvarkServerPtr {
+    Log("%s: The Add Server dialog is not available yet.\n", "shell::AddServer");
+    return nullptr;
+  };
+  return actions;
 }
 
 void BindPreferencesToServices() {

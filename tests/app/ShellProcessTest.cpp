@@ -2,11 +2,14 @@
 // automation library, crash dumps, and the preferences kept across a run.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <string>
 
+#include "res/resource.h"
 #include "tests/app/ShellTestSupport.h"
+#include "ui/Messages.h"
 
 namespace {
 
@@ -42,11 +45,12 @@ class ShellProcess : public ::testing::Test {
   void SetUp() override { EndLeftoverInstances(); }
   void TearDown() override { EndLeftoverInstances(); }
 
-  // Starts an instance and waits for its hidden popup window.
-  HWND StartFirstInstance(ChildProcess& first) {
+  // Starts an instance and waits for its popup window (shown at once unless started with
+  // Windows, "/startup").
+  HWND StartFirstInstance(ChildProcess& first, const std::wstring& args = L"") {
     EXPECT_TRUE(FileExists(ProgramFolder() + L"\\kilnworks\\qor.dll"))
         << "the automation library (target qor) must be built for a full start";
-    if (!first.Start(Wickerlyn(), L"", Environment())) return nullptr;
+    if (!first.Start(Wickerlyn(), args, Environment())) return nullptr;
     return WaitForWindow(kPopupClass, nullptr, first.Id(), 15000);
   }
 
@@ -55,9 +59,9 @@ class ShellProcess : public ::testing::Test {
 
 TEST_F(ShellProcess, SecondInstanceWakesTheFirstAndExitsWithMinusOne) {
   ChildProcess first;
-  HWND popup = StartFirstInstance(first);
+  HWND popup = StartFirstInstance(first, L"/startup");
   ASSERT_TRUE(popup) << "first instance did not create its popup";
-  EXPECT_FALSE(IsWindowVisible(popup));
+  EXPECT_FALSE(IsWindowVisible(popup)) << "started with Windows, the popup waits for the user";
 
   ChildProcess second;
   ASSERT_TRUE(second.Start(Wickerlyn(), L"/startup", Environment()));
@@ -69,6 +73,47 @@ TEST_F(ShellProcess, SecondInstanceWakesTheFirstAndExitsWithMinusOne) {
   GetWindowRect(popup, &rect);
   EXPECT_EQ(320, rect.right - rect.left);  // 96 DPI under the test display
   EXPECT_EQ(445, rect.bottom - rect.top);
+}
+
+RECT TaskbarRect() {
+  APPBARDATA data = {};
+  data.cbSize = sizeof data;
+  SHAppBarMessage(ABM_GETTASKBARPOS, &data);
+  return data.rc;
+}
+
+TEST_F(ShellProcess, PlainStartShowsThePopupBesideTheTaskbarAndItsDialogsAreNotThereYet) {
+  ChildProcess first;
+  HWND popup = StartFirstInstance(first);
+  ASSERT_TRUE(popup);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(popup) != FALSE; }, 5000)) << "popup not shown";
+  RECT rect;
+  GetWindowRect(popup, &rect);
+  const RECT taskbar = TaskbarRect();
+  EXPECT_EQ(taskbar.right, rect.right);
+  EXPECT_EQ(taskbar.top, rect.bottom);
+
+  PostMessageW(popup, WM_COMMAND, IDM_PREFERENCES, 0);
+  EXPECT_TRUE(WaitUntil([&] { return OnlyLogText().find("The Preferences dialog is not available yet.") !=
+                                     std::string::npos; }, 5000))
+      << OnlyLogText();
+  HWND link = FindWindowExW(popup, nullptr, nullptr, L"Add a Server...");
+  ASSERT_TRUE(link);
+  PostMessageW(popup, WM_LINK_CLICKED, 0, reinterpret_cast<LPARAM>(link));
+  EXPECT_TRUE(WaitUntil([&] { return OnlyLogText().find("The Add Server dialog is not available yet.") !=
+                                     std::string::npos; }, 5000))
+      << OnlyLogText();
+  EXPECT_TRUE(first.Running());
+}
+
+TEST_F(ShellProcess, StartedWithWindowsTheTrayIconClickShowsThePopup) {
+  ChildProcess first;
+  HWND popup = StartFirstInstance(first, L"/startup");
+  ASSERT_TRUE(popup);
+  EXPECT_FALSE(IsWindowVisible(popup));
+  PostMessageW(popup, WM_TRAYICON, 0, WM_LBUTTONDOWN);
+  PostMessageW(popup, WM_TRAYICON, 0, WM_LBUTTONUP);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(popup) != FALSE; }, 5000)) << "popup not shown";
 }
 
 TEST_F(ShellProcess, KillEndsTheRunningInstanceThroughItsNormalTearDown) {

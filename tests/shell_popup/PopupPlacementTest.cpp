@@ -1,0 +1,142 @@
+// Where the popup goes beside the taskbar or near an overflow click, its sizes, the tray
+// tip limit and the frame style.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "ui/PopupPlacement.h"
+
+namespace {
+
+using ui::PlaceBesideTaskbar;
+using ui::PlaceNearClick;
+
+constexpr SIZE kPopup = {320, 445};
+
+struct Case {
+  const char* name;
+  UINT edge;
+  RECT taskbar;
+  POINT click;  // near-click cases only
+  POINT expected;
+};
+
+// A 1024 x 768 screen with a 40-pixel taskbar on each edge in turn.
+constexpr RECT kLeft = {0, 0, 40, 768};
+constexpr RECT kTop = {0, 0, 1024, 40};
+constexpr RECT kRight = {984, 0, 1024, 768};
+constexpr RECT kBottom = {0, 728, 1024, 768};
+
+TEST(PopupPlacement, BesideTheTaskbarOnEachEdge) {
+  const Case cases[] = {
+      {"left: right of the bar, bottoms aligned", ABE_LEFT, kLeft, {}, {40, 768 - 445}},
+      {"top: below the bar, right edges aligned", ABE_TOP, kTop, {}, {1024 - 320, 40}},
+      {"right: left of the bar, bottoms aligned", ABE_RIGHT, kRight, {}, {984 - 320, 768 - 445}},
+      {"bottom: above the bar, right edges aligned", ABE_BOTTOM, kBottom, {}, {1024 - 320, 728 - 445}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    POINT at = {-1, -1};
+    ASSERT_TRUE(PlaceBesideTaskbar(c.edge, c.taskbar, kPopup, at));
+    EXPECT_EQ(c.expected.x, at.x);
+    EXPECT_EQ(c.expected.y, at.y);
+  }
+}
+
+TEST(PopupPlacement, BottomTaskbarPopupBottomRightTouchesTaskbarTopRight) {
+  POINT at;
+  ASSERT_TRUE(PlaceBesideTaskbar(ABE_BOTTOM, kBottom, kPopup, at));
+  EXPECT_EQ(kBottom.right, at.x + kPopup.cx);
+  EXPECT_EQ(kBottom.top, at.y + kPopup.cy);
+}
+
+TEST(PopupPlacement, UnknownEdgeGivesNoPlace) {
+  POINT at = {7, 9};
+  EXPECT_FALSE(PlaceBesideTaskbar(4, kBottom, kPopup, at));
+  EXPECT_FALSE(PlaceNearClick(4, kBottom, POINT{500, 500}, kPopup, at));
+  EXPECT_EQ(7, at.x);
+  EXPECT_EQ(9, at.y);
+}
+
+TEST(PopupPlacement, NearAnOverflowClickOnEachEdge) {
+  const Case cases[] = {
+      {"left, click high: bottom 10 above it", ABE_LEFT, kLeft, {20, 300}, {40, 290 - 445}},
+      {"left, click low: bottom still 10 above it", ABE_LEFT, kLeft, {20, 765}, {40, 755 - 445}},
+      {"top, click low: top 10 below it", ABE_TOP, kTop, {900, 200}, {1024 - 320, 210}},
+      {"top, click in the bar's height: top at its bottom", ABE_TOP, kTop, {900, 20}, {1024 - 320, 40}},
+      {"right, click high: bottom 10 above it", ABE_RIGHT, kRight, {1000, 500}, {984 - 320, 490 - 445}},
+      {"right, click low: bottom still 10 above it", ABE_RIGHT, kRight, {1000, 767}, {984 - 320, 757 - 445}},
+      {"bottom, click 300 above the bar: bottom 10 above it", ABE_BOTTOM, kBottom, {900, 428}, {1024 - 320, 418 - 445}},
+      {"bottom, click beside the bar: bottom at its top", ABE_BOTTOM, kBottom, {900, 750}, {1024 - 320, 728 - 445}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    POINT at = {-1, -1};
+    ASSERT_TRUE(PlaceNearClick(c.edge, c.taskbar, c.click, kPopup, at));
+    EXPECT_EQ(c.expected.x, at.x);
+    EXPECT_EQ(c.expected.y, at.y);
+  }
+}
+
+TEST(PopupPlacement, OverflowClick300PixelsAboveABottomTaskbarPutsThePopupBottom10AboveTheClick) {
+  const POINT click = {1000, kBottom.top - 300};
+  POINT at;
+  ASSERT_TRUE(PlaceNearClick(ABE_BOTTOM, kBottom, click, kPopup, at));
+  EXPECT_EQ(click.y - 10, at.y + kPopup.cy);
+  EXPECT_EQ(kBottom.right, at.x + kPopup.cx);
+}
+
+TEST(PopupGeometry, SizesAreScaledAndTruncated) {
+  const ui::PopupGeometry at96 = ui::PopupGeometryFor(1.0);
+  EXPECT_EQ(8, at96.margin);
+  EXPECT_EQ(35, at96.bandHeight);
+  EXPECT_EQ(320, at96.width);
+  EXPECT_EQ(445, at96.height);
+  EXPECT_EQ(100, at96.searchWidth);
+  EXPECT_EQ(22, at96.searchHeight);
+
+  const ui::PopupGeometry at120 = ui::PopupGeometryFor(1.25);
+  EXPECT_EQ(10, at120.margin);
+  EXPECT_EQ(43, at120.bandHeight);  // 43.75
+  EXPECT_EQ(400, at120.width);
+  EXPECT_EQ(556, at120.height);  // 556.25
+  EXPECT_EQ(125, at120.searchWidth);
+  EXPECT_EQ(26, at120.searchHeight);
+}
+
+TEST(PopupGeometry, SearchBoxSitsAtTheBandsRightMarginCentredOneAbove) {
+  const ui::PopupGeometry g = ui::PopupGeometryFor(1.0);
+  const RECT box = ui::SearchBoxRect(g, 318);
+  EXPECT_EQ(310, box.right);
+  EXPECT_EQ(210, box.left);
+  EXPECT_EQ((35 - 22) / 2 - 1, box.top);
+  EXPECT_EQ(box.top + 22, box.bottom);
+}
+
+TEST(TrayTip, AtTheLimitTheTextIsUsedWhole) {
+  const std::wstring text(127, L'a');
+  EXPECT_EQ(text, ui::TruncateTrayTip(text));
+  EXPECT_EQ(L"Zandor Wickerlyn", ui::TruncateTrayTip(L"Zandor Wickerlyn"));
+  EXPECT_EQ(L"", ui::TruncateTrayTip(L""));
+}
+
+TEST(TrayTip, LongerTextKeeps124CharactersAndAnEllipsis) {
+  std::wstring text;
+  for (int i = 0; i < 128; ++i) text += static_cast<wchar_t>(L'a' + i % 26);
+  const std::wstring tip = ui::TruncateTrayTip(text);
+  EXPECT_EQ(127u, tip.size());
+  EXPECT_EQ(text.substr(0, 124) + L"...", tip);
+  NOTIFYICONDATAW data;
+  EXPECT_LT(tip.size(), ARRAYSIZE(data.szTip)) << "fits the shell's buffer with its terminator";
+}
+
+TEST(PopupFrame, ThickFrameUnderCompositionThinBorderWithout) {
+  EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_THICKFRAME), ui::PopupFrameStyle(WS_POPUP | WS_BORDER, true));
+  EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_BORDER), ui::PopupFrameStyle(WS_POPUP | WS_THICKFRAME, false));
+  EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_VISIBLE | WS_BORDER),
+            ui::PopupFrameStyle(WS_POPUP | WS_VISIBLE | WS_BORDER, false));
+}
+
+}  // namespace

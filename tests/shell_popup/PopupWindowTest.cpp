@@ -1,0 +1,428 @@
+// The popup window under the test display: its window and children, the tray icon's
+// messages, the menu commands, the search box keys and the saved servers it restores.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
+
+#include <memory>
+#include <string>
+
+#include "app/ShellNames.h"
+#include "res/resource.h"
+#include "services/StringResource.h"
+#include "state/Prefs.h"
+#include "state/State.h"
+#include "tests/popup/PopupTestSupport.h"
+#include "tests/support/QorLibraryEnvironment.h"
+#include "tests/support/ScratchFolder.h"
+#include "ui/Messages.h"
+#include "ui/PopupWindow.h"
+
+namespace {
+
+const auto* const kQor = ::testing::AddGlobalTestEnvironment(new QorLibraryEnvironment);
+
+using popuptest::MessageBoxAnswer;
+using popuptest::PumpFor;
+using popuptest::PumpUntil;
+
+RECT WindowRect(HWND hwnd) {
+  RECT rect = {};
+  GetWindowRect(hwnd, &rect);
+  return rect;
+}
+
+// A child's rectangle in its parent's client coordinates.
+RECT ChildRect(HWND child) {
+  RECT rect = WindowRect(child);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+RECT Taskbar() {
+  APPBARDATA data = {};
+  data.cbSize = sizeof data;
+  SHAppBarMessage(ABM_GETTASKBARPOS, &data);
+  return data.rc;
+}
+
+// Whether WM_QUIT reaches this thread's queue within the time; dispatches everything else.
+bool QuitPosted(DWORD milliseconds) {
+  const ULONGLONG end = GetTickCount64() + milliseconds;
+  MSG msg;
+  while (GetTickCount64() < end) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) return true;
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  return false;
+}
+
+// The cursor reaches its place through the display server, and a late motion event can
+// still move it back: place it until it stays.
+bool PlaceCursor(POINT at) {
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    SetCursorPos(at.x, at.y);
+    bool stayed = true;
+    for (int check = 0; check < 3 && stayed; ++check) {
+      PumpFor(20);
+      POINT now;
+      stayed = GetCursorPos(&now) && now.x == at.x && now.y == at.y;
+    }
+    if (stayed) return true;
+  }
+  return false;
+}
+
+ServerRecord Record(const std::string& url, const std::string& user = std::string()) {
+  ServerRecord record;
+  record.url = url;
+  record.type = ServerRecord::TYPE_SERVER;
+  record.username = user;
+  return record;
+}
+
+class PopupWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    mPrefs = std::make_unique<Prefs>(mData.Path());
+    mPrefs->mCheckForUpdates = false;
+  }
+  void TearDown() override {
+    mPopup.reset();
+    mServerToAdd.reset();
+    mPrefs.reset();
+    mState.reset();
+  }
+
+  ui::PopupActions Actions() {
+    ui::PopupActions actions;
+    actions.automaticUpdateCheck = [this](HWND owner) {
+      ++mUpdateChecks;
+      mUpdateOwner = owner;
+    };
+    actions.showPreferences = [this](HWND) { ++mPreferences; };
+    actions.addServer = [this](HWND) -> OlvarkServerPtr {
+      ++mAddServer;
+      return mServerToAdd;
+    };
+    return actions;
+  }
+
+  HWND Start(bool hidden) {
+    mPopup = std::make_unique<ui::PopupWindow>(hidden, *mState, *mPrefs, Actions());
+    HWND hwnd = mPopup->CreatePopup();
+    PumpFor(50);
+    return hwnd;
+  }
+
+  void SendTray(UINT mouse) { SendMessageW(mPopup->Hwnd(), WM_TRAYICON, 0, mouse); }
+  void TrayLeftClick() {
+    SendTray(WM_LBUTTONDOWN);
+    SendTray(WM_LBUTTONUP);
+    PumpFor(30);
+  }
+
+  testfs::ScratchFolder mData{L"popup-prefs"};
+  std::unique_ptr<State> mState = std::make_unique<State>(nullptr);
+  std::unique_ptr<Prefs> mPrefs;
+  std::unique_ptr<ui::PopupWindow> mPopup;
+  int mUpdateChecks = 0;
+  HWND mUpdateOwner = nullptr;
+  int mPreferences = 0;
+  int mAddServer = 0;
+  OlvarkServerPtr mServerToAdd;
+};
+
+TEST_F(PopupWindowTest, ShownAtStartBesideTheTaskbarWithItsBandSearchBoxListAndLink) {
+  HWND popup = Start(false);
+  ASSERT_TRUE(popup);
+  EXPECT_TRUE(IsWindowVisible(popup));
+  EXPECT_EQ(1, mUpdateChecks) << "the start-up work runs at once";
+  EXPECT_EQ(popup, mUpdateOwner);
+  EXPECT_FALSE(mPopup->StartupWorkPending());
+
+  wchar_t name[128] = {};
+  GetClassNameW(popup, name, 128);
+  EXPECT_STREQ(shell::kPopupClassName, name) << "other instances find it by this name";
+  EXPECT_EQ(L"Zandor Wickerlyn", popuptest::WindowText(popup));
+  EXPECT_EQ(0u, GetClassLongPtrW(popup, GCL_STYLE));
+  EXPECT_EQ(0u, GetClassLongPtrW(popup, GCLP_HBRBACKGROUND));
+  const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(popup, GWL_STYLE));
+  EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_BORDER), style & ~(WS_VISIBLE | WS_CLIPSIBLINGS)) << std::hex << style;
+  EXPECT_TRUE(GetWindowLongPtrW(popup, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  EXPECT_TRUE(GetWindowLongPtrW(popup, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+  // Wine's taskbar: a one-pixel bar on the bottom edge.
+  const RECT taskbar = Taskbar();
+  const RECT rect = WindowRect(popup);
+  EXPECT_EQ(320, rect.right - rect.left);
+  EXPECT_EQ(445, rect.bottom - rect.top);
+  EXPECT_EQ(taskbar.right, rect.right);
+  EXPECT_EQ(taskbar.top, rect.bottom);
+
+  RECT client;
+  GetClientRect(popup, &client);
+  const RECT search = ChildRect(mPopup->SearchBox());
+  EXPECT_EQ(client.right - 8, search.right);
+  EXPECT_EQ(100, search.right - search.left);
+  EXPECT_EQ(5, search.top);
+  EXPECT_EQ(22, search.bottom - search.top);
+  const DWORD searchStyle = static_cast<DWORD>(GetWindowLongPtrW(mPopup->SearchBox(), GWL_STYLE));
+  EXPECT_TRUE(searchStyle & WS_TABSTOP);
+  EXPECT_TRUE(searchStyle & ES_AUTOHSCROLL);
+  // (The edit takes WS_BORDER off its style and draws the border itself: the screenshot shows it.)
+
+  const RECT viewer = ChildRect(mPopup->Viewer()->Hwnd());
+  EXPECT_EQ(0, viewer.left);
+  EXPECT_EQ(35, viewer.top);
+  EXPECT_EQ(client.right, viewer.right);
+  EXPECT_EQ(client.bottom - 35, viewer.bottom);
+  const RECT link = ChildRect(mPopup->AddServerLink());
+  EXPECT_EQ(0, link.left);
+  EXPECT_EQ(client.bottom - 35, link.top);
+  EXPECT_EQ(client.right, link.right);
+  EXPECT_EQ(client.bottom, link.bottom);
+  EXPECT_EQ(L"Add a Server...", popuptest::WindowText(mPopup->AddServerLink()));
+  EXPECT_EQ(mPopup->Viewer()->Hwnd(), GetFocus()) << "the list has the focus";
+
+  EXPECT_EQ(utils::LoadStringResource(IDS_TRAY_TIP), mPopup->TrayTip());
+
+  const std::string shot = popuptest::SaveScreenshot(popup, "popup/shown");
+  EXPECT_FALSE(shot.empty());
+}
+
+TEST_F(PopupWindowTest, TrayMenuHoldsShowPreferencesAndExit) {
+  Start(true);
+  HMENU menu = mPopup->TrayMenu();
+  ASSERT_TRUE(menu);
+  ASSERT_EQ(4, GetMenuItemCount(menu));
+  EXPECT_EQ(static_cast<UINT>(IDM_SHOW), GetMenuItemID(menu, 0));
+  EXPECT_EQ(static_cast<UINT>(IDM_PREFERENCES), GetMenuItemID(menu, 1));
+  EXPECT_EQ(static_cast<UINT>(IDM_EXIT), GetMenuItemID(menu, 3));
+  EXPECT_EQ(static_cast<UINT>(IDM_SHOW), GetMenuDefaultItem(menu, FALSE, 0));
+  MENUITEMINFOW separator = {sizeof separator, MIIM_FTYPE};
+  ASSERT_TRUE(GetMenuItemInfoW(menu, 2, TRUE, &separator));
+  EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
+  wchar_t text[64];
+  GetMenuStringW(menu, IDM_SHOW, text, 64, MF_BYCOMMAND);
+  EXPECT_STREQ(L"&Show", text);
+  GetMenuStringW(menu, IDM_PREFERENCES, text, 64, MF_BYCOMMAND);
+  EXPECT_STREQ(L"&Preferences", text);
+  GetMenuStringW(menu, IDM_EXIT, text, 64, MF_BYCOMMAND);
+  EXPECT_STREQ(L"E&xit", text);
+}
+
+TEST_F(PopupWindowTest, StartedHiddenTheFirstTrayClickRunsTheStartupWorkOnceAndShows) {
+  HWND popup = Start(true);
+  ASSERT_TRUE(popup);
+  EXPECT_FALSE(IsWindowVisible(popup));
+  EXPECT_EQ(0, mUpdateChecks);
+  EXPECT_TRUE(mPopup->StartupWorkPending());
+
+  // A click on the taskbar itself: the popup docks beside it.
+  const RECT taskbar = Taskbar();
+  ASSERT_TRUE(PlaceCursor({taskbar.right - 20, taskbar.top}));
+  TrayLeftClick();
+  EXPECT_EQ(1, mUpdateChecks);
+  EXPECT_FALSE(mPopup->StartupWorkPending());
+  EXPECT_TRUE(IsWindowVisible(popup));
+  EXPECT_EQ(taskbar.top, WindowRect(popup).bottom);
+
+  SendMessageW(popup, WM_TIMER, ui::PopupWindow::kStartupTimer, 0);
+  TrayLeftClick();
+  EXPECT_EQ(1, mUpdateChecks) << "the start-up work runs once";
+}
+
+TEST_F(PopupWindowTest, StartedHiddenTheStartupDelayRunsTheWorkAndStaysHidden) {
+  HWND popup = Start(true);
+  SendMessageW(popup, WM_TIMER, ui::PopupWindow::kStartupTimer, 0);
+  EXPECT_EQ(1, mUpdateChecks);
+  EXPECT_FALSE(IsWindowVisible(popup));
+  TrayLeftClick();
+  EXPECT_EQ(1, mUpdateChecks);
+  EXPECT_TRUE(IsWindowVisible(popup));
+}
+
+TEST_F(PopupWindowTest, AnOverflowClickAboveTheTaskbarShowsThePopupTenPixelsAboveIt) {
+  HWND popup = Start(true);
+  const RECT taskbar = Taskbar();
+  const POINT click = {taskbar.right - 30, taskbar.top - 300};
+  ASSERT_TRUE(PlaceCursor(click));
+  TrayLeftClick();
+  ASSERT_TRUE(IsWindowVisible(popup));
+  const RECT rect = WindowRect(popup);
+  EXPECT_EQ(click.y - 10, rect.bottom);
+  EXPECT_EQ(taskbar.right, rect.right);
+}
+
+TEST_F(PopupWindowTest, TrayUpWithoutADownShowsNothing) {
+  HWND popup = Start(true);
+  SendTray(WM_LBUTTONUP);
+  EXPECT_EQ(1, mUpdateChecks) << "the first tray click still starts the work";
+  EXPECT_FALSE(IsWindowVisible(popup));
+}
+
+TEST_F(PopupWindowTest, ExitAnsweredNoKeepsRunning) {
+  HWND popup = Start(true);
+  {
+    MessageBoxAnswer no(false);
+    PostMessageW(popup, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_FALSE(QuitPosted(1500));
+    EXPECT_EQ(utils::LoadStringResource(IDS_CONFIRM_EXIT), no.Text());
+  }
+  EXPECT_TRUE(IsWindow(popup));
+}
+
+TEST_F(PopupWindowTest, ExitAnsweredYesEndsTheMessageLoop) {
+  HWND popup = Start(true);
+  MessageBoxAnswer yes(true);
+  PostMessageW(popup, WM_COMMAND, IDM_EXIT, 0);
+  // The program's loop: GetMessage ends on WM_QUIT.
+  UINT_PTR guard = SetTimer(nullptr, 0, 10000, nullptr);
+  MSG msg;
+  bool quit = false;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == guard) break;
+    DispatchMessageW(&msg);
+  }
+  quit = msg.message == WM_QUIT;
+  KillTimer(nullptr, guard);
+  EXPECT_TRUE(quit);
+  EXPECT_EQ(0, static_cast<int>(msg.wParam));
+  EXPECT_EQ(utils::LoadStringResource(IDS_CONFIRM_EXIT), yes.Text());
+}
+
+TEST_F(PopupWindowTest, ShowAndPreferencesCommands) {
+  HWND popup = Start(true);
+  SendMessageW(popup, WM_COMMAND, IDM_PREFERENCES, 0);
+  EXPECT_EQ(1, mPreferences);
+  EXPECT_FALSE(IsWindowVisible(popup));
+  SendMessageW(popup, WM_COMMAND, IDM_SHOW, 0);
+  EXPECT_TRUE(IsWindowVisible(popup));
+}
+
+TEST_F(PopupWindowTest, EscapeInAnEmptySearchBoxHidesThePopup) {
+  HWND popup = Start(false);
+  ASSERT_TRUE(IsWindowVisible(popup));
+  HWND search = mPopup->SearchBox();
+  SetFocus(search);
+  SendMessageW(search, WM_CHAR, VK_ESCAPE, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(popup); }, 2000));
+}
+
+TEST_F(PopupWindowTest, EscapeInASearchBoxWithTextOnlyEmptiesIt) {
+  HWND popup = Start(false);
+  HWND search = mPopup->SearchBox();
+  SetFocus(search);
+  SetWindowTextW(search, L"web");
+  EXPECT_TRUE(PumpUntil([&] { return mPopup->Viewer()->SearchText() == L"web"; }, 2000)) << "typing filters the list";
+  SendMessageW(search, WM_CHAR, VK_ESCAPE, 0);
+  PumpFor(100);
+  EXPECT_EQ(L"", popuptest::WindowText(search));
+  EXPECT_TRUE(IsWindowVisible(popup));
+  EXPECT_EQ(L"", mPopup->Viewer()->SearchText());
+}
+
+TEST_F(PopupWindowTest, SizingBordersAnswerAsPlainBorder) {
+  HWND popup = Start(false);
+  // Under composition the frame is thick; make it so to get sizing answers.
+  SetWindowLongPtrW(popup, GWL_STYLE, (GetWindowLongPtrW(popup, GWL_STYLE) & ~WS_BORDER) | WS_THICKFRAME);
+  SetWindowPos(popup, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+  const RECT r = WindowRect(popup);
+  const POINT edges[] = {{r.left, (r.top + r.bottom) / 2}, {r.right - 1, (r.top + r.bottom) / 2},
+                         {(r.left + r.right) / 2, r.top},  {(r.left + r.right) / 2, r.bottom - 1},
+                         {r.left, r.top},                  {r.right - 1, r.bottom - 1}};
+  for (const POINT& p : edges) {
+    SCOPED_TRACE(std::to_string(p.x) + "," + std::to_string(p.y));
+    EXPECT_EQ(HTBORDER, SendMessageW(popup, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)));
+  }
+  EXPECT_EQ(HTCLIENT, SendMessageW(popup, WM_NCHITTEST, 0, MAKELPARAM(r.left + 50, r.top + 20)));
+}
+
+TEST_F(PopupWindowTest, CompositionChangeSetsTheFrameToWhatTheDesktopReports) {
+  HWND popup = Start(true);
+  SetWindowLongPtrW(popup, GWL_STYLE, (GetWindowLongPtrW(popup, GWL_STYLE) & ~WS_BORDER) | WS_THICKFRAME);
+  SendMessageW(popup, WM_DWMCOMPOSITIONCHANGED, 0, 0);
+  const LONG_PTR style = GetWindowLongPtrW(popup, GWL_STYLE);
+  EXPECT_FALSE(style & WS_THICKFRAME) << "Wine reports no composition";
+  EXPECT_TRUE(style & WS_BORDER);
+}
+
+TEST_F(PopupWindowTest, HiddenByItsMessageAndByLosingTheActivationShownByASecondInstance) {
+  HWND popup = Start(false);
+  SendMessageW(popup, WM_HIDE_POPUP, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(popup));
+  SendMessageW(popup, WM_SHOWPOPUP, 0, 0);
+  EXPECT_TRUE(IsWindowVisible(popup));
+  SendMessageW(popup, WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_FALSE(IsWindowVisible(popup));
+}
+
+TEST_F(PopupWindowTest, QuitMessageFromAnotherInstanceEndsTheLoop) {
+  HWND popup = Start(true);
+  PostMessageW(popup, WM_QUITAPP, 0, 0);
+  EXPECT_TRUE(QuitPosted(2000));
+}
+
+TEST_F(PopupWindowTest, EndSessionSavesThePrefsUnlessOnlyThisAppIsAskedToClose) {
+  HWND popup = Start(true);
+  const std::wstring file = mData / L"prefs.txt";
+  DeleteFileW(file.c_str());
+  SendMessageW(popup, WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP);
+  EXPECT_FALSE(testfs::FileExists(file));
+  SendMessageW(popup, WM_ENDSESSION, TRUE, 0);
+  EXPECT_TRUE(testfs::FileExists(file));
+}
+
+TEST_F(PopupWindowTest, SavedServersGetSectionsAndBadRecordsAreSkipped) {
+  ServerRecord withFavorite = Record("https://srv-b.example:8443", "alice");
+  withFavorite.favorites.push_back({"vm-3", "web-frontend-03", "[ds1] web-frontend-03/web-frontend-03.vmx"});
+  ServerRecord noHost = Record("https://");
+  ServerRecord otherType = Record("https://srv-c.example");
+  otherType.type = ServerRecord::TYPE_OTHER;
+  ServerRecord twice = Record("srv-b.example");
+  mPrefs->mServers = {withFavorite, noHost, otherType, twice, Record("http://srv-a.example")};
+
+  Start(true);  // hidden: nobody logs in
+  const auto servers = mState->GetServers();
+  ASSERT_EQ(2u, servers.size());
+  EXPECT_EQ("srv-a.example", servers[0]->GetHost());
+  EXPECT_EQ("srv-b.example", servers[1]->GetHost());
+  EXPECT_EQ(8443u, servers[1]->GetPort());
+  EXPECT_TRUE(servers[1]->UsesSsl());
+  EXPECT_FALSE(servers[0]->UsesSsl());
+  EXPECT_EQ(1u, mState->GetFavoriteVMs().size());
+
+  // In record order after Favorites and Recently Used.
+  std::vector<const VMCollection*> sectionServers;
+  for (const auto& section : mPopup->Viewer()->Sections()) {
+    const VMCollection* collection = section->header->GetCollection().get();
+    if (collection == servers[0].get() || collection == servers[1].get()) sectionServers.push_back(collection);
+  }
+  ASSERT_EQ(2u, sectionServers.size());
+  EXPECT_EQ(servers[1].get(), sectionServers[0]);
+  EXPECT_EQ(servers[0].get(), sectionServers[1]);
+}
+
+TEST_F(PopupWindowTest, TheAddServerLinkAddsASectionForTheServerTheShellAdded) {
+  Start(false);
+  const size_t before = mPopup->Viewer()->Sections().size();
+  HWND link = mPopup->AddServerLink();
+
+  SendMessageW(mPopup->Hwnd(), WM_LINK_CLICKED, 0, reinterpret_cast<LPARAM>(link));
+  EXPECT_EQ(1, mAddServer);
+  EXPECT_EQ(before, mPopup->Viewer()->Sections().size()) << "nothing added";
+
+  mServerToAdd = mState->AddSavedServer(State::SERVER_TYPE_HOST, "srv-new.example", 0, true, "", "");
+  ASSERT_TRUE(mServerToAdd);
+  SendMessageW(mPopup->Hwnd(), WM_LINK_CLICKED, 0, reinterpret_cast<LPARAM>(link));
+  EXPECT_EQ(2, mAddServer);
+  ASSERT_EQ(before + 1, mPopup->Viewer()->Sections().size());
+  EXPECT_EQ(mServerToAdd.get(), mPopup->Viewer()->Sections().back()->header->GetCollection().get());
+}
+
+}  // namespace

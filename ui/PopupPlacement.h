@@ -1,0 +1,39 @@
+// The popup's geometry and where it goes beside the taskbar, as plain computations, and the
+// tray tip's length limit.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace ui {
+
+// Pixel sizes of the popup at a DPI scale, each truncated.
+struct PopupGeometry {
+  int margin;        // 8 at 96 DPI
+  int bandHeight;    // 35: the title band and the add-server row
+  int width;         // 320
+  int height;        // 445
+  int searchWidth;   // 100
+  int searchHeight;  // 16 + 6
+};
+PopupGeometry PopupGeometryFor(double scale);
+
+// The search box in the title band of a client area clientWidth wide.
+RECT SearchBoxRect(const PopupGeometry& geometry, int clientWidth);
+
+// The popup's top-left corner beside a taskbar on edge (ABE_LEFT...ABE_BOTTOM) with the
+// popup's outer size; false for an unknown edge.
+bool PlaceBesideTaskbar(UINT edge, const RECT& taskbar, SIZE popup, POINT& topLeft);
+// The same when the tray click was outside the taskbar's rectangle (the notification area
+// overflow): the popup keeps 10 pixels away from the click.
+bool PlaceNearClick(UINT edge, const RECT& taskbar, POINT click, SIZE popup, POINT& topLeft);
+
+// The tip's buffer holds 127 characters: a longer text keeps its first 124 and "...".
+constexpr size_t kTrayTipLimit = 127;
+std::wstring TruncateTrayTip(const std::wstring& text);
+
+// The popup's style for desktop composition on or off: a thick frame draws the shadow
+// under composition, a thin border without it.
+DWORD PopupFrameStyle(DWORD style, bool composition);
+
+}  // namespace ui

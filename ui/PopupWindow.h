@@ -1,0 +1,146 @@
+// The program's only top-level window: the popup docked beside the taskbar with its title
+// band and search box, the list of servers and the add-server row, and the tray icon with
+// its menu. What only the shell can do is handed in as PopupActions.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "backend/OlvarkServer.h"
+#include "ui/ContentViewer.h"
+#include "ui/HintEdit.h"
+#include "ui/LinkItem.h"
+#include "ui/Messages.h"
+#include "ui/PopupPlacement.h"
+#include "ui/Window.h"
+
+class Prefs;
+class State;
+
+namespace ui {
+
+struct PopupActions {
+  // The automatic update check, run once with the start-up work (the shell decides if due).
+  std::function<void(HWND owner)> automaticUpdateCheck;
+  std::function<void(HWND owner)> showPreferences;
+  // The server the user added, or null when nothing was added.
+  std::function<OlvarkServerPtr(HWND owner)> addServer;
+};
+
+class PopupWindow : public WindowImpl {
+ public:
+  static constexpr UINT_PTR kStartupTimer = 1;
+  static constexpr UINT kStartupDelayMs = 15000;
+  static constexpr UINT_PTR kClickTimer = 2;
+  static constexpr UINT kTrayIconId = 0;
+
+  // startHidden: started with Windows; the start-up work then waits for the first tray
+  // click or the start-up delay, and the popup stays hidden.
+  PopupWindow(bool startHidden, State& state, Prefs& prefs, PopupActions actions);
+  ~PopupWindow() override;
+
+  // Creates the window (hidden at the screen's origin), the tray icon and the children.
+  HWND CreatePopup();
+
+  void ShowBesideTaskbar();
+  void ShowNearClick(POINT click);
+
+  // For tests.
+  ContentViewer* Viewer() const { return mViewer.get(); }
+  HWND SearchBox() const { return mSearch.Hwnd(); }
+  HWND AddServerLink() const { return mLink.Hwnd(); }
+  HMENU TrayMenu() const { return mTrayMenu; }
+  bool StartupWorkPending() const { return mStartHidden; }
+  const std::wstring& TrayTip() const { return mTrayTip; }
+  const PopupGeometry& Geometry() const { return mGeometry; }
+
+ protected:
+  const wchar_t* ClassName() const override;
+  WindowClassInfo GetClassInfo() const override;
+
+  ZW_BEGIN_MSG_MAP()
+    ZW_MESSAGE_HANDLER(WM_CREATE, OnCreate)
+    ZW_MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+    ZW_MESSAGE_HANDLER(WM_PAINT, OnPaint)
+    ZW_MESSAGE_HANDLER(WM_SIZE, OnSize)
+    ZW_MESSAGE_HANDLER(WM_SETFOCUS, OnSetFocus)
+    ZW_MESSAGE_HANDLER(WM_SHOWWINDOW, OnShowWindow)
+    ZW_MESSAGE_HANDLER(WM_TIMER, OnTimer)
+    ZW_MESSAGE_HANDLER(WM_COMMAND, OnCommand)
+    ZW_MESSAGE_HANDLER(WM_TRAYICON, OnTrayIcon)
+    ZW_MESSAGE_HANDLER(WM_ENDSESSION, OnEndSession)
+    ZW_MESSAGE_HANDLER(WM_QUITAPP, OnQuitApp)
+    ZW_MESSAGE_HANDLER(WM_HIDE_POPUP, OnHidePopup)
+    ZW_MESSAGE_HANDLER(WM_SHOWPOPUP, OnShowPopup)
+    ZW_MESSAGE_HANDLER(WM_ACTIVATEAPP, OnActivateApp)
+    ZW_MESSAGE_HANDLER(WM_NCHITTEST, OnNcHitTest)
+    ZW_MESSAGE_HANDLER(WM_DWMCOMPOSITIONCHANGED, OnCompositionChanged)
+    ZW_MESSAGE_HANDLER(WM_LINK_CLICKED, OnLinkClicked)
+    ZW_MESSAGE_HANDLER(WM_SEARCH_CHANGED, OnSearchChanged)
+    ZW_MESSAGE_HANDLER(WM_SEARCH_DONE, OnSearchDone)
+    // Registered at creation; 0 (WM_NULL) until then.
+    if (mTaskbarCreatedMessage != 0) {
+      ZW_MESSAGE_HANDLER(mTaskbarCreatedMessage, OnTaskbarCreated)
+    }
+    ZW_REFLECT_NOTIFICATIONS()
+  ZW_END_MSG_MAP()
+
+ private:
+  LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnSize(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnSetFocus(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnShowWindow(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnCommand(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnTrayIcon(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnEndSession(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnQuitApp(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnHidePopup(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnShowPopup(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnActivateApp(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnNcHitTest(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnCompositionChanged(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnLinkClicked(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnSearchChanged(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnSearchDone(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnTaskbarCreated(UINT, WPARAM, LPARAM, BOOL&);
+
+  void RestoreSavedServers();
+  void RunStartupWork();
+  void OnTrayLeftUp();
+  void ShowTrayMenu();
+  void ConfirmExit();
+  // Topmost at topLeft and shown, or only brought forward when topLeft is null.
+  void ShowAt(const POINT* topLeft, bool show);
+  void AddTrayIcon();
+  void SetTrayTip(const std::wstring& text);
+  void FocusViewer();
+
+  bool mStartHidden;
+  State& mState;
+  Prefs& mPrefs;
+  const PopupActions mActions;
+  const PopupGeometry mGeometry;
+
+  HMENU mTrayMenu = nullptr;
+  LinkItem mLink;
+  HintEdit mSearch;
+  std::unique_ptr<ContentViewer> mViewer;
+  HPEN mBandPen = nullptr;
+  HBRUSH mBandBrush = nullptr;
+  HFONT mTitleFont = nullptr;
+  HICON mTitleIcon = nullptr;   // shared: never destroyed
+  HICON mSearchIcon = nullptr;  // shared
+  HICON mTrayIcon = nullptr;    // shared
+  std::wstring mTitle;
+  std::wstring mTrayTip;
+  UINT mTaskbarCreatedMessage = 0;
+  bool mClickPending = false;
+  POINT mClickPoint = {};
+};
+
+}  // namespace ui
