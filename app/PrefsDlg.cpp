@@ -1,0 +1,192 @@
+#include "app/PrefsDlg.h"
+
+#include <algorithm>
+#include <ctime>
+#include <string>
+
+#include "app/RunAtStartup.h"
+#include "app/UpdateCheckWithPrefs.h"
+#include "res/resource.h"
+#include "services/StringResource.h"
+#include "state/Prefs.h"
+#include "ui/DialogPlacement.h"
+
+namespace {
+
+constexpr int kFirstDays = 1;
+constexpr int kLastDays = 14;
+
+RECT ClientRectOf(HWND dialog, HWND control) {
+  RECT rect = {};
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+void MoveBy(HWND dialog, int id, LONG dy) {
+  HWND control = GetDlgItem(dialog, id);
+  if (!control) return;
+  const RECT rect = ClientRectOf(dialog, control);
+  SetWindowPos(control, nullptr, rect.left, rect.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FillDays(HWND list) {
+  for (int days = kFirstDays; days <= kLastDays; ++days) {
+    const LRESULT index = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_wstring(days).c_str()));
+    if (index >= 0) SendMessageW(list, CB_SETITEMDATA, static_cast<WPARAM>(index), days);
+  }
+}
+
+// Selects the entry nearest to value; the entry's number.
+int SelectNearest(HWND list, int value) {
+  const int shown = std::clamp(value, kFirstDays, kLastDays);
+  const LRESULT count = SendMessageW(list, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    if (SendMessageW(list, CB_GETITEMDATA, static_cast<WPARAM>(i), 0) == shown) {
+      SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+      break;
+    }
+  }
+  return shown;
+}
+
+// The selected entry's number, or 0 without a selection.
+int SelectedDays(HWND list) {
+  const LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
+  if (index == CB_ERR) return 0;
+  return static_cast<int>(SendMessageW(list, CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
+}
+
+// "Last check: <ctime text>", or empty when the time cannot be converted.
+std::wstring LastCheckLine(uint64_t lastUpdateCheck, bool neverWhenUnknown) {
+  std::wstring when;
+  if (lastUpdateCheck != 0) {
+    const time_t t = static_cast<time_t>(lastUpdateCheck);
+    if (const wchar_t* text = _wctime(&t)) when = text;
+  }
+  if (when.empty()) {
+    if (!neverWhenUnknown) return std::wstring();
+    when = utils::LoadStringResource(IDS_NEVER);
+  }
+  std::wstring line = utils::LoadStringResource(IDS_LAST_CHECK);
+  const size_t slot = line.find(L"%s");
+  if (slot == std::wstring::npos) return line + L" " + when;
+  return line.replace(slot, 2, when);
+}
+
+}  // namespace
+
+PrefsDlg::PrefsDlg() : ui::ModalDialog(IDD_PREFERENCES) {}
+
+LRESULT PrefsDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
+  HWND dialog = Hwnd();
+  mMruList = GetDlgItem(dialog, IDC_MRU_DAYS);
+  mIntervalList = GetDlgItem(dialog, IDC_UPDATE_INTERVAL);
+  mCheckUpdatesBox = GetDlgItem(dialog, IDC_CHECK_UPDATES);
+  mRunAtStartupBox = GetDlgItem(dialog, IDC_RUN_ON_STARTUP);
+  mStartupChanged = false;
+
+  bool enabled = false;
+  bool canChange = false;
+  utils::GetRunOnWindowsStartup(enabled, canChange);
+  CheckDlgButton(dialog, IDC_RUN_ON_STARTUP, enabled ? BST_CHECKED : BST_UNCHECKED);
+  if (canChange) {
+    RemoveAdminNote();
+  } else {
+    EnableWindow(mRunAtStartupBox, FALSE);
+  }
+
+  const Prefs& prefs = Prefs::Instance();
+  FillDays(mMruList);
+  FillDays(mIntervalList);
+  mShownMruDays = SelectNearest(mMruList, prefs.mMruDurationDays);
+  mShownInterval = SelectNearest(mIntervalList, prefs.mUpdateInterval);
+
+  ShowLastCheck(true);
+  CheckDlgButton(dialog, IDC_CHECK_UPDATES, prefs.mCheckForUpdates ? BST_CHECKED : BST_UNCHECKED);
+  ApplyUpdateCheckBox();
+
+  ui::PlaceDialog(dialog);
+  return TRUE;  // default focus
+}
+
+void PrefsDlg::RemoveAdminNote() {
+  HWND dialog = Hwnd();
+  HWND note = GetDlgItem(dialog, IDC_ADMIN_NOTE);
+  if (!note || !mRunAtStartupBox) return;
+  const LONG dy = ClientRectOf(dialog, mRunAtStartupBox).bottom - ClientRectOf(dialog, note).bottom;
+  ShowWindow(note, SW_HIDE);
+  if (dy >= 0) return;
+  for (int id : {IDC_MRU_DAYS, IDC_MRU_LABEL, IDC_MRU_DAYS_UNIT, IDC_UPDATES_GROUP, IDC_CHECK_UPDATES,
+                 IDC_UPDATE_INTERVAL, IDC_UPDATE_INTERVAL_UNIT, IDC_LAST_CHECK, IDC_CHECK_NOW, IDC_ABOUT,
+                 IDOK, IDCANCEL}) {
+    MoveBy(dialog, id, dy);
+  }
+  if (HWND group = GetDlgItem(dialog, IDC_GENERAL_GROUP)) {
+    const RECT rect = ClientRectOf(dialog, group);
+    SetWindowPos(group, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top + dy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  RECT own = {};
+  GetWindowRect(dialog, &own);
+  SetWindowPos(dialog, nullptr, 0, 0, own.right - own.left, own.bottom - own.top + dy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PrefsDlg::ShowLastCheck(bool neverWhenUnknown) {
+  const std::wstring line = LastCheckLine(Prefs::Instance().mLastUpdateCheck, neverWhenUnknown);
+  if (!line.empty()) SetDlgItemTextW(Hwnd(), IDC_LAST_CHECK, line.c_str());
+}
+
+void PrefsDlg::ApplyUpdateCheckBox() {
+  EnableWindow(mIntervalList, IsDlgButtonChecked(Hwnd(), IDC_CHECK_UPDATES) == BST_CHECKED);
+}
+
+void PrefsDlg::StoreAndSave() {
+  if (mStartupChanged) {
+    utils::SetRunOnWindowsStartup(IsDlgButtonChecked(Hwnd(), IDC_RUN_ON_STARTUP) == BST_CHECKED);
+  }
+  Prefs& prefs = Prefs::Instance();
+  const int mruDays = SelectedDays(mMruList);
+  if (mruDays != 0 && mruDays != mShownMruDays) prefs.mMruDurationDays = mruDays;
+  prefs.mCheckForUpdates = IsDlgButtonChecked(Hwnd(), IDC_CHECK_UPDATES) == BST_CHECKED;
+  const int interval = SelectedDays(mIntervalList);
+  if (interval != 0 && interval != mShownInterval) prefs.mUpdateInterval = interval;
+  prefs.Save();
+}
+
+LRESULT PrefsDlg::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+  const int id = LOWORD(wParam);
+  const int code = HIWORD(wParam);
+  switch (id) {
+    case IDC_RUN_ON_STARTUP:
+      mStartupChanged = true;
+      return 0;
+    case IDC_CHECK_UPDATES:
+      if (code == BN_CLICKED) ApplyUpdateCheckBox();
+      return 0;
+    case IDC_CHECK_NOW:
+      if (code != BN_CLICKED) break;
+      utils::CheckForUpdates(Hwnd(), true);
+      // The check may fail to renew the time: then the line stays as it was.
+      ShowLastCheck(false);
+      return 0;
+    case IDC_ABOUT:
+      if (code != BN_CLICKED) break;
+      MessageBoxW(Hwnd(), utils::LoadStringResource(IDS_ABOUT).c_str(),
+                  utils::LoadStringResource(IDS_APP_TITLE).c_str(), MB_OK);
+      return 0;
+    case IDOK:
+      if (code != BN_CLICKED) break;
+      StoreAndSave();
+      EndDialog(IDOK);
+      return 0;
+    case IDCANCEL:
+      EndDialog(IDCANCEL);
+      return 0;
+    default:
+      break;
+  }
+  handled = FALSE;
+  return 0;
+}

@@ -1,0 +1,37 @@
+// "Zandor Wickerlyn Preferences" (dialog 106): run at start-up, how long items stay in the
+// Recently Used list, the update-check settings, a check on request, and the about text.
+// OK stores into Prefs::Instance() and saves it; Cancel stores nothing.
+#pragma once
+#include <windows.h>
+
+#include "ui/ModalDialog.h"
+
+class PrefsDlg : public ui::ModalDialog {
+ public:
+  PrefsDlg();
+
+ protected:
+  ZW_BEGIN_MSG_MAP()
+    ZW_MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
+    ZW_MESSAGE_HANDLER(WM_COMMAND, OnCommand)
+  ZW_END_MSG_MAP()
+
+ private:
+  LRESULT OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  LRESULT OnCommand(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+  // The start-up box can be changed: the administrator note goes and the rest closes up.
+  void RemoveAdminNote();
+  void ShowLastCheck(bool neverWhenUnknown);
+  void ApplyUpdateCheckBox();
+  void StoreAndSave();
+
+  HWND mMruList = nullptr;
+  HWND mIntervalList = nullptr;
+  HWND mCheckUpdatesBox = nullptr;
+  HWND mRunAtStartupBox = nullptr;
+  bool mStartupChanged = false;
+  // The values the lists showed at first: a stored value outside the lists is kept unless
+  // the user picks another entry.
+  int mShownMruDays = 0;
+  int mShownInterval = 0;
+};
