@@ -83,6 +83,20 @@ def prefs(out_path, small_url, small_admin, large_url, large_admin, user, passwo
         out.write(text)
 
 
+def saved_with_credentials(path, urls):
+    """Whether prefs.txt saves each URL with a user name and password (plain values only)."""
+    servers, current = {}, None
+    with open(path, encoding="utf-8", errors="replace") as text:
+        for line in text:
+            key, _, value = line.partition("=")
+            key, value = key.strip(), value.strip().strip('"')
+            if key == "server.url":
+                current = servers.setdefault(value, set())
+            elif current is not None and key in ("server.username", "server.password") and value:
+                current.add(key)
+    return all(len(servers.get(url, ())) == 2 for url in urls)
+
+
 def power_state(port, name):
     return vm_by_name(admin(port, "state")["vms"], name)["powerState"]
 
@@ -123,11 +137,14 @@ def main(argv):
         if not box:
             raise SystemExit(1)
         print(box)
+    elif len(argv) >= 4 and argv[1] == "saved":
+        raise SystemExit(0 if saved_with_credentials(argv[2], argv[3:]) else 1)
     elif len(argv) == 4 and argv[1] == "power-state":
         print(power_state(int(argv[2]), argv[3]))
     else:
         raise SystemExit("usage: demo-data.py inventory FILE | prefs OUT SMALL_URL SMALL_ADMIN "
-                         "LARGE_URL LARGE_ADMIN USER PROTECTED_PASSWORD | popup-box W H < RGB | "
+                         "LARGE_URL LARGE_ADMIN USER PROTECTED_PASSWORD | saved PREFS URL... | "
+                         "popup-box W H < RGB | "
                          "power-state ADMIN NAME")
 
 
