@@ -31,7 +31,9 @@ def admin(port, command, body=None):
         "http://127.0.0.1:%d/admin/%s" % (port, command),
         data=json.dumps(body or {}).encode("utf-8"),
         headers={"Content-Type": "application/json"}, method="POST")
-    with urllib.request.urlopen(request, timeout=10) as answer:
+    # Never through a proxy from the environment: the admin interface is local.
+    opener = urllib.request.build_opener(urllib.request.ProxyHandler({}))
+    with opener.open(request, timeout=10) as answer:
         return json.loads(answer.read().decode("utf-8"))
 
 
