@@ -1,5 +1,6 @@
 #include "app/StartupWork.h"
 
+#include "app/PrefsDlg.h"
 #include "app/UpdateCheckWithPrefs.h"
 #include "log/Log.h"
 #include "services/ConsoleHint.h"
@@ -10,10 +11,19 @@ namespace shell {
 ui::PopupActions MakePopupActions() {
   ui::PopupActions actions;
   actions.automaticUpdateCheck = [](HWND owner) { utils::RunAutomaticUpdateCheck(owner); };
-  // Until the dialogs are built the menu item and the link only say so in the log.
-  actions.showPreferences = [](HWND) {
-    Log("%s: The Preferences dialog is not available yet.\n", "shell::ShowPreferences");
+  actions.showPreferences = [](HWND owner) {
+    // The tray menu stays reachable while the dialog is up: one dialog at a time.
+    static PrefsDlg* open = nullptr;
+    if (open) {
+      SetForegroundWindow(open->Hwnd());
+      return;
+    }
+    PrefsDlg dialog;
+    open = &dialog;
+    dialog.DoModal(owner);
+    open = nullptr;
   };
+  // Until the Add Server dialog is built the link only says so in the log.
   actions.addServer = [](HWND) -> OlvarkServerPtr {
     Log("%s: The Add Server dialog is not available yet.\n", "shell::AddServer");
     return nullptr;

@@ -82,7 +82,7 @@ RECT TaskbarRect() {
   return data.rc;
 }
 
-TEST_F(ShellProcess, PlainStartShowsThePopupBesideTheTaskbarAndItsDialogsAreNotThereYet) {
+TEST_F(ShellProcess, PlainStartShowsThePopupBesideTheTaskbarAndItsPreferencesDialog) {
   ChildProcess first;
   HWND popup = StartFirstInstance(first);
   ASSERT_TRUE(popup);
@@ -94,9 +94,11 @@ TEST_F(ShellProcess, PlainStartShowsThePopupBesideTheTaskbarAndItsDialogsAreNotT
   EXPECT_EQ(taskbar.top, rect.bottom);
 
   PostMessageW(popup, WM_COMMAND, IDM_PREFERENCES, 0);
-  EXPECT_TRUE(WaitUntil([&] { return OnlyLogText().find("The Preferences dialog is not available yet.") !=
-                                     std::string::npos; }, 5000))
-      << OnlyLogText();
+  HWND preferences = polling::WaitForTopLevel(L"#32770", L"Zandor Wickerlyn Preferences", first.Id(), true, 5000);
+  ASSERT_TRUE(preferences) << OnlyLogText();
+  EXPECT_EQ(GetWindow(preferences, GW_OWNER), popup);
+  PostMessageW(preferences, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(preferences); }, 5000));
   HWND link = FindWindowExW(popup, nullptr, nullptr, L"Add a Server...");
   ASSERT_TRUE(link);
   PostMessageW(popup, WM_LINK_CLICKED, 0, reinterpret_cast<LPARAM>(link));
