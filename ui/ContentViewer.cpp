@@ -177,6 +177,8 @@ void ContentViewer::AddServerSection(const OlvarkServerPtr& server, bool startup
   ConnectRebuild(server, raw);
   RebuildSection(raw);
   RelayoutEntry();
+  // Servers restored at start-up leave the view at the top; one the user adds comes into it.
+  if (startup) return;
   if (Section* section = FindSection(raw)) ScrollIntoView(section->headerY, raw->GetHeight());
 }
 
@@ -268,8 +270,11 @@ void ContentViewer::RebuildSection(Header* header) {
   if (!mSearchText.empty() && !mLayoutSuspended) ApplyFilter();
   RepaintNow(Hwnd());
   RelayoutEntry();
-  if (serverHeader && !header->IsCollapsed() &&
-      (state == VMCollection::STATE_ENUMERATED || state == VMCollection::STATE_ENUM_FAILED)) {
+  // Only the end of an enumeration moves the view, not a repeated report of the same state.
+  const bool ended = state != section->lastState &&
+                     (state == VMCollection::STATE_ENUMERATED || state == VMCollection::STATE_ENUM_FAILED);
+  section->lastState = state;
+  if (serverHeader && !header->IsCollapsed() && ended) {
     if (mNoAutoScroll.erase(header)) return;
     int height = header->GetHeight();
     for (const SectionEntry& entry : section->entries) height += entry.height;

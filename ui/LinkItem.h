@@ -39,6 +39,15 @@ class LinkItem : public Item {
   bool CanToggleAt(POINT) override { return false; }
   void SetBackground(HBRUSH) override {}
 
+  // The link fills behind its text with what the row answers here: the row's own colour.
+  ZW_BEGIN_MSG_MAP()
+    ZW_MESSAGE_HANDLER(WM_CTLCOLORSTATIC, OnControlColour)
+    ZW_CHAIN_MSG_MAP(Item)
+  ZW_END_MSG_MAP()
+  LRESULT OnControlColour(UINT, WPARAM, LPARAM, BOOL&) {
+    return reinterpret_cast<LRESULT>(mBackground ? mBackground : GetStockObject(WHITE_BRUSH));
+  }
+
  private:
   HFONT mFont = nullptr;
   HPEN mTopLine = nullptr;

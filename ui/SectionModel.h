@@ -43,6 +43,7 @@ struct Section {
   std::vector<SectionEntry> entries;
   std::unique_ptr<LinkItem> showAll;
   std::vector<SectionPage> pages;
+  int lastState = -1;  // of the collection at the last rebuild
 };
 
 // How a section of n VMs folds: the VM count of each page (empty when it does not).

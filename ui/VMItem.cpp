@@ -168,7 +168,8 @@ void VMItem::Layout() {
   const int R = utils::LINE_HEIGHT, M = utils::MARGIN, B = utils::BUTTON_HEIGHT;
   const int W80 = utils::BUTTON_WIDTH, W100 = utils::COMBO_WIDTH;
   PlaceChild(mStar.Hwnd(), W - M - 16, (R - 16) / 2, 16, 16);
-  if (!IsExpanded()) return;
+  // The second line is placed even while collapsed: the row's height hides it then, and a
+  // control shown by a state change never stands in the first line.
   const int y2 = R + (R - B) / 2;
   std::shared_ptr<QorVMCollection> server = Server();
   if (!server || server->GetState() != VMCollection::STATE_ENUMERATED) {
