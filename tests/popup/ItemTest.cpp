@@ -111,25 +111,29 @@ TEST_F(RowTest, HoverStaysWhileTheCursorIsOnTheRowsButtonAndEndsWhenItLeaves) {
   EXPECT_TRUE(PumpUntil([&] { return !row->IsHovered(); }, 1000)) << "the 100 ms poll ends the hover";
 }
 
-TEST(HoverButton, OnlyACompletedClickTogglesAndTellsTheParent) {
+TEST(HoverButton, APressReleasedElsewhereNeitherTogglesNorTellsTheParent) {
   Parent parent;
   ASSERT_TRUE(parent.CreateParent());
   ui::HoverBtn button;
   button.SetIcons(IDI_STAR_ON, IDI_STAR_ON, IDI_STAR_OFF, IDI_STAR_OFF);
   ASSERT_TRUE(button.CreateButton(parent.Hwnd(), IDC_STAR, 10, 10));
   PumpFor(20);
-  ClickAt(button.Hwnd(), POINT{8, 8});
-  EXPECT_TRUE(button.IsToggled());
-
+  // (A completed click toggling the star is part of the VM row tests.)
   // Pressed on it, released elsewhere: nothing.
   POINT screen = {8, 8};
   ClientToScreen(button.Hwnd(), &screen);
   SetCursorPos(screen.x, screen.y);
   SendMessageW(button.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 8));
   SetCursorPos(screen.x + 100, screen.y + 100);
+  // The cursor moves through the display server: wait until it is away.
+  PumpUntil([&] {
+    POINT now;
+    return GetCursorPos(&now) && now.x == screen.x + 100 && now.y == screen.y + 100;
+  }, 2000);
   SendMessageW(button.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(108, 108));
   PumpFor(20);
-  EXPECT_TRUE(button.IsToggled());
+  EXPECT_FALSE(button.IsToggled());
+  EXPECT_EQ(parent.Count(WM_COMMAND), 0);
   parent.DestroyWindow();
 }
 

@@ -116,6 +116,11 @@ void ClickAt(HWND window, POINT client) {
   POINT screen = client;
   ClientToScreen(window, &screen);
   PlaceCursor(screen);
+  // A window just created may not be on the display yet: wait until the point finds it.
+  PumpUntil([&] {
+    HWND under = WindowFromPoint(screen);
+    return under == window || IsChild(window, under);
+  }, 2000);
   PumpFor(20);
   HWND target = WindowFromPoint(screen);
   POINT local = screen;
