@@ -68,10 +68,7 @@ std::wstring LastCheckLine(uint64_t lastUpdateCheck, bool neverWhenUnknown) {
     if (!neverWhenUnknown) return std::wstring();
     when = utils::LoadStringResource(IDS_NEVER);
   }
-  std::wstring line = utils::LoadStringResource(IDS_LAST_CHECK);
-  const size_t slot = line.find(L"%s");
-  if (slot == std::wstring::npos) return line + L" " + when;
-  return line.replace(slot, 2, when);
+  return utils::FormatStringResource(IDS_LAST_CHECK, when);
 }
 
 }  // namespace

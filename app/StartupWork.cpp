@@ -1,10 +1,12 @@
 #include "app/StartupWork.h"
 
+#include "app/AddServerDlg.h"
 #include "app/PrefsDlg.h"
 #include "app/UpdateCheckWithPrefs.h"
 #include "log/Log.h"
 #include "services/ConsoleHint.h"
 #include "state/Prefs.h"
+#include "state/State.h"
 
 namespace shell {
 
@@ -23,10 +25,17 @@ ui::PopupActions MakePopupActions() {
     dialog.DoModal(owner);
     open = nullptr;
   };
-  // Until the Add Server dialog is built the link only says so in the log.
-  actions.addServer = [](HWND) -> OlvarkServerPtr {
-    Log("%s: The Add Server dialog is not available yet.\n", "shell::AddServer");
-    return nullptr;
+  actions.addServer = [](HWND owner) -> OlvarkServerPtr {
+    static AddServerDlg* open = nullptr;
+    if (open) {
+      SetForegroundWindow(open->Hwnd());
+      return nullptr;
+    }
+    AddServerDlg dialog(State::Instance());
+    open = &dialog;
+    const INT_PTR result = dialog.DoModal(owner);
+    open = nullptr;
+    return result == IDOK ? dialog.NewServer() : nullptr;
   };
   return actions;
 }

@@ -56,6 +56,7 @@
 #define IDS_NO_MATCH               233
 #define IDS_LOGIN_UNLICENSED       234
 #define IDS_LOGIN_BAD_CREDENTIALS  235
+#define IDS_SERVER_ALREADY_ADDED   236  // %s: host
 
 // ---- Dialogs ---------------------------------------------------------------
 #define IDD_PREFERENCES            106

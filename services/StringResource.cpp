@@ -15,4 +15,11 @@ std::wstring LoadStringResource(UINT id) {
   return std::wstring(text, static_cast<size_t>(length));
 }
 
+std::wstring FormatStringResource(UINT id, const std::wstring& value) {
+  std::wstring text = LoadStringResource(id);
+  const size_t slot = text.find(L"%s");
+  if (slot == std::wstring::npos) return text + L" " + value;
+  return text.replace(slot, 2, value);
+}
+
 }  // namespace utils

@@ -11,4 +11,8 @@ namespace utils {
 // it is missing.
 std::wstring LoadStringResource(UINT id);
 
+// The string with its first "%s" replaced by value (appended after a space when it has
+// none); value is taken as it stands, so any length and any '%' are safe.
+std::wstring FormatStringResource(UINT id, const std::wstring& value);
+
 }  // namespace utils

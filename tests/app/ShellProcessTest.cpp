@@ -9,6 +9,7 @@
 
 #include "res/resource.h"
 #include "tests/app/ShellTestSupport.h"
+#include "tests/support/SimulatorFixture.h"
 #include "ui/Messages.h"
 
 namespace {
@@ -102,9 +103,11 @@ TEST_F(ShellProcess, PlainStartShowsThePopupBesideTheTaskbarAndItsPreferencesDia
   HWND link = FindWindowExW(popup, nullptr, nullptr, L"Add a Server...");
   ASSERT_TRUE(link);
   PostMessageW(popup, WM_LINK_CLICKED, 0, reinterpret_cast<LPARAM>(link));
-  EXPECT_TRUE(WaitUntil([&] { return OnlyLogText().find("The Add Server dialog is not available yet.") !=
-                                     std::string::npos; }, 5000))
-      << OnlyLogText();
+  HWND addServer = polling::WaitForTopLevel(L"#32770", L"Add a Server", first.Id(), true, 5000);
+  ASSERT_TRUE(addServer) << OnlyLogText();
+  EXPECT_EQ(GetWindow(addServer, GW_OWNER), popup);
+  PostMessageW(addServer, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(addServer); }, 5000));
   EXPECT_TRUE(first.Running());
 }
 
@@ -300,4 +303,85 @@ TEST_F(ShellProcess, SavedServersAndFavoritesSurviveARunEndedByKill) {
   ASSERT_NE(std::string::npos, favorite) << text;
   EXPECT_GT(favorite, b) << "the favorite stays with its server:\n" << text;
   EXPECT_NE(std::string::npos, text.find("favoritesItem.id = \"vm-3\"")) << text;
+}
+
+namespace {
+
+std::wstring TextOf(HWND window) {
+  wchar_t text[512] = {};
+  SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+  return text;
+}
+
+// A child window of the popup, at any depth, with this window text.
+HWND FindDescendant(HWND parent, const std::wstring& text) {
+  struct Search {
+    const std::wstring* text;
+    HWND found;
+  } search = {&text, nullptr};
+  EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        if (TextOf(child) != *s->text) return TRUE;
+        s->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void SetTextOf(HWND dialog, int id, const std::wstring& text) {
+  SendMessageTimeoutW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                      SMTO_ABORTIFHUNG, 5000, nullptr);
+}
+
+void ClickIn(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+}  // namespace
+
+TEST_F(ShellProcess, AServerAddedThroughTheDialogIsListedAndSavedWithItsProtectedPassword) {
+  SimulatorProcess sim;
+  ASSERT_TRUE(sim.Start({"--vms", "3"})) << sim.LastError();
+  SavedPrefsGuard prefs;
+  DeleteFileW(prefs.Path().c_str());
+  ChildProcess first;
+  HWND popup = StartFirstInstance(first);
+  ASSERT_TRUE(popup);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(popup) != FALSE; }, 5000)) << "popup not shown";
+  HWND link = FindWindowExW(popup, nullptr, nullptr, L"Add a Server...");
+  ASSERT_TRUE(link);
+  PostMessageW(popup, WM_LINK_CLICKED, 0, reinterpret_cast<LPARAM>(link));
+  HWND dialog = polling::WaitForTopLevel(L"#32770", L"Add a Server", first.Id(), true, 5000);
+  ASSERT_TRUE(dialog) << OnlyLogText();
+
+  const std::wstring port = std::to_wstring(sim.Port());
+  SetTextOf(dialog, IDC_SERVER_EDIT, L"127.0.0.1:" + port);
+  ClickIn(dialog, IDC_CONNECT);
+  ASSERT_TRUE(WaitUntil([&] { return TextOf(GetDlgItem(dialog, IDC_CONNECT_STATUS)).find(L"is an Olvark") !=
+                                     std::wstring::npos; }, 15000))
+      << TextOf(GetDlgItem(dialog, IDC_CONNECT_STATUS)) << "\n" << OnlyLogText();
+  SetTextOf(dialog, IDC_USERNAME_EDIT, L"root");
+  SetTextOf(dialog, IDC_PASSWORD_EDIT, L"wickerlyn");
+  ClickIn(dialog, IDC_REMEMBER_CHECK);
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_LOGIN)) != FALSE; }, 5000));
+  ClickIn(dialog, IDC_LOGIN);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 15000))
+      << TextOf(GetDlgItem(dialog, IDC_LOGIN_MESSAGE)) << "\n" << OnlyLogText();
+
+  // Its section is there at once, and its VMs once the first search has ended.
+  EXPECT_TRUE(WaitUntil([&] { return FindDescendant(popup, L"127.0.0.1") != nullptr; }, 5000)) << OnlyLogText();
+  ChildProcess killer;
+  ASSERT_TRUE(killer.Start(Wickerlyn(), L"/kill", Environment()));
+  EXPECT_EQ(0u, killer.WaitForExit(15000));
+  EXPECT_EQ(0u, first.WaitForExit(5000));
+
+  const std::string text = ReadFileBytes(prefs.Path());
+  EXPECT_NE(std::string::npos, text.find("server.url = \"https://127.0.0.1:" + std::to_string(sim.Port()) + "\""))
+      << text;
+  EXPECT_NE(std::string::npos, text.find("server.username = \"root\"")) << text;
+  const size_t password = text.find("server.password = \"");
+  ASSERT_NE(std::string::npos, password) << text;
+  EXPECT_GT(text.find('"', password + 19), password + 19 + 16) << "a protected password is long:\n" << text;
+  EXPECT_EQ(std::string::npos, text.find("wickerlyn\"")) << "the password is never stored as typed:\n" << text;
 }
