@@ -257,10 +257,13 @@ menu_open() { listing menu && python3 "$py" top "$work/menu.txt" "#32768" | grep
 wait_until 10 "the tray menu's appearance" menu_open
 read -r m_left m_top m_right m_bottom <<<"$(python3 "$py" top "$work/menu.txt" "#32768" | awk '$2 ~ /^v/ { print $3, $4, $5, $6; exit }')"
 say "tray menu open at $m_left,$m_top-$m_right,$m_bottom"
-shot 09-tray-menu
 # Exit is the menu's last item, at its bottom (a menu's items are not windows of their own).
 # With the mouse: under Wine keys never reach this menu (neither its mnemonic nor Up, Enter).
-click_at $(( (m_left + m_right) / 2 )) $(( m_bottom - 12 ))
+# Pointing at it first also moves away the icon's tip, which Wine draws over the menu.
+xdo mousemove $(( (m_left + m_right) / 2 )) $(( m_bottom - 12 ))
+sleep 0.8
+shot 09-tray-menu
+xdo click 1
 confirm_open() { listing confirm && python3 "$py" button "$work/confirm.txt" "#32770" "Yes" >"$work/yes.txt"; }
 wait_until 10 "the exit question" confirm_open
 grep -q "Are you sure you want to exit" "$work/confirm.txt" || fail "the dialog that opened does not ask about exiting"
