@@ -10,6 +10,7 @@
 #include "services/StringResource.h"
 #include "services/TextConversion.h"
 #include "state/State.h"
+#include "ui/DialogLayout.h"
 #include "ui/DialogPlacement.h"
 
 namespace {
@@ -18,13 +19,6 @@ constexpr DWORD kWorkerWaitMs = 15000;
 DWORD gCloseWaitForTesting = 0;
 constexpr int kLoginPartIds[] = {IDC_USERNAME_LABEL, IDC_USERNAME_EDIT, IDC_PASSWORD_LABEL, IDC_PASSWORD_EDIT,
                                  IDC_REMEMBER_CHECK, IDC_WHATS_THIS,    IDC_LOGIN_MESSAGE};
-
-RECT ClientRectOf(HWND dialog, HWND control) {
-  RECT rect = {};
-  GetWindowRect(control, &rect);
-  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
 
 std::wstring TextOf(HWND window) {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
@@ -128,8 +122,8 @@ LRESULT AddServerDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   CheckDlgButton(dialog, IDC_SSL_CHECK, BST_CHECKED);
   mUseSsl = true;
 
-  mGrowDistance = ClientRectOf(dialog, GetDlgItem(dialog, IDC_LOGIN_MESSAGE)).bottom -
-                  ClientRectOf(dialog, GetDlgItem(dialog, IDC_CONNECT_STATUS)).bottom;
+  mGrowDistance = ui::ControlRect(dialog, GetDlgItem(dialog, IDC_LOGIN_MESSAGE)).bottom -
+                  ui::ControlRect(dialog, GetDlgItem(dialog, IDC_CONNECT_STATUS)).bottom;
   Centre();
   SetFocus(mServerBox);
   return FALSE;  // the focus is set
@@ -269,19 +263,10 @@ void AddServerDlg::ShowLoginPart(bool show) {
   mLoginPartShown = show;
   HWND dialog = Hwnd();
   const int d = show ? mGrowDistance : -mGrowDistance;
-  for (HWND button : {mLoginButton, mCancelButton}) {
-    const RECT rect = ClientRectOf(dialog, button);
-    SetWindowPos(button, nullptr, rect.left, rect.top + d, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  if (HWND group = GetDlgItem(dialog, IDC_ADD_SERVER_GROUP)) {
-    const RECT rect = ClientRectOf(dialog, group);
-    SetWindowPos(group, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top + d,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  RECT own = {};
-  GetWindowRect(dialog, &own);
-  SetWindowPos(dialog, nullptr, 0, 0, own.right - own.left, own.bottom - own.top + d,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ui::MoveControlBy(dialog, mLoginButton, d);
+  ui::MoveControlBy(dialog, mCancelButton, d);
+  ui::GrowControlBy(dialog, GetDlgItem(dialog, IDC_ADD_SERVER_GROUP), d);
+  ui::GrowWindowBy(dialog, d);
   for (int id : kLoginPartIds) ShowWindow(GetDlgItem(dialog, id), show ? SW_SHOW : SW_HIDE);
   // The group box's old bottom edge would stay on screen otherwise.
   RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);

@@ -9,26 +9,13 @@
 #include "res/resource.h"
 #include "services/StringResource.h"
 #include "state/Prefs.h"
+#include "ui/DialogLayout.h"
 #include "ui/DialogPlacement.h"
 
 namespace {
 
 constexpr int kFirstDays = 1;
 constexpr int kLastDays = 14;
-
-RECT ClientRectOf(HWND dialog, HWND control) {
-  RECT rect = {};
-  GetWindowRect(control, &rect);
-  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
-void MoveBy(HWND dialog, int id, LONG dy) {
-  HWND control = GetDlgItem(dialog, id);
-  if (!control) return;
-  const RECT rect = ClientRectOf(dialog, control);
-  SetWindowPos(control, nullptr, rect.left, rect.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 void FillDays(HWND list) {
   for (int days = kFirstDays; days <= kLastDays; ++days) {
@@ -111,23 +98,16 @@ void PrefsDlg::RemoveAdminNote() {
   HWND dialog = Hwnd();
   HWND note = GetDlgItem(dialog, IDC_ADMIN_NOTE);
   if (!note || !mRunAtStartupBox) return;
-  const LONG dy = ClientRectOf(dialog, mRunAtStartupBox).bottom - ClientRectOf(dialog, note).bottom;
+  const LONG dy = ui::ControlRect(dialog, mRunAtStartupBox).bottom - ui::ControlRect(dialog, note).bottom;
   ShowWindow(note, SW_HIDE);
   if (dy >= 0) return;
   for (int id : {IDC_MRU_DAYS, IDC_MRU_LABEL, IDC_MRU_DAYS_UNIT, IDC_UPDATES_GROUP, IDC_CHECK_UPDATES,
                  IDC_UPDATE_INTERVAL, IDC_UPDATE_INTERVAL_UNIT, IDC_LAST_CHECK, IDC_CHECK_NOW, IDC_ABOUT,
                  IDOK, IDCANCEL}) {
-    MoveBy(dialog, id, dy);
+    ui::MoveControlBy(dialog, GetDlgItem(dialog, id), dy);
   }
-  if (HWND group = GetDlgItem(dialog, IDC_GENERAL_GROUP)) {
-    const RECT rect = ClientRectOf(dialog, group);
-    SetWindowPos(group, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top + dy,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  RECT own = {};
-  GetWindowRect(dialog, &own);
-  SetWindowPos(dialog, nullptr, 0, 0, own.right - own.left, own.bottom - own.top + dy,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ui::GrowControlBy(dialog, GetDlgItem(dialog, IDC_GENERAL_GROUP), dy);
+  ui::GrowWindowBy(dialog, dy);
 }
 
 void PrefsDlg::ShowLastCheck(bool neverWhenUnknown) {

@@ -133,6 +133,8 @@ DialogUse AddServerUse() {
       {IDC_LOGIN_MESSAGE, LoadText(IDS_LOGIN_FAILED)},
       {IDC_LOGIN_MESSAGE, LoadText(IDS_LOGIN_UNLICENSED)},
       {IDC_LOGIN_MESSAGE, LoadText(IDS_LOGIN_BAD_CREDENTIALS)},
+      {IDC_CONNECT_STATUS, FormatText(IDS_SERVER_ALREADY_ADDED, L"castellan-01.lab.example.com")},
+      {IDC_LOGIN_MESSAGE, FormatText(IDS_SERVER_ALREADY_ADDED, L"castellan-01.lab.example.com")},
   }};
 }
 

@@ -87,7 +87,7 @@ TEST(StringTable, PlaceholdersAreExactlyThoseTheCallersPass) {
   const std::map<int, std::wstring> formats = {
       {IDS_CRASH_MESSAGE, L"s"},     {IDS_SERVER_FOUND, L"s"}, {IDS_SHOW_ALL, L"u"},
       {IDS_SHOW_RANGE, L"ssu"},      {IDS_ENTER_CREDENTIALS, L"s"},
-      {IDS_CONFIRM_REMOVE_SERVER, L"s"}, {IDS_LAST_CHECK, L"s"},
+      {IDS_CONFIRM_REMOVE_SERVER, L"s"}, {IDS_LAST_CHECK, L"s"}, {IDS_SERVER_ALREADY_ADDED, L"s"},
   };
   for (const ResourceId& s : kStringIds) {
     auto it = formats.find(s.id);
