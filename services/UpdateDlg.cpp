@@ -3,26 +3,8 @@
 #include <utility>
 
 #include "res/resource.h"
+#include "ui/DialogLayout.h"
 #include "ui/DialogPlacement.h"
-
-namespace {
-
-// A control's rectangle in its dialog's client coordinates.
-RECT ClientRectOf(HWND dialog, HWND control) {
-  RECT rect = {};
-  GetWindowRect(control, &rect);
-  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
-void MoveUp(HWND dialog, int id, LONG distance) {
-  HWND control = GetDlgItem(dialog, id);
-  if (!control) return;
-  RECT rect = ClientRectOf(dialog, control);
-  SetWindowPos(control, nullptr, rect.left, rect.top - distance, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-}  // namespace
 
 UpdateDlg::UpdateDlg(bool automatic, bool& checkForUpdates, std::wstring downloadUrl, utils::PageOpener openPage)
     : ui::ModalDialog(IDD_UPDATE_AVAILABLE),
@@ -43,15 +25,12 @@ void UpdateDlg::RemoveCheckBox() {
   HWND box = GetDlgItem(dialog, IDC_DONT_CHECK_UPDATES);
   HWND download = GetDlgItem(dialog, IDC_DOWNLOAD);
   if (!box || !download) return;
-  const LONG distance = ClientRectOf(dialog, download).bottom - ClientRectOf(dialog, box).bottom;
+  const LONG distance = ui::ControlRect(dialog, download).bottom - ui::ControlRect(dialog, box).bottom;
   ShowWindow(box, SW_HIDE);
   if (distance <= 0) return;
-  MoveUp(dialog, IDC_DOWNLOAD, distance);
-  MoveUp(dialog, IDCANCEL, distance);
-  RECT own = {};
-  GetWindowRect(dialog, &own);
-  SetWindowPos(dialog, nullptr, 0, 0, own.right - own.left, own.bottom - own.top - distance,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ui::MoveControlBy(dialog, download, -distance);
+  ui::MoveControlBy(dialog, GetDlgItem(dialog, IDCANCEL), -distance);
+  ui::GrowWindowBy(dialog, -distance);
 }
 
 void UpdateDlg::ApplyCheckBox() {
