@@ -86,9 +86,18 @@ TEST_F(HeaderTest, AServerHeaderFollowsTheLoginAndPacksItsButtonsToTheRight) {
   EXPECT_EQ(h.GetTitleRect().right, collapseX - 20 - M);
   SaveScreenshot(parent.Hwnd(), "rows/header-logged-off");
 
-  // Enter clicks Login; with saved credentials no prompt comes.
+  // Enter clicks Login; with saved credentials no prompt comes. The server answers slowly,
+  // so that each state stays long enough for the header to show it.
+  ASSERT_TRUE(sim.Admin("latency", R"({"ms":250})"));
   SetFocus(h.Hwnd());
   Key(VK_RETURN);
+  ASSERT_TRUE(PumpUntil([&] { return h.GetStatusText() == utils::LoadStringResource(IDS_LOGGING_IN); }));
+  EXPECT_FALSE(IsShown(Login()));
+  EXPECT_FALSE(IsShown(Remove()));
+  ASSERT_TRUE(PumpUntil([&] { return h.GetStatusText() == utils::LoadStringResource(IDS_SEARCHING_INVENTORY); }));
+  EXPECT_FALSE(IsShown(Login()));
+  EXPECT_FALSE(IsShown(Refresh()));
+  ASSERT_TRUE(sim.Admin("latency", R"({"ms":0})"));
   ASSERT_TRUE(PumpUntilState(server, VMCollection::STATE_ENUMERATED)) << server->GetState();
   ASSERT_TRUE(PumpUntil([&] { return !h.IsStatusShown(); }));
   EXPECT_FALSE(IsShown(Login()));
