@@ -10,6 +10,7 @@
 #include "ui/Messages.h"
 #include "ui/VMItem.h"
 #include "tests/popup/PopupTestSupport.h"
+#include "tests/support/CursorPlacement.h"
 
 using namespace popuptest;
 
@@ -103,11 +104,11 @@ TEST_F(RowTest, HoverStaysWhileTheCursorIsOnTheRowsButtonAndEndsWhenItLeaves) {
   // Onto the star: the row gets a mouse-leave, but the cursor is still over its child.
   RECT star;
   GetWindowRect(Child(row->Hwnd(), IDC_STAR), &star);
-  SetCursorPos(star.left + 8, star.top + 8);
+  ASSERT_TRUE(cursor::PlaceCursor({star.left + 8, star.top + 8}));
   SendMessageW(row->Hwnd(), WM_MOUSELEAVE, 0, 0);
   PumpFor(250);
   EXPECT_TRUE(row->IsHovered());
-  SetCursorPos(600, 600);
+  ASSERT_TRUE(cursor::PlaceCursor({600, 600}));
   EXPECT_TRUE(PumpUntil([&] { return !row->IsHovered(); }, 1000)) << "the 100 ms poll ends the hover";
 }
 
@@ -122,14 +123,9 @@ TEST(HoverButton, APressReleasedElsewhereNeitherTogglesNorTellsTheParent) {
   // Pressed on it, released elsewhere: nothing.
   POINT screen = {8, 8};
   ClientToScreen(button.Hwnd(), &screen);
-  SetCursorPos(screen.x, screen.y);
+  ASSERT_TRUE(cursor::PlaceCursor(screen));
   SendMessageW(button.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 8));
-  SetCursorPos(screen.x + 100, screen.y + 100);
-  // The cursor moves through the display server: wait until it is away.
-  PumpUntil([&] {
-    POINT now;
-    return GetCursorPos(&now) && now.x == screen.x + 100 && now.y == screen.y + 100;
-  }, 2000);
+  ASSERT_TRUE(cursor::PlaceCursor({screen.x + 100, screen.y + 100}));
   SendMessageW(button.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(108, 108));
   PumpFor(20);
   EXPECT_FALSE(button.IsToggled());

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "tests/support/CursorPlacement.h"
+
 namespace popuptest {
 
 HWND Parent::CreateParent(int width, int height) {
@@ -96,18 +98,9 @@ std::wstring MessageBoxAnswer::Text() {
   return mText;
 }
 
-// The cursor reaches its place through the display server: wait until it is there.
-void PlaceCursor(POINT screen) {
-  SetCursorPos(screen.x, screen.y);
-  PumpUntil([&] {
-    POINT now;
-    return GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
-  }, 1000);
-}
-
 void MoveCursorTo(HWND window, POINT client) {
   ClientToScreen(window, &client);
-  PlaceCursor(client);
+  cursor::PlaceCursor(client);
   PostMessageW(window, WM_MOUSEMOVE, 0, 0);
   PumpFor(30);
 }
@@ -115,7 +108,7 @@ void MoveCursorTo(HWND window, POINT client) {
 void ClickAt(HWND window, POINT client) {
   POINT screen = client;
   ClientToScreen(window, &screen);
-  PlaceCursor(screen);
+  cursor::PlaceCursor(screen);
   // A window just created may not be on the display yet: wait until the point finds it.
   PumpUntil([&] {
     HWND under = WindowFromPoint(screen);

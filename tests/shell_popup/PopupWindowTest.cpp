@@ -13,6 +13,7 @@
 #include "state/Prefs.h"
 #include "state/State.h"
 #include "tests/popup/PopupTestSupport.h"
+#include "tests/support/CursorPlacement.h"
 #include "tests/support/QorLibraryEnvironment.h"
 #include "tests/support/ScratchFolder.h"
 #include "ui/Messages.h"
@@ -57,22 +58,6 @@ bool QuitPosted(DWORD milliseconds) {
       DispatchMessageW(&msg);
     }
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
-  return false;
-}
-
-// The cursor reaches its place through the display server, and a late motion event can
-// still move it back: place it until it stays.
-bool PlaceCursor(POINT at) {
-  for (int attempt = 0; attempt < 20; ++attempt) {
-    SetCursorPos(at.x, at.y);
-    bool stayed = true;
-    for (int check = 0; check < 3 && stayed; ++check) {
-      PumpFor(20);
-      POINT now;
-      stayed = GetCursorPos(&now) && now.x == at.x && now.y == at.y;
-    }
-    if (stayed) return true;
   }
   return false;
 }
@@ -225,7 +210,7 @@ TEST_F(PopupWindowTest, StartedHiddenTheFirstTrayClickRunsTheStartupWorkOnceAndS
 
   // A click on the taskbar itself: the popup docks beside it.
   const RECT taskbar = Taskbar();
-  ASSERT_TRUE(PlaceCursor({taskbar.right - 20, taskbar.top}));
+  ASSERT_TRUE(cursor::PlaceCursor({taskbar.right - 20, taskbar.top}));
   TrayLeftClick();
   EXPECT_EQ(1, mUpdateChecks);
   EXPECT_FALSE(mPopup->StartupWorkPending());
@@ -251,7 +236,7 @@ TEST_F(PopupWindowTest, AnOverflowClickAboveTheTaskbarShowsThePopupTenPixelsAbov
   HWND popup = Start(true);
   const RECT taskbar = Taskbar();
   const POINT click = {taskbar.right - 30, taskbar.top - 300};
-  ASSERT_TRUE(PlaceCursor(click));
+  ASSERT_TRUE(cursor::PlaceCursor(click));
   TrayLeftClick();
   ASSERT_TRUE(IsWindowVisible(popup));
   const RECT rect = WindowRect(popup);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/CursorPlacement.h"
 #include "ui/HyperLink.h"
 
 // Defined in hint_edit_test.cpp: the two files make one test program.
@@ -234,7 +235,7 @@ TEST(HyperLinkInput, HandCursorOnlyOverTheLabel) {
   RECT label = box.link.GetLabelRect();
   POINT inside = {(label.left + label.right) / 2, (label.top + label.bottom) / 2};
   ClientToScreen(box.hwnd, &inside);
-  SetCursorPos(inside.x, inside.y);
+  ASSERT_TRUE(cursor::PlaceCursor(inside));
   EXPECT_EQ(SendMessageW(box.hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(box.hwnd),
                          MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
             TRUE);
@@ -243,7 +244,7 @@ TEST(HyperLinkInput, HandCursorOnlyOverTheLabel) {
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
   POINT outside = {label.right + 5, label.bottom + 5};
   ClientToScreen(box.hwnd, &outside);
-  SetCursorPos(outside.x, outside.y);
+  ASSERT_TRUE(cursor::PlaceCursor(outside));
   SendMessageW(box.hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(box.hwnd),
                MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
   EXPECT_NE(GetCursor(), hand);
