@@ -69,7 +69,6 @@ int RunApplication(HINSTANCE instance, const wchar_t* commandLine) {
   if (!setlocale(LC_ALL, "English")) Log("%s: setlocale(LC_ALL, \"English\") failed.\n", kName);
 
   Prefs& prefs = Prefs::CreateInstance(utils::GetDataFolder());  // loads prefs.txt
-  utils::SetRecentDurationDays(prefs.mMruDurationDays);
   prefs.SetServerSource(&State::Instance());
   BindPreferencesToServices();
 

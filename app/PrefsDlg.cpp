@@ -9,6 +9,7 @@
 #include "res/resource.h"
 #include "services/StringResource.h"
 #include "state/Prefs.h"
+#include "state/State.h"
 #include "ui/DialogLayout.h"
 #include "ui/DialogPlacement.h"
 
@@ -125,7 +126,11 @@ void PrefsDlg::StoreAndSave() {
   }
   Prefs& prefs = Prefs::Instance();
   const int mruDays = SelectedDays(mMruList);
-  if (mruDays != 0 && mruDays != mShownMruDays) prefs.mMruDurationDays = mruDays;
+  if (mruDays != 0 && mruDays != mShownMruDays) {
+    prefs.SetMruDurationDays(mruDays);
+    // VMs leave or return to Recently Used now, as the file will have them.
+    State::Instance().GetRecent()->Refresh();
+  }
   prefs.mCheckForUpdates = IsDlgButtonChecked(Hwnd(), IDC_CHECK_UPDATES) == BST_CHECKED;
   const int interval = SelectedDays(mIntervalList);
   if (interval != 0 && interval != mShownInterval) prefs.mUpdateInterval = interval;

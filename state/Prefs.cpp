@@ -3,18 +3,26 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cwchar>
+
 #include "state/AtomicFile.h"
 #include "state/PrefsReader.h"
 #include "state/PrefsWriter.h"
 #include "log/Log.h"
 #include "services/Clock.h"
+#include "services/TextConversion.h"
+#include "backend/RecentUse.h"
 
 namespace {
 Prefs* gInstance = nullptr;
+const char kSaveName[] = "Prefs::Save";
 }  // namespace
 
 Prefs& Prefs::CreateInstance(const std::wstring& dataFolder) {
-  if (!gInstance) gInstance = new Prefs(dataFolder);
+  if (!gInstance) {
+    gInstance = new Prefs(dataFolder);
+    gInstance->PublishRecentDuration();
+  }
   return *gInstance;
 }
 
@@ -48,11 +56,51 @@ void Prefs::Load() {
   static_cast<PrefsSettings&>(*this) = PrefsSettings();
   if (mFileless) return;
   PrefsReader reader(*this);
-  reader.ReadFile(mPath);
+  mUnreadFile = reader.ReadFile(mPath) == PrefsReader::Result::NOT_READ_IN_FULL;
+  PublishRecentDuration();
+}
+
+void Prefs::SetMruDurationDays(int32_t days) {
+  mMruDurationDays = days;
+  PublishRecentDuration();
+}
+
+void Prefs::PublishRecentDuration() const {
+  if (this == gInstance) utils::SetRecentDurationDays(mMruDurationDays);
+}
+
+// Copies rather than moves: until the new file is in place, prefs.txt stays as it was.
+bool Prefs::KeepUnreadFileAside() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  wchar_t stamp[32];
+  swprintf(stamp, 32, L"%04u%02u%02u-%02u%02u%02u", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+           now.wSecond);
+  const std::wstring base = mPath + L".unread-" + stamp;
+  DWORD error = 0;
+  for (int attempt = 1; attempt <= 9; ++attempt) {
+    const std::wstring aside = attempt == 1 ? base : base + L"-" + std::to_wstring(attempt);
+    if (CopyFileW(mPath.c_str(), aside.c_str(), TRUE)) {
+      Log("%s: '%s' was not read in full at start; it is kept as '%s' before it is replaced.\n", kSaveName,
+          utils::ToUtf8String(mPath).c_str(), utils::ToUtf8String(aside).c_str());
+      return true;
+    }
+    error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) return true;  // gone meanwhile: nothing left to lose
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+  }
+  Log("%s: '%s' was not read in full at start and cannot be kept aside (error 0x%lx); it is left unchanged and "
+      "nothing is saved.\n",
+      kSaveName, utils::ToUtf8String(mPath).c_str(), error);
+  return false;
 }
 
 bool Prefs::Save() {
   if (mFileless) return false;
+  if (mUnreadFile) {
+    if (!KeepUnreadFileAside()) return false;
+    mUnreadFile = false;
+  }
   std::vector<LiveServer> servers;
   if (mServerSource) {
     servers = mServerSource->GetServersForPrefs();
@@ -64,7 +112,7 @@ bool Prefs::Save() {
   const auto clock = [this]() -> int64_t {
     return mClock ? static_cast<int64_t>(mClock()) : utils::CurrentUnixTime();
   };
-  return ReplaceFileAtomically(mPath, FormatPrefsFile(*this, servers, clock), "Prefs::Save");
+  return ReplaceFileAtomically(mPath, FormatPrefsFile(*this, servers, clock), kSaveName);
 }
 
 void Prefs::SetServerSource(PrefsServerSource* source) {

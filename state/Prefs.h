@@ -32,8 +32,13 @@ class Prefs : public PrefsSettings {
   // unreadable file leaves the defaults.
   void Load();
   // Writes the file atomically; false (logged) when it could not be written, in which case
-  // the previous file is unchanged.
+  // the previous file is unchanged. A file that Load could not read in full is first kept
+  // aside as prefs.txt.unread-<local time>; when that fails nothing is written.
   bool Save();
+
+  // The Recently Used window. The process-wide object hands its value to the VMs and State
+  // (utils::RecentDurationDays), so that the list, the VMs and the file agree at once.
+  void SetMruDurationDays(int32_t days);
 
   // The live servers that Save writes. Until a source is attached, Save writes the loaded
   // server records back. Detaching (nullptr) or replacing a source first takes its servers
@@ -53,7 +58,11 @@ class Prefs : public PrefsSettings {
   struct Fileless {};
   explicit Prefs(Fileless);
 
+  bool KeepUnreadFileAside();
+  void PublishRecentDuration() const;
+
   bool mFileless = false;  // reads and writes no file
+  bool mUnreadFile = false;  // the file on disk holds more than Load took from it
   PrefsServerSource* mServerSource = nullptr;
   bool mHasDetachedServers = false;
   std::vector<LiveServer> mDetachedServers;

@@ -135,6 +135,24 @@ std::string FormatPrefsLine(std::string_view key, std::string_view value) {
   return line;
 }
 
+bool PrefsLineFits(std::string_view line) {
+  // The reader counts every byte before the line feed, the carriage return included.
+  return line.size() <= kMaxPrefsLineBytes + 1;
+}
+
+std::string FormatPrefsLineCut(std::string_view key, std::string_view value) {
+  std::string line = FormatPrefsLine(key, value);
+  if (PrefsLineFits(line)) return line;
+  // Escaping only lengthens the text, so the fitting starts form one range: search it.
+  size_t fits = 0, tooLong = value.size();
+  while (tooLong - fits > 1) {
+    const size_t middle = fits + (tooLong - fits) / 2;
+    (PrefsLineFits(FormatPrefsLine(key, value.substr(0, middle))) ? fits : tooLong) = middle;
+  }
+  while (fits > 0 && (static_cast<unsigned char>(value[fits]) & 0xC0) == 0x80) --fits;
+  return FormatPrefsLine(key, value.substr(0, fits));
+}
+
 int32_t ReadPrefsInt32(std::string_view text) {
   const DigitRun run = ReadDigitRun(text);
   int64_t value = 0;

@@ -12,9 +12,14 @@
 // and every ordinary value is written and read exactly as before.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+// The longest line the reader takes, without its line feed. Longer lines are skipped on
+// reading, so the writer never makes one.
+constexpr size_t kMaxPrefsLineBytes = 1 << 20;
 
 struct PrefsLine {
   std::string key;
@@ -26,6 +31,12 @@ bool ParsePrefsLine(std::string_view line, PrefsLine& out);
 
 // "key = \"value\"\r\n", escaping the value when it needs it.
 std::string FormatPrefsLine(std::string_view key, std::string_view value);
+
+// Whether a formatted line (with its line end) is short enough for the reader.
+bool PrefsLineFits(std::string_view line);
+
+// The line with the longest start of value that fits (cut between UTF-8 sequences).
+std::string FormatPrefsLineCut(std::string_view key, std::string_view value);
 
 // Whether a value needs the marked form.
 bool PrefsValueNeedsEscaping(std::string_view value);

@@ -1,9 +1,14 @@
 // Reading prefs.txt: the grammar's rules and damaged files.
 #include <gtest/gtest.h>
 
-#include <string>
+#include <windows.h>
 
+#include <string>
+#include <vector>
+
+#include "services/TextConversion.h"
 #include "state/Prefs.h"
+#include "state/PrefsReader.h"
 #include "tests/prefs/PrefsTestSupport.h"
 
 namespace {
@@ -161,4 +166,111 @@ TEST_F(PrefsFile, BinaryNoiseNeverCrashesTheReader) {
     ASSERT_TRUE(again.Save());
     EXPECT_EQ(FileText(), saved);
   }
+}
+
+// Windows editors save with a byte-order mark, or as UTF-16 ("Unicode"): the file reads
+// as the same text, and the program writes it back as plain UTF-8.
+TEST_F(PrefsFile, WindowsEditorEncodingsReadAsTheSameText) {
+  const std::string text =
+      "mruDurationDays = \"3\"\r\n"
+      "server.url = \"https://b\xC3\xBCro\"\r\n"
+      "server.username = \"root\"\r\n"
+      "favoritesItem.name = \"\xF0\x9F\x96\xA5 web\"\r\n"  // beyond the 16-bit plane
+      "favoritesItem.id = \"vm-1\"\r\n";
+  std::wstring wide;
+  for (size_t pos = 0; pos < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[pos]);
+    const size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    wide += std::wstring(utils::ToWideString(text.substr(pos, length)));
+    pos += length;
+  }
+  auto utf16 = [&](bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (wchar_t unit : wide) {
+      const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+      bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+  };
+  const struct {
+    const char* form;
+    std::string bytes;
+  } files[] = {{"UTF-8 with BOM", "\xEF\xBB\xBF" + text}, {"UTF-16 LE", utf16(false)}, {"UTF-16 BE", utf16(true)}};
+  for (const auto& file : files) {
+    SCOPED_TRACE(file.form);
+    Prefs& prefs = LoadText(file.bytes);
+    EXPECT_EQ(prefs.mMruDurationDays, 3);
+    ASSERT_EQ(prefs.mServers.size(), 1u);
+    EXPECT_EQ(prefs.mServers[0].url, "https://b\xC3\xBCro");
+    EXPECT_EQ(prefs.mServers[0].username, "root");
+    ASSERT_EQ(prefs.mServers[0].favorites.size(), 1u);
+    EXPECT_EQ(prefs.mServers[0].favorites[0].name, "\xF0\x9F\x96\xA5 web");
+    EXPECT_EQ(prefs.mServers[0].favorites[0].id, "vm-1");
+    EXPECT_EQ(SavedText().substr(0, 3), "mru") << "written back without a byte-order mark";
+  }
+}
+
+// A file the program could not read in full is kept beside the new one before it is
+// replaced; if it cannot be kept, it is not replaced at all.
+TEST_F(PrefsFile, AFileNotReadInFullIsKeptAsideBeforeItIsReplaced) {
+  const std::string original = "server.url = \"https://srv01\"\r\nfavoritesItem.name = \"web\"\r\n";
+  auto asideFiles = [&] {
+    std::vector<std::string> texts;
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((File() + L".unread-*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return texts;
+    do texts.push_back(testfs::ReadFileBytes(mFolder / entry.cFileName));
+    while (FindNextFileW(find, &entry));
+    FindClose(find);
+    return texts;
+  };
+  auto lockFile = [&] {
+    return CreateFileW(File().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+
+  // Held without read sharing at start, and still at save: nothing is replaced.
+  WriteFile(original);
+  HANDLE held = lockFile();
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  mPrefs = std::make_unique<Prefs>(mFolder.Path());
+  EXPECT_TRUE(mPrefs->mServers.empty());
+  EXPECT_FALSE(mPrefs->Save());
+  CloseHandle(held);
+  EXPECT_EQ(FileText(), original);
+  EXPECT_TRUE(asideFiles().empty());
+
+  // Released by the time of the save: kept aside once, then replaced.
+  EXPECT_TRUE(mPrefs->Save());
+  EXPECT_EQ(asideFiles(), std::vector<std::string>{original});
+  EXPECT_EQ(FileText(), "");
+  EXPECT_TRUE(mPrefs->Save());
+  EXPECT_EQ(asideFiles().size(), 1u) << "later saves replace the program's own file";
+
+  // A file read in full is replaced without a copy.
+  testfs::RemoveTree(mFolder.Path());
+  CreateDirectoryW(mFolder.Path().c_str(), nullptr);
+  LoadText(original);
+  SavedText();
+  EXPECT_TRUE(asideFiles().empty());
+}
+
+// A line too long to read loses its value, but a record's first line still starts a record:
+// the lines after it never join the record before.
+TEST_F(PrefsFile, AnOverlongFirstLineStillStartsItsRecord) {
+  const std::string huge(PrefsReader::kMaxLineBytes, 'x');
+  Prefs& prefs = LoadText(
+      "server.url = \"https://a\"\r\n"
+      "favoritesItem.name = \"web\"\r\n"
+      "favoritesItem.name = \"" + huge + "\"\r\n"
+      "favoritesItem.id = \"vm-2\"\r\n"
+      "server.url = \"" + huge + "\"\r\n"
+      "server.username = \"intruder\"\r\n");
+  ASSERT_EQ(prefs.mServers.size(), 2u);
+  const ServerRecord& a = prefs.mServers[0];
+  EXPECT_EQ(a.username, "");
+  ASSERT_EQ(a.favorites.size(), 2u);
+  EXPECT_EQ(a.favorites[0].id, "");
+  EXPECT_EQ(a.favorites[1].name, "");
+  EXPECT_EQ(a.favorites[1].id, "vm-2");
+  EXPECT_EQ(prefs.mServers[1].url, "") << "a record without an address, never a server";
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "state/Prefs.h"
+#include "state/PrefsLine.h"
 #include "state/PrefsWriter.h"
 #include "tests/prefs/PrefsTestSupport.h"
 #include "tests/support/ScratchLog.h"
@@ -242,4 +243,38 @@ TEST_F(PrefsSave, InstanceLivesInTheHandedFolderAndSavesWhenDestroyed) {
   EXPECT_FALSE(Prefs::Instance().Save());
   EXPECT_FALSE(Prefs::HasInstance());
   EXPECT_EQ(testfs::ReadFileBytes(data + L"\\prefs.txt"), "mruDurationDays = \"30\"\r\n");
+}
+
+// Servers send what they like: a value longer than the reader takes is never written, a
+// record's first line is shortened to fit, and nothing moves into another record.
+TEST_F(PrefsSave, OverlongValuesNeverMoveALineIntoAnotherRecord) {
+  const std::string quotes(kMaxPrefsLineBytes / 2, '"');  // triples when escaped
+  LiveServer server = Server("srv01", 0, true);
+  server.saveCredentials = true;
+  server.username = "root";
+  server.password = std::string(kMaxPrefsLineBytes, 'P');
+  server.vms = {Vm("vm-1", "a" + quotes, true, kNow - 5), Vm("vm-2", "b", true, kNow - 5),
+                Vm("vm-3", "c", true, 0), Vm("vm-4", "d", true, 0)};
+  server.vms[0].cfxPath = "[ds] a/a.cfx";
+  server.vms[1].cfxPath = "[ds] " + std::string(kMaxPrefsLineBytes, 'p');
+  server.vms[2].name = std::string(kMaxPrefsLineBytes - 25, 'x') + "\xC3\xBC\xC3\xBC";  // cut within a sequence
+  LiveServer next = Server("srv02", 0, true);
+  next.vms = {Vm("vm-9", "z", true, 0)};
+
+  Prefs back = SaveAndReload({server, next});
+  ASSERT_EQ(back.mServers.size(), 2u);
+  const ServerRecord& record = back.mServers[0];
+  EXPECT_EQ(record.username, "root");
+  EXPECT_EQ(record.password, "") << "too long to keep";
+  ASSERT_EQ(record.favorites.size(), 3u) << "vm-2's path cannot be kept, so its favorite is left out";
+  EXPECT_EQ(record.favorites[0].id, "vm-1");
+  EXPECT_EQ(record.favorites[0].name.substr(0, 2), "a\"");
+  EXPECT_LT(record.favorites[0].name.size(), quotes.size());
+  EXPECT_EQ(record.favorites[1].id, "vm-3");
+  EXPECT_EQ(record.favorites[1].name.substr(record.favorites[1].name.size() - 2), "xx") << "no half character";
+  EXPECT_EQ(record.favorites[2].id, "vm-4");
+  ASSERT_EQ(record.recent.size(), 1u);
+  EXPECT_EQ(record.recent[0].id, "vm-1");
+  ASSERT_EQ(back.mServers[1].favorites.size(), 1u);
+  EXPECT_EQ(back.mServers[1].favorites[0].id, "vm-9");
 }

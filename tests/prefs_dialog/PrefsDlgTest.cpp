@@ -14,7 +14,9 @@
 #include "services/Clock.h"
 #include "services/InfoService.h"
 #include "services/StringResource.h"
+#include "backend/RecentUse.h"
 #include "state/Prefs.h"
+#include "state/State.h"
 #include "tests/dialogs/DialogDriver.h"
 #include "tests/popup/PopupTestSupport.h"
 #include "tests/support/ScratchFolder.h"
@@ -272,17 +274,32 @@ TEST_F(PrefsDlgTest, TheListsOfferOneToFourteenDays) {
   EXPECT_EQ(intervalItems, expected);
 }
 
-TEST_F(PrefsDlgTest, ChangingTheRecentlyUsedListStoresAndSavesIt) {
+// The new duration applies at once: to the Recently Used list, the VMs and the file alike.
+TEST_F(PrefsDlgTest, ChangingTheRecentlyUsedListAppliesAtOnceAndIsSaved) {
+  utils::SetTimeSource(&FixedNow);
+  ServerRecord record;
+  record.url = "https://recent-test";
+  record.type = ServerRecord::TYPE_SERVER;
+  record.recent.push_back(RecentRecord{"vm-1", "web", "[ds] web/web.cfx", static_cast<uint64_t>(kNow - 3 * 86400)});
+  State& state = State::Instance();
+  const std::vector<OlvarkServerPtr> servers = state.RestoreSavedServers({record});
+  ASSERT_EQ(servers.size(), 1u);
+  state.GetRecent()->Refresh();
+  ASSERT_EQ(state.GetRecent()->GetVMs().size(), 1u);
+
   const INT_PTR result = Run([](HWND dialog) {
-    Choose(dialog, IDC_MRU_DAYS, 12);
+    Choose(dialog, IDC_MRU_DAYS, 1);
     dialogs::Click(dialog, IDOK);
   });
   EXPECT_EQ(result, IDOK);
   Prefs& prefs = Prefs::Instance();
-  EXPECT_EQ(prefs.mMruDurationDays, 12);
+  EXPECT_EQ(prefs.mMruDurationDays, 1);
+  EXPECT_EQ(utils::RecentDurationDays(), 1);
+  EXPECT_TRUE(state.GetRecent()->GetVMs().empty()) << "the list drops what the file drops";
   EXPECT_EQ(prefs.mUpdateInterval, PrefsSettings::kDefaultUpdateInterval);
   prefs.Load();  // what the file holds
-  EXPECT_EQ(prefs.mMruDurationDays, 12);
+  EXPECT_EQ(prefs.mMruDurationDays, 1);
+  state.RemoveServer(servers[0].get());
 }
 
 TEST_F(PrefsDlgTest, OutOfRangeValuesShowAsTheNearestEntryAndAreKeptUnlessChanged) {
