@@ -29,7 +29,8 @@ VMList MergeVMLists(VMList& old, VMList& fresh, VMList& dropped) {
     if (found == byName.end()) continue;
     group[j] = &found->second;
     for (size_t i : found->second) {
-      if (status[i] == kFree && ComparePaths(*old[i], *fresh[j]) == 0) {
+      // The same bytes: a path that changed only in letter case is what Open must send now.
+      if (status[i] == kFree && old[i]->GetCfxPath() == fresh[j]->GetCfxPath()) {
         status[i] = kKept;
         result[j] = old[i];
         dropped.push_back(std::move(fresh[j]));
@@ -40,12 +41,20 @@ VMList MergeVMLists(VMList& old, VMList& fresh, VMList& dropped) {
   for (size_t j = 0; j < fresh.size(); ++j) {
     if (result[j]) continue;
     if (group[j]) {
+      // Rather the same path in other letter case than another VM of the same name.
+      size_t chosen = old.size();
       for (size_t i : *group[j]) {
-        if (status[i] == kFree) {
-          status[i] = kReplaced;
-          fresh[j]->SetFavorite(old[i]->IsFavorite());
+        if (status[i] != kFree) continue;
+        if (chosen == old.size()) chosen = i;
+        if (ComparePaths(*old[i], *fresh[j]) == 0) {
+          chosen = i;
           break;
         }
+      }
+      if (chosen < old.size()) {
+        status[chosen] = kReplaced;
+        fresh[j]->SetFavorite(old[chosen]->IsFavorite());
+        if (old[chosen]->GetLastUse() != 0) fresh[j]->SetLastUse(old[chosen]->GetLastUse());
       }
     }
     result[j] = std::move(fresh[j]);

@@ -7,10 +7,11 @@
 namespace utils {
 
 // fresh must be in VM order; the result keeps that order. For each fresh VM:
-// - an old VM with the same sort name and the same path (letter case ignored) takes its
-//   place, so the old object lives on;
-// - else an old VM with the same sort name but another path (the VM moved) passes its
-//   favorite flag to the fresh one and is dropped;
+// - an old VM with the same sort name and the same path takes its place, so the old
+//   object lives on;
+// - else an old VM with the same sort name whose path differs (only in letter case,
+//   preferred, or wholly: the VM moved) passes its favorite flag and last use to the
+//   fresh one and is dropped: the fresh path is the one the server now answers to;
 // - else the fresh VM is new.
 // Old VMs that match nothing are dropped. Dropped VMs are moved to `dropped` so that the
 // caller can let go of them outside its locks. Both inputs are emptied.

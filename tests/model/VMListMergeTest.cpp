@@ -55,25 +55,34 @@ TEST(VMListMerge, FoundAgainKeepsTheObjectNewAppearsGoneIsDropped) {
   EXPECT_NE(std::find(merged.dropped.begin(), merged.dropped.end(), VMPtr(gone)), merged.dropped.end());
 }
 
-TEST(VMListMerge, MatchesIgnoringCase) {
-  auto kept = MakeVM("Web01", "[DS] Web01/Web01.vmx");
-  Merged merged = Merge({kept}, {MakeVM("web01", "[ds] web01/web01.vmx")});
-  ASSERT_EQ(merged.list.size(), 1u);
-  EXPECT_EQ(merged.list[0], kept);
-}
-
-TEST(VMListMerge, AMovedVMIsNewButKeepsTheFavoriteFlag) {
-  auto moved = MakeVM("web01", PathOf("web01", "before"));
-  moved->SetFavorite(true);
-  auto fresh = MakeVM("web01", PathOf("web01", "after"));
-  int signals = 0;
-  fresh->mFavoriteChanged.connect([&] { ++signals; });
-  Merged merged = Merge({moved}, {fresh});
-  ASSERT_EQ(merged.list.size(), 1u);
-  EXPECT_EQ(merged.list[0], fresh);
-  EXPECT_TRUE(fresh->IsFavorite());
-  EXPECT_EQ(signals, 1);
-  EXPECT_EQ(merged.dropped, VMList{moved});
+// A path that changed, in letter case only or wholly (the VM moved), is the one Open must
+// send from now on: the fresh VM takes the place, with the favorite flag and last use.
+TEST(VMListMerge, AChangedPathWinsAndKeepsTheFavoriteAndLastUse) {
+  const struct {
+    const char* change;
+    std::string before, after;
+    bool withNamesake;
+  } cases[] = {{"letter case", "[DS] Web01/Web01.vmx", "[ds] web01/web01.vmx", true},
+               {"moved", PathOf("web01", "before"), PathOf("web01", "after"), false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.change);
+    auto old = MakeVM("web01", c.before);
+    old->SetFavorite(true);
+    old->SetLastUse(1700000000);
+    // Another VM of the same name, listed first, is not the one whose path changed case.
+    auto other = MakeVM("web01", PathOf("web01", "elsewhere"));
+    auto fresh = MakeVM("Web01", c.after);
+    int signals = 0;
+    fresh->mFavoriteChanged.connect([&] { ++signals; });
+    Merged merged = c.withNamesake ? Merge({other, old}, {fresh}) : Merge({old}, {fresh});
+    ASSERT_EQ(merged.list.size(), 1u);
+    EXPECT_EQ(merged.list[0], fresh);
+    EXPECT_EQ(fresh->GetCfxPath(), c.after);
+    EXPECT_TRUE(fresh->IsFavorite());
+    EXPECT_EQ(signals, 1);
+    EXPECT_EQ(fresh->GetLastUse(), 1700000000);
+    EXPECT_EQ(merged.dropped.size(), c.withNamesake ? 2u : 1u);
+  }
 }
 
 // Two VMs share a name; one of them disappears. The one found again under its own path
