@@ -189,6 +189,14 @@ void AddServerDlg::OnServerChanged() {
   const std::wstring shownPort = port != 0 ? std::to_wstring(port) : std::wstring();
   // A colon just typed gives no port yet: the port box keeps its number until digits follow.
   const bool colonOnly = portGiven && port == 0 && !trimmed.empty() && trimmed.back() == L':';
+  // But when the last digit goes, the port goes with it; the colon stays as typed.
+  const bool hasPort = portGiven && port != 0;
+  if (mServerTextHasPort && !hasPort && !TextOf(mPortBox).empty()) {
+    mSettingPortFromServer = true;
+    SetWindowTextW(mPortBox, L"");
+    mSettingPortFromServer = false;
+  }
+  mServerTextHasPort = hasPort;
   if (portGiven && !colonOnly && shownPort != TextOf(mPortBox)) {
     DWORD start = 0, end = 0;
     Selection(mServerBox, start, end);
@@ -208,6 +216,7 @@ void AddServerDlg::OnServerChanged() {
 }
 
 void AddServerDlg::OnPortChanged() {
+  if (mSettingPortFromServer) return;
   const std::wstring text = ServerText();
   std::wstring host;
   unsigned int port = 0;

@@ -70,6 +70,8 @@ class AddServerDlg : public ui::ModalDialog {
   bool mLoginPartShown = false;
   int mGrowDistance = 0;
   OlvarkServerPtr mNewServer;
+  bool mServerTextHasPort = false;  // the server box's text held port digits
+  bool mSettingPortFromServer = false;
   bool mBusy = false;
   bool mLoggingIn = false;
   HANDLE mWorker = nullptr;

@@ -123,7 +123,7 @@ TEST_F(AddServerDlgTest, ServerPortAndSslBoxesStayInStep) {
   struct Seen {
     bool connectAtStart = true, loginAtStart = true, sslAtStart = false;
     std::wstring portFromServer, serverAfterSixthDigit, portAfterSixthDigit;
-    std::wstring serverAfterPortEdit, serverAfterPortEmptied, colonKept;
+    std::wstring serverAfterPortEdit, serverAfterPortEmptied, colonKept, portBackspacedAway;
     std::wstring httpsUnchecked, httpRechecked, bareUnchecked;
     bool sslAfterBareUnchecked = true, sslAfterNextEdit = false, sslAfterHttp = true;
     std::wstring blanks;
@@ -153,6 +153,11 @@ TEST_F(AddServerDlgTest, ServerPortAndSslBoxesStayInStep) {
     SetText(dialog, IDC_SERVER_EDIT, L"esx-01");
     TypeAtEnd(dialog, IDC_SERVER_EDIT, L':');
     seen.colonKept = Text(dialog, IDC_SERVER_EDIT) + L"|" + Text(dialog, IDC_PORT_EDIT);
+    SetText(dialog, IDC_SERVER_EDIT, L"esx-01:902");
+    for (int i = 0; i < 3; ++i) TypeAtEnd(dialog, IDC_SERVER_EDIT, L'\b');
+    seen.portBackspacedAway = Text(dialog, IDC_SERVER_EDIT) + L"|" + Text(dialog, IDC_PORT_EDIT);
+    TypeAtEnd(dialog, IDC_SERVER_EDIT, L'\b');
+    seen.portBackspacedAway += L" " + Text(dialog, IDC_SERVER_EDIT) + L"|" + Text(dialog, IDC_PORT_EDIT);
 
     SetText(dialog, IDC_SERVER_EDIT, L"https://esx-01:902");
     dialogs::Click(dialog, IDC_SSL_CHECK);
@@ -188,6 +193,7 @@ TEST_F(AddServerDlgTest, ServerPortAndSslBoxesStayInStep) {
   EXPECT_EQ(seen.serverAfterPortEdit, L"esx-01:443");
   EXPECT_EQ(seen.serverAfterPortEmptied, L"esx-01");
   EXPECT_EQ(seen.colonKept, L"esx-01:|8443") << "a colon just typed neither empties the port box nor goes";
+  EXPECT_EQ(seen.portBackspacedAway, L"esx-01:| esx-01|") << "the last digit deleted takes the port with it";
   EXPECT_EQ(seen.httpsUnchecked, L"http://esx-01:902");
   EXPECT_EQ(seen.httpRechecked, L"https://esx-01:902");
   EXPECT_FALSE(seen.sslAfterHttp);
