@@ -410,6 +410,10 @@ void VMItem::StarCommand() {
 }
 
 void VMItem::PowerCommand(UINT id) {
+  // Taken before the question: its modal loop runs posted callbacks, and a rebuild meanwhile
+  // can bind this row to another VM. The answer applies to the VM the user clicked on.
+  const std::shared_ptr<QorVM> vm = mVM;
+  if (!vm) return;
   struct Question {
     UINT id;
     UINT text;
@@ -419,8 +423,11 @@ void VMItem::PowerCommand(UINT id) {
   for (const Question& question : questions) {
     if (question.id == id && !AskYesNo(Hwnd(), utils::LoadStringResource(question.text))) return;
   }
-  std::shared_ptr<QorVM> vm = mVM;  // the row may be reset while the question was open
-  if (!vm) return;
+  if (!IsListedAndOpen(*vm)) {
+    Log("%s: VM '%s' was closed or left its server's list while the question was open; nothing is done.\n",
+        "VMItem::PowerCommand", vm->GetName().c_str());
+    return;
+  }
   switch (id) {
     case IDC_POWER_ON: vm->PowerOn(); break;
     case IDC_POWER_OFF: vm->PowerOff(); break;
@@ -429,6 +436,16 @@ void VMItem::PowerCommand(UINT id) {
     default: return;
   }
   if (vm->MarkUsed()) PostToParent(WM_RECENT_ADDED, reinterpret_cast<WPARAM>(vm.get()), 0);
+}
+
+bool VMItem::IsListedAndOpen(const QorVM& vm) {
+  if (vm.GetOpenState() != QorVM::STATE_OPEN_SUCCESS) return false;
+  const std::shared_ptr<QorVMCollection> owner = vm.GetOwner();
+  if (!owner) return false;
+  for (const VMPtr& listed : owner->GetVMs()) {
+    if (listed.get() == &vm) return true;
+  }
+  return false;
 }
 
 void VMItem::Login() {

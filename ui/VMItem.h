@@ -61,6 +61,8 @@ class VMItem : public Item {
   void ShowControl(HWND control, bool shown);
   void SetPowerPair(Power plain, Power held, bool holds, bool enabled);
   void PowerCommand(UINT id);
+  // Still in its server's list and open: a power operation may go to it.
+  static bool IsListedAndOpen(const QorVM& vm);
   void StarCommand();
   void Login();
   void MarkUsed();

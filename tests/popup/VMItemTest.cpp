@@ -15,6 +15,7 @@
 #include "tests/popup/PopupTestSupport.h"
 #include "ui/Messages.h"
 #include "ui/PopupParts.h"
+#include "ui/UiThread.h"
 #include "ui/VMItem.h"
 
 using namespace popuptest;
@@ -125,9 +126,14 @@ TEST_F(VMRowTest, ExpandingOpensTheVMAndThePowerButtonsFollowItsState) {
   SaveScreenshot(parent.Hwnd(), "rows/vm-in-transition");
 }
 
-TEST_F(VMRowTest, PowerOperationsAskFirstAndMakeTheVMRecentOnlyOnce) {
+// The question's modal loop runs whatever was posted: a rebuild that binds the row to
+// another VM meanwhile must not redirect the answer.
+TEST_F(VMRowTest, PowerOperationsAskFirstActOnTheVMAskedAboutAndMakeItRecentOnlyOnce) {
+  AddVm("app-01", 8);
   std::shared_ptr<QorVM> vm = BoundRow("db-02", 8, true);
   ASSERT_TRUE(vm);
+  std::shared_ptr<QorVM> other = FindVM(server, "app-01");
+  ASSERT_TRUE(other);
   {
     MessageBoxAnswer no(false);
     SendMessageW(Control(IDC_POWER_OFF), BM_CLICK, 0, 0);
@@ -139,15 +145,25 @@ TEST_F(VMRowTest, PowerOperationsAskFirstAndMakeTheVMRecentOnlyOnce) {
   EXPECT_EQ(state, 8) << "a declined question starts nothing";
   EXPECT_EQ(parent.Count(WM_RECENT_ADDED), 0);
   {
+    // As a back-end callback does: posted to the row, run by the question's modal loop.
+    ui::PostToWindow(row->Hwnd(), sigc::slot<void>([&] {
+      row->Reset();
+      row->Bind(other, 3, false, false);
+    }));
     MessageBoxAnswer yes(true);
     SendMessageW(Control(IDC_POWER_OFF), BM_CLICK, 0, 0);
   }
-  EXPECT_TRUE(PumpUntil([&] { return ViewIs({true, false, false, true, false, false, false}); }, 5000));
+  EXPECT_EQ(WindowText(row->Hwnd()), L"app-01") << "the row was rebound while the question was open";
+  EXPECT_TRUE(PumpUntil([&] { return vm->GetPowerState(state) && state == 2; }, 5000)) << "db-02 powered off";
   ASSERT_EQ(parent.Count(WM_RECENT_ADDED), 1);
   EXPECT_EQ(parent.Last(WM_RECENT_ADDED)->wParam, reinterpret_cast<WPARAM>(vm.get()));
+  EXPECT_EQ(other->GetLastUse(), 0) << "app-01 was not touched";
   const int64_t firstUse = vm->GetLastUse();
   EXPECT_GT(firstUse, 0);
 
+  row->Reset();
+  row->Bind(vm, 7, false, true);
+  EXPECT_TRUE(PumpUntil([&] { return ViewIs({true, false, false, true, false, false, false}); }, 5000));
   Sleep(1100);
   SendMessageW(Control(IDC_POWER_ON), BM_CLICK, 0, 0);  // no question for Power On
   EXPECT_TRUE(PumpUntil([&] { return ViewIs({false, true, true, false, true, false, true}); }, 5000));
