@@ -787,11 +787,13 @@ LRESULT ContentViewer::OnHidePopup(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&
   return 0;
 }
 
+// By binding, not by pointer: links are recycled across rebuilds, and a click posted
+// before one must not reveal whatever range its row shows now.
 LRESULT ContentViewer::OnLinkClicked(UINT, WPARAM wParam, LPARAM, BOOL&) {
-  auto* link = reinterpret_cast<LinkItem*>(wParam);
+  const UINT_PTR binding = wParam;
   for (auto& s : mSections) {
     Section& section = *s;
-    if (section.showAll && section.showAll.get() == link) {
+    if (section.showAll && section.showAll->Binding() == binding) {
       section.entries[0].visible = false;
       for (SectionPage& page : section.pages) {
         if (page.shown) continue;
@@ -809,7 +811,7 @@ LRESULT ContentViewer::OnLinkClicked(UINT, WPARAM wParam, LPARAM, BOOL&) {
       return 0;
     }
     for (SectionPage& page : section.pages) {
-      if (page.link.get() != link) continue;
+      if (!page.link || page.link->Binding() != binding) continue;
       page.shown = true;
       section.entries[page.linkEntry].visible = false;
       for (size_t i = page.first; i <= page.last; ++i) section.entries[i].visible = true;

@@ -21,7 +21,15 @@ int TextHeight(HDC dc, HFONT font) {
 
 }  // namespace
 
-LinkItem::LinkItem(const std::wstring& text, bool centred) : mText(text), mCentred(centred) {}
+namespace {
+// Bindings are unique for the process's life; the UI thread alone makes them.
+UINT_PTR NewBinding() {
+  static UINT_PTR last = 0;
+  return ++last;
+}
+}  // namespace
+
+LinkItem::LinkItem(const std::wstring& text, bool centred) : mText(text), mCentred(centred), mBinding(NewBinding()) {}
 
 LinkItem::~LinkItem() {
   Links().CutAll();
@@ -34,6 +42,7 @@ HWND LinkItem::CreateRow(HWND parent, const RECT& rect) {
 
 void LinkItem::SetText(const std::wstring& text) {
   mText = text;
+  mBinding = NewBinding();
   if (!IsWindow()) return;
   mLink.SetLabel(mText.c_str());
   UpdateWindowText();
@@ -89,7 +98,7 @@ void LinkItem::DrawContent(HDC dc, const RECT& client) {
 
 void LinkItem::OnCommand(WPARAM, LPARAM) {
   InvalidateRect(Hwnd(), nullptr, FALSE);
-  PostToParent(WM_LINK_CLICKED, reinterpret_cast<WPARAM>(this), reinterpret_cast<LPARAM>(Hwnd()));
+  PostToParent(WM_LINK_CLICKED, mBinding, reinterpret_cast<LPARAM>(Hwnd()));
 }
 
 }  // namespace ui

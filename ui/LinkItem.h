@@ -1,5 +1,6 @@
 // A row with one clickable line of text ("Add a Server...", the paging links). It only
-// reports the click to its parent with WM_LINK_CLICKED; the parent decides what it does.
+// reports the click to its parent with WM_LINK_CLICKED (wParam its binding, lParam its
+// window); the parent decides what it does.
 #pragma once
 #include <windows.h>
 
@@ -20,8 +21,11 @@ class LinkItem : public Item {
   void SetBackgroundBrush(HBRUSH brush) { mBackground = brush; }
   void SetTopLinePen(HPEN pen) { mTopLine = pen; }
   CHyperLink& Link() { return mLink; }
-  // A recycled row shows another text.
+  // A recycled row shows another text, under a new binding.
   void SetText(const std::wstring& text);
+  // Names what the row shows now: a click posted before the row was recycled carries an
+  // older binding, so the parent can tell it from a click on the new text.
+  UINT_PTR Binding() const { return mBinding; }
 
   VMPtr GetVM() const override { return nullptr; }
   std::wstring GetName() const override { return mText; }
@@ -55,6 +59,7 @@ class LinkItem : public Item {
   CHyperLink mLink;
   std::wstring mText;
   const bool mCentred;
+  UINT_PTR mBinding;
 };
 
 }  // namespace ui

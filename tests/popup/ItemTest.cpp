@@ -151,7 +151,7 @@ TEST(LinkRow, AClickOnTheTextPostsOneLinkClickedAndTheRowNeverTakesPart) {
   ClickAt(text, middle);
   ASSERT_EQ(parent.Count(WM_LINK_CLICKED), 1);
   EXPECT_EQ(parent.Last(WM_LINK_CLICKED)->lParam, reinterpret_cast<LPARAM>(link.Hwnd()));
-  EXPECT_EQ(parent.Last(WM_LINK_CLICKED)->wParam, reinterpret_cast<WPARAM>(&link));
+  EXPECT_EQ(parent.Last(WM_LINK_CLICKED)->wParam, link.Binding());
   EXPECT_EQ(link.Link().GetLinkColor(), RGB(0, 102, 204));
   EXPECT_EQ(link.Link().GetVisitedColor(), RGB(0, 102, 204)) << "a followed link keeps its colour";
   EXPECT_FALSE(link.IsSelected());
