@@ -694,32 +694,51 @@ void ContentViewer::InsertByName(Section& section, const VMPtr& vm) {
   section.entries.insert(at, std::move(entry));
 }
 
+namespace {
+// Whether an entry takes room in the list: a collapsed section, a hidden header or the
+// search can keep it out, and then its y means nothing.
+bool TakesRoom(const Section& section, const SectionEntry& entry) {
+  return section.headerShown && entry.visible && !section.header->IsCollapsed();
+}
+}  // namespace
+
 LRESULT ContentViewer::OnFavoriteChanged(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
   Section* section = FindSection(mFavoritesHeader);
   auto* raw = reinterpret_cast<VM*>(wParam);
   if (!section || !raw) return 0;
-  const int R = utils::LINE_HEIGHT;
-  int delta = 0;
   auto existing = std::find_if(section->entries.begin(), section->entries.end(),
                                [&](const SectionEntry& e) { return e.vm.get() == raw; });
+  VMPtr vm;
   if (lParam == 0) {
     if (existing == section->entries.end()) return 0;
-    section->entries.erase(existing);
-    delta = -R;
+    vm = existing->vm;
   } else {
     if (existing != section->entries.end()) return 0;
     // The message names the VM by address: take it from a live list, never from the pointer alone.
-    VMPtr vm;
     for (const VMPtr& favorite : mState.GetFavoriteVMs()) {
       if (favorite.get() == raw) vm = favorite;
     }
     if (!vm) return 0;
+  }
+  // The rows below keep their place on screen: they move by the row the list lost or
+  // gained above them, and not at all when that row took or takes no room.
+  int delta = 0;
+  if (lParam == 0) {
+    if (TakesRoom(*section, *existing)) delta = -utils::LINE_HEIGHT;
+    section->entries.erase(existing);
+  } else {
     InsertByName(*section, vm);
-    delta = R;
   }
   if (!mSearchText.empty()) ApplyFilter();
+  if (lParam != 0) {
+    for (const SectionEntry& e : section->entries) {
+      if (e.vm == vm && TakesRoom(*section, e)) delta = utils::LINE_HEIGHT;
+    }
+  }
+  // From the position before the relayout: a shorter list clamps it there already.
+  const int position = ScrollPosition();
   RelayoutEntry();
-  ScrollBy(delta);
+  if (mScrollBarShown && delta != 0) SetScrollPosition(position + delta);
   return 0;
 }
 
@@ -742,8 +761,8 @@ LRESULT ContentViewer::OnRecentAdded(UINT, WPARAM wParam, LPARAM, BOOL&) {
   const SectionEntry* focused = nullptr;
   for (const auto& s : mSections) {
     for (const SectionEntry& e : s->entries) {
-      if (s.get() == section && e.vm == vm) added = &e;
-      if (s->header.get() == mFocus.header && mFocus.vm && e.vm == mFocus.vm) focused = &e;
+      if (s.get() == section && e.vm == vm && TakesRoom(*s, e)) added = &e;
+      if (s->header.get() == mFocus.header && mFocus.vm && e.vm == mFocus.vm && TakesRoom(*s, e)) focused = &e;
     }
   }
   if (added && focused && added->y < focused->y) ScrollBy(utils::LINE_HEIGHT);

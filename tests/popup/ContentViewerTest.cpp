@@ -262,3 +262,42 @@ TEST_F(ViewerTest, FavoritesFollowTheStarAndRemovingAServerLeavesNoFocus) {
   // A stale removal for the same header does nothing.
   SendMessageW(viewer->Hwnd(), WM_REMOVE_SERVER, 12345, 0);
 }
+
+// A row that joins or leaves a section above the view moves the view with it, so the rows a
+// person looks at stay put; a row that takes no room (its section collapsed) moves nothing.
+TEST_F(LargeViewerTest, RowsInViewStayPutWhenASectionAboveGainsOrLosesARow) {
+  OlvarkServerPtr server = AddServer();
+  const VMList vms = server->GetVMs();
+  NavigateKey(VK_END);  // the focus and the view at the end of the list
+  auto star = [&](const VMPtr& vm, bool on) {
+    vm->SetFavorite(on);
+    SendMessageW(viewer->Hwnd(), WM_FAVORITE_CHANGED, reinterpret_cast<WPARAM>(vm.get()), on);
+    PumpFor(20);
+  };
+  auto collapse = [&](size_t section) {
+    SendMessageW(viewer->Sections()[section]->header->Hwnd(), WM_KEYDOWN, VK_LEFT, 0);  // as the user folds it
+    PumpFor(20);
+  };
+
+  std::vector<std::wstring> rows = ShownRowTexts();
+  star(vms[40], true);
+  EXPECT_EQ(ShownRowTexts(), rows) << "a favorite added above";
+  star(vms[40], false);
+  EXPECT_EQ(ShownRowTexts(), rows) << "a favorite removed above";
+
+  star(vms[41], true);
+  collapse(0);
+  rows = ShownRowTexts();
+  star(vms[42], true);
+  EXPECT_EQ(ShownRowTexts(), rows) << "a favorite added to collapsed Favorites";
+  star(vms[41], false);
+  EXPECT_EQ(ShownRowTexts(), rows) << "a favorite removed from collapsed Favorites";
+
+  collapse(1);
+  rows = ShownRowTexts();
+  ASSERT_TRUE(vms[43]->MarkUsed());
+  SendMessageW(viewer->Hwnd(), WM_RECENT_ADDED, reinterpret_cast<WPARAM>(vms[43].get()), 0);
+  PumpFor(20);
+  EXPECT_EQ(ShownRowTexts(), rows) << "a VM added to collapsed Recently Used";
+  EXPECT_EQ(viewer->Sections()[1]->entries.size(), 1u);
+}
