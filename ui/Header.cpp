@@ -113,7 +113,8 @@ void Header::Layout() {
   const int width = client.right;
   const int M = utils::MARGIN;
   const int y = (mLineHeight - 16) / 2;
-  const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE;
+  // No copied bits: a button moved over where another was drawn would keep showing it.
+  const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE | SWP_NOCOPYBITS;
   int x = width - 16 - M;
   SetWindowPos(mCollapse.Hwnd(), nullptr, x, y, 0, 0, flags | SWP_SHOWWINDOW);
   // Hidden buttons take no place: the visible ones pack to the right.
@@ -128,7 +129,7 @@ void Header::Layout() {
   mTitleRect = {M, 0, x - M, mLineHeight};
   const int B = utils::BUTTON_HEIGHT, W80 = utils::BUTTON_WIDTH;
   SetWindowPos(mLogin, nullptr, width - W80 - M, mLineHeight + (mLineHeight - B) / 2, W80, B,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
   RepaintNow(Hwnd());
 }
 

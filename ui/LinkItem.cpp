@@ -78,7 +78,7 @@ void LinkItem::Layout() {
   ReleaseDC(mLink.Hwnd(), dc);
   const int x = mCentred ? 0 : 2 * utils::MARGIN;
   SetWindowPos(mLink.Hwnd(), nullptr, x, (client.bottom - h) / 2, client.right - x, h,
-               SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_SHOWWINDOW);
 }
 
 void LinkItem::DrawContent(HDC dc, const RECT& client) {

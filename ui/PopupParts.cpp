@@ -71,7 +71,10 @@ void PlaceChild(HWND child, int x, int y, int width, int height, bool show) {
   MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&now), 2);
   const bool there = now.left == x && now.top == y && now.right - now.left == width && now.bottom - now.top == height;
   if (there && (!show || HasVisibleStyle(child))) return;
-  SetWindowPos(child, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | (show ? SWP_SHOWWINDOW : 0));
+  // Painted afresh where it lands: bits copied from where it was can hold what a sibling
+  // or the parent drew there.
+  SetWindowPos(child, nullptr, x, y, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | (show ? SWP_SHOWWINDOW : 0));
 }
 
 RECT PaintWhiteClient(HWND window, HDC dc) {

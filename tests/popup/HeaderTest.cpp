@@ -12,6 +12,7 @@
 #include "tests/model_server/ServerTestSupport.h"
 #include "tests/popup/PopupTestSupport.h"
 #include "ui/Header.h"
+#include "ui/PopupParts.h"
 #include "ui/Messages.h"
 
 using namespace popuptest;
@@ -109,6 +110,21 @@ TEST_F(HeaderTest, AServerHeaderFollowsTheLoginAndPacksItsButtonsToTheRight) {
   EXPECT_EQ(h.GetHeight(), h.LineHeight());
   EXPECT_TRUE(log->Contains("Header::UIThreadLoginStateChanged: Server '127.0.0.1' state changed to STATE_LOGGING_IN."));
   EXPECT_TRUE(log->Contains("Header::UIThreadLoginStateChanged: Server '127.0.0.1' state changed to STATE_ENUMERATING."));
+  // The buttons that moved show what they paint, not bits carried from where they were:
+  // after the state change, and after the list narrows the header for its scroll bar.
+  PumpFor(100);
+  RECT placed;
+  GetWindowRect(h.Hwnd(), &placed);
+  MapWindowPoints(nullptr, parent.Hwnd(), reinterpret_cast<POINT*>(&placed), 2);
+  ui::PlaceChild(h.Hwnd(), placed.left, placed.top, placed.right - placed.left - GetSystemMetrics(SM_CXVSCROLL),
+                 placed.bottom - placed.top, true);
+  PumpFor(100);
+  const std::vector<uint8_t> shown[] = {ScreenPixels(Refresh()), ScreenPixels(Remove())};
+  RedrawWindow(h.Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  PumpFor(50);
+  EXPECT_TRUE(shown[0] == ScreenPixels(Refresh())) << "Refresh was not repainted after its move";
+  EXPECT_TRUE(shown[1] == ScreenPixels(Remove())) << "Remove was not repainted after its move";
+  ui::PlaceChild(h.Hwnd(), placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top, true);
   SaveScreenshot(parent.Hwnd(), "rows/header-enumerated");
 
   // Logged off again (session dropped by the server, then noticed by a refresh).

@@ -192,13 +192,13 @@ std::string Png(const std::vector<uint8_t>& rgb, int width, int height) {
 
 }  // namespace
 
-std::string SaveScreenshot(HWND window, const std::string& name) {
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  PumpFor(50);
+std::vector<uint8_t> ScreenPixels(HWND window, int* widthOut, int* heightOut) {
   RECT rect;
   GetWindowRect(window, &rect);
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  if (width <= 0 || height <= 0) return std::string();
+  if (widthOut) *widthOut = width;
+  if (heightOut) *heightOut = height;
+  if (width <= 0 || height <= 0) return {};
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   BITMAPINFO info = {};
@@ -223,6 +223,15 @@ std::string SaveScreenshot(HWND window, const std::string& name) {
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
+  return rgb;
+}
+
+std::string SaveScreenshot(HWND window, const std::string& name) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  PumpFor(50);
+  int width = 0, height = 0;
+  const std::vector<uint8_t> rgb = ScreenPixels(window, &width, &height);
+  if (rgb.empty()) return std::string();
   // Tests run in build/bin.
   std::string path = "..\\screenshots";
   CreateDirectoryA(path.c_str(), nullptr);

@@ -64,6 +64,8 @@ class MessageBoxAnswer {
 void ClickAt(HWND window, POINT client);
 void MoveCursorTo(HWND window, POINT client);
 
+// The window's pixels as the screen shows them now (RGB, top row first), without a repaint.
+std::vector<uint8_t> ScreenPixels(HWND window, int* width = nullptr, int* height = nullptr);
 // Saves the window as a PNG under build/screenshots/<name>.png; the path, empty on failure.
 std::string SaveScreenshot(HWND window, const std::string& name);
 std::wstring WindowText(HWND window);
