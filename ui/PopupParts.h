@@ -30,6 +30,6 @@ void RepaintNow(HWND window);
 // Escape, Page Up, Page Down, End, Home, Up and Down: the keys the list itself handles.
 bool IsListNavigationKey(UINT key);
 // A standard push button with the given font.
-HWND CreatePushButton(HWND parent, UINT id, UINT textId, HFONT font, DWORD extraStyle = WS_VISIBLE);
+HWND CreatePushButton(HWND parent, UINT id, UINT textId, HFONT font, DWORD extraStyle = 0);
 
 }  // namespace ui

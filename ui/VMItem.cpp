@@ -64,6 +64,17 @@ HWND VMItem::CreateRow(HWND parent, const RECT& rect) {
 
 std::shared_ptr<QorVMCollection> VMItem::Server() const { return mServer; }
 
+namespace {
+// A session to act through: a refresh (enumerating again, or failing to) keeps it, and an
+// open VM keeps answering meanwhile.
+bool HasSession(const std::shared_ptr<QorVMCollection>& server) {
+  if (!server) return false;
+  const int state = server->GetState();
+  return state == VMCollection::STATE_ENUMERATED || state == VMCollection::STATE_ENUMERATING ||
+         state == VMCollection::STATE_ENUM_FAILED;
+}
+}  // namespace
+
 void VMItem::CreateChildren() {
   HINSTANCE module = Module::Instance();
   mTooltip = CreateTooltip(Hwnd());
@@ -171,8 +182,7 @@ void VMItem::Layout() {
   // The second line is placed even while collapsed: the row's height hides it then, and a
   // control shown by a state change never stands in the first line.
   const int y2 = R + (R - B) / 2;
-  std::shared_ptr<QorVMCollection> server = Server();
-  if (!server || server->GetState() != VMCollection::STATE_ENUMERATED) {
+  if (!HasSession(Server())) {
     PlaceChild(mLogin, W - W80 - M, y2, W80, B);
     return;
   }
@@ -281,9 +291,8 @@ void VMItem::UIThreadVMOpenStateChanged() {
 
 void VMItem::UIThreadOpenDone() {
   if (!mVM || !IsWindow()) return;
-  std::shared_ptr<QorVMCollection> server = Server();
-  // Power controls and Connect belong to an enumerated server only.
-  if (!server || server->GetState() != VMCollection::STATE_ENUMERATED) return;
+  // Power controls and Connect need a session.
+  if (!HasSession(Server())) return;
   mStatusShown = false;
   mStatusText.clear();
   ShowControl(mConnect, true);
@@ -316,7 +325,7 @@ void VMItem::SetPowerPair(Power plain, Power held, bool holds, bool enabled) {
 void VMItem::UIThreadPowerStateChanged() {
   if (!mVM || !IsWindow()) return;
   std::shared_ptr<QorVMCollection> server = Server();
-  if (!server || server->GetState() != VMCollection::STATE_ENUMERATED) return;
+  if (!HasSession(server)) return;
   // The signal says only that something changed: read it now, so the buttons never show
   // a state older than the one the server reported.
   int32_t fresh = 0;

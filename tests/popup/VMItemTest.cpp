@@ -174,6 +174,8 @@ TEST_F(VMRowTest, PowerOperationsAskFirstActOnTheVMAskedAboutAndMakeItRecentOnly
 TEST_F(VMRowTest, SpaceAndTheStarToggleTheFavoriteAndTheStarFollowsTheVM) {
   std::shared_ptr<QorVM> vm = BoundRow("build-03", 2, false);
   ASSERT_TRUE(vm);
+  // A fresh row for a closed VM of a logged-in server offers none of its buttons yet.
+  for (int id : {IDC_VM_CONNECT, IDC_RETRY, IDC_LOGIN}) EXPECT_FALSE(IsShown(Control(id))) << id;
   HWND star = Control(IDC_STAR);
   SetFocus(row->Hwnd());
   PumpFor(20);
@@ -195,6 +197,25 @@ TEST_F(VMRowTest, SpaceAndTheStarToggleTheFavoriteAndTheStarFollowsTheVM) {
     auto* button = static_cast<ui::HoverBtn*>(ui::WindowImpl::FromHandle(star));
     return button && button->IsToggled();
   }));
+}
+
+// A refresh keeps the session: an open VM's buttons keep following its state meanwhile.
+TEST_F(VMRowTest, PowerButtonsFollowTheStateWhileTheServerEnumeratesAgain) {
+  ASSERT_TRUE(BoundRow("web-07", 8, true));
+  ASSERT_TRUE(sim.Admin("latency", R"({"ms":1500})"));
+  server->Refresh();
+  ASSERT_TRUE(PumpUntil([&] { return server->GetState() == VMCollection::STATE_ENUMERATING; }));
+  SetPower(0x0002);
+  int stateWhenShown = -1;
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        stateWhenShown = server->GetState();
+        return ViewIs({true, false, false, true, false, false, false});
+      },
+      8000));
+  EXPECT_EQ(stateWhenShown, VMCollection::STATE_ENUMERATING) << "shown only once the enumeration ended";
+  ASSERT_TRUE(sim.Admin("latency", R"({"ms":0})"));
+  EXPECT_TRUE(PumpUntil([&] { return server->GetState() == VMCollection::STATE_ENUMERATED; }));
 }
 
 TEST_F(VMRowTest, AServerThatDropsItsSessionsLeavesTheRowLoggedOff) {
