@@ -234,6 +234,18 @@ TEST_F(ViewerTest, KeysWalkTheSectionsAndTypeAheadJumpsByName) {
   PumpFor(600);
   SendMessageW(viewer->Hwnd(), WM_CHAR, L'a', 0);
   EXPECT_EQ(FocusName(), L"alpha");
+
+  // With the server folded, End stops on its header and type-ahead finds nothing in it.
+  SendMessageW(ServerSection().header->Hwnd(), WM_KEYDOWN, VK_LEFT, 0);
+  PumpFor(20);
+  NavigateKey(VK_END);
+  EXPECT_EQ(viewer->FocusHeader(), ServerSection().header.get());
+  EXPECT_EQ(FocusName(), L"") << "no VM of a folded section";
+  NavigateKey(VK_HOME);
+  PumpFor(600);
+  SendMessageW(viewer->Hwnd(), WM_CHAR, L'e', 0);
+  EXPECT_EQ(viewer->FocusHeader()->GetTitle(), L"Favorites") << "type-ahead skips a folded section";
+  EXPECT_EQ(FocusName(), L"");
 }
 
 TEST_F(ViewerTest, FavoritesFollowTheStarAndRemovingAServerLeavesNoFocus) {

@@ -102,6 +102,19 @@ class VMRowTest : public ServerTest {
   std::string moid;
 };
 
+// Stands in for the console launcher: records what the row had done when it was called.
+struct Launch {
+  static inline HWND parent = nullptr;
+  static inline std::shared_ptr<QorVM> vm;
+  static inline bool starts = false, recentQueued = false, usedFirst = false;
+  static bool Run(const std::string&, const std::string&, const std::string&, const std::string&) {
+    MSG queued;
+    recentQueued = PeekMessageW(&queued, parent, WM_RECENT_ADDED, WM_RECENT_ADDED, PM_NOREMOVE) != FALSE;
+    usedFirst = vm->GetLastUse() > 0;
+    return starts;
+  }
+};
+
 }  // namespace
 
 TEST_F(VMRowTest, ExpandingOpensTheVMAndThePowerButtonsFollowItsState) {
@@ -197,6 +210,27 @@ TEST_F(VMRowTest, SpaceAndTheStarToggleTheFavoriteAndTheStarFollowsTheVM) {
     auto* button = static_cast<ui::HoverBtn*>(ui::WindowImpl::FromHandle(star));
     return button && button->IsToggled();
   }));
+}
+
+// Connect makes the VM recent before the console starts, and hides the popup only when
+// the console started: a failure leaves the popup open to try again.
+TEST_F(VMRowTest, ConnectMakesTheVMRecentFirstAndHidesThePopupOnlyWhenTheConsoleStarts) {
+  Launch::vm = BoundRow("app-09", 8, true);
+  ASSERT_TRUE(Launch::vm);
+  Launch::parent = parent.Hwnd();
+  OlvarkServer::SetConsoleLauncher(&Launch::Run);
+  SendMessageW(Control(IDC_VM_CONNECT), BM_CLICK, 0, 0);
+  PumpFor(50);
+  EXPECT_TRUE(Launch::recentQueued) << "Recently Used is told before the console starts";
+  EXPECT_TRUE(Launch::usedFirst);
+  EXPECT_EQ(parent.Count(WM_HIDE_POPUP), 0) << "the console did not start: the popup stays";
+  Launch::starts = true;
+  SendMessageW(Control(IDC_VM_CONNECT), BM_CLICK, 0, 0);
+  PumpFor(50);
+  OlvarkServer::SetConsoleLauncher(nullptr);
+  Launch::vm.reset();
+  EXPECT_EQ(parent.Count(WM_HIDE_POPUP), 1);
+  EXPECT_EQ(parent.Count(WM_RECENT_ADDED), 1) << "recent once";
 }
 
 // A refresh keeps the session: an open VM's buttons keep following its state meanwhile.
