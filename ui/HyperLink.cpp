@@ -177,7 +177,7 @@ void CHyperLink::ReadRegistryColors() {
 }
 
 UINT CHyperLink::TextFormat() const {
-  UINT format = DT_WORDBREAK;
+  UINT format = mSingleLine ? (DT_SINGLELINE | DT_END_ELLIPSIS) : DT_WORDBREAK;
   const LONG_PTR style = GetWindowLongPtrW(mWnd, GWL_STYLE);
   if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
   switch (style & SS_TYPEMASK) {
@@ -203,7 +203,7 @@ void CHyperLink::CalcLabelRect() {
   RECT rc = client;
   const UINT format = TextFormat();
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc,
-            DT_CALCRECT | DT_WORDBREAK | (format & DT_NOPREFIX));
+            DT_CALCRECT | (format & (DT_NOPREFIX | DT_WORDBREAK | DT_SINGLELINE)));
   SelectObject(dc, oldFont);
   ReleaseDC(mWnd, dc);
 

@@ -41,6 +41,9 @@ class CHyperLink : public WindowImpl {
   void SetToolTipDelay(int ms);
   RECT GetLabelRect() const { return mLabelRect; }
   bool IsVisited() const { return mVisited; }
+  // One line that ends in "..." when it does not fit, instead of wrapping into lines the
+  // control has no room for. The window text stays whole.
+  void SetSingleLine(bool singleLine) { mSingleLine = singleLine; }
 
   // Takes over an existing static control (subclasses it), e.g. a dialog's static.
   bool SubclassWindow(HWND hwnd);
@@ -114,6 +117,7 @@ class CHyperLink : public WindowImpl {
   bool mPaintLabel = true;
   bool mSettingLabel = false;
   bool mVisited = false;
+  bool mSingleLine = false;
   DWORD mExtendedStyle = 0;
   std::wstring mLabel;
   std::wstring mHyperLink;

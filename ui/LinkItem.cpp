@@ -52,6 +52,7 @@ void LinkItem::SetText(const std::wstring& text) {
 void LinkItem::CreateChildren() {
   mFont = CreatePopupFont();
   mLink.SetHyperLinkExtendedStyle(HLINK_COMMANDBUTTON);
+  mLink.SetSingleLine(true);
   const DWORD style = WS_CHILD | WS_VISIBLE | (mCentred ? SS_CENTER : 0);
   mLink.Create(Hwnd(), RECT{0, 0, 50, 50}, style, IDC_LINK);
   // The row's font, not underlined.

@@ -281,7 +281,8 @@ def draw_remove(c, hover):
 
 ICONS = {
     # file name: (sizes, painter)
-    'app.ico': ((16, 32), draw_app),
+    # The program icon at each small-icon size Windows asks for (100% to 200%) and 48.
+    'app.ico': ((16, 20, 24, 32, 48), draw_app),
     'search.ico': ((16,), draw_magnifier),
     'collapsed_hover.ico': ((16,), lambda c: chevron(c, True, True)),
     'collapsed.ico': ((16,), lambda c: chevron(c, True, False)),

@@ -4,6 +4,7 @@
 
 #include "res/resource.h"
 #include "tests/dialogs/DialogDriver.h"
+#include "tests/popup/PopupTestSupport.h"
 #include "ui/SuppressDlg.h"
 
 namespace {
@@ -19,6 +20,7 @@ TEST(SuppressDlg, ShowsTheHintAndReturnsTheTickedBoxAtOk) {
   EXPECT_FALSE(dialog.DoNotShowAgain());
   const INT_PTR result = dialogs::RunDriven(dialog, kCaption, [&](HWND found) {
     shownText = dialogs::TextOf(GetDlgItem(found, IDC_HINT_TEXT));
+    popuptest::SaveScreenshot(found, "dialogs/hint");
     dialogs::Click(found, IDC_DONT_SHOW_AGAIN);
     dialogs::Click(found, IDOK);
   });

@@ -156,5 +156,20 @@ TEST(LinkRow, AClickOnTheTextPostsOneLinkClickedAndTheRowNeverTakesPart) {
   EXPECT_EQ(link.Link().GetVisitedColor(), RGB(0, 102, 204)) << "a followed link keeps its colour";
   EXPECT_FALSE(link.IsSelected());
   EXPECT_EQ(parent.Count(WM_ITEM_FOCUSED) + parent.Count(WM_ITEM_UNFOCUSED), 0);
+
+  // A recycled row with a label too long for it keeps to one line (it ends in "...")
+  // and its window text stays whole for a screen reader.
+  const std::wstring longLabel = L"Show Accounting-Reporting-Server-Primary - Accounting-Reporting-Server-Secondary (60 VMs)";
+  const LONG oneLine = label.bottom - label.top;
+  link.SetText(longLabel);
+  PumpFor(20);
+  label = link.Link().GetLabelRect();
+  RECT client;
+  GetClientRect(text, &client);
+  EXPECT_EQ(label.bottom - label.top, oneLine) << "no second line the row has no room for";
+  EXPECT_LE(label.right, client.right);
+  EXPECT_EQ(WindowText(text), longLabel);
+  EXPECT_EQ(WindowText(link.Hwnd()), longLabel);
+  popuptest::SaveScreenshot(parent.Hwnd(), "rows/link-ellipsis");
   parent.DestroyWindow();
 }

@@ -232,9 +232,13 @@ std::string SaveScreenshot(HWND window, const std::string& name) {
   int width = 0, height = 0;
   const std::vector<uint8_t> rgb = ScreenPixels(window, &width, &height);
   if (rgb.empty()) return std::string();
-  // Tests run in build/bin.
+  // Tests run in build/bin. A themed or scaled run keeps its own set (ZW_SCREENSHOT_SET).
   std::string path = "..\\screenshots";
   CreateDirectoryA(path.c_str(), nullptr);
+  if (const char* set = getenv("ZW_SCREENSHOT_SET"); set && *set) {
+    path += "\\" + std::string(set);
+    CreateDirectoryA(path.c_str(), nullptr);
+  }
   for (size_t slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1)) {
     CreateDirectoryA((path + "\\" + name.substr(0, slash)).c_str(), nullptr);
   }

@@ -141,21 +141,31 @@ TEST_F(PopupWindowTest, ShownAtStartBesideTheTaskbarWithItsBandSearchBoxListAndL
   EXPECT_TRUE(GetWindowLongPtrW(popup, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
   EXPECT_TRUE(GetWindowLongPtrW(popup, GWL_EXSTYLE) & WS_EX_TOPMOST);
 
+  // Every length scales with the logical DPI, truncated.
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  const auto S = [dpi](int length) { return length * dpi / 96; };
   // Wine's taskbar: a one-pixel bar on the bottom edge.
   const RECT taskbar = Taskbar();
   const RECT rect = WindowRect(popup);
-  EXPECT_EQ(320, rect.right - rect.left);
-  EXPECT_EQ(445, rect.bottom - rect.top);
+  EXPECT_EQ(S(320), rect.right - rect.left);
+  EXPECT_EQ(S(445), rect.bottom - rect.top);
+  if (dpi == 144) {
+    EXPECT_EQ(480, rect.right - rect.left);
+    EXPECT_EQ(667, rect.bottom - rect.top);
+  }
   EXPECT_EQ(taskbar.right, rect.right);
   EXPECT_EQ(taskbar.top, rect.bottom);
 
   RECT client;
   GetClientRect(popup, &client);
   const RECT search = ChildRect(mPopup->SearchBox());
-  EXPECT_EQ(client.right - 8, search.right);
-  EXPECT_EQ(100, search.right - search.left);
-  EXPECT_EQ(5, search.top);
-  EXPECT_EQ(22, search.bottom - search.top);
+  const int searchHeight = S(16) + 6;
+  EXPECT_EQ(client.right - S(8), search.right);
+  EXPECT_EQ(S(100), search.right - search.left);
+  EXPECT_EQ((S(35) - searchHeight) / 2 - 1, search.top);
+  EXPECT_EQ(searchHeight, search.bottom - search.top);
   const DWORD searchStyle = static_cast<DWORD>(GetWindowLongPtrW(mPopup->SearchBox(), GWL_STYLE));
   EXPECT_TRUE(searchStyle & WS_TABSTOP);
   EXPECT_TRUE(searchStyle & ES_AUTOHSCROLL);
@@ -163,12 +173,12 @@ TEST_F(PopupWindowTest, ShownAtStartBesideTheTaskbarWithItsBandSearchBoxListAndL
 
   const RECT viewer = ChildRect(mPopup->Viewer()->Hwnd());
   EXPECT_EQ(0, viewer.left);
-  EXPECT_EQ(35, viewer.top);
+  EXPECT_EQ(S(35), viewer.top);
   EXPECT_EQ(client.right, viewer.right);
-  EXPECT_EQ(client.bottom - 35, viewer.bottom);
+  EXPECT_EQ(client.bottom - S(35), viewer.bottom);
   const RECT link = ChildRect(mPopup->AddServerLink());
   EXPECT_EQ(0, link.left);
-  EXPECT_EQ(client.bottom - 35, link.top);
+  EXPECT_EQ(client.bottom - S(35), link.top);
   EXPECT_EQ(client.right, link.right);
   EXPECT_EQ(client.bottom, link.bottom);
   EXPECT_EQ(L"Add a Server...", popuptest::WindowText(mPopup->AddServerLink()));
