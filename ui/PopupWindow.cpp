@@ -63,6 +63,7 @@ PopupWindow::PopupWindow(bool startHidden, State& state, Prefs& prefs, PopupActi
 }
 
 PopupWindow::~PopupWindow() {
+  mTearingDown = true;
   // While every member is still alive: the window's messages reach them.
   DestroyWindow();
   if (mTrayMenu) DestroyMenu(mTrayMenu);
@@ -141,6 +142,13 @@ void PopupWindow::RunStartupWork() {
 }
 
 LRESULT PopupWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
+  if (!mTearingDown) {
+    // Without its window the program has no tray icon and cannot be reached: end it
+    // through the normal tear-down rather than linger holding the single-instance mutex.
+    Log("%s: The popup window was destroyed while the program runs; ending the program.\n",
+        "PopupWindow::OnDestroy");
+    PostQuitMessage(0);
+  }
   NOTIFYICONDATAW data = {};
   data.cbSize = sizeof data;
   data.hWnd = Hwnd();
@@ -375,6 +383,12 @@ LRESULT PopupWindow::OnEndSession(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
 LRESULT PopupWindow::OnQuitApp(UINT, WPARAM, LPARAM, BOOL&) {
   Log("%s: Asked to quit by another instance.\n", "PopupWindow::OnQuitApp");
   PostQuitMessage(0);
+  return 0;
+}
+
+// Alt+F4 and SC_CLOSE end here: a flyout only hides, as on Escape.
+LRESULT PopupWindow::OnClose(UINT, WPARAM, LPARAM, BOOL&) {
+  ShowWindow(Hwnd(), SW_HIDE);
   return 0;
 }
 

@@ -63,6 +63,7 @@ class PopupWindow : public WindowImpl {
   ZW_BEGIN_MSG_MAP()
     ZW_MESSAGE_HANDLER(WM_CREATE, OnCreate)
     ZW_MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+    ZW_MESSAGE_HANDLER(WM_CLOSE, OnClose)
     ZW_MESSAGE_HANDLER(WM_PAINT, OnPaint)
     ZW_MESSAGE_HANDLER(WM_SIZE, OnSize)
     ZW_MESSAGE_HANDLER(WM_SETFOCUS, OnSetFocus)
@@ -90,6 +91,7 @@ class PopupWindow : public WindowImpl {
  private:
   LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnSize(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnSetFocus(UINT, WPARAM, LPARAM, BOOL&);
@@ -121,6 +123,8 @@ class PopupWindow : public WindowImpl {
   void FocusViewer();
 
   bool mStartHidden;
+  // Set by the destructor: only then is the window's end expected.
+  bool mTearingDown = false;
   State& mState;
   Prefs& mPrefs;
   const PopupActions mActions;

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "res/resource.h"
-#include "tests/app/ShellTestSupport.h"
+#include "tests/app/ShellProcessFixture.h"
 #include "tests/support/SimulatorFixture.h"
 #include "ui/Messages.h"
 
@@ -16,47 +16,7 @@ namespace {
 
 using namespace shelltest;
 
-const wchar_t kPopupClass[] = L"Zandor Wickerlyn Popup Window";
 const wchar_t kTitle[] = L"Zandor Wickerlyn";
-
-std::wstring Wickerlyn() { return ProgramFolder() + L"\\wickerlyn.exe"; }
-std::wstring TestHost() { return ProgramFolder() + L"\\shell_test_host.exe"; }
-
-std::wstring UserName() {
-  wchar_t user[260];
-  DWORD size = 260;
-  GetUserNameW(user, &size);
-  return user;
-}
-
-// Each test gives its processes a temporary folder of their own, so their logs land there.
-class ShellProcess : public ::testing::Test {
- public:
-  std::vector<std::pair<std::wstring, std::wstring>> Environment() const {
-    return {{L"TMP", mTemp.Path()}, {L"TEMP", mTemp.Path()}};
-  }
-  std::wstring LogFolder() const { return mTemp / (L"zandor-" + UserName()); }
-  std::string OnlyLogText() const {
-    const auto names = ListNames(LogFolder(), L"zandor-wickerlyn-*.txt");
-    if (names.size() != 1) return "<" + std::to_string(names.size()) + " log files>";
-    return ReadFileBytes(LogFolder() + L"\\" + names[0]);
-  }
-
- protected:
-  void SetUp() override { EndLeftoverInstances(); }
-  void TearDown() override { EndLeftoverInstances(); }
-
-  // Starts an instance and waits for its popup window (shown at once unless started with
-  // Windows, "/startup").
-  HWND StartFirstInstance(ChildProcess& first, const std::wstring& args = L"") {
-    EXPECT_TRUE(FileExists(ProgramFolder() + L"\\kilnworks\\qor.dll"))
-        << "the automation library (target qor) must be built for a full start";
-    if (!first.Start(Wickerlyn(), args, Environment())) return nullptr;
-    return WaitForWindow(kPopupClass, nullptr, first.Id(), 15000);
-  }
-
-  ScratchFolder mTemp{L"shell-temp"};
-};
 
 TEST_F(ShellProcess, SecondInstanceWakesTheFirstAndExitsWithMinusOne) {
   ChildProcess first;
