@@ -93,6 +93,12 @@ HWND PopupWindow::CreatePopup() {
 LRESULT PopupWindow::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
   HWND hwnd = Hwnd();
   mTaskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
+  // Run elevated, the popup still hears a start with the user's normal rights and the shell.
+  for (const UINT message : {static_cast<UINT>(WM_SHOWPOPUP), mTaskbarCreatedMessage}) {
+    if (!ChangeWindowMessageFilterEx(hwnd, message, MSGFLT_ALLOW, nullptr))
+      Log("%s: ChangeWindowMessageFilterEx(0x%04x) failed with error code 0x%08x.\n", "PopupWindow::OnCreate",
+          message, static_cast<unsigned>(GetLastError()));
+  }
   mTrayIcon = LoadSmallIcon(IDI_APP);
   AddTrayIcon();
   SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(mTrayIcon));

@@ -28,12 +28,61 @@ TEST_F(ShellProcess, SecondInstanceWakesTheFirstAndExitsWithMinusOne) {
   ASSERT_TRUE(second.Start(Wickerlyn(), L"/startup", Environment()));
   EXPECT_EQ(static_cast<DWORD>(-1), second.WaitForExit(15000));
   EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(popup) != FALSE; }, 5000)) << "popup not shown";
+  // Active, so that it hides when the user clicks elsewhere (Windows' foreground lock needs
+  // the second start's grant for this; Wine does not enforce the lock).
+  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == popup; }, 5000)) << "popup not active";
   EXPECT_TRUE(first.Running());
 
   RECT rect;
   GetWindowRect(popup, &rect);
   EXPECT_EQ(320, rect.right - rect.left);  // 96 DPI under the test display
   EXPECT_EQ(445, rect.bottom - rect.top);
+}
+
+// A window of the popup's class in this process, as the running instance would have.
+class FakeRunningPopup {
+ public:
+  FakeRunningPopup() {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kPopupClass;
+    RegisterClassW(&wc);
+    mHwnd = CreateWindowExW(WS_EX_TOOLWINDOW, kPopupClass, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                            wc.hInstance, nullptr);
+  }
+  // Gone before the fixture ends leftover instances, which would end this process.
+  ~FakeRunningPopup() {
+    DestroyWindow(mHwnd);
+    UnregisterClassW(kPopupClass, GetModuleHandleW(nullptr));
+  }
+  HWND Hwnd() const { return mHwnd; }
+
+ private:
+  HWND mHwnd = nullptr;
+};
+
+TEST_F(ShellProcess, AMutexOfAnotherSecurityContextCountsAsARunningInstance) {
+  // An elevated instance's mutex denies this one access; an empty access list does the same.
+  SECURITY_DESCRIPTOR descriptor;
+  ACL emptyList;
+  ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
+  ASSERT_TRUE(InitializeAcl(&emptyList, sizeof emptyList, ACL_REVISION));
+  ASSERT_TRUE(SetSecurityDescriptorDacl(&descriptor, TRUE, &emptyList, FALSE));
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
+  HANDLE mutex = CreateMutexW(&attributes, TRUE, L"Zandor Wickerlyn Singleton Mutex");
+  ASSERT_TRUE(mutex);
+  FakeRunningPopup running;
+  ASSERT_TRUE(running.Hwnd());
+
+  ScratchFolder data(L"shell-denied");
+  ChildProcess second;
+  ASSERT_TRUE(second.Start(TestHost(), L"run \"" + data.Path() + L"\"", Environment()));
+  EXPECT_EQ(static_cast<DWORD>(-1), second.WaitForExit(15000)) << "a second instance runs:\n" << OnlyLogText();
+  MSG msg;
+  EXPECT_TRUE(PeekMessageW(&msg, running.Hwnd(), WM_SHOWPOPUP, WM_SHOWPOPUP, PM_REMOVE)) << "not woken";
+  EXPECT_NE(std::string::npos, OnlyLogText().find("wWinMain: CreateMutexW was denied access")) << OnlyLogText();
+  CloseHandle(mutex);
 }
 
 RECT TaskbarRect() {
