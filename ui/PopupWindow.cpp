@@ -100,7 +100,7 @@ LRESULT PopupWindow::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
           message, static_cast<unsigned>(GetLastError()));
   }
   mTrayIcon = LoadSmallIcon(IDI_APP);
-  AddTrayIcon();
+  AddTrayIconOrRetry();
   SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(mTrayIcon));
   SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(mTrayIcon));
 
@@ -243,6 +243,10 @@ LRESULT PopupWindow::OnShowWindow(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
 }
 
 LRESULT PopupWindow::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+  if (wParam == kTrayRetryTimer) {
+    OnTrayRetryTimer();
+    return 0;
+  }
   if (wParam != kStartupTimer && wParam != kClickTimer) {
     handled = FALSE;
     return 0;
@@ -460,36 +464,6 @@ LRESULT PopupWindow::OnSearchChanged(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 LRESULT PopupWindow::OnSearchDone(UINT, WPARAM, LPARAM, BOOL&) {
   FocusViewer();
   return 0;
-}
-
-LRESULT PopupWindow::OnTaskbarCreated(UINT, WPARAM, LPARAM, BOOL&) {
-  AddTrayIcon();  // the shell restarted and lost it
-  return 0;
-}
-
-void PopupWindow::AddTrayIcon() {
-  NOTIFYICONDATAW data = {};
-  data.cbSize = sizeof data;
-  data.hWnd = Hwnd();
-  data.uID = kTrayIconId;
-  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_STATE;
-  data.uCallbackMessage = WM_TRAYICON;
-  data.hIcon = mTrayIcon;
-  data.dwState = 0;
-  data.dwStateMask = NIS_HIDDEN;
-  if (!Shell_NotifyIconW(NIM_ADD, &data)) Log("%s: Shell_NotifyIconW(NIM_ADD) failed.\n", "PopupWindow::AddTrayIcon");
-  SetTrayTip(utils::LoadStringResource(IDS_TRAY_TIP));
-}
-
-void PopupWindow::SetTrayTip(const std::wstring& text) {
-  mTrayTip = TruncateTrayTip(text);
-  NOTIFYICONDATAW data = {};
-  data.cbSize = sizeof data;
-  data.hWnd = Hwnd();
-  data.uID = kTrayIconId;
-  data.uFlags = NIF_TIP;
-  lstrcpynW(data.szTip, mTrayTip.c_str(), static_cast<int>(ARRAYSIZE(data.szTip)));
-  Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 }  // namespace ui

@@ -35,6 +35,10 @@ class PopupWindow : public WindowImpl {
   static constexpr UINT kStartupDelayMs = 15000;
   static constexpr UINT_PTR kClickTimer = 2;
   static constexpr UINT kTrayIconId = 0;
+  // At logon the notification area may not take the icon yet: it is tried again, for a while.
+  static constexpr UINT_PTR kTrayRetryTimer = 3;
+  static constexpr UINT kTrayRetryMs = 2000;
+  static constexpr UINT kTrayRetries = 150;  // five minutes
 
   // startHidden: started with Windows; the start-up work then waits for the first tray
   // click or the start-up delay, and the popup stays hidden.
@@ -118,7 +122,11 @@ class PopupWindow : public WindowImpl {
   void ConfirmExit();
   // Topmost at topLeft and shown, or only brought forward when topLeft is null.
   void ShowAt(const POINT* topLeft, bool show);
-  void AddTrayIcon();
+  // One attempt; false when the shell did not take the icon.
+  bool AddTrayIcon();
+  // Adds the icon, or retries on timer 3 until the shell takes it.
+  void AddTrayIconOrRetry();
+  void OnTrayRetryTimer();
   void SetTrayTip(const std::wstring& text);
   void FocusViewer();
 
@@ -143,6 +151,7 @@ class PopupWindow : public WindowImpl {
   std::wstring mTitle;
   std::wstring mTrayTip;
   UINT mTaskbarCreatedMessage = 0;
+  UINT mTrayRetriesLeft = 0;
   bool mClickPending = false;
   POINT mClickPoint = {};
 };
