@@ -10,6 +10,7 @@
 #include "app/DataFolder.h"
 #include "app/Maintenance.h"
 #include "app/ShellNames.h"
+#include "app/SingleInstance.h"
 #include "app/StartupWork.h"
 #include "backend/RecentUse.h"
 #include "log/Log.h"
@@ -31,11 +32,6 @@ void ShowInitFailed(HINSTANCE instance) {
               utils::LoadStringResource(IDS_APP_TITLE).c_str(), MB_OK | MB_SETFOREGROUND);
 }
 
-// A second start only wakes the running instance's popup.
-void WakeRunningInstance() {
-  if (HWND popup = FindWindowW(kPopupClassName, nullptr)) PostMessageW(popup, WM_SHOWPOPUP, 0, 0);
-}
-
 }  // namespace
 
 int RunApplication(HINSTANCE instance, const wchar_t* commandLine) {
@@ -52,6 +48,7 @@ int RunApplication(HINSTANCE instance, const wchar_t* commandLine) {
     return 0;
   }
 
+  // A second start only wakes the running instance's popup.
   HANDLE mutex = CreateMutexW(nullptr, TRUE, kSingletonMutexName);
   const DWORD mutexError = GetLastError();
   if (mutex && mutexError == ERROR_ALREADY_EXISTS) {
@@ -62,6 +59,16 @@ int RunApplication(HINSTANCE instance, const wchar_t* commandLine) {
 
   ui::Module::Init(instance);
   OpenLog();
+  if (!mutex && mutexError == ERROR_ACCESS_DENIED) {
+    // Held by an instance in another security context (an elevated one): two instances
+    // would overwrite each other's prefs.txt.
+    Log("%s: CreateMutexW was denied access (error code 0x%08x): an instance of another security "
+        "context is running; waking it and exiting.\n",
+        kName, static_cast<unsigned>(mutexError));
+    WakeRunningInstance();
+    CloseLog();
+    return -1;
+  }
   if (!mutex)
     Log("%s: CreateMutexW failed with error code 0x%08x; running without the single-instance "
         "guard.\n",

@@ -2,13 +2,14 @@
 
 #include <windows.h>
 
+#include "app/ProcessList.h"
 #include "app/ShellNames.h"
 #include "log/Log.h"
 #include "ui/Messages.h"
 
 namespace {
 
-using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
+using utils::EnumProcessesFn;
 using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
 using GetModuleBaseNameFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
 
@@ -49,26 +50,28 @@ void KillOtherInstances() {
     WaitForPoliteExit(popup);
   }
 
+  constexpr const char kName[] = "utils::KillOtherInstances";
   HMODULE psapi = LoadLibraryW(L"psapi.dll");
-  if (!psapi) return;
+  if (!psapi) {
+    Log("%s: psapi.dll did not load (error code 0x%08x); no instance is ended.\n", kName,
+        static_cast<unsigned>(GetLastError()));
+    return;
+  }
   auto enumProcesses = reinterpret_cast<EnumProcessesFn>(GetProcAddress(psapi, "EnumProcesses"));
   auto enumModules =
       reinterpret_cast<EnumProcessModulesFn>(GetProcAddress(psapi, "EnumProcessModules"));
   auto baseName = reinterpret_cast<GetModuleBaseNameFn>(GetProcAddress(psapi, "GetModuleBaseNameW"));
   if (enumProcesses && enumModules && baseName) {
-    DWORD ids[256];  // 1024 bytes
-    DWORD needed = 0;
-    if (enumProcesses(ids, sizeof(ids), &needed)) {
-      const DWORD self = GetCurrentProcessId();
-      for (DWORD i = 0; i < needed / sizeof(DWORD); ++i) {
-        if (ids[i] == self) continue;
-        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE,
-                                     FALSE, ids[i]);
-        if (!process) continue;  // other users' or protected processes
-        if (IsProgramInstance(process, enumModules, baseName)) TerminateProcess(process, 0);
-        CloseHandle(process);
-      }
+    const DWORD self = GetCurrentProcessId();
+    for (const DWORD id : ListProcessIds(enumProcesses)) {
+      if (id == self) continue;
+      HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE, FALSE, id);
+      if (!process) continue;  // other users' or protected processes
+      if (IsProgramInstance(process, enumModules, baseName)) TerminateProcess(process, 0);
+      CloseHandle(process);
     }
+  } else {
+    Log("%s: psapi.dll lacks a process function; no instance is ended.\n", kName);
   }
   FreeLibrary(psapi);
 }

@@ -63,6 +63,7 @@ PopupWindow::PopupWindow(bool startHidden, State& state, Prefs& prefs, PopupActi
 }
 
 PopupWindow::~PopupWindow() {
+  mTearingDown = true;
   // While every member is still alive: the window's messages reach them.
   DestroyWindow();
   if (mTrayMenu) DestroyMenu(mTrayMenu);
@@ -92,8 +93,14 @@ HWND PopupWindow::CreatePopup() {
 LRESULT PopupWindow::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
   HWND hwnd = Hwnd();
   mTaskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
+  // Run elevated, the popup still hears a start with the user's normal rights and the shell.
+  for (const UINT message : {static_cast<UINT>(WM_SHOWPOPUP), mTaskbarCreatedMessage}) {
+    if (!ChangeWindowMessageFilterEx(hwnd, message, MSGFLT_ALLOW, nullptr))
+      Log("%s: ChangeWindowMessageFilterEx(0x%04x) failed with error code 0x%08x.\n", "PopupWindow::OnCreate",
+          message, static_cast<unsigned>(GetLastError()));
+  }
   mTrayIcon = LoadSmallIcon(IDI_APP);
-  AddTrayIcon();
+  AddTrayIconOrRetry();
   SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(mTrayIcon));
   SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(mTrayIcon));
 
@@ -141,6 +148,13 @@ void PopupWindow::RunStartupWork() {
 }
 
 LRESULT PopupWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
+  if (!mTearingDown) {
+    // Without its window the program has no tray icon and cannot be reached: end it
+    // through the normal tear-down rather than linger holding the single-instance mutex.
+    Log("%s: The popup window was destroyed while the program runs; ending the program.\n",
+        "PopupWindow::OnDestroy");
+    PostQuitMessage(0);
+  }
   NOTIFYICONDATAW data = {};
   data.cbSize = sizeof data;
   data.hWnd = Hwnd();
@@ -229,6 +243,10 @@ LRESULT PopupWindow::OnShowWindow(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
 }
 
 LRESULT PopupWindow::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+  if (wParam == kTrayRetryTimer) {
+    OnTrayRetryTimer();
+    return 0;
+  }
   if (wParam != kStartupTimer && wParam != kClickTimer) {
     handled = FALSE;
     return 0;
@@ -378,6 +396,12 @@ LRESULT PopupWindow::OnQuitApp(UINT, WPARAM, LPARAM, BOOL&) {
   return 0;
 }
 
+// Alt+F4 and SC_CLOSE end here: a flyout only hides, as on Escape.
+LRESULT PopupWindow::OnClose(UINT, WPARAM, LPARAM, BOOL&) {
+  ShowWindow(Hwnd(), SW_HIDE);
+  return 0;
+}
+
 LRESULT PopupWindow::OnHidePopup(UINT, WPARAM, LPARAM, BOOL&) {
   ShowWindow(Hwnd(), SW_HIDE);
   return 0;
@@ -440,36 +464,6 @@ LRESULT PopupWindow::OnSearchChanged(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 LRESULT PopupWindow::OnSearchDone(UINT, WPARAM, LPARAM, BOOL&) {
   FocusViewer();
   return 0;
-}
-
-LRESULT PopupWindow::OnTaskbarCreated(UINT, WPARAM, LPARAM, BOOL&) {
-  AddTrayIcon();  // the shell restarted and lost it
-  return 0;
-}
-
-void PopupWindow::AddTrayIcon() {
-  NOTIFYICONDATAW data = {};
-  data.cbSize = sizeof data;
-  data.hWnd = Hwnd();
-  data.uID = kTrayIconId;
-  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_STATE;
-  data.uCallbackMessage = WM_TRAYICON;
-  data.hIcon = mTrayIcon;
-  data.dwState = 0;
-  data.dwStateMask = NIS_HIDDEN;
-  if (!Shell_NotifyIconW(NIM_ADD, &data)) Log("%s: Shell_NotifyIconW(NIM_ADD) failed.\n", "PopupWindow::AddTrayIcon");
-  SetTrayTip(utils::LoadStringResource(IDS_TRAY_TIP));
-}
-
-void PopupWindow::SetTrayTip(const std::wstring& text) {
-  mTrayTip = TruncateTrayTip(text);
-  NOTIFYICONDATAW data = {};
-  data.cbSize = sizeof data;
-  data.hWnd = Hwnd();
-  data.uID = kTrayIconId;
-  data.uFlags = NIF_TIP;
-  lstrcpynW(data.szTip, mTrayTip.c_str(), static_cast<int>(ARRAYSIZE(data.szTip)));
-  Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 }  // namespace ui

@@ -35,6 +35,10 @@ class PopupWindow : public WindowImpl {
   static constexpr UINT kStartupDelayMs = 15000;
   static constexpr UINT_PTR kClickTimer = 2;
   static constexpr UINT kTrayIconId = 0;
+  // At logon the notification area may not take the icon yet: it is tried again, for a while.
+  static constexpr UINT_PTR kTrayRetryTimer = 3;
+  static constexpr UINT kTrayRetryMs = 2000;
+  static constexpr UINT kTrayRetries = 150;  // five minutes
 
   // startHidden: started with Windows; the start-up work then waits for the first tray
   // click or the start-up delay, and the popup stays hidden.
@@ -63,6 +67,7 @@ class PopupWindow : public WindowImpl {
   ZW_BEGIN_MSG_MAP()
     ZW_MESSAGE_HANDLER(WM_CREATE, OnCreate)
     ZW_MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+    ZW_MESSAGE_HANDLER(WM_CLOSE, OnClose)
     ZW_MESSAGE_HANDLER(WM_PAINT, OnPaint)
     ZW_MESSAGE_HANDLER(WM_SIZE, OnSize)
     ZW_MESSAGE_HANDLER(WM_SETFOCUS, OnSetFocus)
@@ -90,6 +95,7 @@ class PopupWindow : public WindowImpl {
  private:
   LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnSize(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnSetFocus(UINT, WPARAM, LPARAM, BOOL&);
@@ -116,11 +122,17 @@ class PopupWindow : public WindowImpl {
   void ConfirmExit();
   // Topmost at topLeft and shown, or only brought forward when topLeft is null.
   void ShowAt(const POINT* topLeft, bool show);
-  void AddTrayIcon();
+  // One attempt; false when the shell did not take the icon.
+  bool AddTrayIcon();
+  // Adds the icon, or retries on timer 3 until the shell takes it.
+  void AddTrayIconOrRetry();
+  void OnTrayRetryTimer();
   void SetTrayTip(const std::wstring& text);
   void FocusViewer();
 
   bool mStartHidden;
+  // Set by the destructor: only then is the window's end expected.
+  bool mTearingDown = false;
   State& mState;
   Prefs& mPrefs;
   const PopupActions mActions;
@@ -139,6 +151,7 @@ class PopupWindow : public WindowImpl {
   std::wstring mTitle;
   std::wstring mTrayTip;
   UINT mTaskbarCreatedMessage = 0;
+  UINT mTrayRetriesLeft = 0;
   bool mClickPending = false;
   POINT mClickPoint = {};
 };

@@ -24,6 +24,11 @@ void RunPostedSlot(WPARAM wParam) {
 void DiscardPostedSlots(HWND hwnd) {
   MSG msg;
   while (PeekMessageW(&msg, hwnd, WM_RUN_ON_UI_THREAD, WM_RUN_ON_UI_THREAD, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // Handed out whatever the filter, and only once no slot is left: the loop needs it.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
     delete reinterpret_cast<sigc::slot<void>*>(msg.wParam);
   }
 }

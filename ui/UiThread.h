@@ -15,7 +15,8 @@ bool PostToWindow(HWND hwnd, const sigc::slot<void>& slot);
 // then frees it. Called by the receiving window for WM_RUN_ON_UI_THREAD.
 void RunPostedSlot(WPARAM wParam);
 
-// Frees the slots still queued for a window that is being destroyed, so none leaks.
+// Frees the slots still queued for a window that is being destroyed, so none leaks. A quit
+// message already posted stays queued.
 void DiscardPostedSlots(HWND hwnd);
 
 }  // namespace ui

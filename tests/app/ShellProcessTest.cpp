@@ -8,7 +8,7 @@
 #include <string>
 
 #include "res/resource.h"
-#include "tests/app/ShellTestSupport.h"
+#include "tests/app/ShellProcessFixture.h"
 #include "tests/support/SimulatorFixture.h"
 #include "ui/Messages.h"
 
@@ -16,47 +16,7 @@ namespace {
 
 using namespace shelltest;
 
-const wchar_t kPopupClass[] = L"Zandor Wickerlyn Popup Window";
 const wchar_t kTitle[] = L"Zandor Wickerlyn";
-
-std::wstring Wickerlyn() { return ProgramFolder() + L"\\wickerlyn.exe"; }
-std::wstring TestHost() { return ProgramFolder() + L"\\shell_test_host.exe"; }
-
-std::wstring UserName() {
-  wchar_t user[260];
-  DWORD size = 260;
-  GetUserNameW(user, &size);
-  return user;
-}
-
-// Each test gives its processes a temporary folder of their own, so their logs land there.
-class ShellProcess : public ::testing::Test {
- public:
-  std::vector<std::pair<std::wstring, std::wstring>> Environment() const {
-    return {{L"TMP", mTemp.Path()}, {L"TEMP", mTemp.Path()}};
-  }
-  std::wstring LogFolder() const { return mTemp / (L"zandor-" + UserName()); }
-  std::string OnlyLogText() const {
-    const auto names = ListNames(LogFolder(), L"zandor-wickerlyn-*.txt");
-    if (names.size() != 1) return "<" + std::to_string(names.size()) + " log files>";
-    return ReadFileBytes(LogFolder() + L"\\" + names[0]);
-  }
-
- protected:
-  void SetUp() override { EndLeftoverInstances(); }
-  void TearDown() override { EndLeftoverInstances(); }
-
-  // Starts an instance and waits for its popup window (shown at once unless started with
-  // Windows, "/startup").
-  HWND StartFirstInstance(ChildProcess& first, const std::wstring& args = L"") {
-    EXPECT_TRUE(FileExists(ProgramFolder() + L"\\kilnworks\\qor.dll"))
-        << "the automation library (target qor) must be built for a full start";
-    if (!first.Start(Wickerlyn(), args, Environment())) return nullptr;
-    return WaitForWindow(kPopupClass, nullptr, first.Id(), 15000);
-  }
-
-  ScratchFolder mTemp{L"shell-temp"};
-};
 
 TEST_F(ShellProcess, SecondInstanceWakesTheFirstAndExitsWithMinusOne) {
   ChildProcess first;
@@ -68,12 +28,61 @@ TEST_F(ShellProcess, SecondInstanceWakesTheFirstAndExitsWithMinusOne) {
   ASSERT_TRUE(second.Start(Wickerlyn(), L"/startup", Environment()));
   EXPECT_EQ(static_cast<DWORD>(-1), second.WaitForExit(15000));
   EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(popup) != FALSE; }, 5000)) << "popup not shown";
+  // Active, so that it hides when the user clicks elsewhere (Windows' foreground lock needs
+  // the second start's grant for this; Wine does not enforce the lock).
+  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == popup; }, 5000)) << "popup not active";
   EXPECT_TRUE(first.Running());
 
   RECT rect;
   GetWindowRect(popup, &rect);
   EXPECT_EQ(320, rect.right - rect.left);  // 96 DPI under the test display
   EXPECT_EQ(445, rect.bottom - rect.top);
+}
+
+// A window of the popup's class in this process, as the running instance would have.
+class FakeRunningPopup {
+ public:
+  FakeRunningPopup() {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kPopupClass;
+    RegisterClassW(&wc);
+    mHwnd = CreateWindowExW(WS_EX_TOOLWINDOW, kPopupClass, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                            wc.hInstance, nullptr);
+  }
+  // Gone before the fixture ends leftover instances, which would end this process.
+  ~FakeRunningPopup() {
+    DestroyWindow(mHwnd);
+    UnregisterClassW(kPopupClass, GetModuleHandleW(nullptr));
+  }
+  HWND Hwnd() const { return mHwnd; }
+
+ private:
+  HWND mHwnd = nullptr;
+};
+
+TEST_F(ShellProcess, AMutexOfAnotherSecurityContextCountsAsARunningInstance) {
+  // An elevated instance's mutex denies this one access; an empty access list does the same.
+  SECURITY_DESCRIPTOR descriptor;
+  ACL emptyList;
+  ASSERT_TRUE(InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION));
+  ASSERT_TRUE(InitializeAcl(&emptyList, sizeof emptyList, ACL_REVISION));
+  ASSERT_TRUE(SetSecurityDescriptorDacl(&descriptor, TRUE, &emptyList, FALSE));
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
+  HANDLE mutex = CreateMutexW(&attributes, TRUE, L"Zandor Wickerlyn Singleton Mutex");
+  ASSERT_TRUE(mutex);
+  FakeRunningPopup running;
+  ASSERT_TRUE(running.Hwnd());
+
+  ScratchFolder data(L"shell-denied");
+  ChildProcess second;
+  ASSERT_TRUE(second.Start(TestHost(), L"run \"" + data.Path() + L"\"", Environment()));
+  EXPECT_EQ(static_cast<DWORD>(-1), second.WaitForExit(15000)) << "a second instance runs:\n" << OnlyLogText();
+  MSG msg;
+  EXPECT_TRUE(PeekMessageW(&msg, running.Hwnd(), WM_SHOWPOPUP, WM_SHOWPOPUP, PM_REMOVE)) << "not woken";
+  EXPECT_NE(std::string::npos, OnlyLogText().find("wWinMain: CreateMutexW was denied access")) << OnlyLogText();
+  CloseHandle(mutex);
 }
 
 RECT TaskbarRect() {

@@ -16,6 +16,9 @@ namespace shelltest {
 // Scratch folders and the file helpers (tests/support) serve these tests under this name too.
 using namespace testfs;
 
+// Registered message that makes shell_test_host destroy the window it is posted to.
+constexpr wchar_t kDestroyWindowMessage[] = L"ZandorWickerlyn.Test.DestroyWindow";
+
 // The folder of the running test program (the build's bin folder).
 std::wstring ProgramFolder();
 

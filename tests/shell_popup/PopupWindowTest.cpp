@@ -420,4 +420,64 @@ TEST_F(PopupWindowTest, TheAddServerLinkAddsASectionForTheServerTheShellAdded) {
   EXPECT_EQ(mServerToAdd.get(), mPopup->Viewer()->Sections().back()->header->GetCollection().get());
 }
 
+// A notification area that is not ready: the shell finds its window by this class and hands
+// it the icon, which it refuses. Gone at the end of its scope, and the real one answers again.
+class UnreadyNotificationArea {
+ public:
+  UnreadyNotificationArea() {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+      if (msg == WM_COPYDATA) return FALSE;
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
+    };
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kClass;
+    RegisterClassW(&wc);
+    mHwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClass, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                            wc.hInstance, nullptr);
+  }
+  ~UnreadyNotificationArea() {
+    DestroyWindow(mHwnd);
+    UnregisterClassW(kClass, GetModuleHandleW(nullptr));
+  }
+  bool Intercepts() const { return mHwnd && FindWindowW(kClass, nullptr) == mHwnd; }
+
+ private:
+  static constexpr const wchar_t* kClass = L"Shell_TrayWnd";
+  HWND mHwnd = nullptr;
+};
+
+// Whether the notification area holds the popup's icon (only an existing icon can be modified).
+bool TrayIconShown(HWND popup) {
+  NOTIFYICONDATAW data = {};
+  data.cbSize = sizeof data;
+  data.hWnd = popup;
+  data.uID = ui::PopupWindow::kTrayIconId;
+  return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+TEST_F(PopupWindowTest, TheTrayIconIsAddedOnceTheShellTakesItAndAgainAfterTheShellRestarts) {
+  HWND popup;
+  {
+    UnreadyNotificationArea unready;
+    ASSERT_TRUE(unready.Intercepts());
+    popup = Start(true);  // started with Windows, before the shell is up
+    ASSERT_TRUE(popup);
+  }
+  EXPECT_FALSE(TrayIconShown(popup));
+  SendMessageW(popup, WM_TIMER, ui::PopupWindow::kTrayRetryTimer, 0);
+  EXPECT_TRUE(TrayIconShown(popup)) << "not retried";
+  EXPECT_EQ(utils::LoadStringResource(IDS_TRAY_TIP), mPopup->TrayTip());
+
+  // A restarted shell has lost every icon and announces itself.
+  NOTIFYICONDATAW lost = {};
+  lost.cbSize = sizeof lost;
+  lost.hWnd = popup;
+  lost.uID = ui::PopupWindow::kTrayIconId;
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &lost));
+  ASSERT_FALSE(TrayIconShown(popup));
+  SendMessageW(popup, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(TrayIconShown(popup)) << "not re-added";
+}
+
 }  // namespace

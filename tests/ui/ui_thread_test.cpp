@@ -85,7 +85,7 @@ TEST(UiThread, PostingToAGoneWindowFailsAndFreesTheCopy) {
   EXPECT_EQ(*runs, 0);
 }
 
-TEST(UiThread, SlotsStillQueuedWhenTheWindowDiesAreFreedNotRun) {
+TEST(UiThread, SlotsStillQueuedWhenTheWindowDiesAreFreedNotRunAndAQuitStaysForTheLoop) {
   auto runs = std::make_shared<int>(0);
   int before = Counted::live;
   {
@@ -93,10 +93,15 @@ TEST(UiThread, SlotsStillQueuedWhenTheWindowDiesAreFreedNotRun) {
     HWND hwnd = w.CreateTopLevel();
     for (int i = 0; i < 5; ++i) ASSERT_TRUE(ui::PostToWindow(hwnd, Counted(runs)));
     EXPECT_EQ(Counted::live, before + 5);
+    PostQuitMessage(7);
     w.DestroyWindow();
   }
   EXPECT_EQ(Counted::live, before);
   EXPECT_EQ(*runs, 0);
+  MSG msg = {};
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(static_cast<UINT>(WM_QUIT), msg.message);
+  EXPECT_EQ(7u, msg.wParam);
 }
 
 TEST(UiThread, BlockedSlotIsSkippedAndFreed) {

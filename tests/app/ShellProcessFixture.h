@@ -1,0 +1,62 @@
+// The fixture of the tests that run the program as real processes: each test gives its
+// processes a temporary folder of their own, so their logs land there.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/app/ShellTestSupport.h"
+
+namespace shelltest {
+
+constexpr wchar_t kPopupClass[] = L"Zandor Wickerlyn Popup Window";
+
+inline std::wstring Wickerlyn() { return ProgramFolder() + L"\\wickerlyn.exe"; }
+// The program's start-up code with a data folder of the test's choosing.
+inline std::wstring TestHost() { return ProgramFolder() + L"\\shell_test_host.exe"; }
+
+inline std::wstring UserName() {
+  wchar_t user[260];
+  DWORD size = 260;
+  GetUserNameW(user, &size);
+  return user;
+}
+
+class ShellProcess : public ::testing::Test {
+ public:
+  std::vector<std::pair<std::wstring, std::wstring>> Environment() const {
+    return {{L"TMP", mTemp.Path()}, {L"TEMP", mTemp.Path()}};
+  }
+  std::wstring LogFolder() const { return mTemp / (L"zandor-" + UserName()); }
+  std::string OnlyLogText() const {
+    const auto names = ListNames(LogFolder(), L"zandor-wickerlyn-*.txt");
+    if (names.size() != 1) return "<" + std::to_string(names.size()) + " log files>";
+    return ReadFileBytes(LogFolder() + L"\\" + names[0]);
+  }
+
+ protected:
+  void SetUp() override { EndLeftoverInstances(); }
+  void TearDown() override { EndLeftoverInstances(); }
+
+  // Starts an instance and waits for its popup window (shown at once unless started with
+  // Windows, "/startup").
+  HWND StartFirstInstance(ChildProcess& first, const std::wstring& args = L"") {
+    EXPECT_TRUE(FileExists(ProgramFolder() + L"\\kilnworks\\qor.dll"))
+        << "the automation library (target qor) must be built for a full start";
+    if (!first.Start(Wickerlyn(), args, Environment())) return nullptr;
+    return WaitForWindow(kPopupClass, nullptr, first.Id(), 15000);
+  }
+  // The same with the test host, whose data folder is dataFolder.
+  HWND StartHostInstance(ChildProcess& host, const std::wstring& dataFolder, const std::wstring& args = L"") {
+    if (!host.Start(TestHost(), L"run \"" + dataFolder + L"\" " + args, Environment())) return nullptr;
+    return WaitForWindow(kPopupClass, nullptr, host.Id(), 15000);
+  }
+
+  ScratchFolder mTemp{L"shell-temp"};
+};
+
+}  // namespace shelltest
