@@ -59,17 +59,24 @@ class ExitWhileBusy : public ::testing::Test {
   std::vector<std::pair<std::wstring, std::wstring>> Environment() const {
     return {{L"TMP", mTemp.Path()}, {L"TEMP", mTemp.Path()}};
   }
-  std::string LogText() const {
-    std::string all;
+  std::vector<std::wstring> LogFiles() const {
+    std::vector<std::wstring> files;
     for (const auto& folder : ListNames(mTemp.Path(), L"zandor-*")) {
       for (const auto& name : ListNames(mTemp / folder, L"zandor-wickerlyn-*.txt"))
-        all += ReadFileBytes(mTemp / folder + L"\\" + name);
+        files.push_back(mTemp / folder + L"\\" + name);
     }
+    return files;
+  }
+  std::string LogText() const {
+    std::string all;
+    for (const auto& file : LogFiles()) all += ReadFileBytes(file);
     return all;
   }
   // Starts the program and waits until the large server is logged in and listing while the
-  // slow server's login is still out.
+  // slow server's login is still out. The logs of earlier rounds go first: an earlier
+  // program may well have finished its search while it was being ended.
   void StartBusy(ChildProcess& program) {
+    for (const auto& file : LogFiles()) DeleteFileW(file.c_str());
     ASSERT_TRUE(program.Start(Wickerlyn(), L"", Environment()));
     ASSERT_TRUE(WaitForWindow(kPopupClass, nullptr, program.Id(), 15000));
     const std::string large = "Login succeeded to server '" + mLarge.Address() + "'";
