@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Data for scripts/demo: the small server's inventory, the simulators' admin state, and the
-prefs.txt that saves both demo servers. Standard library only."""
+prefs.txt that saves both demo servers (a new one, or the demo servers added to one the user
+has). Standard library only."""
 import json
 import sys
 import time
@@ -70,19 +71,71 @@ def server_block(url, user, password, favorites, recent, now):
     return text
 
 
-def prefs(out_path, small_url, small_admin, large_url, large_admin, user, password):
+def demo_blocks(small_url, small_admin, large_url, large_admin, user, password):
+    """The record of each demo server, by URL: credentials, favorites and recently used VMs."""
     now = time.time()
     small = admin(small_admin, "state")["vms"]
     large = admin(large_admin, "state")["vms"]
     if len(large) < 1100:
         raise SystemExit("demo-data: the large simulator lists only %d VMs" % len(large))
-    text = server_block(small_url, user, password,
-                        [vm_by_name(small, n) for n in ("web-10", "Büro-Server", " Leading Space")],
-                        [(vm_by_name(small, "web-2"), 2), (vm_by_name(small, "DB-01"), 5)], now)
-    text += server_block(large_url, user, password, [large[4], large[611]],
-                         [(large[41], 3), (large[1099], 26)], now)
+    return {
+        small_url: server_block(small_url, user, password,
+                                [vm_by_name(small, n) for n in ("web-10", "Büro-Server", " Leading Space")],
+                                [(vm_by_name(small, "web-2"), 2), (vm_by_name(small, "DB-01"), 5)], now),
+        large_url: server_block(large_url, user, password, [large[4], large[611]],
+                                [(large[41], 3), (large[1099], 26)], now),
+    }
+
+
+def prefs(out_path, small_url, small_admin, large_url, large_admin, user, password):
+    blocks = demo_blocks(small_url, small_admin, large_url, large_admin, user, password)
     with open(out_path, "w", encoding="utf-8", newline="") as out:
-        out.write(text)
+        out.write("".join(blocks.values()))
+
+
+def record_value(line):
+    """(key, plain value) of a prefs.txt line given as bytes; the value unquoted."""
+    key, _, value = line.decode("utf-8", errors="replace").partition("=")
+    return key.strip(), value.strip().strip('"')
+
+
+def merge(in_path, out_path, small_url, small_admin, large_url, large_admin, user, password):
+    """Writes in_path to out_path with what the demo needs added and every other byte kept:
+    a demo server that is not saved gets its whole record at the end; one saved without a
+    user name or password gets the demo's after its URL. Prints what was added."""
+    with open(in_path, "rb") as source:
+        lines = source.read().splitlines(keepends=True)
+    # Where each saved server's record starts, and which credentials it has.
+    records, current = {}, None
+    for index, line in enumerate(lines):
+        key, value = record_value(line)
+        if key == "server.url":
+            current = records.setdefault(value, {"at": index, "keys": set()})
+        elif current is not None and key in ("server.username", "server.password") and value:
+            current["keys"].add(key)
+    urls = (small_url, large_url)
+    missing = [url for url in urls if url not in records]
+    lacking = [url for url in urls if url in records and len(records[url]["keys"]) < 2]
+    if not missing and not lacking:
+        return
+    blocks = demo_blocks(small_url, small_admin, large_url, large_admin, user, password)
+    credentials = (prefs_line("server.username", user) + prefs_line("server.password", password)).encode("utf-8")
+    # From the last record up, so that earlier insertion points stay where they are.
+    for url in sorted(lacking, key=lambda u: records[u]["at"], reverse=True):
+        at = records[url]["at"]
+        # Whichever of the two it has goes: the record gets both anew.
+        end = next((i for i in range(at + 1, len(lines)) if record_value(lines[i])[0] == "server.url"), len(lines))
+        kept = [line for line in lines[at + 1:end]
+                if record_value(line)[0] not in ("server.username", "server.password")]
+        lines[at + 1:end] = [credentials] + kept
+        print("credentials for %s" % url)
+    if lines and not lines[-1].endswith(b"\n"):
+        lines[-1] += b"\r\n"
+    for url in missing:
+        lines.append(blocks[url].encode("utf-8"))
+        print("the server %s" % url)
+    with open(out_path, "wb") as out:
+        out.write(b"".join(lines))
 
 
 def saved_with_credentials(path, urls):
@@ -134,6 +187,8 @@ def main(argv):
         inventory(argv[2])
     elif len(argv) == 9 and argv[1] == "prefs":
         prefs(argv[2], argv[3], int(argv[4]), argv[5], int(argv[6]), argv[7], argv[8])
+    elif len(argv) == 10 and argv[1] == "merge":
+        merge(argv[2], argv[3], argv[4], int(argv[5]), argv[6], int(argv[7]), argv[8], argv[9])
     elif len(argv) == 4 and argv[1] == "popup-box":
         box = popup_box(int(argv[2]), int(argv[3]), sys.stdin.buffer.read())
         if not box:
@@ -145,7 +200,8 @@ def main(argv):
         print(power_state(int(argv[2]), argv[3]))
     else:
         raise SystemExit("usage: demo-data.py inventory FILE | prefs OUT SMALL_URL SMALL_ADMIN "
-                         "LARGE_URL LARGE_ADMIN USER PROTECTED_PASSWORD | saved PREFS URL... | "
+                         "LARGE_URL LARGE_ADMIN USER PROTECTED_PASSWORD | merge PREFS OUT SMALL_URL "
+                         "SMALL_ADMIN LARGE_URL LARGE_ADMIN USER PROTECTED_PASSWORD | saved PREFS URL... | "
                          "popup-box W H < RGB | "
                          "power-state ADMIN NAME")
 

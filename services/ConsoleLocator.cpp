@@ -66,11 +66,10 @@ bool ReadClientRoot(HKEY key, std::wstring& root) {
   return true;
 }
 
-bool FindRegisteredConsole(HKEY rootKey, const std::wstring& keyPath, std::wstring& path,
-                           utils::ConsoleVersion& version) {
-  if (keyPath.empty()) return false;
+bool FindRegisteredConsole(const utils::ConsoleLocations& where, std::wstring& path, utils::ConsoleVersion& version) {
+  if (where.registryKey.empty()) return false;
   HKEY key = nullptr;
-  if (RegOpenKeyExW(rootKey, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(where.registryRoot, where.registryKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
   std::wstring root;
   bool found = false;
   if (ReadClientRoot(key, root)) {
@@ -78,9 +77,14 @@ bool FindRegisteredConsole(HKEY rootKey, const std::wstring& keyPath, std::wstri
     for (DWORD index = 0;; ++index) {
       wchar_t name[261] = {};
       DWORD length = 261;
-      LONG result = RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+      LONG result = where.enumerateSubkey(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
       if (result == ERROR_NO_MORE_ITEMS) break;
-      if (result != ERROR_SUCCESS) continue;  // a name too long to be a version
+      if (result == ERROR_MORE_DATA) continue;  // a name too long to be a version
+      if (result != ERROR_SUCCESS) {
+        // Any other error (the key deleted meanwhile, say) would repeat for every index.
+        Log("%s: Listing the registered console versions stopped (error %ld).\n", "utils::FindLumacon", result);
+        break;
+      }
       utils::ConsoleVersion candidate = utils::ParseConsoleVersion(name);
       if (!utils::IsNewerVersion(candidate, best)) continue;
       std::wstring file = root + name + L"\\" + kConsoleFile;
@@ -147,7 +151,7 @@ bool FindLumaconAt(const ConsoleLocations& where, std::wstring& path, ConsoleVer
     version = ConsoleVersion{5, 0, 0};
     return true;
   }
-  if (FindRegisteredConsole(where.registryRoot, where.registryKey, path, version)) return true;
+  if (FindRegisteredConsole(where, path, version)) return true;
   path.clear();
   version = ConsoleVersion();
   return false;

@@ -21,6 +21,8 @@ struct ConsoleLocations {
   std::wstring commonFilesFolder;  // empty: the plug-in folders are not searched
   HKEY registryRoot = HKEY_LOCAL_MACHINE;
   std::wstring registryKey;        // empty: no registered client is searched
+  // Lists the registered versions; tests wrap it to change the key during the search.
+  LONG(WINAPI* enumerateSubkey)(HKEY, DWORD, LPWSTR, LPDWORD, LPDWORD, LPWSTR, LPDWORD, PFILETIME) = RegEnumKeyExW;
 
   static ConsoleLocations Default();
 };

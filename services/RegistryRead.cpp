@@ -45,8 +45,9 @@ bool ReadRegistryString(HKEY root, const wchar_t* key, const wchar_t* value, std
   DWORD size = 0;
   if (RegQueryValueExW(opened.Get(), value, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
   if (type != REG_SZ) return false;
-  // One character more than asked for, zero-filled: the stored string need not end in a zero.
-  std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
+  // The data rounded up to whole characters (an odd byte count ends in half of one), then
+  // one zero character more: the stored string need not end in a zero.
+  std::vector<wchar_t> buffer((size + sizeof(wchar_t) - 1) / sizeof(wchar_t) + 1, L'\0');
   DWORD capacity = size;
   if (RegQueryValueExW(opened.Get(), value, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &capacity) !=
           ERROR_SUCCESS ||

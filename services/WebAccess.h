@@ -14,9 +14,13 @@ using InternetHandle = void*;  // a WinINet HINTERNET
 // Largest document ReadURL accepts; the documents it is for are a few lines long.
 constexpr size_t kMaxDocumentBytes = 1024 * 1024;
 
+// Longest a ReadURL call takes, from connecting to the last byte of the document.
+constexpr unsigned long kReadUrlDeadlineMs = 5000;
+
 // Fetches url and converts it from the thread's ANSI code page. True when the document was
 // fetched with a success status and is not empty; text receives it (cut at a zero byte).
-// Blocks until the network answers or the system's time-outs expire.
+// Blocks until the fetch ends or kReadUrlDeadlineMs passes (logged); a fetch given up goes
+// on by itself on a thread of its own until its next step, and its result is dropped.
 bool ReadURL(const std::wstring& url, std::wstring& text);
 
 // Opens a session (through proxy when it is not empty, else direct) and a request for

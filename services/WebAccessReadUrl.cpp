@@ -1,6 +1,12 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "log/Log.h"
@@ -55,18 +61,45 @@ bool HasSuccessStatus(HINTERNET request, const std::string& url8) {
   return true;
 }
 
-}  // namespace
+enum class Run { kEnded, kTooLate, kNoThread };
 
-bool ReadURL(const std::wstring& url, std::wstring& text) {
-  INTERNET_SCHEME scheme = INTERNET_SCHEME_UNKNOWN;
-  if (!GetScheme(url, scheme)) return false;
+// Runs work on a thread of its own and waits for it at most `milliseconds`. A blocked
+// WinINet call cannot be interrupted everywhere (Wine ignores a handle closed from another
+// thread), so work left behind ends by itself later: it must own everything it touches.
+Run RunWithin(unsigned long milliseconds, std::function<void()> work) {
+  struct Completion {
+    std::mutex lock;
+    std::condition_variable ended;
+    bool done = false;
+  };
+  auto completion = std::make_shared<Completion>();
+  try {
+    std::thread([completion, work = std::move(work)] {
+      work();
+      std::lock_guard<std::mutex> hold(completion->lock);
+      completion->done = true;
+      completion->ended.notify_all();
+    }).detach();
+  } catch (const std::system_error& error) {
+    Log("%s: No thread could be started for the fetch (%s).\n", kName, error.what());
+    return Run::kNoThread;
+  }
+  std::unique_lock<std::mutex> hold(completion->lock);
+  const bool ended =
+      completion->ended.wait_for(hold, std::chrono::milliseconds(milliseconds), [&] { return completion->done; });
+  return ended ? Run::kEnded : Run::kTooLate;
+}
 
+// The fetch itself, on the worker thread: the response's bytes, or false. Past the deadline
+// it stops at its next step without a word; the caller has logged that already.
+bool FetchBytes(const std::wstring& url, INTERNET_SCHEME scheme, ULONGLONG deadline, std::vector<char>& bytes) {
   DWORD flags = INTERNET_FLAG_RELOAD;
   if (scheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
 
   InternetHandle session = nullptr;
   InternetHandle request = nullptr;
   if (!HttpOpenUrl(url, std::wstring(), flags, session, request)) {
+    if (GetTickCount64() >= deadline) return false;
     Log("%s: InternetOpen failed for direct connection. Checking for proxy.\n", kName);
     std::wstring proxy;
     if (HttpGetHostProxySettings(url, proxy) && !HttpOpenUrl(url, proxy, flags, session, request)) {
@@ -84,15 +117,23 @@ bool ReadURL(const std::wstring& url, std::wstring& text) {
     return false;
   }
 
-  std::vector<char> bytes;
   char chunk[kReadChunk];
   for (;;) {
+    // Asking only for what has arrived keeps a trickling answer from holding one read
+    // until a whole chunk is there.
+    DWORD available = 0;
+    if (!InternetQueryDataAvailable(open.Request(), &available, 0, 0)) {
+      Log("%s: InternetQueryDataAvailable failed (%d).\n", kName, static_cast<int>(GetLastError()));
+      return false;
+    }
+    if (GetTickCount64() >= deadline) return false;
     DWORD got = 0;
-    if (!InternetReadFile(open.Request(), chunk, kReadChunk, &got)) {
+    const DWORD wanted = available == 0 || available > kReadChunk ? kReadChunk : available;
+    if (!InternetReadFile(open.Request(), chunk, wanted, &got)) {
       Log("%s: InternetReadFile failed.\n", kName);
       return false;
     }
-    if (got == 0) break;
+    if (got == 0) return true;
     if (bytes.size() + got > kMaxDocumentBytes) {
       Log("%s: The document at '%s' is longer than %d bytes.\n", kName, url8.c_str(),
           static_cast<int>(kMaxDocumentBytes));
@@ -100,8 +141,34 @@ bool ReadURL(const std::wstring& url, std::wstring& text) {
     }
     bytes.insert(bytes.end(), chunk, chunk + got);
   }
+}
 
-  // Terminated here, the conversion stops at the first zero byte, wherever it is.
+}  // namespace
+
+bool ReadURL(const std::wstring& url, std::wstring& text) {
+  INTERNET_SCHEME scheme = INTERNET_SCHEME_UNKNOWN;
+  if (!GetScheme(url, scheme)) return false;
+  const std::string url8 = ToUtf8String(url);
+
+  // Shared with the worker, which may outlive this call.
+  struct Fetched {
+    bool ok = false;
+    std::vector<char> bytes;
+  };
+  auto fetched = std::make_shared<Fetched>();
+  const ULONGLONG deadline = GetTickCount64() + kReadUrlDeadlineMs;
+  const Run run = RunWithin(kReadUrlDeadlineMs, [url, scheme, deadline, fetched] {
+    fetched->ok = FetchBytes(url, scheme, deadline, fetched->bytes);
+  });
+  if (run == Run::kTooLate) {
+    Log("%s: No complete answer from '%s' within %d seconds; the fetch is given up.\n", kName, url8.c_str(),
+        static_cast<int>(kReadUrlDeadlineMs / 1000));
+  }
+  if (run != Run::kEnded || !fetched->ok) return false;
+
+  // Converted here: the text is in the calling thread's code page. Terminated here, the
+  // conversion stops at the first zero byte, wherever it is.
+  std::vector<char>& bytes = fetched->bytes;
   bytes.push_back('\0');
   int length = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), -1, nullptr, 0);
   if (length <= 0) {

@@ -1,5 +1,7 @@
 // The fixture of the tests that run the program as real processes: each test gives its
-// processes a temporary folder of their own, so their logs land there.
+// processes a temporary folder of their own, so their logs land there. A full instance runs
+// as the test host, the program's start-up code with a data folder of the test's own: a run
+// saves prefs.txt, which must not land in the user's data folder.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -47,16 +49,19 @@ class ShellProcess : public ::testing::Test {
   HWND StartFirstInstance(ChildProcess& first, const std::wstring& args = L"") {
     EXPECT_TRUE(FileExists(ProgramFolder() + L"\\kilnworks\\qor.dll"))
         << "the automation library (target qor) must be built for a full start";
-    if (!first.Start(Wickerlyn(), args, Environment())) return nullptr;
-    return WaitForWindow(kPopupClass, nullptr, first.Id(), 15000);
+    return StartHostInstance(first, mData.Path(), args);
   }
   // The same with the test host, whose data folder is dataFolder.
   HWND StartHostInstance(ChildProcess& host, const std::wstring& dataFolder, const std::wstring& args = L"") {
-    if (!host.Start(TestHost(), L"run \"" + dataFolder + L"\" " + args, Environment())) return nullptr;
+    const std::wstring hostArgs = L"run \"" + dataFolder + L"\"" + (args.empty() ? L"" : L" " + args);
+    if (!host.Start(TestHost(), hostArgs, Environment())) return nullptr;
     return WaitForWindow(kPopupClass, nullptr, host.Id(), 15000);
   }
 
+  std::wstring PrefsPath() const { return mData / L"prefs.txt"; }
+
   ScratchFolder mTemp{L"shell-temp"};
+  ScratchFolder mData{L"shell-data"};
 };
 
 }  // namespace shelltest

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
-#include <shlobj.h>
 
 #include <string>
 
@@ -144,6 +143,7 @@ TEST_F(ShellProcess, KillEndsTheRunningInstanceThroughItsNormalTearDown) {
   const std::string closing = "## Closing log\r\n";
   ASSERT_GE(log.size(), closing.size()) << log;
   EXPECT_EQ(closing, log.substr(log.size() - closing.size())) << "not torn down in order:\n" << log;
+  EXPECT_TRUE(FileExists(PrefsPath())) << "the tear-down saves the preferences";
 }
 
 TEST_F(ShellProcess, KillWithNothingRunningJustExits) {
@@ -254,39 +254,8 @@ TEST_F(ShellProcess, TwoCrashesAtOnceKeepBothDumps) {
 
 }  // namespace
 
-namespace {
-
-// The program's real data folder (it is not redirected by the environment); the test puts
-// back whatever prefs.txt was there.
-class SavedPrefsGuard {
- public:
-  SavedPrefsGuard() {
-    wchar_t appData[MAX_PATH];
-    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData)))
-      mFolder = std::wstring(appData) + L"\\Zandor\\Zandor Wickerlyn";
-    SHCreateDirectoryExW(nullptr, mFolder.c_str(), nullptr);
-    mHadFile = FileExists(Path());
-    if (mHadFile) mOld = ReadFileBytes(Path());
-  }
-  ~SavedPrefsGuard() {
-    if (mHadFile)
-      WriteTextFile(Path(), mOld);
-    else
-      DeleteFileW(Path().c_str());
-  }
-  std::wstring Path() const { return mFolder + L"\\prefs.txt"; }
-
- private:
-  std::wstring mFolder;
-  bool mHadFile = false;
-  std::string mOld;
-};
-
-}  // namespace
-
 TEST_F(ShellProcess, SavedServersAndFavoritesSurviveARunEndedByKill) {
-  SavedPrefsGuard prefs;
-  ASSERT_TRUE(WriteTextFile(prefs.Path(),
+  ASSERT_TRUE(WriteTextFile(PrefsPath(),
                             "server.url = \"https://srv-b.example:8443\"\r\n"
                             "server.type = \"1\"\r\n"
                             "favoritesItem.name = \"web-frontend-03\"\r\n"
@@ -302,7 +271,7 @@ TEST_F(ShellProcess, SavedServersAndFavoritesSurviveARunEndedByKill) {
   EXPECT_EQ(0u, first.WaitForExit(5000));
 
   // Written back from the live servers, which the program holds in host order.
-  const std::string text = ReadFileBytes(prefs.Path());
+  const std::string text = ReadFileBytes(PrefsPath());
   const size_t a = text.find("server.url = \"http://srv-a.example\"");
   const size_t b = text.find("server.url = \"https://srv-b.example:8443\"");
   ASSERT_NE(std::string::npos, a) << text;
@@ -352,8 +321,6 @@ void ClickIn(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLIC
 TEST_F(ShellProcess, AServerAddedThroughTheDialogIsListedAndSavedWithItsProtectedPassword) {
   SimulatorProcess sim;
   ASSERT_TRUE(sim.Start({"--vms", "3"})) << sim.LastError();
-  SavedPrefsGuard prefs;
-  DeleteFileW(prefs.Path().c_str());
   ChildProcess first;
   HWND popup = StartFirstInstance(first);
   ASSERT_TRUE(popup);
@@ -385,7 +352,7 @@ TEST_F(ShellProcess, AServerAddedThroughTheDialogIsListedAndSavedWithItsProtecte
   EXPECT_EQ(0u, killer.WaitForExit(15000));
   EXPECT_EQ(0u, first.WaitForExit(5000));
 
-  const std::string text = ReadFileBytes(prefs.Path());
+  const std::string text = ReadFileBytes(PrefsPath());
   EXPECT_NE(std::string::npos, text.find("server.url = \"https://127.0.0.1:" + std::to_string(sim.Port()) + "\""))
       << text;
   EXPECT_NE(std::string::npos, text.find("server.username = \"root\"")) << text;

@@ -182,6 +182,54 @@ TEST(FindLumacon, NothingFoundGivesEmptyPathAndZeroVersion) {
   EXPECT_FALSE(utils::FindLumaconAt(scratch.Locations(), path, version));
 }
 
+namespace {
+
+// Wraps the subkey listing of one search: an over-long name at index 0, and the key deleted
+// before index 1 when asked. Past 20 calls it ends the listing, as a loop that never ends
+// would otherwise hang the test.
+struct ListingWrapper {
+  static std::wstring deleteKey;
+  static int calls;
+  static LONG WINAPI Enumerate(HKEY key, DWORD index, LPWSTR name, LPDWORD length, LPDWORD reserved, LPWSTR kind,
+                               LPDWORD kindLength, PFILETIME written) {
+    if (++calls > 20) return ERROR_NO_MORE_ITEMS;
+    if (index == 0) return ERROR_MORE_DATA;
+    if (index == 1 && !deleteKey.empty()) RegDeleteTreeW(HKEY_CURRENT_USER, deleteKey.c_str());
+    return RegEnumKeyExW(key, index, name, length, reserved, kind, kindLength, written);
+  }
+};
+std::wstring ListingWrapper::deleteKey;
+int ListingWrapper::calls = 0;
+
+}  // namespace
+
+TEST(FindLumacon, OnlyAnOverlongNameIsSkippedAndAnyOtherListingErrorEndsTheSearch) {
+  ScratchInstall scratch;
+  std::wstring fake = FakeProgram(scratch);
+  ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot()));
+  ASSERT_TRUE(scratch.AddVersion(L"4.0", fake));
+  ASSERT_TRUE(scratch.AddVersion(L"4.1", fake));
+  ASSERT_TRUE(scratch.AddVersion(L"5.0", fake));
+  utils::ConsoleLocations where = scratch.Locations();
+  where.enumerateSubkey = ListingWrapper::Enumerate;
+  std::wstring path;
+  utils::ConsoleVersion version;
+
+  ListingWrapper::calls = 0;
+  ListingWrapper::deleteKey.clear();
+  ASSERT_TRUE(utils::FindLumaconAt(where, path, version));
+  EXPECT_EQ(path, scratch.ClientRoot() + L"5.0\\zandor-lumacon.exe");
+  EXPECT_EQ(ListingWrapper::calls, 4) << "the names after the over-long one are still listed";
+
+  // The registration removed while it is searched (an uninstall): the search ends at once.
+  ScratchLog log;
+  ListingWrapper::calls = 0;
+  ListingWrapper::deleteKey = where.registryKey;
+  EXPECT_FALSE(utils::FindLumaconAt(where, path, version));
+  EXPECT_EQ(ListingWrapper::calls, 2);
+  EXPECT_TRUE(log.Contains("utils::FindLumacon: Listing the registered console versions stopped (error ")) << log.Text();
+}
+
 TEST(FindLumacon, DefaultPlacesFindTheInstalledConsole) {
   // scripts/install-into-prefix puts the console into the prefix's plug-in folder.
   std::wstring path;

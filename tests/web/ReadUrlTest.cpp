@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <thread>
+
 #include "services/WebAccess.h"
 #include "tests/support/ScratchLog.h"
 #include "tests/web/InternetSettingsGuard.h"
@@ -89,6 +91,31 @@ TEST_F(ReadUrlTest, AnOversizedDocumentIsRefused) {
   server.Serve("/limit", std::string(utils::kMaxDocumentBytes, 'x'));
   ASSERT_TRUE(utils::ReadURL(server.Url("/limit"), text));
   EXPECT_EQ(text.size(), utils::kMaxDocumentBytes);
+}
+
+TEST_F(ReadUrlTest, AnAnswerThatTricklesOrNeverComesIsGivenUpAtTheDeadline) {
+  // Each would hold the fetch for 12 s: 48 bytes a quarter of a second apart, or silence.
+  SlowServer trickling(SlowServer::Kind::kTrickling, 48, 250);
+  SlowServer silent(SlowServer::Kind::kSilent, 48, 250);
+  ASSERT_TRUE(trickling.Start());
+  ASSERT_TRUE(silent.Start());
+  // Both at once, as two callers would.
+  std::wstring trickled = L"untouched", unanswered = L"untouched";
+  bool trickledRead = true, unansweredRead = true;
+  std::thread other([&] { unansweredRead = utils::ReadURL(silent.Url("/info?id=1073"), unanswered); });
+  trickledRead = utils::ReadURL(trickling.Url("/info?id=1073"), trickled);
+  other.join();
+
+  EXPECT_FALSE(trickledRead);
+  EXPECT_FALSE(unansweredRead);
+  EXPECT_EQ(trickled, L"untouched");
+  EXPECT_EQ(unanswered, L"untouched");
+  for (const SlowServer* slow : {&trickling, &silent}) {
+    const std::wstring url = slow->Url("/info?id=1073");
+    EXPECT_TRUE(log.Contains("utils::ReadURL: No complete answer from '" + std::string(url.begin(), url.end()) +
+                             "' within 5 seconds; the fetch is given up."))
+        << log.Text();
+  }
 }
 
 TEST_F(ReadUrlTest, AUrlThatCannotBeSplitFailsBeforeAnyNetworkUse) {

@@ -81,4 +81,10 @@ TEST_F(RegistryReadTest, AStringStoredWithoutItsTerminatingZeroIsReadWhole) {
   std::wstring text;
   ASSERT_TRUE(utils::ReadRegistryString(HKEY_CURRENT_USER, Path(), L"bare", text));
   EXPECT_EQ(text, L"host:80");
+
+  // An odd byte count (13) ends in half a character, whose low byte still reads as one;
+  // nothing past the data may join the text (GuardedAllocations.cpp puts text there).
+  Set(L"odd", REG_SZ, letters, 13);
+  ASSERT_TRUE(utils::ReadRegistryString(HKEY_CURRENT_USER, Path(), L"odd", text));
+  EXPECT_EQ(text, L"host:80");
 }

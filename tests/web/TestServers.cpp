@@ -5,6 +5,7 @@
 #include <atomic>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -220,6 +221,81 @@ bool DroppingServer::Start() {
 int DroppingServer::Port() const { return mImpl->port; }
 
 int DroppingServer::ConnectionCount() const { return mImpl->connections; }
+
+// ---- SlowServer ----
+
+struct SlowServer::Impl {
+  Kind kind = Kind::kTrickling;
+  int bytes = 0;
+  unsigned long intervalMs = 0;
+  SOCKET listener = INVALID_SOCKET;
+  int port = 0;
+  std::atomic<bool> stop{false};
+  std::thread acceptor;
+  std::mutex lock;
+  std::vector<std::thread> connections;
+
+  // Waits up to milliseconds; false when the server is being stopped.
+  bool Pause(unsigned long milliseconds) {
+    for (unsigned long waited = 0; waited < milliseconds; waited += 10) {
+      if (stop) return false;
+      Sleep(10);
+    }
+    return !stop;
+  }
+
+  void Answer(SOCKET client) {
+    char request[4096];
+    recv(client, request, sizeof request, 0);
+    if (kind == Kind::kTrickling) {
+      const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
+                               std::to_string(bytes) + "\r\nConnection: close\r\n\r\n";
+      send(client, head.data(), static_cast<int>(head.size()), 0);
+      for (int sent = 0; sent < bytes && Pause(intervalMs); ++sent) send(client, "x", 1, 0);
+    } else {
+      Pause(intervalMs * bytes);
+    }
+    closesocket(client);
+  }
+
+  void Accept() {
+    while (!stop) {
+      fd_set readable;
+      FD_ZERO(&readable);
+      FD_SET(listener, &readable);
+      timeval wait = {0, 20000};
+      if (select(0, &readable, nullptr, nullptr, &wait) <= 0) continue;
+      SOCKET client = accept(listener, nullptr, nullptr);
+      if (client == INVALID_SOCKET) continue;
+      std::lock_guard<std::mutex> hold(lock);
+      connections.emplace_back([this, client] { Answer(client); });
+    }
+  }
+};
+
+SlowServer::SlowServer(Kind kind, int bytes, unsigned long intervalMs) : mImpl(std::make_unique<Impl>()) {
+  mImpl->kind = kind;
+  mImpl->bytes = bytes;
+  mImpl->intervalMs = intervalMs;
+}
+
+SlowServer::~SlowServer() {
+  mImpl->stop = true;
+  if (mImpl->acceptor.joinable()) mImpl->acceptor.join();
+  for (std::thread& connection : mImpl->connections) connection.join();
+  if (mImpl->listener != INVALID_SOCKET) closesocket(mImpl->listener);
+}
+
+bool SlowServer::Start() {
+  mImpl->listener = BindLoopback(&mImpl->port);
+  if (mImpl->listener == INVALID_SOCKET || listen(mImpl->listener, 16) != 0) return false;
+  mImpl->acceptor = std::thread([impl = mImpl.get()] { impl->Accept(); });
+  return true;
+}
+
+std::wstring SlowServer::Url(const std::string& pathAndQuery) const {
+  return L"http://127.0.0.1:" + std::to_wstring(mImpl->port) + Widen(pathAndQuery);
+}
 
 // ---- UnusedLocalPort ----
 

@@ -65,5 +65,25 @@ class DroppingServer {
   std::unique_ptr<Impl> mImpl;
 };
 
+// Answers every connection slowly, on a thread of its own per connection. Trickling, it
+// sends a 200 answer whose body of `bytes` bytes comes one byte per `intervalMs`; silent,
+// it reads the request and answers nothing for as long. Then, or when it is destroyed, it
+// hangs up.
+class SlowServer {
+ public:
+  enum class Kind { kTrickling, kSilent };
+  SlowServer(Kind kind, int bytes, unsigned long intervalMs);
+  ~SlowServer();
+  SlowServer(const SlowServer&) = delete;
+  SlowServer& operator=(const SlowServer&) = delete;
+
+  bool Start();
+  std::wstring Url(const std::string& pathAndQuery) const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> mImpl;
+};
+
 // A port on 127.0.0.1 that nothing listens on (connections are refused).
 int UnusedLocalPort();
