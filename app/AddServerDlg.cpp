@@ -276,6 +276,13 @@ void AddServerDlg::ShowLoginPart(bool show) {
   ui::MoveControlBy(dialog, mCancelButton, d);
   ui::GrowControlBy(dialog, GetDlgItem(dialog, IDC_ADD_SERVER_GROUP), d);
   ui::GrowWindowBy(dialog, d);
+  // Grown, it may reach past the work area (a small screen, a large scaling): keep Login
+  // and Cancel on screen.
+  RECT grown = {};
+  GetWindowRect(dialog, &grown);
+  const POINT kept = ui::ComputeDialogPosition(grown, grown, ui::WorkAreaFor(grown));
+  if (kept.x != grown.left || kept.y != grown.top)
+    SetWindowPos(dialog, nullptr, kept.x, kept.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   for (int id : kLoginPartIds) ShowWindow(GetDlgItem(dialog, id), show ? SW_SHOW : SW_HIDE);
   // The group box's old bottom edge would stay on screen otherwise.
   RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);

@@ -13,6 +13,7 @@
 #include "services/TextConversion.h"
 #include "state/State.h"
 #include "tests/dialogs/DialogDriver.h"
+#include "ui/DialogPlacement.h"
 #include "tests/model_server/ServerTestSupport.h"
 #include "tests/popup/PopupTestSupport.h"
 
@@ -212,7 +213,7 @@ TEST_F(AddServerDlgTest, AFoundServerGrowsTheLoginPartByTheMeasuredDistance) {
     RECT loginBefore = {}, loginAfter = {}, cancelBefore = {}, cancelAfter = {};
     RECT status = {}, message = {};
     LONG templateDistance = 0;
-    bool userShownBefore = true, userShown = false, rememberShown = false, linkShown = false;
+    bool userShownBefore = true, userShown = false, rememberShown = false, linkShown = false, grownOnScreen = false;
     std::wstring status1, linkText;
     bool focusOnUser = false, loginEnabledEmpty = true, loginEnabledTyped = false;
     bool loginIsDefault = false, connectIsDefault = true;
@@ -248,6 +249,10 @@ TEST_F(AddServerDlgTest, AFoundServerGrowsTheLoginPartByTheMeasuredDistance) {
         (GetWindowLongW(GetDlgItem(dialog, IDC_CONNECT), GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON;
     SetText(dialog, IDC_PASSWORD_EDIT, L"secret");
     popuptest::SaveScreenshot(dialog, "dialogs/add_server_found");
+    RECT grown = {};
+    GetWindowRect(dialog, &grown);
+    const RECT work = ui::WorkAreaFor(grown);
+    seen.grownOnScreen = grown.top >= work.top && grown.bottom <= work.bottom;
     dialogs::Click(dialog, IDCANCEL);
   });
   EXPECT_EQ(seen.status1, L"'127.0.0.1'" + std::wstring(kFound));
@@ -263,6 +268,7 @@ TEST_F(AddServerDlgTest, AFoundServerGrowsTheLoginPartByTheMeasuredDistance) {
   EXPECT_TRUE(seen.userShown);
   EXPECT_TRUE(seen.rememberShown);
   EXPECT_TRUE(seen.linkShown);
+  EXPECT_TRUE(seen.grownOnScreen) << "Login and Cancel stay on the work area";
   EXPECT_EQ(seen.linkText, L"What's This?");
   EXPECT_TRUE(seen.focusOnUser);
   EXPECT_FALSE(seen.loginEnabledEmpty);

@@ -58,7 +58,7 @@ class ViewerTest : public ServerTest {
       if (!IsShown(h)) continue;
       wchar_t cls[64] = {};
       GetClassNameW(h, cls, 64);
-      if (wcscmp(cls, L"SCROLLBAR") == 0) continue;
+      if (_wcsicmp(cls, L"SCROLLBAR") == 0) continue;  // "ScrollBar" with visual styles
       RECT rect;
       GetWindowRect(h, &rect);
       rows.push_back({rect.top, WindowText(h)});
@@ -181,6 +181,7 @@ TEST_F(PagedViewerTest, ALargeSectionFoldsIntoRangesThatRevealTheirVMs) {
 TEST_F(ViewerTest, TheSearchKeepsMatchingVMsAndSaysWhenNothingMatches) {
   for (const char* name : {"Prod Web 01", "webserver-production", "web-01", "mail"}) AddVm(name);
   AddServer();
+  const std::vector<std::wstring> everything = ShownRowTexts();
   viewer->SetFilter(L"web prod");
   PumpFor(20);
   EXPECT_EQ(ShownRowTexts(), (std::vector<std::wstring>{L"127.0.0.1", L"Prod Web 01", L"webserver-production"}))
@@ -196,7 +197,7 @@ TEST_F(ViewerTest, TheSearchKeepsMatchingVMsAndSaysWhenNothingMatches) {
   EXPECT_EQ(ShownRowTexts().size(), 5u);
   viewer->SetFilter(L"");
   PumpFor(20);
-  EXPECT_EQ(ShownRowTexts().size(), 7u);
+  EXPECT_EQ(ShownRowTexts(), everything);
 }
 
 TEST_F(ViewerTest, KeysWalkTheSectionsAndTypeAheadJumpsByName) {

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "app/Display.h"
 #include "app/LayoutMetrics.h"
 #include "backend/Favorites.h"
 #include "backend/LoginErrorText.h"
@@ -19,7 +20,8 @@ using namespace popuptest;
 
 namespace {
 
-constexpr int kWidth = 320;
+// As wide as the popup at this DPI.
+const int kWidth = utils::LayoutMetricsFor(utils::GetDpiScale()).popupWidth;
 
 class HeaderTest : public ServerTest {
  protected:

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "app/Display.h"
 #include "app/LayoutMetrics.h"
 #include "res/resource.h"
 #include "services/StringResource.h"
@@ -22,7 +23,8 @@ using namespace popuptest;
 
 namespace {
 
-constexpr int kWidth = 320;
+// As wide as the popup at this DPI.
+const int kWidth = utils::LayoutMetricsFor(utils::GetDpiScale()).popupWidth;
 
 struct PowerView {
   bool on, onHeld, off, offHeld, suspend, suspendHeld, reset;  // enabled, or shown for the held ones
