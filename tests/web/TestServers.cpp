@@ -11,6 +11,17 @@ namespace {
 
 std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
+// A connection accepted within 20 ms, else INVALID_SOCKET: the caller's loop can check
+// for its stop between waits.
+SOCKET AcceptWithin20Ms(SOCKET listener) {
+  fd_set readable;
+  FD_ZERO(&readable);
+  FD_SET(listener, &readable);
+  timeval wait = {0, 20000};
+  if (select(0, &readable, nullptr, nullptr, &wait) <= 0) return INVALID_SOCKET;
+  return accept(listener, nullptr, nullptr);
+}
+
 // A TCP socket bound to a port of 127.0.0.1 that the system picks; the port in *port.
 SOCKET BindLoopback(int* port) {
   WSADATA data;
@@ -188,12 +199,7 @@ struct DroppingServer::Impl {
 
   void Run() {
     while (!stop) {
-      fd_set readable;
-      FD_ZERO(&readable);
-      FD_SET(listener, &readable);
-      timeval wait = {0, 20000};
-      if (select(0, &readable, nullptr, nullptr, &wait) <= 0) continue;
-      SOCKET client = accept(listener, nullptr, nullptr);
+      SOCKET client = AcceptWithin20Ms(listener);
       if (client == INVALID_SOCKET) continue;
       ++connections;
       linger abort = {1, 0};  // reset, not a graceful close
@@ -260,12 +266,7 @@ struct SlowServer::Impl {
 
   void Accept() {
     while (!stop) {
-      fd_set readable;
-      FD_ZERO(&readable);
-      FD_SET(listener, &readable);
-      timeval wait = {0, 20000};
-      if (select(0, &readable, nullptr, nullptr, &wait) <= 0) continue;
-      SOCKET client = accept(listener, nullptr, nullptr);
+      SOCKET client = AcceptWithin20Ms(listener);
       if (client == INVALID_SOCKET) continue;
       std::lock_guard<std::mutex> hold(lock);
       connections.emplace_back([this, client] { Answer(client); });
