@@ -21,9 +21,21 @@ constexpr COLORREF kBandFill = RGB(241, 245, 251);
 constexpr int kIconSize = 16;
 constexpr UINT kSearchBoxId = 1;
 
+// The row-sized icons: 16 x 16 at any scaling.
 HICON LoadSmallIcon(UINT id) {
   return static_cast<HICON>(
       LoadImageW(Module::Instance(), MAKEINTRESOURCEW(id), IMAGE_ICON, kIconSize, kIconSize, LR_SHARED));
+}
+
+// The program icon at the system's small-icon size (20, 24, 32 pixels at 125, 150, 200%),
+// picked from the sizes the icon holds rather than stretched; the caller destroys it.
+HICON LoadAppIcon(int size) {
+  HICON icon = static_cast<HICON>(
+      LoadImageW(Module::Instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+  if (!icon)
+    Log("%s: LoadImageW(%u, %dx%d) failed with error code 0x%08x; the tray icon has no image.\n", "ui::LoadAppIcon",
+        static_cast<unsigned>(IDI_APP), size, size, static_cast<unsigned>(GetLastError()));
+  return icon;
 }
 
 void AppendMenuString(HMENU menu, UINT command, UINT textId) {
@@ -57,7 +69,8 @@ PopupWindow::PopupWindow(bool startHidden, State& state, Prefs& prefs, PopupActi
   mTitleFont = CreateFontW(-utils::PointsToPixels(10), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                            L"MS Shell Dlg 2");
-  mTitleIcon = LoadSmallIcon(IDI_APP);
+  mAppIconSize = GetSystemMetrics(SM_CXSMICON);
+  mAppIcon = LoadAppIcon(mAppIconSize);
   mSearchIcon = LoadSmallIcon(IDI_SEARCH);
   mTitle = utils::LoadStringResource(IDS_APP_TITLE);
 }
@@ -71,6 +84,8 @@ PopupWindow::~PopupWindow() {
   if (mBandPen) DeleteObject(mBandPen);
   if (mBandBrush) DeleteObject(mBandBrush);
   if (mTitleFont) DeleteObject(mTitleFont);
+  // Only now that the window, and with it the tray icon, is gone.
+  if (mAppIcon) DestroyIcon(mAppIcon);
 }
 
 // Other instances find the running one by this name (app/ShellNames.h).
@@ -99,10 +114,9 @@ LRESULT PopupWindow::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
       Log("%s: ChangeWindowMessageFilterEx(0x%04x) failed with error code 0x%08x.\n", "PopupWindow::OnCreate",
           message, static_cast<unsigned>(GetLastError()));
   }
-  mTrayIcon = LoadSmallIcon(IDI_APP);
   AddTrayIconOrRetry();
-  SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(mTrayIcon));
-  SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(mTrayIcon));
+  SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(mAppIcon));
+  SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(mAppIcon));
 
   mLink.SetBackgroundBrush(mBandBrush);
   mLink.SetTopLinePen(mBandPen);
@@ -138,6 +152,13 @@ void PopupWindow::RestoreSavedServers() {
   for (const OlvarkServerPtr& server : servers) mViewer->AddServerSection(server, !server->GetUser().empty());
   mState.GetFavorites()->Refresh();
   mState.GetRecent()->Refresh();
+}
+
+void PopupWindow::RunWaitingStartupWork() {
+  if (!mStartHidden) return;
+  KillTimer(Hwnd(), kStartupTimer);
+  mStartHidden = false;
+  RunStartupWork();
 }
 
 void PopupWindow::RunStartupWork() {
@@ -199,10 +220,10 @@ LRESULT PopupWindow::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     GetWindowRect(mSearch.Hwnd(), &search);
     MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&search), 2);
   }
-  const int iconY = search.top + (search.bottom - search.top - kIconSize) / 2;
-  DrawIconEx(dc, m, iconY, mTitleIcon, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+  const int appIconY = search.top + (search.bottom - search.top - mAppIconSize) / 2;
+  if (mAppIcon) DrawIconEx(dc, m, appIconY, mAppIcon, mAppIconSize, mAppIconSize, 0, nullptr, DI_NORMAL);
 
-  RECT title = {(3 * m) / 2 + kIconSize, search.top, client.right, search.bottom};
+  RECT title = {(3 * m) / 2 + mAppIconSize, search.top, client.right, search.bottom};
   HGDIOBJ oldFont = SelectObject(dc, mTitleFont);
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   const COLORREF oldColour = SetTextColor(dc, RGB(0, 0, 0));
@@ -212,6 +233,7 @@ LRESULT PopupWindow::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   SetBkMode(dc, oldMode);
   SelectObject(dc, oldFont);
 
+  const int iconY = search.top + (search.bottom - search.top - kIconSize) / 2;
   DrawIconEx(dc, search.left - m / 2 - kIconSize, iconY, mSearchIcon, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
   EndPaint(Hwnd(), &paint);
   return 0;
@@ -253,10 +275,7 @@ LRESULT PopupWindow::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
   }
   KillTimer(Hwnd(), wParam);
   if (wParam == kStartupTimer) {
-    if (mStartHidden) {
-      mStartHidden = false;
-      RunStartupWork();  // the popup stays hidden
-    }
+    RunWaitingStartupWork();  // the popup stays hidden
   } else {
     mClickPending = false;
   }
@@ -288,54 +307,6 @@ LRESULT PopupWindow::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled
 
 void PopupWindow::ConfirmExit() {
   if (AskYesNo(Hwnd(), utils::LoadStringResource(IDS_CONFIRM_EXIT))) PostQuitMessage(0);
-}
-
-LRESULT PopupWindow::OnTrayIcon(UINT, WPARAM, LPARAM lParam, BOOL&) {
-  switch (LOWORD(lParam)) {
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-      GetCursorPos(&mClickPoint);
-      mClickPending = true;
-      break;
-    case WM_LBUTTONUP:
-      OnTrayLeftUp();
-      break;
-    case WM_RBUTTONUP:
-      if (mClickPending) {
-        ShowTrayMenu();
-        mClickPending = false;
-      }
-      break;
-    default:
-      break;
-  }
-  return 0;
-}
-
-void PopupWindow::OnTrayLeftUp() {
-  if (mStartHidden) {
-    KillTimer(Hwnd(), kStartupTimer);
-    mStartHidden = false;
-    RunStartupWork();
-  }
-  if (!mClickPending) return;
-  APPBARDATA taskbar = {};
-  taskbar.cbSize = sizeof taskbar;
-  if (SHAppBarMessage(ABM_GETTASKBARPOS, &taskbar)) {
-    if (PtInRect(&taskbar.rc, mClickPoint))
-      ShowBesideTaskbar();
-    else
-      ShowNearClick(mClickPoint);
-  }
-  // A second click of a double click is not another show.
-  SetTimer(Hwnd(), kClickTimer, GetDoubleClickTime(), nullptr);
-}
-
-void PopupWindow::ShowTrayMenu() {
-  SetForegroundWindow(Hwnd());
-  TrackPopupMenu(mTrayMenu, TPM_RIGHTALIGN | TPM_BOTTOMALIGN, mClickPoint.x, mClickPoint.y, 0, Hwnd(), nullptr);
-  // The menu then closes when the user clicks elsewhere.
-  PostMessageW(Hwnd(), WM_NULL, 0, 0);
 }
 
 void PopupWindow::ShowAt(const POINT* topLeft, bool show) {

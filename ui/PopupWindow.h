@@ -56,6 +56,7 @@ class PopupWindow : public WindowImpl {
   HWND SearchBox() const { return mSearch.Hwnd(); }
   HWND AddServerLink() const { return mLink.Hwnd(); }
   HMENU TrayMenu() const { return mTrayMenu; }
+  HICON AppIcon() const { return mAppIcon; }
   bool StartupWorkPending() const { return mStartHidden; }
   const std::wstring& TrayTip() const { return mTrayTip; }
   const PopupGeometry& Geometry() const { return mGeometry; }
@@ -117,8 +118,13 @@ class PopupWindow : public WindowImpl {
 
   void RestoreSavedServers();
   void RunStartupWork();
+  // Started hidden and the work still waits: it runs now, once.
+  void RunWaitingStartupWork();
   void OnTrayLeftUp();
-  void ShowTrayMenu();
+  void OnTrayKeySelect(POINT anchor);
+  // Beside the taskbar when the point is on it, else near the point (an overflow area).
+  void ShowAtTrayPoint(POINT point);
+  void ShowTrayMenu(POINT at);
   void ConfirmExit();
   // Topmost at topLeft and shown, or only brought forward when topLeft is null.
   void ShowAt(const POINT* topLeft, bool show);
@@ -145,13 +151,16 @@ class PopupWindow : public WindowImpl {
   HPEN mBandPen = nullptr;
   HBRUSH mBandBrush = nullptr;
   HFONT mTitleFont = nullptr;
-  HICON mTitleIcon = nullptr;   // shared: never destroyed
-  HICON mSearchIcon = nullptr;  // shared
-  HICON mTrayIcon = nullptr;    // shared
+  // At the system's small-icon size: the tray, the window and the title band. Owned.
+  HICON mAppIcon = nullptr;
+  int mAppIconSize = 16;
+  HICON mSearchIcon = nullptr;  // shared: never destroyed
   std::wstring mTitle;
   std::wstring mTrayTip;
   UINT mTaskbarCreatedMessage = 0;
   UINT mTrayRetriesLeft = 0;
+  // The shell took NOTIFYICON_VERSION_4: callbacks carry the event's point and the keyboard.
+  bool mTrayVersion4 = false;
   bool mClickPending = false;
   POINT mClickPoint = {};
 };

@@ -124,8 +124,11 @@ TEST_F(ShellProcess, StartedWithWindowsTheTrayIconClickShowsThePopup) {
   HWND popup = StartFirstInstance(first, L"/startup");
   ASSERT_TRUE(popup);
   EXPECT_FALSE(IsWindowVisible(popup));
-  PostMessageW(popup, WM_TRAYICON, 0, WM_LBUTTONDOWN);
-  PostMessageW(popup, WM_TRAYICON, 0, WM_LBUTTONUP);
+  // A left click on the icon, as the shell reports it to a version-4 icon (id 0).
+  const RECT taskbar = TaskbarRect();
+  const WPARAM at = MAKEWPARAM(taskbar.right - 20, taskbar.top);
+  for (const UINT event : {UINT{WM_LBUTTONDOWN}, UINT{WM_LBUTTONUP}, UINT{NIN_SELECT}})
+    PostMessageW(popup, WM_TRAYICON, at, MAKELPARAM(event, 0));
   EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(popup) != FALSE; }, 5000)) << "popup not shown";
 }
 

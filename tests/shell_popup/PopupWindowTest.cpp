@@ -13,7 +13,6 @@
 #include "state/Prefs.h"
 #include "state/State.h"
 #include "tests/popup/PopupTestSupport.h"
-#include "tests/support/CursorPlacement.h"
 #include "tests/support/QorLibraryEnvironment.h"
 #include "tests/support/ScratchFolder.h"
 #include "ui/Messages.h"
@@ -62,6 +61,17 @@ bool QuitPosted(DWORD milliseconds) {
   return false;
 }
 
+// The width of the icon's own image (0 without one).
+int IconWidth(HICON icon) {
+  ICONINFO info = {};
+  if (!icon || !GetIconInfo(icon, &info)) return 0;
+  BITMAP bitmap = {};
+  GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
+}
+
 ServerRecord Record(const std::string& url, const std::string& user = std::string()) {
   ServerRecord record;
   record.url = url;
@@ -104,10 +114,13 @@ class PopupWindowTest : public ::testing::Test {
     return hwnd;
   }
 
-  void SendTray(UINT mouse) { SendMessageW(mPopup->Hwnd(), WM_TRAYICON, 0, mouse); }
-  void TrayLeftClick() {
-    SendTray(WM_LBUTTONDOWN);
-    SendTray(WM_LBUTTONUP);
+  // As the shell reports to a version-4 icon: the event and the icon's id in lParam, the
+  // point (the cursor's, or the icon's for a key) in wParam.
+  void SendTray(UINT event, POINT at) {
+    SendMessageW(mPopup->Hwnd(), WM_TRAYICON, MAKEWPARAM(at.x, at.y), MAKELPARAM(event, ui::PopupWindow::kTrayIconId));
+  }
+  void TrayLeftClick(POINT at) {
+    for (const UINT event : {UINT{WM_LBUTTONDOWN}, UINT{WM_LBUTTONUP}, UINT{NIN_SELECT}}) SendTray(event, at);
     PumpFor(30);
   }
 
@@ -186,6 +199,13 @@ TEST_F(PopupWindowTest, ShownAtStartBesideTheTaskbarWithItsBandSearchBoxListAndL
 
   EXPECT_EQ(utils::LoadStringResource(IDS_TRAY_TIP), mPopup->TrayTip());
 
+  // The program icon of the tray, the window and the band: the image made for the small-icon
+  // size of the scaling, not the 16-pixel one stretched.
+  const int small = GetSystemMetrics(SM_CXSMICON);
+  EXPECT_EQ(S(16), small) << "the prefix does not scale its small icons: the check below proves nothing";
+  EXPECT_EQ(small, IconWidth(mPopup->AppIcon()));
+  EXPECT_EQ(mPopup->AppIcon(), reinterpret_cast<HICON>(SendMessageW(popup, WM_GETICON, ICON_SMALL, 0)));
+
   const std::string shot = popuptest::SaveScreenshot(popup, "popup/shown");
   EXPECT_FALSE(shot.empty());
 }
@@ -220,15 +240,15 @@ TEST_F(PopupWindowTest, StartedHiddenTheFirstTrayClickRunsTheStartupWorkOnceAndS
 
   // A click on the taskbar itself: the popup docks beside it.
   const RECT taskbar = Taskbar();
-  ASSERT_TRUE(cursor::PlaceCursor({taskbar.right - 20, taskbar.top}));
-  TrayLeftClick();
+  const POINT onTaskbar = {taskbar.right - 20, taskbar.top};
+  TrayLeftClick(onTaskbar);
   EXPECT_EQ(1, mUpdateChecks);
   EXPECT_FALSE(mPopup->StartupWorkPending());
   EXPECT_TRUE(IsWindowVisible(popup));
   EXPECT_EQ(taskbar.top, WindowRect(popup).bottom);
 
   SendMessageW(popup, WM_TIMER, ui::PopupWindow::kStartupTimer, 0);
-  TrayLeftClick();
+  TrayLeftClick(onTaskbar);
   EXPECT_EQ(1, mUpdateChecks) << "the start-up work runs once";
 }
 
@@ -237,7 +257,7 @@ TEST_F(PopupWindowTest, StartedHiddenTheStartupDelayRunsTheWorkAndStaysHidden) {
   SendMessageW(popup, WM_TIMER, ui::PopupWindow::kStartupTimer, 0);
   EXPECT_EQ(1, mUpdateChecks);
   EXPECT_FALSE(IsWindowVisible(popup));
-  TrayLeftClick();
+  TrayLeftClick({Taskbar().right - 20, Taskbar().top});
   EXPECT_EQ(1, mUpdateChecks);
   EXPECT_TRUE(IsWindowVisible(popup));
 }
@@ -245,18 +265,94 @@ TEST_F(PopupWindowTest, StartedHiddenTheStartupDelayRunsTheWorkAndStaysHidden) {
 TEST_F(PopupWindowTest, AnOverflowClickAboveTheTaskbarShowsThePopupTenPixelsAboveIt) {
   HWND popup = Start(true);
   const RECT taskbar = Taskbar();
+  // Where the shell says the click was, wherever the cursor is by the time it is handled.
   const POINT click = {taskbar.right - 30, taskbar.top - 300};
-  ASSERT_TRUE(cursor::PlaceCursor(click));
-  TrayLeftClick();
+  TrayLeftClick(click);
   ASSERT_TRUE(IsWindowVisible(popup));
   const RECT rect = WindowRect(popup);
   EXPECT_EQ(click.y - 10, rect.bottom);
   EXPECT_EQ(taskbar.right, rect.right);
 }
 
+TEST_F(PopupWindowTest, EnterOrSpaceOnTheTrayIconShowsThePopupWithTheListFocusedAndRunsTheStartupWork) {
+  HWND popup = Start(true);
+  const RECT taskbar = Taskbar();
+  // The point is the icon's; Enter may be reported twice: the popup shows, it does not toggle.
+  const POINT icon = {taskbar.right - 20, taskbar.top};
+  SendTray(NIN_KEYSELECT, icon);
+  SendTray(NIN_KEYSELECT, icon);
+  PumpFor(30);
+  EXPECT_EQ(1, mUpdateChecks);
+  ASSERT_TRUE(IsWindowVisible(popup));
+  EXPECT_EQ(taskbar.top, WindowRect(popup).bottom);
+  EXPECT_EQ(mPopup->Viewer()->Hwnd(), GetFocus()) << "the keyboard goes on in the list";
+
+  // An icon in an overflow area: the popup shows beside it, as for a click there.
+  SendMessageW(popup, WM_HIDE_POPUP, 0, 0);
+  const POINT overflow = {taskbar.right - 30, taskbar.top - 300};
+  SendTray(NIN_KEYSELECT, overflow);
+  ASSERT_TRUE(IsWindowVisible(popup));
+  EXPECT_EQ(overflow.y - 10, WindowRect(popup).bottom);
+}
+
+// Counts the openings of the menus a window owns, and where the last one showed, closing each
+// as soon as its loop waits for the user.
+class MenuWatch {
+ public:
+  explicit MenuWatch(HWND owner) : mOwner(owner) {
+    sWatch = this;
+    mHook = SetWindowsHookExW(WH_CALLWNDPROC, Hook, nullptr, GetCurrentThreadId());
+  }
+  ~MenuWatch() {
+    if (mHook) UnhookWindowsHookEx(mHook);
+    sWatch = nullptr;
+  }
+  bool Hooked() const { return mHook != nullptr; }
+  int Opened() const { return mOpened; }
+  const RECT& Last() const { return mLast; }
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && sWatch && sent->hwnd == sWatch->mOwner && sent->message == WM_ENTERIDLE &&
+        sent->wParam == MSGF_MENU) {
+      ++sWatch->mOpened;
+      GetWindowRect(reinterpret_cast<HWND>(sent->lParam), &sWatch->mLast);
+      EndMenu();
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+
+  static MenuWatch* sWatch;
+  HWND mOwner;
+  HHOOK mHook = nullptr;
+  int mOpened = 0;
+  RECT mLast = {};
+};
+MenuWatch* MenuWatch::sWatch = nullptr;
+
+TEST_F(PopupWindowTest, TheTrayMenuOpensOnceForARightClickAndForTheMenuKeyAtTheirPoints) {
+  HWND popup = Start(true);
+  MenuWatch menus(popup);
+  ASSERT_TRUE(menus.Hooked());
+  // A right click: both buttons, then WM_CONTEXTMENU; the menu's corner at the click.
+  const POINT click = {600, 500};
+  for (const UINT event : {UINT{WM_RBUTTONDOWN}, UINT{WM_RBUTTONUP}, UINT{WM_CONTEXTMENU}}) SendTray(event, click);
+  EXPECT_EQ(1, menus.Opened()) << "a right click is one menu";
+  EXPECT_EQ(click.x, menus.Last().right);
+  EXPECT_EQ(click.y, menus.Last().bottom);
+
+  // Shift+F10 or the menu key on the icon: no button at all, the icon's point.
+  const POINT icon = {620, 560};
+  SendTray(WM_CONTEXTMENU, icon);
+  EXPECT_EQ(2, menus.Opened());
+  EXPECT_EQ(icon.x, menus.Last().right);
+  EXPECT_EQ(icon.y, menus.Last().bottom);
+}
+
 TEST_F(PopupWindowTest, TrayUpWithoutADownShowsNothing) {
   HWND popup = Start(true);
-  SendTray(WM_LBUTTONUP);
+  SendTray(WM_LBUTTONUP, {Taskbar().right - 20, Taskbar().top});
   EXPECT_EQ(1, mUpdateChecks) << "the first tray click still starts the work";
   EXPECT_FALSE(IsWindowVisible(popup));
 }
@@ -468,6 +564,10 @@ TEST_F(PopupWindowTest, TheTrayIconIsAddedOnceTheShellTakesItAndAgainAfterTheShe
   SendMessageW(popup, WM_TIMER, ui::PopupWindow::kTrayRetryTimer, 0);
   EXPECT_TRUE(TrayIconShown(popup)) << "not retried";
   EXPECT_EQ(utils::LoadStringResource(IDS_TRAY_TIP), mPopup->TrayTip());
+  // The icon added late reports in version 4 too: a click shows the popup at its point.
+  const POINT overflow = {Taskbar().right - 30, Taskbar().top - 300};
+  TrayLeftClick(overflow);
+  EXPECT_EQ(overflow.y - 10, WindowRect(popup).bottom);
 
   // A restarted shell has lost every icon and announces itself.
   NOTIFYICONDATAW lost = {};
