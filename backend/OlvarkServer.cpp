@@ -38,7 +38,7 @@ struct OlvarkServer::SearchContext {
   std::weak_ptr<OlvarkServer> server;
   uint64_t serial = 0;
   QorHandle host = 0;
-  VMList found;
+  std::vector<std::string> found;  // paths; VMs are made at the end for the new ones only
   QorJobToken inFlight;  // tear-down waits for it
 };
 
@@ -127,6 +127,7 @@ void OlvarkServer::AddFavorite(const std::string& name, const std::string& id, c
   vm->SetFavorite(true);
   std::lock_guard<std::mutex> hold(mVMsLock);
   mVMs.push_back(std::move(vm));
+  ++mVMsVersion;
 }
 
 void OlvarkServer::AddRecent(const std::string& name, const std::string& id, const std::string& cfxPath,
@@ -141,6 +142,7 @@ void OlvarkServer::AddRecent(const std::string& name, const std::string& id, con
   }
   vm->SetLastUse(lastUse);
   mVMs.push_back(std::move(vm));
+  ++mVMsVersion;
 }
 
 bool OlvarkServer::HasUserName() const {
@@ -316,7 +318,7 @@ void OlvarkServer::Refresh() {
   mChanged.emit();
   if (!host) return;
 
-  SearchContext* search = new SearchContext{Self(), serial, host, VMList()};
+  SearchContext* search = new SearchContext{Self(), serial, host, {}};
   if (Qor().QorHost_FindItems(host, QOR_FIND_RUNNING_VMS, 0, QOR_TIMEOUT_INFINITE,
                               &OlvarkServer::FindItemsCallback, search) != 0) {
     return;
@@ -345,9 +347,8 @@ void OlvarkServer::FindItemsCallback(QorHandle job, int eventType, QorHandle mor
           "OlvarkServer::FindItemsCallback", server->mHost.c_str(), Signed(error), QorErrorText(error));
       return;
     }
-    const std::string cfxPath(path);
+    search->found.emplace_back(path);
     Qor().Qor_FreeBuffer(path);
-    search->found.push_back(QorVM::Create(utils::GetVMNameFromPath(cfxPath), std::string(), cfxPath, server));
     return;
   }
   if (eventType != QOR_EVENT_JOB_COMPLETED) return;
@@ -376,13 +377,7 @@ void OlvarkServer::FinishSearch(SearchContext& search, QorError callError, QorEr
   if (callError == QOR_OK && jobError == QOR_OK) {
     Log("%s: VM enumeration on server '%s' is finished. We found %u VMs.\n", kName, mHost.c_str(),
         static_cast<unsigned>(search.found.size()));
-    utils::SortVMs(search.found);
-    {
-      std::lock_guard<std::mutex> hold(mVMsLock);
-      VMList old;
-      old.swap(mVMs);
-      mVMs = utils::MergeVMLists(old, search.found, dropped);
-    }
+    ReplaceVMs(search.found, dropped);
     SetStateIfCurrent(search, STATE_ENUMERATED);
     return;
   }
@@ -394,6 +389,32 @@ void OlvarkServer::FinishSearch(SearchContext& search, QorError callError, QorEr
     return;
   }
   SetStateIfCurrent(search, STATE_ENUMERATED);
+}
+
+void OlvarkServer::ReplaceVMs(const std::vector<std::string>& found, VMList& dropped) {
+  const std::shared_ptr<OlvarkServer> self = Self();
+  const auto makeVM = [&self](const std::string& path) -> VMPtr {
+    return QorVM::Create(utils::GetVMNameFromPath(path), std::string(), path, self);
+  };
+  // Merged on a copy, outside mVMsLock, so that the UI thread's walks never wait for a
+  // merge of thousands; a list changed meanwhile (a favorite restored) is merged again.
+  for (;;) {
+    VMList old;
+    uint64_t version = 0;
+    {
+      std::lock_guard<std::mutex> hold(mVMsLock);
+      old = mVMs;
+      version = mVMsVersion;
+    }
+    VMList merged = utils::MergeFoundPaths(old, found, makeVM, dropped);
+    std::lock_guard<std::mutex> hold(mVMsLock);
+    if (version != mVMsVersion) continue;
+    mVMs.swap(merged);
+    ++mVMsVersion;
+    // The previous list's references, let go of by the caller outside the lock.
+    dropped.insert(dropped.end(), std::make_move_iterator(merged.begin()), std::make_move_iterator(merged.end()));
+    return;
+  }
 }
 
 void OlvarkServer::SetStateIfCurrent(const SearchContext& search, int state) {

@@ -78,6 +78,8 @@ class OlvarkServer : public QorVMCollection {
   // Sets the state when the search is still the server's newest on the same session.
   void SetStateIfCurrent(const SearchContext& search, int state);
   void FinishSearch(SearchContext& search, QorError callError, QorError jobError);
+  // Merges the found paths into mVMs; what the list lets go of goes to dropped.
+  void ReplaceVMs(const std::vector<std::string>& found, VMList& dropped);
   void FinishLogin(uint64_t sessionSerial, QorError callError, QorError jobError, QorHandle result);
 
   static void OnHostConnected(QorHandle job, int eventType, QorHandle moreInfo, void* context);
@@ -103,6 +105,7 @@ class OlvarkServer : public QorVMCollection {
   // either the old or the new list, whole.
   mutable std::mutex mVMsLock;
   VMList mVMs;
+  uint64_t mVMsVersion = 0;  // advanced by every change of mVMs
 
   // Held while a search's completion runs: two completions of one server never overlap.
   std::mutex mCompletionLock;

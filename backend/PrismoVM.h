@@ -12,14 +12,14 @@ class PrismoVM : public VM {
     return std::shared_ptr<PrismoVM>(new PrismoVM(name, path));
   }
 
-  std::string GetName() const override { return mName; }
-  std::string GetSortName() const override { return mName; }
-  std::string GetCfxPath() const override { return mPath; }
+  const std::string& GetName() const override { return mName; }
+  const std::string& GetSortName() const override { return mName; }
+  const std::string& GetCfxPath() const override { return mPath; }
   // No broker client exists here to show such an entry.
   bool RunInConsole() override { return false; }
 
  private:
-  PrismoVM(const std::string& name, const std::string& path) : mName(name), mPath(path) { InitOrderKey(); }
+  PrismoVM(const std::string& name, const std::string& path) : mName(name), mPath(path) { InitOrderKeys(); }
 
   const std::string mName;
   const std::string mPath;

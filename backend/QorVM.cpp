@@ -17,13 +17,19 @@ long long Signed(uint64_t error) { return static_cast<long long>(error); }
 
 std::shared_ptr<QorVM> QorVM::Create(const std::string& name, const std::string& id, const std::string& cfxPath,
                                      const std::shared_ptr<QorVMCollection>& owner) {
-  return std::shared_ptr<QorVM>(new QorVM(name, id, cfxPath, owner));
+  // One allocation for the VM and its count: a refresh makes thousands.
+  struct Made : QorVM {
+    Made(const std::string& name, const std::string& id, const std::string& cfxPath,
+         const std::shared_ptr<QorVMCollection>& owner)
+        : QorVM(name, id, cfxPath, owner) {}
+  };
+  return std::make_shared<Made>(name, id, cfxPath, owner);
 }
 
 QorVM::QorVM(const std::string& name, const std::string& id, const std::string& cfxPath,
              const std::shared_ptr<QorVMCollection>& owner)
     : mName(name), mCfxPath(cfxPath), mOwner(owner), mId(id) {
-  InitOrderKey();
+  InitOrderKeys();
 }
 
 QorVM::~QorVM() {

@@ -34,9 +34,9 @@ class QorVM : public VM {
                                        const std::shared_ptr<QorVMCollection>& owner);
   ~QorVM() override;
 
-  std::string GetName() const override { return mName; }
-  std::string GetSortName() const override { return mName; }
-  std::string GetCfxPath() const override { return mCfxPath; }
+  const std::string& GetName() const override { return mName; }
+  const std::string& GetSortName() const override { return mName; }
+  const std::string& GetCfxPath() const override { return mCfxPath; }
   bool RunInConsole() override;
 
   std::string GetId() const;

@@ -28,8 +28,13 @@ bool VM::MarkUsed() {
   return true;
 }
 
-void VM::InitOrderKey() {
-  mOrderKey.name = utils::MakeNoCaseSortKey(GetName());
-  mOrderKey.sortName = utils::MakeNoCaseSortKey(GetSortName());
-  mOrderKey.cfxPath = utils::MakeNoCaseSortKey(GetCfxPath());
+void VM::InitOrderKeys() {
+  mNameKey = utils::MakeNoCaseSortKey(GetName());
+  // An empty name's key is never empty, so empty stands for "the name's".
+  if (GetSortName() != GetName()) mSortNameKey = utils::MakeNoCaseSortKey(GetSortName());
+}
+
+const std::string& VM::GetPathKey() const {
+  std::call_once(mPathKeyMade, [this] { mPathKey = utils::MakeNoCaseSortKey(GetCfxPath()); });
+  return mPathKey;
 }

@@ -9,17 +9,11 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "backend/BackendSignal.h"
-
-// Sort keys of the three names of the VM order, made once (the names never change).
-struct VMOrderKey {
-  std::string name;
-  std::string sortName;
-  std::string cfxPath;
-};
 
 class VM : public std::enable_shared_from_this<VM> {
  public:
@@ -31,9 +25,9 @@ class VM : public std::enable_shared_from_this<VM> {
   VM& operator=(const VM&) = delete;
 
   virtual bool IsFavorite() const;
-  virtual std::string GetName() const = 0;      // shown in the row
-  virtual std::string GetSortName() const = 0;  // second key of the order, name key of the merge
-  virtual std::string GetCfxPath() const = 0;   // identity within a server
+  virtual const std::string& GetName() const = 0;      // shown in the row
+  virtual const std::string& GetSortName() const = 0;  // second key of the order, name key of the merge
+  virtual const std::string& GetCfxPath() const = 0;   // identity within a server
   virtual bool RunInConsole() = 0;              // true when a console was launched
 
   // Emits mFavoriteChanged only when the value changes.
@@ -46,18 +40,26 @@ class VM : public std::enable_shared_from_this<VM> {
   int64_t GetLastUse() const { return mLastUse.load(); }
   bool IsRecent() const { return mRecent.load(); }
 
-  const VMOrderKey& GetOrderKey() const { return mOrderKey; }
+  // Sort keys of the VM order (utils::MakeNoCaseSortKey). The names never change: the name's
+  // is made at creation (and serves the sort name too when they are the same, as they
+  // nearly always are), the path's on first use, as only VMs of one name need it.
+  const std::string& GetNameKey() const { return mNameKey; }
+  const std::string& GetSortNameKey() const { return mSortNameKey.empty() ? mNameKey : mSortNameKey; }
+  const std::string& GetPathKey() const;
 
  protected:
   VM() = default;
   // Called by each concrete constructor once its names are set.
-  void InitOrderKey();
+  void InitOrderKeys();
 
  private:
   std::atomic<bool> mFavorite{false};
   std::atomic<int64_t> mLastUse{0};
   std::atomic<bool> mRecent{false};
-  VMOrderKey mOrderKey;
+  std::string mNameKey;
+  std::string mSortNameKey;  // empty when it is the name's
+  mutable std::once_flag mPathKeyMade;
+  mutable std::string mPathKey;
 };
 
 using VMPtr = std::shared_ptr<VM>;

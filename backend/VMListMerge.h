@@ -2,6 +2,10 @@
 // keep their objects (open handle, rows, favorite flag, last use).
 #pragma once
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "backend/VM.h"
 
 namespace utils {
@@ -16,5 +20,12 @@ namespace utils {
 // Old VMs that match nothing are dropped. Dropped VMs are moved to `dropped` so that the
 // caller can let go of them outside its locks. Both inputs are emptied.
 VMList MergeVMLists(VMList& old, VMList& fresh, VMList& dropped);
+
+// The same merge from the paths a search found, in any order: an old VM whose path and name
+// are the found ones is kept without making a VM for it (a refresh of thousands then makes
+// only the new ones, and no sort key twice); makeVM makes the others. The result is in VM
+// order and equals MergeVMLists over a VM made for every path. `old` is emptied.
+VMList MergeFoundPaths(VMList& old, const std::vector<std::string>& paths,
+                       const std::function<VMPtr(const std::string& path)>& makeVM, VMList& dropped);
 
 }  // namespace utils

@@ -10,13 +10,13 @@ int Sign(int value) { return value < 0 ? -1 : (value > 0 ? 1 : 0); }
 }  // namespace
 
 int CompareSortNames(const VM& a, const VM& b) {
-  return Sign(a.GetOrderKey().sortName.compare(b.GetOrderKey().sortName));
+  return Sign(a.GetSortNameKey().compare(b.GetSortNameKey()));
 }
 
-int ComparePaths(const VM& a, const VM& b) { return Sign(a.GetOrderKey().cfxPath.compare(b.GetOrderKey().cfxPath)); }
+int ComparePaths(const VM& a, const VM& b) { return Sign(a.GetPathKey().compare(b.GetPathKey())); }
 
 int CompareVMs(const VM& a, const VM& b) {
-  int result = Sign(a.GetOrderKey().name.compare(b.GetOrderKey().name));
+  int result = Sign(a.GetNameKey().compare(b.GetNameKey()));
   if (result == 0) result = CompareSortNames(a, b);
   if (result == 0) result = ComparePaths(a, b);
   return result;

@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
 #include "backend/VMListMerge.h"
+#include "backend/VMName.h"
 #include "backend/VMOrder.h"
 #include "tests/model/ModelTestSupport.h"
 
@@ -106,4 +112,61 @@ TEST(VMListMerge, UnsortedOldListStillMatches) {
   ASSERT_EQ(merged.list.size(), 3u);
   EXPECT_EQ(merged.list[0], a);
   EXPECT_EQ(merged.list[2], z);
+}
+
+// The merge from found paths must give what the merge of a VM made for every path gives:
+// the same objects kept, the same flags passed on, the same order, on lists with names
+// that differ only in case, moved VMs, duplicates and saved VMs appended unsorted.
+TEST(VMListMerge, FromFoundPathsEqualsTheMergeOfAVMMadeForEveryPath) {
+  std::mt19937 random(20261207);
+  const char* const kNames[] = {"web", "Web", "db", "DB", "mail", "app"};
+  const char* const kFolders[] = {"[ds1] ", "[ds2] ", "[DS1] "};
+  const auto randomPath = [&] {
+    const std::string name = kNames[random() % 6];
+    return std::string(kFolders[random() % 3]) + name + "/" + name + ".cfx";
+  };
+  for (int round = 0; round < 200; ++round) {
+    std::vector<std::string> oldPaths, found;
+    for (int i = random() % 12; i > 0; --i) oldPaths.push_back(randomPath());
+    for (int i = random() % 12; i > 0; --i) found.push_back(random() % 2 && !oldPaths.empty() ? oldPaths[random() % oldPaths.size()] : randomPath());
+    // Two copies of the old list: each merge consumes one; flags mark which object is which.
+    VMList oldA, oldB;
+    for (size_t i = 0; i < oldPaths.size(); ++i) {
+      for (VMList* list : {&oldA, &oldB}) {
+        VMPtr vm = MakeVM(utils::GetVMNameFromPath(oldPaths[i]), oldPaths[i]);
+        vm->SetFavorite(i % 2 == 0);
+        vm->SetLastUse(static_cast<int64_t>(1000 + i));
+        list->push_back(vm);
+      }
+    }
+    utils::SortVMs(oldA);
+    utils::SortVMs(oldB);
+    std::rotate(oldA.begin(), oldA.begin() + oldA.size() / 2, oldA.end());  // saved VMs appended
+    std::rotate(oldB.begin(), oldB.begin() + oldB.size() / 2, oldB.end());
+    std::vector<const VM*> oldObjectsA, oldObjectsB;
+    for (const VMPtr& vm : oldA) oldObjectsA.push_back(vm.get());
+    for (const VMPtr& vm : oldB) oldObjectsB.push_back(vm.get());
+
+    VMList fresh;
+    for (const std::string& path : found) fresh.push_back(MakeVM(utils::GetVMNameFromPath(path), path));
+    utils::SortVMs(fresh);
+    VMList droppedA, droppedB;
+    const VMList expected = utils::MergeVMLists(oldA, fresh, droppedA);
+    const VMList actual = utils::MergeFoundPaths(
+        oldB, found, [](const std::string& path) { return MakeVM(utils::GetVMNameFromPath(path), path); }, droppedB);
+
+    ASSERT_EQ(expected.size(), actual.size()) << "round " << round;
+    const auto oldIndex = [](const std::vector<const VM*>& objects, const VM* vm) {
+      return std::find(objects.begin(), objects.end(), vm) - objects.begin();
+    };
+    for (size_t i = 0; i < expected.size(); ++i) {
+      SCOPED_TRACE("round " + std::to_string(round) + ", position " + std::to_string(i));
+      EXPECT_EQ(utils::CompareVMs(*expected[i], *actual[i]), 0);
+      EXPECT_EQ(expected[i]->GetCfxPath(), actual[i]->GetCfxPath());
+      EXPECT_EQ(oldIndex(oldObjectsA, expected[i].get()), oldIndex(oldObjectsB, actual[i].get())) << "the same old object kept";
+      EXPECT_EQ(expected[i]->IsFavorite(), actual[i]->IsFavorite());
+      EXPECT_EQ(expected[i]->GetLastUse(), actual[i]->GetLastUse());
+    }
+    EXPECT_TRUE(oldB.empty());
+  }
 }

@@ -75,7 +75,7 @@ TEST_F(Stress, ConcurrentRefreshLoginRemovalAndWalks) {
         for (const VMPtr& vm : state.GetRecentVMs()) seen += vm->IsFavorite() ? 1 : 0;
         state.GetFavorites()->Refresh();
         state.GetRecent()->Refresh();
-        for (const VMPtr& vm : state.GetFavorites()->GetVMs()) seen += vm->GetOrderKey().name.size();
+        for (const VMPtr& vm : state.GetFavorites()->GetVMs()) seen += vm->GetNameKey().size();
         (void)seen;
         ++walks;
       }
