@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/ServerProbeJob.h"
+#include "backend/LoginErrorText.h"
 #include "backend/ServerAddress.h"
 #include "log/Log.h"
 #include "res/resource.h"
@@ -378,13 +379,11 @@ void AddServerDlg::Login() {
   }
 
   EnableWindow(mCancelButton, TRUE);
-  UINT message = IDS_LOGIN_FAILED;
-  if (error == 32) message = IDS_LOGIN_UNLICENSED;
-  if (error == 3014) message = IDS_LOGIN_BAD_CREDENTIALS;
   if (error == State::ERROR_SERVER_ALREADY_ADDED) {
     ShowStatus(IDC_LOGIN_MESSAGE, utils::FormatStringResource(IDS_SERVER_ALREADY_ADDED, mHost));
   } else {
-    ShowStatus(IDC_LOGIN_MESSAGE, utils::LoadStringResource(message));
+    ShowStatus(IDC_LOGIN_MESSAGE,
+               utils::LoginErrorText(static_cast<uint64_t>(error), utils::LoginErrorContext::kAddServerDialog));
   }
   EnableWindow(mLoginButton, !Trimmed(TextOf(mUserNameBox)).empty());
   SetFocus(mUserNameBox);

@@ -193,7 +193,7 @@ void Header::UIThreadLoginStateChanged() {
       break;
     case VMCollection::STATE_LOGIN_FAILED:
       mStatusShown = true;
-      mStatusText = utils::LoginErrorText(mCollection->GetLastError());
+      mStatusText = utils::LoginErrorText(mCollection->GetLastError(), utils::LoginErrorContext::kRow);
       ShowButton(mLogin, true);
       ShowButton(mRemove.Hwnd(), true);
       ShowButton(mRefresh.Hwnd(), false);

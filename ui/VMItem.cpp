@@ -238,7 +238,7 @@ void VMItem::UIThreadLoginStateChanged() {
       break;
     case VMCollection::STATE_LOGIN_FAILED:
       mStatusShown = true;
-      mStatusText = utils::LoginErrorText(server->GetLastError());
+      mStatusText = utils::LoginErrorText(server->GetLastError(), utils::LoginErrorContext::kRow);
       ShowControl(mLogin, true);
       ShowControl(mRetry, false);
       ShowControl(mConnect, false);
