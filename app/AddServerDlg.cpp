@@ -11,8 +11,8 @@
 #include "services/StringResource.h"
 #include "services/TextConversion.h"
 #include "state/State.h"
-#include "ui/DialogLayout.h"
-#include "ui/DialogPlacement.h"
+#include "ui/window/DialogLayout.h"
+#include "ui/window/DialogPlacement.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "app/ProcessList.h"
 #include "app/ShellNames.h"
 #include "log/Log.h"
-#include "ui/Messages.h"
+#include "ui/window/Messages.h"
 
 namespace {
 

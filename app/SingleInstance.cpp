@@ -4,7 +4,7 @@
 
 #include "app/ShellNames.h"
 #include "log/Log.h"
-#include "ui/Messages.h"
+#include "ui/window/Messages.h"
 
 namespace shell {
 

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "app/Display.h"
-#include "app/LayoutMetrics.h"
+#include "ui/window/Display.h"
+#include "ui/window/LayoutMetrics.h"
 
 namespace {
 

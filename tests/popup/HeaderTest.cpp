@@ -4,17 +4,17 @@
 
 #include <memory>
 
-#include "app/Display.h"
-#include "app/LayoutMetrics.h"
 #include "backend/Favorites.h"
 #include "backend/LoginErrorText.h"
 #include "res/resource.h"
 #include "services/StringResource.h"
 #include "tests/model_server/ServerTestSupport.h"
 #include "tests/popup/PopupTestSupport.h"
-#include "ui/Header.h"
-#include "ui/PopupParts.h"
-#include "ui/Messages.h"
+#include "ui/popup/Header.h"
+#include "ui/popup/PopupParts.h"
+#include "ui/window/Display.h"
+#include "ui/window/LayoutMetrics.h"
+#include "ui/window/Messages.h"
 
 using namespace popuptest;
 

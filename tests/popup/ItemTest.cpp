@@ -5,12 +5,12 @@
 #include <memory>
 
 #include "res/resource.h"
-#include "ui/HoverBtn.h"
-#include "ui/LinkItem.h"
-#include "ui/Messages.h"
-#include "ui/VMItem.h"
 #include "tests/popup/PopupTestSupport.h"
 #include "tests/support/CursorPlacement.h"
+#include "ui/controls/HoverBtn.h"
+#include "ui/popup/LinkItem.h"
+#include "ui/popup/VMItem.h"
+#include "ui/window/Messages.h"
 
 using namespace popuptest;
 

@@ -1,7 +1,7 @@
 // How sections fold into pages, how pages are labelled, and what the search matches.
 #include <gtest/gtest.h>
 
-#include "ui/SectionModel.h"
+#include "ui/popup/SectionModel.h"
 
 using ui::PageSizes;
 

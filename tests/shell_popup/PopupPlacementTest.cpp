@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "ui/PopupPlacement.h"
+#include "ui/popup/PopupPlacement.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "tests/popup/PopupTestSupport.h"
 #include "tests/support/QorLibraryEnvironment.h"
 #include "tests/support/ScratchFolder.h"
-#include "ui/Messages.h"
-#include "ui/PopupWindow.h"
+#include "ui/popup/PopupWindow.h"
+#include "ui/window/Messages.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tests/support/CursorPlacement.h"
-#include "ui/HyperLink.h"
+#include "ui/controls/HyperLink.h"
 
 // Defined in hint_edit_test.cpp: the two files make one test program.
 namespace controls_test {

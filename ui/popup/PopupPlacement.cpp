@@ -1,0 +1,62 @@
+#include "ui/popup/PopupPlacement.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "ui/window/LayoutMetrics.h"
+
+namespace ui {
+namespace {
+constexpr int kClickDistance = 10;
+}  // namespace
+
+PopupGeometry PopupGeometryFor(double scale) {
+  using utils::ScalePixels;
+  return PopupGeometry{ScalePixels(8, scale),   ScalePixels(35, scale),  ScalePixels(320, scale),
+                       ScalePixels(445, scale), ScalePixels(100, scale), ScalePixels(16, scale) + 6};
+}
+
+RECT SearchBoxRect(const PopupGeometry& g, int clientWidth) {
+  RECT rect;
+  rect.right = clientWidth - g.margin;
+  rect.left = rect.right - g.searchWidth;
+  rect.top = (g.bandHeight - g.searchHeight) / 2 - 1;
+  rect.bottom = rect.top + g.searchHeight;
+  return rect;
+}
+
+bool PlaceBesideTaskbar(UINT edge, const RECT& t, SIZE popup, POINT& topLeft) {
+  const int w = popup.cx, h = popup.cy;
+  switch (edge) {
+    case ABE_LEFT: topLeft = {t.right, t.bottom - h}; return true;
+    case ABE_TOP: topLeft = {t.right - w, t.bottom}; return true;
+    case ABE_RIGHT: topLeft = {t.left - w, t.bottom - h}; return true;
+    case ABE_BOTTOM: topLeft = {t.right - w, t.top - h}; return true;
+    default: return false;
+  }
+}
+
+bool PlaceNearClick(UINT edge, const RECT& t, POINT click, SIZE popup, POINT& topLeft) {
+  const int w = popup.cx, h = popup.cy;
+  const int above = click.y - kClickDistance, below = click.y + kClickDistance;
+  switch (edge) {
+    case ABE_LEFT: topLeft = {t.right, std::min<int>(t.bottom, above) - h}; return true;
+    case ABE_TOP: topLeft = {t.right - w, std::max<int>(t.bottom, below)}; return true;
+    case ABE_RIGHT: topLeft = {t.left - w, std::min<int>(t.bottom, above) - h}; return true;
+    case ABE_BOTTOM: topLeft = {t.right - w, std::min<int>(t.top, above) - h}; return true;
+    default: return false;
+  }
+}
+
+std::wstring TruncateTrayTip(const std::wstring& text) {
+  if (text.size() <= kTrayTipLimit) return text;
+  return text.substr(0, kTrayTipLimit - 3) + L"...";
+}
+
+DWORD PopupFrameStyle(DWORD style, bool composition) {
+  style &= ~(WS_THICKFRAME | WS_BORDER);
+  return style | (composition ? WS_THICKFRAME : WS_BORDER);
+}
+
+}  // namespace ui
