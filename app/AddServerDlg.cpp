@@ -112,7 +112,6 @@ LRESULT AddServerDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   mCancelButton = GetDlgItem(dialog, IDCANCEL);
 
   if (mWhatsThis.SubclassWindow(GetDlgItem(dialog, IDC_WHATS_THIS))) {
-    mWhatsThis.SetHyperLinkExtendedStyle(ui::HLINK_COMMANDBUTTON);
     mWhatsThis.SetHyperLink(utils::LoadStringResource(IDS_REMEMBER_TOOLTIP).c_str());
     mWhatsThis.SetToolTipDelay(1);
   } else {

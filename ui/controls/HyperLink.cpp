@@ -2,13 +2,11 @@
 
 #include <commctrl.h>
 
-#include "log/Log.h"
 #include "ui/window/Module.h"
 
 namespace ui {
 namespace {
 
-constexpr UINT_PTR kSubclassId = 1;
 constexpr UINT_PTR kToolId = 1;
 const wchar_t kColorsKey[] = L"Software\\Microsoft\\Internet Explorer\\Settings";
 
@@ -62,67 +60,35 @@ bool PaintsLabel(DWORD style) {
 CHyperLink::CHyperLink() = default;
 
 CHyperLink::~CHyperLink() {
-  if (mWnd != nullptr && ::IsWindow(mWnd)) {
-    if (mSubclassed) {
-      // The window is someone else's: give it back as a plain static.
-      HWND hwnd = mWnd;
-      DestroyToolTip();
-      RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
-      mReady = false;
-      mWnd = nullptr;
-      InvalidateRect(hwnd, nullptr, TRUE);
-    } else {
-      // Now, while the handlers still exist.
-      ::DestroyWindow(mWnd);
-    }
+  if (IsSubclassed()) {
+    // The window is someone else's: give it back as a plain static.
+    HWND hwnd = Hwnd();
+    DestroyToolTip();
+    mReady = false;
+    UnsubclassWindow();
+    InvalidateRect(hwnd, nullptr, TRUE);
+  } else {
+    // Now, while the handlers still exist.
+    DestroyWindow();
   }
   DestroyToolTip();
   if (mOwnLinkFont && mLinkFont != nullptr) DeleteObject(mLinkFont);
 }
 
-bool CHyperLink::SubclassWindow(HWND hwnd) {
-  if (mWnd != nullptr || hwnd == nullptr || !::IsWindow(hwnd)) return false;
-  if (!SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
-    return false;
-  }
-  mWnd = hwnd;
-  mSubclassed = true;
+void CHyperLink::OnSubclassed() {
   Setup();
-  InvalidateRect(hwnd, nullptr, TRUE);
-  return true;
+  InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 
-HWND CHyperLink::Create(HWND parent, const RECT& rect, DWORD style, UINT controlId) {
-  if (mWnd != nullptr) return nullptr;
-  HWND hwnd = WindowImpl::Create(parent, mLabel.c_str(), style, 0, rect, controlId);
+HWND CHyperLink::CreateLink(HWND parent, const RECT& rect, DWORD style, UINT controlId) {
+  HWND hwnd = Create(parent, mLabel.c_str(), style, 0, rect, controlId);
   if (hwnd == nullptr) return nullptr;
-  mWnd = hwnd;
-  mSubclassed = false;
   Setup();
   return hwnd;
 }
 
-LRESULT CALLBACK CHyperLink::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                          UINT_PTR id, DWORD_PTR refData) {
-  auto* self = reinterpret_cast<CHyperLink*>(refData);
-  if (msg == WM_NCDESTROY) {
-    BOOL handled = TRUE;
-    self->OnNcDestroy(msg, wParam, lParam, handled);
-    RemoveWindowSubclass(hwnd, SubclassProc, id);
-    return DefSubclassProc(hwnd, msg, wParam, lParam);
-  }
-  LRESULT result = 0;
-  if (self->ProcessWindowMessage(hwnd, msg, wParam, lParam, result)) return result;
-  return DefSubclassProc(hwnd, msg, wParam, lParam);
-}
-
-LRESULT CHyperLink::CallDefault(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (mSubclassed) return DefSubclassProc(mWnd, msg, wParam, lParam);
-  return DefaultProc(msg, wParam, lParam);
-}
-
 void CHyperLink::Setup() {
-  HWND hwnd = mWnd;
+  HWND hwnd = Hwnd();
   wchar_t className[16] = {};
   GetClassNameW(hwnd, className, 16);
   LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
@@ -162,23 +128,21 @@ void CHyperLink::Setup() {
     mLabel = text;
   }
   CalcLabelRect();
-  if (mHyperLink.empty() && !(mExtendedStyle & HLINK_COMMANDBUTTON)) mHyperLink = mLabel;
-  if (mPaintLabel) ReadRegistryColors();
+  if (mPaintLabel) ReadRegistryColor();
   mReady = true;
   UpdateTool();
 }
 
-void CHyperLink::ReadRegistryColors() {
+void CHyperLink::ReadRegistryColor() {
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, kColorsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
   ReadColor(key, L"Anchor Color", mLinkColor);
-  ReadColor(key, L"Anchor Color Visited", mVisitedColor);
   RegCloseKey(key);
 }
 
 UINT CHyperLink::TextFormat() const {
   UINT format = mSingleLine ? (DT_SINGLELINE | DT_END_ELLIPSIS) : DT_WORDBREAK;
-  const LONG_PTR style = GetWindowLongPtrW(mWnd, GWL_STYLE);
+  const LONG_PTR style = GetWindowLongPtrW(Hwnd(), GWL_STYLE);
   if (style & SS_NOPREFIX) format |= DT_NOPREFIX;
   switch (style & SS_TYPEMASK) {
     case SS_CENTER: format |= DT_CENTER; break;
@@ -190,12 +154,12 @@ UINT CHyperLink::TextFormat() const {
 
 void CHyperLink::CalcLabelRect() {
   SetRectEmpty(&mLabelRect);
-  if (mWnd == nullptr) return;
+  if (Hwnd() == nullptr) return;
   const std::wstring& text = DisplayText();
   if (text.empty()) return;
   RECT client;
-  GetClientRect(mWnd, &client);
-  HDC dc = GetDC(mWnd);
+  GetClientRect(Hwnd(), &client);
+  HDC dc = GetDC(Hwnd());
   if (dc == nullptr) return;
   HFONT font = mLinkFont ? mLinkFont
                          : (mNormalFont ? mNormalFont : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
@@ -205,7 +169,7 @@ void CHyperLink::CalcLabelRect() {
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc,
             DT_CALCRECT | (format & (DT_NOPREFIX | DT_WORDBREAK | DT_SINGLELINE)));
   SelectObject(dc, oldFont);
-  ReleaseDC(mWnd, dc);
+  ReleaseDC(Hwnd(), dc);
 
   const LONG clientWidth = client.right - client.left;
   LONG width = rc.right - rc.left;
@@ -220,13 +184,12 @@ void CHyperLink::CalcLabelRect() {
 }
 
 void CHyperLink::UpdateTool() {
-  if (mToolTip == nullptr || mWnd == nullptr) return;
+  if (mToolTip == nullptr || Hwnd() == nullptr) return;
   TOOLINFOW ti = {};
   ti.cbSize = TTTOOLINFOW_V2_SIZE;  // accepted by every comctl32 version
-  ti.hwnd = mWnd;
+  ti.hwnd = Hwnd();
   ti.uId = kToolId;
   SendMessageW(mToolTip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-  if (mHyperLink.empty() && !(mExtendedStyle & HLINK_COMMANDBUTTON)) return;
   ti.uFlags = 0;
   ti.rect = mLabelRect;
   ti.lpszText = const_cast<wchar_t*>(mHyperLink.c_str());
@@ -241,22 +204,22 @@ void CHyperLink::DestroyToolTip() {
 
 bool CHyperLink::SetLabel(const wchar_t* text) {
   mLabel = text ? text : L"";
-  if (mWnd == nullptr) return true;
+  if (Hwnd() == nullptr) return true;
   mSettingLabel = true;
-  const BOOL set = SetWindowTextW(mWnd, mLabel.c_str());
+  const BOOL set = SetWindowTextW(Hwnd(), mLabel.c_str());
   mSettingLabel = false;
   CalcLabelRect();
   UpdateTool();
-  InvalidateRect(mWnd, nullptr, TRUE);
+  InvalidateRect(Hwnd(), nullptr, TRUE);
   return set != FALSE;
 }
 
 bool CHyperLink::SetHyperLink(const wchar_t* text) {
   mHyperLink = text ? text : L"";
-  if (mWnd == nullptr || !mReady) return true;
+  if (Hwnd() == nullptr || !mReady) return true;
   if (mLabel.empty()) {
     CalcLabelRect();
-    InvalidateRect(mWnd, nullptr, TRUE);
+    InvalidateRect(Hwnd(), nullptr, TRUE);
   }
   UpdateTool();
   return true;
@@ -269,14 +232,13 @@ void CHyperLink::SetLinkFont(HFONT font) {
   if (mReady) {
     CalcLabelRect();
     UpdateTool();
-    InvalidateRect(mWnd, nullptr, TRUE);
+    InvalidateRect(Hwnd(), nullptr, TRUE);
   }
 }
 
-void CHyperLink::SetLinkColors(COLORREF link, COLORREF visited) {
+void CHyperLink::SetLinkColor(COLORREF link) {
   mLinkColor = link;
-  mVisitedColor = visited;
-  if (mReady) InvalidateRect(mWnd, nullptr, TRUE);
+  if (mReady) InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 
 void CHyperLink::SetToolTipDelay(int ms) {
@@ -290,25 +252,25 @@ bool CHyperLink::IsOverLabel(POINT pt) const { return PtInRect(&mLabelRect, pt) 
 
 void CHyperLink::Paint(HDC dc) {
   RECT client;
-  GetClientRect(mWnd, &client);
-  auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(mWnd), WM_CTLCOLORSTATIC,
+  GetClientRect(Hwnd(), &client);
+  auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(Hwnd()), WM_CTLCOLORSTATIC,
                                                      reinterpret_cast<WPARAM>(dc),
-                                                     reinterpret_cast<LPARAM>(mWnd)));
+                                                     reinterpret_cast<LPARAM>(Hwnd())));
   if (brush != nullptr) FillRect(dc, &client, brush);
 
   const std::wstring& text = DisplayText();
   const int oldMode = SetBkMode(dc, TRANSPARENT);
-  const COLORREF oldColor = SetTextColor(dc, mVisited ? mVisitedColor : mLinkColor);
+  const COLORREF oldColor = SetTextColor(dc, mLinkColor);
   HGDIOBJ oldFont = mLinkFont ? SelectObject(dc, mLinkFont) : nullptr;
   RECT rc = mLabelRect;
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc, TextFormat());
   if (oldFont != nullptr) SelectObject(dc, oldFont);
   SetTextColor(dc, oldColor);
   SetBkMode(dc, oldMode);
-  if (GetFocus() == mWnd) {
+  if (GetFocus() == Hwnd()) {
     // One pixel clear of the text where the control has room, so the dots never touch it.
     RECT client, focus = mLabelRect;
-    GetClientRect(mWnd, &client);
+    GetClientRect(Hwnd(), &client);
     InflateRect(&focus, 1, 1);
     IntersectRect(&focus, &focus, &client);
     DrawFocusRect(dc, &focus);
@@ -316,22 +278,15 @@ void CHyperLink::Paint(HDC dc) {
 }
 
 void CHyperLink::Navigate() {
-  HWND hwnd = mWnd;
-  mVisited = true;
-  InvalidateRect(hwnd, nullptr, TRUE);
-  if (mExtendedStyle & HLINK_COMMANDBUTTON) {
-    // The parent may destroy this control while it handles the command: nothing after it.
-    SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), 0),
-                 reinterpret_cast<LPARAM>(hwnd));
-  } else {
-    Log("HyperLink: a link outside command-button mode was activated; links are never opened");
-  }
+  HWND hwnd = Hwnd();
+  // The parent may destroy this control while it handles the command: nothing after it.
+  SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), 0), reinterpret_cast<LPARAM>(hwnd));
 }
 
 LRESULT CHyperLink::OnRelayMouse(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled) {
   handled = FALSE;
   if (mToolTip != nullptr) {
-    MSG m = {mWnd, msg, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
+    MSG m = {Hwnd(), msg, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
     m.pt = PointFrom(static_cast<LPARAM>(GetMessagePos()));
     SendMessageW(mToolTip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
   }
@@ -348,9 +303,9 @@ LRESULT CHyperLink::OnPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handle
     return 0;
   }
   PAINTSTRUCT ps;
-  HDC dc = BeginPaint(mWnd, &ps);
+  HDC dc = BeginPaint(Hwnd(), &ps);
   if (dc != nullptr) Paint(dc);
-  EndPaint(mWnd, &ps);
+  EndPaint(Hwnd(), &ps);
   (void)lParam;
   return 0;
 }
@@ -362,8 +317,8 @@ LRESULT CHyperLink::OnEraseBackground(UINT, WPARAM, LPARAM, BOOL& handled) {
 
 LRESULT CHyperLink::OnSetText(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
   // A static paints its own text straight away on WM_SETTEXT: store it without that.
-  const LRESULT result = mPaintLabel ? DefWindowProcW(mWnd, msg, wParam, lParam)
-                                     : CallDefault(msg, wParam, lParam);
+  const LRESULT result = mPaintLabel ? DefWindowProcW(Hwnd(), msg, wParam, lParam)
+                                     : DefaultProc(msg, wParam, lParam);
   if (!mSettingLabel && result) {
     // Text set from outside still names the label, so both stay the same.
     const auto* text = reinterpret_cast<const wchar_t*>(lParam);
@@ -371,23 +326,23 @@ LRESULT CHyperLink::OnSetText(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
     CalcLabelRect();
     UpdateTool();
   }
-  if (mPaintLabel) InvalidateRect(mWnd, nullptr, TRUE);
+  if (mPaintLabel) InvalidateRect(Hwnd(), nullptr, TRUE);
   return result;
 }
 
 LRESULT CHyperLink::OnSize(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
-  const LRESULT result = CallDefault(msg, wParam, lParam);
+  const LRESULT result = DefaultProc(msg, wParam, lParam);
   CalcLabelRect();
   UpdateTool();
-  InvalidateRect(mWnd, nullptr, TRUE);
+  InvalidateRect(Hwnd(), nullptr, TRUE);
   return result;
 }
 
 LRESULT CHyperLink::OnSetCursor(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
-  if (reinterpret_cast<HWND>(wParam) == mWnd && LOWORD(lParam) == HTCLIENT) {
+  if (reinterpret_cast<HWND>(wParam) == Hwnd() && LOWORD(lParam) == HTCLIENT) {
     POINT pt;
     GetCursorPos(&pt);
-    ScreenToClient(mWnd, &pt);
+    ScreenToClient(Hwnd(), &pt);
     if (IsOverLabel(pt)) {
       SetCursor(LoadCursorW(nullptr, IDC_HAND));
       return TRUE;
@@ -409,14 +364,14 @@ LRESULT CHyperLink::OnMouseMove(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
 LRESULT CHyperLink::OnLButtonDown(UINT, WPARAM, LPARAM lParam, BOOL&) {
   POINT pt = PointFrom(lParam);
   if (IsOverLabel(pt)) {
-    SetFocus(mWnd);
-    SetCapture(mWnd);
+    SetFocus(Hwnd());
+    SetCapture(Hwnd());
   }
   return 0;
 }
 
 LRESULT CHyperLink::OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&) {
-  if (GetCapture() != mWnd) return 0;
+  if (GetCapture() != Hwnd()) return 0;
   ReleaseCapture();
   POINT pt = PointFrom(lParam);
   if (IsOverLabel(pt)) Navigate();
@@ -424,7 +379,7 @@ LRESULT CHyperLink::OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&) {
 }
 
 LRESULT CHyperLink::OnChar(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
-  if ((wParam == VK_RETURN || wParam == VK_SPACE) && GetFocus() == mWnd) {
+  if ((wParam == VK_RETURN || wParam == VK_SPACE) && GetFocus() == Hwnd()) {
     Navigate();
     return 0;
   }
@@ -435,8 +390,8 @@ LRESULT CHyperLink::OnChar(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
 LRESULT CHyperLink::OnGetDlgCode(UINT, WPARAM, LPARAM, BOOL&) { return DLGC_WANTCHARS; }
 
 LRESULT CHyperLink::OnFocusChange(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
-  const LRESULT result = CallDefault(msg, wParam, lParam);
-  InvalidateRect(mWnd, nullptr, TRUE);  // the focus rectangle comes or goes
+  const LRESULT result = DefaultProc(msg, wParam, lParam);
+  InvalidateRect(Hwnd(), nullptr, TRUE);  // the focus rectangle comes or goes
   return result;
 }
 
@@ -450,9 +405,7 @@ LRESULT CHyperLink::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
 LRESULT CHyperLink::OnNcDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
   DestroyToolTip();
   mReady = false;
-  mWnd = nullptr;
-  mSubclassed = false;
-  handled = FALSE;
+  handled = FALSE;  // the base lets go of the window
   return 0;
 }
 

@@ -1,5 +1,6 @@
-// A static-text link. In command-button mode a click (or Enter/Space while focused)
-// sends WM_COMMAND(id, 0) to the parent; links are never opened by this program.
+// A static-text link that works as a command button: a click on its label (or Enter or
+// Space while it has the focus) sends WM_COMMAND(id, 0, its window) to the parent. Nothing
+// is ever opened.
 #pragma once
 #include <windows.h>
 
@@ -7,22 +8,12 @@
 
 #include "ui/window/Window.h"
 
-// <windowsx.h> has a macro of this name that would break the member below.
-#ifdef SubclassWindow
-#undef SubclassWindow
-#endif
-
 namespace ui {
-
-enum : DWORD { HLINK_COMMANDBUTTON = 0x00000004 };
 
 class CHyperLink : public WindowImpl {
  public:
   CHyperLink();
-  ~CHyperLink() override;  // frees own link font, tooltip
-
-  DWORD GetHyperLinkExtendedStyle() const { return mExtendedStyle; }
-  void SetHyperLinkExtendedStyle(DWORD style) { mExtendedStyle = style; }
+  ~CHyperLink() override;  // frees own link font, tooltip; gives a taken-over static back
 
   // Stores the text, recomputes the label rect; it also becomes the window text.
   bool SetLabel(const wchar_t* text);
@@ -34,33 +25,27 @@ class CHyperLink : public WindowImpl {
   void SetLinkFont(HFONT font);
   HFONT GetLinkFont() const { return mLinkFont; }
 
-  void SetLinkColors(COLORREF link, COLORREF visited);
+  // Wins over the user's browser colour read from the registry.
+  void SetLinkColor(COLORREF link);
   COLORREF GetLinkColor() const { return mLinkColor; }
-  COLORREF GetVisitedColor() const { return mVisitedColor; }
 
   void SetToolTipDelay(int ms);
   RECT GetLabelRect() const { return mLabelRect; }
-  bool IsVisited() const { return mVisited; }
   // One line that ends in "..." when it does not fit, instead of wrapping into lines the
   // control has no room for. The window text stays whole.
   void SetSingleLine(bool singleLine) { mSingleLine = singleLine; }
 
-  // Takes over an existing static control (subclasses it), e.g. a dialog's static.
-  bool SubclassWindow(HWND hwnd);
-  // Creates its own child window of class "WTL_HyperLink".
-  HWND Create(HWND parent, const RECT& rect, DWORD style, UINT controlId);
-
-  // The control's window, whether created or taken over.
-  HWND Hwnd() const { return mWnd; }
-  bool IsWindow() const { return mWnd != nullptr && ::IsWindow(mWnd); }
-  bool DestroyWindow() { return mWnd != nullptr && ::DestroyWindow(mWnd) != FALSE; }
+  // Creates its own child window of class "WTL_HyperLink". An existing static (a dialog's)
+  // is taken over with the base's SubclassWindow instead.
+  HWND CreateLink(HWND parent, const RECT& rect, DWORD style, UINT controlId);
 
  protected:
   const wchar_t* ClassName() const override { return L"WTL_HyperLink"; }
+  void OnSubclassed() override;
 
   ZW_BEGIN_MSG_MAP()
-    // Until it is set up (and for a window it no longer owns) the control is a plain window.
-    if (!mReady || hWnd != mWnd) return false;
+    // Until it is set up the control is a plain window.
+    if (!mReady) return false;
     ZW_MESSAGE_RANGE_HANDLER(WM_MOUSEFIRST, WM_MOUSELAST, OnRelayMouse)
     ZW_MESSAGE_HANDLER(WM_PAINT, OnPaint)
     ZW_MESSAGE_HANDLER(WM_PRINTCLIENT, OnPaint)
@@ -81,9 +66,6 @@ class CHyperLink : public WindowImpl {
   ZW_END_MSG_MAP()
 
  private:
-  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                       UINT_PTR id, DWORD_PTR refData);
-
   LRESULT OnRelayMouse(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnPaint(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnEraseBackground(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
@@ -99,9 +81,8 @@ class CHyperLink : public WindowImpl {
   LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnNcDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
 
-  LRESULT CallDefault(UINT msg, WPARAM wParam, LPARAM lParam);
   void Setup();
-  void ReadRegistryColors();
+  void ReadRegistryColor();
   void CalcLabelRect();
   void UpdateTool();
   void DestroyToolTip();
@@ -111,21 +92,16 @@ class CHyperLink : public WindowImpl {
   const std::wstring& DisplayText() const { return mLabel.empty() ? mHyperLink : mLabel; }
   UINT TextFormat() const;
 
-  HWND mWnd = nullptr;
-  bool mSubclassed = false;
   bool mReady = false;
   bool mPaintLabel = true;
   bool mSettingLabel = false;
-  bool mVisited = false;
   bool mSingleLine = false;
-  DWORD mExtendedStyle = 0;
   std::wstring mLabel;
   std::wstring mHyperLink;
   HFONT mNormalFont = nullptr;
   HFONT mLinkFont = nullptr;
   bool mOwnLinkFont = false;
   COLORREF mLinkColor = RGB(0, 0, 255);
-  COLORREF mVisitedColor = RGB(128, 0, 128);
   HWND mToolTip = nullptr;
   int mToolTipDelay = -1;
   RECT mLabelRect = {};

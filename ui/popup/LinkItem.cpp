@@ -51,15 +51,14 @@ void LinkItem::SetText(const std::wstring& text) {
 
 void LinkItem::CreateChildren() {
   mFont = CreatePopupFont();
-  mLink.SetHyperLinkExtendedStyle(HLINK_COMMANDBUTTON);
   mLink.SetSingleLine(true);
   const DWORD style = WS_CHILD | WS_VISIBLE | (mCentred ? SS_CENTER : 0);
-  mLink.Create(Hwnd(), RECT{0, 0, 50, 50}, style, IDC_LINK);
+  mLink.CreateLink(Hwnd(), RECT{0, 0, 50, 50}, style, IDC_LINK);
   // The row's font, not underlined.
   mLink.SetLinkFont(mFont);
   mLink.SetLabel(mText.c_str());
   ShowWindow(mLink.Hwnd(), SW_HIDE);
-  mLink.SetLinkColors(kLinkColour, kLinkColour);
+  mLink.SetLinkColor(kLinkColour);
 }
 
 void LinkItem::DestroyChildren() {

@@ -1,5 +1,7 @@
 #include "ui/window/Window.h"
 
+#include <commctrl.h>
+
 #include <map>
 #include <string>
 
@@ -11,6 +13,7 @@ namespace ui {
 namespace {
 
 const wchar_t kObjectProp[] = L"ZandorWickerlyn.WindowImpl";
+constexpr UINT_PTR kSubclassId = 1;
 
 // The object whose window is being created on this thread; bound at its first message.
 thread_local WindowImpl* tCreating = nullptr;
@@ -64,7 +67,11 @@ HWND SourceControl(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 WindowImpl::~WindowImpl() {
-  if (mHwnd != nullptr && ::IsWindow(mHwnd)) ::DestroyWindow(mHwnd);
+  if (mSubclassed) {
+    UnsubclassWindow();  // the window is someone else's
+  } else if (mHwnd != nullptr && ::IsWindow(mHwnd)) {
+    ::DestroyWindow(mHwnd);
+  }
 }
 
 WNDPROC WindowImpl::RegisterClassOnce() {
@@ -113,6 +120,26 @@ HWND WindowImpl::Create(HWND parent, const wchar_t* title, DWORD style, DWORD ex
   return hwnd;
 }
 
+bool WindowImpl::SubclassWindow(HWND hwnd) {
+  if (mHwnd != nullptr || hwnd == nullptr || !::IsWindow(hwnd) || FromHandle(hwnd) != nullptr) return false;
+  if (!SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) return false;
+  mHwnd = hwnd;
+  mSubclassed = true;
+  SetPropW(hwnd, kObjectProp, this);
+  OnSubclassed();
+  return true;
+}
+
+void WindowImpl::UnsubclassWindow() {
+  if (!mSubclassed) return;
+  // Slots posted to this object would reach a procedure that does not know them.
+  DiscardPostedSlots(mHwnd);
+  RemovePropW(mHwnd, kObjectProp);
+  RemoveWindowSubclass(mHwnd, SubclassProc, kSubclassId);
+  mSubclassed = false;
+  mHwnd = nullptr;
+}
+
 bool WindowImpl::DestroyWindow() {
   return mHwnd != nullptr && ::DestroyWindow(mHwnd) != FALSE;
 }
@@ -122,6 +149,7 @@ WindowImpl* WindowImpl::FromHandle(HWND hwnd) {
 }
 
 LRESULT WindowImpl::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (mSubclassed) return DefSubclassProc(mHwnd, msg, wParam, lParam);
   if (mSuperProc != nullptr) return CallWindowProcW(mSuperProc, mHwnd, msg, wParam, lParam);
   return DefWindowProcW(mHwnd, msg, wParam, lParam);
 }
@@ -142,6 +170,11 @@ LRESULT CALLBACK WindowImpl::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
   return self->Dispatch(msg, wParam, lParam);
 }
 
+LRESULT CALLBACK WindowImpl::SubclassProc(HWND, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                          DWORD_PTR object) {
+  return reinterpret_cast<WindowImpl*>(object)->Dispatch(msg, wParam, lParam);
+}
+
 LRESULT WindowImpl::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = mHwnd;
   LRESULT result = 0;
@@ -157,6 +190,10 @@ LRESULT WindowImpl::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCDESTROY) {
     DiscardPostedSlots(hwnd);
     RemovePropW(hwnd, kObjectProp);
+    if (mSubclassed) {
+      RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
+      mSubclassed = false;
+    }
     if (mSuperProc != nullptr) {
       SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mSuperProc));
     }

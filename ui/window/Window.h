@@ -20,6 +20,11 @@
 
 #include "ui/window/MessageMap.h"
 
+// <windowsx.h> has a macro of this name that would break the member below.
+#ifdef SubclassWindow
+#undef SubclassWindow
+#endif
+
 namespace ui {
 
 struct WindowClassInfo {
@@ -43,6 +48,14 @@ class WindowImpl : public sigc::trackable {
   // Registers the class on first use and creates the window bound to this object.
   HWND Create(HWND parent, const wchar_t* title, DWORD style, DWORD exStyle, const RECT& rect,
               UINT controlId = 0);
+  // Takes over an existing window (a dialog's control, say): its messages go through this
+  // object's map first, and default processing to the window's own procedure. False when
+  // this object has a window already or the window belongs to another object.
+  bool SubclassWindow(HWND hwnd);
+  // Gives a taken-over window back to its own procedure; the window stays.
+  void UnsubclassWindow();
+  bool IsSubclassed() const { return mSubclassed; }
+
   HWND Hwnd() const { return mHwnd; }
   bool IsWindow() const { return mHwnd != nullptr && ::IsWindow(mHwnd); }
   bool DestroyWindow();
@@ -64,6 +77,8 @@ class WindowImpl : public sigc::trackable {
                                     LRESULT& result) = 0;
   // Called after the last message (WM_NCDESTROY); the object may delete itself here.
   virtual void OnFinalMessage(HWND) {}
+  // Called once SubclassWindow has taken a window over.
+  virtual void OnSubclassed() {}
 
   // Default processing: the superclassed procedure or DefWindowProcW.
   LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -71,11 +86,13 @@ class WindowImpl : public sigc::trackable {
  private:
   static LRESULT CALLBACK StartWindowProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
   WNDPROC RegisterClassOnce();
 
   HWND mHwnd = nullptr;
   WNDPROC mSuperProc = nullptr;
+  bool mSubclassed = false;
 };
 
 }  // namespace ui
