@@ -9,12 +9,14 @@
 namespace ui {
 namespace {
 constexpr int kClickDistance = 10;
+// The search box's borders and padding, above and below its text line: not scaled.
+constexpr int kSearchBoxEdges = 6;
 }  // namespace
 
 PopupGeometry PopupGeometryFor(double scale) {
-  using utils::ScalePixels;
-  return PopupGeometry{ScalePixels(8, scale),   ScalePixels(35, scale),  ScalePixels(320, scale),
-                       ScalePixels(445, scale), ScalePixels(100, scale), ScalePixels(16, scale) + 6};
+  const utils::LayoutMetrics m = utils::LayoutMetricsFor(scale);
+  return PopupGeometry{m.margin,     m.bandHeight, m.popupWidth, m.popupHeight,
+                       m.comboWidth, m.searchTextHeight + kSearchBoxEdges};
 }
 
 RECT SearchBoxRect(const PopupGeometry& g, int clientWidth) {

@@ -7,14 +7,14 @@
 
 namespace ui {
 
-// Pixel sizes of the popup at a DPI scale, each truncated.
+// Pixel sizes of the popup at a DPI scale, from the layout metrics (LayoutMetrics.h).
 struct PopupGeometry {
-  int margin;        // 8 at 96 DPI
-  int bandHeight;    // 35: the title band and the add-server row
-  int width;         // 320
-  int height;        // 445
-  int searchWidth;   // 100
-  int searchHeight;  // 16 + 6
+  int margin;
+  int bandHeight;  // the title band and the add-server row
+  int width;
+  int height;
+  int searchWidth;
+  int searchHeight;  // its text line and its unscaled edges
 };
 PopupGeometry PopupGeometryFor(double scale);
 

@@ -7,15 +7,23 @@ namespace utils {
 int ScalePixels(int pixelsAt96Dpi, double scale) { return static_cast<int>(pixelsAt96Dpi * scale); }
 
 LayoutMetrics LayoutMetricsFor(double scale) {
-  return LayoutMetrics{ScalePixels(8, scale),  ScalePixels(23, scale),  ScalePixels(100, scale),
-                       ScalePixels(80, scale), ScalePixels(32, scale),  ScalePixels(320, scale),
-                       ScalePixels(445, scale)};
+  const LayoutMetrics& base = kMetricsAt96Dpi;
+  return LayoutMetrics{ScalePixels(base.margin, scale),           ScalePixels(base.buttonHeight, scale),
+                       ScalePixels(base.comboWidth, scale),       ScalePixels(base.buttonWidth, scale),
+                       ScalePixels(base.lineHeight, scale),       ScalePixels(base.bandHeight, scale),
+                       ScalePixels(base.searchTextHeight, scale), ScalePixels(base.popupWidth, scale),
+                       ScalePixels(base.popupHeight, scale)};
 }
 
-const int MARGIN = ScalePixels(8, GetDpiScale());
-const int BUTTON_HEIGHT = ScalePixels(23, GetDpiScale());
-const int COMBO_WIDTH = ScalePixels(100, GetDpiScale());
-const int BUTTON_WIDTH = ScalePixels(80, GetDpiScale());
-const int LINE_HEIGHT = ScalePixels(32, GetDpiScale());
+namespace {
+// Defined before the constants below, so it is made first.
+const LayoutMetrics kScreenMetrics = LayoutMetricsFor(GetDpiScale());
+}  // namespace
+
+const int MARGIN = kScreenMetrics.margin;
+const int BUTTON_HEIGHT = kScreenMetrics.buttonHeight;
+const int COMBO_WIDTH = kScreenMetrics.comboWidth;
+const int BUTTON_WIDTH = kScreenMetrics.buttonWidth;
+const int LINE_HEIGHT = kScreenMetrics.lineHeight;
 
 }  // namespace utils
