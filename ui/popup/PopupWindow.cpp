@@ -88,8 +88,7 @@ PopupWindow::~PopupWindow() {
   if (mAppIcon) DestroyIcon(mAppIcon);
 }
 
-// Other instances find the running one by this name (app/ShellNames.h).
-const wchar_t* PopupWindow::ClassName() const { return L"Zandor Wickerlyn Popup Window"; }
+const wchar_t* PopupWindow::ClassName() const { return kClassName; }
 
 WindowClassInfo PopupWindow::GetClassInfo() const {
   WindowClassInfo info;

@@ -31,6 +31,8 @@ struct PopupActions {
 
 class PopupWindow : public WindowImpl {
  public:
+  // Other instances find the running one by this name.
+  static constexpr wchar_t kClassName[] = L"Zandor Wickerlyn Popup Window";
   static constexpr UINT_PTR kStartupTimer = 1;
   static constexpr UINT kStartupDelayMs = 15000;
   static constexpr UINT_PTR kClickTimer = 2;
