@@ -17,18 +17,6 @@
 namespace ui {
 namespace {
 
-struct PowerFlags {
-  bool poweringOff, poweredOff, poweringOn, poweredOn, suspending, suspended, resetting;
-  explicit PowerFlags(uint32_t s)
-      : poweringOff(s & QOR_POWERSTATE_POWERING_OFF),
-        poweredOff(s & QOR_POWERSTATE_POWERED_OFF),
-        poweringOn(s & (QOR_POWERSTATE_POWERING_ON | QOR_POWERSTATE_ALSO_POWERING_ON)),
-        poweredOn(s & QOR_POWERSTATE_POWERED_ON),
-        suspending(s & QOR_POWERSTATE_SUSPENDING),
-        suspended(s & (QOR_POWERSTATE_SUSPENDED | QOR_POWERSTATE_ALSO_SUSPENDED)),
-        resetting(s & QOR_POWERSTATE_RESETTING) {}
-};
-
 const char* YesNo(bool flag) { return flag ? "TRUE" : "FALSE"; }
 
 struct PowerControl {
@@ -177,19 +165,19 @@ void VMItem::Layout() {
   GetClientRect(Hwnd(), &client);
   const int W = client.right;
   const int R = utils::LINE_HEIGHT, M = utils::MARGIN, B = utils::BUTTON_HEIGHT;
-  const int W80 = utils::BUTTON_WIDTH, W100 = utils::COMBO_WIDTH;
+  const int buttonWidth = utils::BUTTON_WIDTH, connectWidth = utils::COMBO_WIDTH;
   PlaceChild(mStar.Hwnd(), W - M - 16, (R - 16) / 2, 16, 16);
   // The second line is placed even while collapsed: the row's height hides it then, and a
   // control shown by a state change never stands in the first line.
   const int y2 = R + (R - B) / 2;
   if (!HasSession(Server())) {
-    PlaceChild(mLogin, W - W80 - M, y2, W80, B);
+    PlaceChild(mLogin, W - buttonWidth - M, y2, buttonWidth, B);
     return;
   }
   const int column[kPowerCount] = {0, 0, 1, 1, 2, 2, 3};
   for (int i = 0; i < kPowerCount; ++i) PlaceChild(mPower[i], M + column[i] * B, y2, B, B);
-  PlaceChild(mConnect, W - W100 - M, y2, W100, B);
-  PlaceChild(mRetry, W - W80 - M, y2, W80, B);
+  PlaceChild(mConnect, W - connectWidth - M, y2, connectWidth, B);
+  PlaceChild(mRetry, W - buttonWidth - M, y2, buttonWidth, B);
 }
 
 void VMItem::DrawContent(HDC dc, const RECT& client) {
@@ -315,11 +303,11 @@ void VMItem::UIThreadOpenDone() {
   UpdateWindow(Hwnd());
 }
 
-void VMItem::SetPowerPair(Power plain, Power held, bool holds, bool enabled) {
-  ShowControl(mPower[plain], !holds);
-  ShowControl(mPower[held], holds);
-  SendMessageW(mPower[held], BM_SETCHECK, holds ? BST_CHECKED : BST_UNCHECKED, 0);
-  EnableWindow(mPower[plain], enabled);
+void VMItem::SetPowerPair(Power plain, Power held, const PowerPair& shown) {
+  ShowControl(mPower[plain], !shown.held);
+  ShowControl(mPower[held], shown.held);
+  SendMessageW(mPower[held], BM_SETCHECK, shown.held ? BST_CHECKED : BST_UNCHECKED, 0);
+  EnableWindow(mPower[plain], shown.enabled);
 }
 
 void VMItem::UIThreadPowerStateChanged() {
@@ -332,23 +320,18 @@ void VMItem::UIThreadPowerStateChanged() {
   if (mVM->GetPowerState(fresh)) mLastPowerState = static_cast<uint32_t>(fresh);
   if (mLastPowerState == kUnknownPowerState) return;
   const uint32_t P = mLastPowerState;
-  const PowerFlags f(P);
+  const PowerFlags f = PowerFlagsOf(P);
   Log("%s: VM '%s' on server '%s' has power state 0x%08x. suspending=%s, poweringOn=%s, resetting=%s, "
       "poweringOff=%s, poweredOff=%s, poweredOn=%s, suspended=%s.\n",
       "VMItem::UIThreadPowerStateChanged", mVM->GetName().c_str(), server->GetName().c_str(), P, YesNo(f.suspending),
       YesNo(f.poweringOn), YesNo(f.resetting), YesNo(f.poweringOff), YesNo(f.poweredOff), YesNo(f.poweredOn),
       YesNo(f.suspended));
-  if (!f.poweringOn && !f.poweringOff && !f.suspending) {
-    SetPowerPair(kOn, kOnHeld, f.poweredOn, f.poweredOff || f.suspended);
-    SetPowerPair(kOff, kOffHeld, f.poweredOff, f.poweredOn);
-    SetPowerPair(kSuspend, kSuspendHeld, f.suspended, f.poweredOn);
-  } else {
-    SetPowerPair(kOn, kOnHeld, f.poweringOn, false);
-    SetPowerPair(kOff, kOffHeld, f.poweringOff, false);
-    SetPowerPair(kSuspend, kSuspendHeld, f.suspending, false);
-  }
+  const PowerButtons shown = PowerButtonsFor(P);
+  SetPowerPair(kOn, kOnHeld, shown.on);
+  SetPowerPair(kOff, kOffHeld, shown.off);
+  SetPowerPair(kSuspend, kSuspendHeld, shown.suspend);
   ShowControl(mPower[kReset], true);
-  EnableWindow(mPower[kReset], f.poweredOn && !f.poweringOn && !f.poweringOff && !f.suspending);
+  EnableWindow(mPower[kReset], shown.resetEnabled);
   for (HWND control : mPower) {
     if (HasVisibleStyle(control)) InvalidateRect(control, nullptr, TRUE);
   }

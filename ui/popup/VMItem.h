@@ -11,6 +11,7 @@
 #include "backend/QorVM.h"
 #include "ui/controls/HoverBtn.h"
 #include "ui/popup/Item.h"
+#include "ui/popup/PowerButtons.h"
 
 namespace ui {
 
@@ -59,7 +60,7 @@ class VMItem : public Item {
   void StartPoll(UINT ms);
   void StopPoll();
   void ShowControl(HWND control, bool shown);
-  void SetPowerPair(Power plain, Power held, bool holds, bool enabled);
+  void SetPowerPair(Power plain, Power held, const PowerPair& shown);
   void PowerCommand(UINT id);
   // Still in its server's list and open: a power operation may go to it.
   static bool IsListedAndOpen(const QorVM& vm);
