@@ -18,20 +18,6 @@
 namespace ui {
 namespace {
 
-std::wstring Format(UINT id, const std::wstring& a, const std::wstring& b, size_t count) {
-  wchar_t text[512];
-  _snwprintf(text, 512, utils::LoadStringResource(id).c_str(), a.c_str(), b.c_str(), static_cast<unsigned>(count));
-  text[511] = 0;
-  return text;
-}
-
-std::wstring FormatCount(UINT id, size_t count) {
-  wchar_t text[256];
-  _snwprintf(text, 256, utils::LoadStringResource(id).c_str(), static_cast<unsigned>(count));
-  text[255] = 0;
-  return text;
-}
-
 SectionEntry VMEntry(const VMPtr& vm, bool visible) {
   SectionEntry entry;
   entry.kind = SectionEntry::VM_ROW;
@@ -223,42 +209,15 @@ void ContentViewer::RebuildSection(Header* header) {
       for (const VMPtr& vm : vms) section->entries.push_back(makeEntry(vm, true));
     } else {
       section->entries.reserve(vms.size() + pages.size() + 1);
-      section->showAll = MakeLink(FormatCount(IDS_SHOW_ALL, vms.size()));
-      SectionEntry all;
-      all.kind = SectionEntry::LINK_ROW;
-      all.link = section->showAll.get();
-      all.visible = true;
-      all.height = utils::LINE_HEIGHT;
-      section->entries.push_back(all);
-      // Every name first: the labels look at the neighbours of each range.
       std::vector<std::wstring> names;
       names.reserve(vms.size());
       for (const VMPtr& vm : vms) {
         auto found = known.find(vm.get());
         names.push_back(found != known.end() ? found->second.name : utils::ToWideString(vm->GetName()));
       }
-      size_t first = 0;
-      for (size_t p = 0; p < pages.size(); ++p) {
-        const size_t last = first + pages[p] - 1;
-        auto name = [&](size_t i) -> const std::wstring& { return names[i]; };
-        std::wstring a, b;
-        PageLabelPrefixes(name(first), name(last), first > 0 ? name(first - 1) : std::wstring(),
-                          last + 1 < vms.size() ? name(last + 1) : std::wstring(), a, b);
-        SectionPage page;
-        page.link = MakeLink(Format(IDS_SHOW_RANGE, a, b, pages[p]));
-        page.linkEntry = section->entries.size();
-        page.first = first + p + 2;
-        page.last = last + p + 2;
-        SectionEntry link;
-        link.kind = SectionEntry::LINK_ROW;
-        link.link = page.link.get();
-        link.visible = true;
-        link.height = utils::LINE_HEIGHT;
-        section->entries.push_back(link);
-        for (size_t i = first; i <= last; ++i) section->entries.push_back(makeEntry(vms[i], false));
-        section->pages.push_back(std::move(page));
-        first = last + 1;
-      }
+      FillPagedSection(
+          *section, pages, names, [this](const std::wstring& text) { return MakeLink(text); },
+          [&](size_t vm) { return makeEntry(vms[vm], false); });
     }
     if (serverHeader) {
       mLayoutSuspended = true;
@@ -310,34 +269,34 @@ void ContentViewer::Relayout(bool compute) {
 }
 
 void ContentViewer::Compute() {
-  int t = 0;
+  int bottom = 0;  // of what is laid out so far
   const int R = utils::LINE_HEIGHT;
   for (auto& section : mSections) {
     if (!section->headerShown) continue;
-    section->headerY = t;
-    t += section->header->GetHeight();
+    section->headerY = bottom;
+    bottom += section->header->GetHeight();
     if (section->header->IsCollapsed()) continue;
     const bool focusSection = section->header.get() == mFocus.header;
     for (SectionEntry& entry : section->entries) {
       if (!entry.visible) continue;
-      entry.y = t;
+      entry.y = bottom;
       entry.height = (entry.kind == SectionEntry::VM_ROW && focusSection && entry.vm == mFocus.vm && mFocus.expanded)
                          ? 2 * R
                          : R;
-      t += entry.height;
+      bottom += entry.height;
     }
   }
   RECT client;
   GetClientRect(Hwnd(), &client);
-  mScrollBarShown = t > client.bottom;
+  mScrollBarShown = bottom > client.bottom;
   if (mScrollBarShown) {
     const int width = GetSystemMetrics(SM_CXVSCROLL);
     PlaceChild(mScrollBar, client.right - width, 0, width, client.bottom, true);
     // The bar redraws only when its range or page really changed.
     SCROLLINFO now = {sizeof now, SIF_RANGE | SIF_PAGE};
     GetScrollInfo(mScrollBar, SB_CTL, &now);
-    if (now.nMin != 0 || now.nMax != t - 1 || now.nPage != static_cast<UINT>(client.bottom)) {
-      SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_PAGE, 0, t - 1, static_cast<UINT>(client.bottom)};
+    if (now.nMin != 0 || now.nMax != bottom - 1 || now.nPage != static_cast<UINT>(client.bottom)) {
+      SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_PAGE, 0, bottom - 1, static_cast<UINT>(client.bottom)};
       SetScrollInfo(mScrollBar, SB_CTL, &info, TRUE);
     }
   } else {
@@ -361,8 +320,8 @@ VMItem* ContentViewer::FindRow(const Header* header, const VM* vm) const {
 }
 
 void ContentViewer::Place() {
-  const int Y = mScrollBarShown ? ScrollPosition() : 0;
-  const int V = ClientHeight();
+  const int top = mScrollBarShown ? ScrollPosition() : 0;
+  const int viewHeight = ClientHeight();
   // 1. Rows whose entry is gone or out of view give their binding back.
   for (auto& row : mPool) {
     const VMPtr vm = row->GetVM();
@@ -373,7 +332,7 @@ void ContentViewer::Place() {
         if (section->headerShown && !header->IsCollapsed()) {
           for (const SectionEntry& entry : section->entries) {
             if (entry.kind == SectionEntry::VM_ROW && entry.vm == vm) {
-              keep = entry.visible && InView(entry.y, entry.height, Y, V);
+              keep = entry.visible && InView(entry.y, entry.height, top, viewHeight);
               break;
             }
           }
@@ -388,24 +347,24 @@ void ContentViewer::Place() {
   }
   RECT client;
   GetClientRect(Hwnd(), &client);
-  const int W = client.right - (mScrollBarShown ? GetSystemMetrics(SM_CXVSCROLL) : 0);
+  const int width = client.right - (mScrollBarShown ? GetSystemMetrics(SM_CXVSCROLL) : 0);
   for (auto& section : mSections) {
     Header* header = section->header.get();
-    const bool headerInView = section->headerShown && InView(section->headerY, header->GetHeight(), Y, V);
+    const bool headerInView = section->headerShown && InView(section->headerY, header->GetHeight(), top, viewHeight);
     if (!headerInView) {
       ShowWindow(header->Hwnd(), SW_HIDE);
     } else {
-      PlaceChild(header->Hwnd(), 0, section->headerY - Y, W, header->GetHeight(), true);
+      PlaceChild(header->Hwnd(), 0, section->headerY - top, width, header->GetHeight(), true);
       if (header == mFocus.header && !mFocus.vm && GetFocus() != header->Hwnd()) SetFocus(header->Hwnd());
     }
     for (SectionEntry& entry : section->entries) {
-      const bool placed =
-          section->headerShown && entry.visible && !header->IsCollapsed() && InView(entry.y, entry.height, Y, V);
+      const bool placed = section->headerShown && entry.visible && !header->IsCollapsed() &&
+                          InView(entry.y, entry.height, top, viewHeight);
       if (entry.kind == SectionEntry::LINK_ROW) {
         if (!placed) {
           if (HasVisibleStyle(entry.link->Hwnd())) ShowWindow(entry.link->Hwnd(), SW_HIDE);
         } else {
-          PlaceChild(entry.link->Hwnd(), 0, entry.y - Y, W, entry.height, true);
+          PlaceChild(entry.link->Hwnd(), 0, entry.y - top, width, entry.height, true);
         }
         continue;
       }
@@ -416,7 +375,7 @@ void ContentViewer::Place() {
       auto vm = std::dynamic_pointer_cast<QorVM>(entry.vm);
       if (!vm) continue;
       row->Bind(vm, reinterpret_cast<UINT_PTR>(header), focused, focused && mFocus.expanded);
-      PlaceChild(row->Hwnd(), 0, entry.y - Y, W, entry.height, true);
+      PlaceChild(row->Hwnd(), 0, entry.y - top, width, entry.height, true);
     }
   }
   RepaintNow(Hwnd());
@@ -447,10 +406,10 @@ LRESULT ContentViewer::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
 
 void ContentViewer::ScrollIntoView(int y, int h) {
   if (!mScrollBarShown) return;
-  const int P = ScrollPosition(), V = ClientHeight();
-  if (P <= y && y + h <= P + V) return;
+  const int top = ScrollPosition(), viewHeight = ClientHeight();
+  if (top <= y && y + h <= top + viewHeight) return;
   int position = y;
-  if (y >= P && h <= V) position = y - V + h;
+  if (y >= top && h <= viewHeight) position = y - viewHeight + h;
   SetScrollPosition(position);
 }
 
@@ -813,13 +772,7 @@ LRESULT ContentViewer::OnLinkClicked(UINT, WPARAM wParam, LPARAM, BOOL&) {
   for (auto& s : mSections) {
     Section& section = *s;
     if (section.showAll && section.showAll->Binding() == binding) {
-      section.entries[0].visible = false;
-      for (SectionPage& page : section.pages) {
-        if (page.shown) continue;
-        page.shown = true;
-        section.entries[page.linkEntry].visible = false;
-        for (size_t i = page.first; i <= page.last; ++i) section.entries[i].visible = true;
-      }
+      RevealAllPages(section);
       for (const SectionEntry& e : section.entries) {
         if (e.kind == SectionEntry::VM_ROW && e.visible) {
           SetFocusTo(section.header.get(), e.vm);
@@ -831,13 +784,8 @@ LRESULT ContentViewer::OnLinkClicked(UINT, WPARAM wParam, LPARAM, BOOL&) {
     }
     for (SectionPage& page : section.pages) {
       if (!page.link || page.link->Binding() != binding) continue;
-      page.shown = true;
-      section.entries[page.linkEntry].visible = false;
-      for (size_t i = page.first; i <= page.last; ++i) section.entries[i].visible = true;
+      RevealPage(section, page);
       SetFocusTo(section.header.get(), section.entries[page.first].vm);
-      const bool allShown =
-          std::all_of(section.pages.begin(), section.pages.end(), [](const SectionPage& p) { return p.shown; });
-      if (allShown) section.entries[0].visible = false;
       RelayoutEntry();
       return 0;
     }

@@ -1,7 +1,8 @@
 // The scrolling list in the middle of the popup: Favorites, Recently Used, then one
 // section per server, each a header and its rows. It keeps a fixed pool of VM row windows
 // and binds them to the VMs in view during layout; large server sections fold into
-// ranges (SectionPaging.h); the search filters by name words; type-ahead moves the focus.
+// ranges and the search filters by name words, both by the section model (SectionModel.h);
+// type-ahead moves the focus.
 #pragma once
 #include <windows.h>
 

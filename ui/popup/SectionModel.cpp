@@ -2,18 +2,22 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
+#include "res/resource.h"
+#include "services/StringResource.h"
+#include "ui/window/LayoutMetrics.h"
 
 namespace ui {
 
 std::vector<size_t> PageSizes(size_t n) {
-  if (n < 50) return {};
-  size_t z = n / 50 + 1;
-  if (z <= 50) z = 50;
-  size_t c = n / z;
-  if (c >= 20) c = 20;
-  if (c == 0) c = 1;
-  std::vector<size_t> sizes(c, n / c);
-  for (size_t p = 0; p < n % c; ++p) ++sizes[p];
+  if (n < kPagingThreshold) return {};
+  const size_t pageSize = std::max(n / kPageSizeStep + 1, kMinPageSize);
+  // At least one page: pageSize is never above n here.
+  const size_t pageCount = std::min(n / pageSize, kMaxPages);
+  // The VMs spread evenly, the first pages taking one more where they do not divide.
+  std::vector<size_t> sizes(pageCount, n / pageCount);
+  for (size_t page = 0; page < n % pageCount; ++page) ++sizes[page];
   return sizes;
 }
 
@@ -39,6 +43,77 @@ void PageLabelPrefixes(const std::wstring& first, const std::wstring& last, cons
   }
   firstPrefix = first.substr(0, k);
   lastPrefix = last.substr(0, k);
+}
+
+std::wstring ShowAllText(size_t vmCount) {
+  wchar_t text[256];
+  _snwprintf(text, 256, utils::LoadStringResource(IDS_SHOW_ALL).c_str(), static_cast<unsigned>(vmCount));
+  text[255] = 0;
+  return text;
+}
+
+std::wstring RangeText(const std::wstring& firstPrefix, const std::wstring& lastPrefix, size_t vmCount) {
+  wchar_t text[512];
+  _snwprintf(text, 512, utils::LoadStringResource(IDS_SHOW_RANGE).c_str(), firstPrefix.c_str(), lastPrefix.c_str(),
+             static_cast<unsigned>(vmCount));
+  text[511] = 0;
+  return text;
+}
+
+namespace {
+SectionEntry LinkEntry(LinkItem* link) {
+  SectionEntry entry;
+  entry.kind = SectionEntry::LINK_ROW;
+  entry.link = link;
+  entry.visible = true;
+  entry.height = utils::LINE_HEIGHT;
+  return entry;
+}
+
+void ShowPage(Section& section, SectionPage& page) {
+  page.shown = true;
+  section.entries[page.linkEntry].visible = false;
+  for (size_t i = page.first; i <= page.last; ++i) section.entries[i].visible = true;
+}
+}  // namespace
+
+void FillPagedSection(Section& section, const std::vector<size_t>& pageSizes, const std::vector<std::wstring>& names,
+                      const LinkMaker& makeLink, const VMEntryMaker& makeVMEntry) {
+  section.showAll = makeLink(ShowAllText(names.size()));
+  section.entries.push_back(LinkEntry(section.showAll.get()));  // kShowAllEntry
+  size_t firstVM = 0;
+  for (size_t size : pageSizes) {
+    const size_t lastVM = firstVM + size - 1;
+    std::wstring firstPrefix, lastPrefix;
+    PageLabelPrefixes(names[firstVM], names[lastVM], firstVM > 0 ? names[firstVM - 1] : std::wstring(),
+                      lastVM + 1 < names.size() ? names[lastVM + 1] : std::wstring(), firstPrefix, lastPrefix);
+    SectionPage page;
+    page.link = makeLink(RangeText(firstPrefix, lastPrefix, size));
+    page.linkEntry = section.entries.size();
+    section.entries.push_back(LinkEntry(page.link.get()));
+    page.first = section.entries.size();
+    for (size_t vm = firstVM; vm <= lastVM; ++vm) {
+      section.entries.push_back(makeVMEntry(vm));
+      section.entries.back().visible = false;  // folded
+    }
+    page.last = section.entries.size() - 1;
+    section.pages.push_back(std::move(page));
+    firstVM = lastVM + 1;
+  }
+}
+
+void RevealPage(Section& section, SectionPage& page) {
+  ShowPage(section, page);
+  const bool allShown =
+      std::all_of(section.pages.begin(), section.pages.end(), [](const SectionPage& p) { return p.shown; });
+  if (allShown) section.entries[kShowAllEntry].visible = false;
+}
+
+void RevealAllPages(Section& section) {
+  section.entries[kShowAllEntry].visible = false;
+  for (SectionPage& page : section.pages) {
+    if (!page.shown) ShowPage(section, page);
+  }
 }
 
 std::vector<std::wstring> SearchWords(const std::wstring& text) {
@@ -102,7 +177,7 @@ bool ApplySearch(std::vector<std::unique_ptr<Section>>& sections, const std::wst
         for (size_t i = page.first; i <= page.last; ++i) section->entries[i].visible = page.shown;
         anyHidden = anyHidden || !page.shown;
       }
-      if (anyHidden) section->entries[0].visible = true;
+      if (anyHidden) section->entries[kShowAllEntry].visible = true;
     }
     return false;
   }

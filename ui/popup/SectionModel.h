@@ -2,6 +2,7 @@
 // listed: paging of large sections, the search and the page labels. No windows here
 // beyond the link rows the records own, so the logic can be tested and timed alone.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,9 +28,9 @@ struct SectionEntry {
 };
 
 struct SectionPage {
-  size_t first = 0;  // entry indices, inclusive
+  size_t first = 0;  // the entries of its VMs, inclusive
   size_t last = 0;
-  size_t linkEntry = 0;
+  size_t linkEntry = 0;  // the entry of its link
   std::unique_ptr<LinkItem> link;
   bool shown = false;
 };
@@ -46,12 +47,38 @@ struct Section {
   int lastState = -1;  // of the collection at the last rebuild
 };
 
+// Paging of a large server section. A section of kPagingThreshold VMs or more folds into
+// at most kMaxPages ranges of consecutive VMs, each behind a link row that reveals it,
+// under one Show All link that reveals them all. Its entries are the Show All link
+// (kShowAllEntry), then per range its link entry followed by its VM entries.
+constexpr size_t kPagingThreshold = 50;
+constexpr size_t kMaxPages = 20;
+constexpr size_t kMinPageSize = 50;
+// Pages grow by one VM for every kPageSizeStep VMs of the section.
+constexpr size_t kPageSizeStep = 50;
+constexpr size_t kShowAllEntry = 0;
+
 // How a section of n VMs folds: the VM count of each page (empty when it does not).
 std::vector<size_t> PageSizes(size_t n);
 // The prefixes that label a page from first to last, given the names just before and
 // just after it (empty at the ends).
 void PageLabelPrefixes(const std::wstring& first, const std::wstring& last, const std::wstring& before,
                        const std::wstring& after, std::wstring& firstPrefix, std::wstring& lastPrefix);
+// The link texts: "Show All (n VMs)" and "Show first - last (n VMs)".
+std::wstring ShowAllText(size_t vmCount);
+std::wstring RangeText(const std::wstring& firstPrefix, const std::wstring& lastPrefix, size_t vmCount);
+
+using LinkMaker = std::function<std::unique_ptr<LinkItem>(const std::wstring& text)>;
+using VMEntryMaker = std::function<SectionEntry(size_t vmIndex)>;
+// Fills an empty section with the Show All link and the pages of the given sizes, every
+// range folded. names are the VMs' names in the section's order (the labels look at the
+// neighbours of each range); makeVMEntry makes the entry of the VM at an index.
+void FillPagedSection(Section& section, const std::vector<size_t>& pageSizes, const std::vector<std::wstring>& names,
+                      const LinkMaker& makeLink, const VMEntryMaker& makeVMEntry);
+// A range's VMs show and its link hides; the Show All link hides once no range is folded.
+void RevealPage(Section& section, SectionPage& page);
+// Every range shows, and the Show All link hides.
+void RevealAllPages(Section& section);
 // Lower-cased words of a text, split at spaces.
 std::vector<std::wstring> SearchWords(const std::wstring& text);
 // Every search word is part of a word of the name.
