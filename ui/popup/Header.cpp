@@ -127,8 +127,8 @@ void Header::Layout() {
     SetWindowPos(mRemove.Hwnd(), nullptr, x, y, 0, 0, flags);
   }
   mTitleRect = {M, 0, x - M, mLineHeight};
-  const int B = utils::BUTTON_HEIGHT, W80 = utils::BUTTON_WIDTH;
-  SetWindowPos(mLogin, nullptr, width - W80 - M, mLineHeight + (mLineHeight - B) / 2, W80, B,
+  const int B = utils::BUTTON_HEIGHT, buttonWidth = utils::BUTTON_WIDTH;
+  SetWindowPos(mLogin, nullptr, width - buttonWidth - M, mLineHeight + (mLineHeight - B) / 2, buttonWidth, B,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
   RepaintNow(Hwnd());
 }

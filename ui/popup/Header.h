@@ -34,10 +34,6 @@ class Header : public WindowImpl {
   const std::wstring& GetStatusText() const { return mStatusText; }
   RECT GetTitleRect() const { return mTitleRect; }
 
-  // Kept by the content viewer.
-  bool mShown = true;
-  int mY = 0;
-
   void UIThreadLoginStateChanged();
 
  protected:
