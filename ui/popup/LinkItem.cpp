@@ -74,10 +74,10 @@ void LinkItem::Layout() {
   HDC dc = GetDC(mLink.Hwnd());
   HFONT normal = reinterpret_cast<HFONT>(SendMessageW(mLink.Hwnd(), WM_GETFONT, 0, 0));
   if (!normal) normal = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  const int h = std::max(TextHeight(dc, mLink.GetLinkFont()), TextHeight(dc, normal));
+  const int textHeight = std::max(TextHeight(dc, mLink.GetLinkFont()), TextHeight(dc, normal));
   ReleaseDC(mLink.Hwnd(), dc);
-  const int x = mCentred ? 0 : 2 * utils::MARGIN;
-  SetWindowPos(mLink.Hwnd(), nullptr, x, (client.bottom - h) / 2, client.right - x, h,
+  const int left = mCentred ? 0 : 2 * utils::MARGIN;
+  SetWindowPos(mLink.Hwnd(), nullptr, left, (client.bottom - textHeight) / 2, client.right - left, textHeight,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_SHOWWINDOW);
 }
 
