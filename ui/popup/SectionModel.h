@@ -79,6 +79,7 @@ void FillPagedSection(Section& section, const std::vector<size_t>& pageSizes, co
 void RevealPage(Section& section, SectionPage& page);
 // Every range shows, and the Show All link hides.
 void RevealAllPages(Section& section);
+
 // Lower-cased words of a text, split at spaces.
 std::vector<std::wstring> SearchWords(const std::wstring& text);
 // Every search word is part of a word of the name.
