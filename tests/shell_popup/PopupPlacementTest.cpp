@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <string>
+#include <tuple>
 
 #include "ui/popup/PopupPlacement.h"
 
@@ -86,6 +87,37 @@ TEST(PopupPlacement, OverflowClick300PixelsAboveABottomTaskbarPutsThePopupBottom
   ASSERT_TRUE(PlaceNearClick(ABE_BOTTOM, kBottom, click, kPopup, at));
   EXPECT_EQ(click.y - 10, at.y + kPopup.cy);
   EXPECT_EQ(kBottom.right, at.x + kPopup.cx);
+}
+
+// At 200% on a 1024 x 768 screen the designed 640 x 890 is taller than the work area.
+TEST(PopupPlacement, APopupTallerThanTheWorkAreaIsCutToItAndKeptInside) {
+  const RECT area = {0, 0, 1024, kBottom.top};
+  const SIZE fitted = ui::FitPopupSize(SIZE{640, 890}, area);
+  EXPECT_EQ(640, fitted.cx);
+  EXPECT_EQ(728, fitted.cy);
+  const SIZE same = ui::FitPopupSize(kPopup, area);
+  EXPECT_EQ(kPopup.cx, same.cx);
+  EXPECT_EQ(kPopup.cy, same.cy);
+
+  POINT at;
+  ASSERT_TRUE(PlaceNearClick(ABE_BOTTOM, kBottom, POINT{1000, 100}, fitted, at));
+  const POINT kept = ui::KeepInWorkArea(at, fitted, area);
+  EXPECT_EQ(0, kept.y) << "an overflow click high up would put the top off screen";
+  EXPECT_EQ(1024 - 640, kept.x);
+  // A work area that takes in the taskbar (auto-hidden): the popup still ends at its edge.
+  const RECT screen = {0, 0, 1024, 768};
+  for (const auto& [edge, taskbar, expected] : {std::tuple{ABE_BOTTOM, kBottom, RECT{0, 0, 1024, 728}},
+                                                 std::tuple{ABE_TOP, kTop, RECT{0, 40, 1024, 768}},
+                                                 std::tuple{ABE_LEFT, kLeft, RECT{40, 0, 1024, 768}},
+                                                 std::tuple{ABE_RIGHT, kRight, RECT{0, 0, 984, 768}}}) {
+    const RECT beside = ui::AreaBesideTaskbar(edge, taskbar, screen);
+    EXPECT_TRUE(EqualRect(&expected, &beside)) << "edge " << edge;
+  }
+  // A second monitor to the left: its negative coordinates are kept as they are.
+  const RECT left = {-1280, 0, 0, 984};
+  const POINT inside = ui::KeepInWorkArea(POINT{-330, 600}, kPopup, left);
+  EXPECT_EQ(-330, inside.x);
+  EXPECT_EQ(984 - kPopup.cy, inside.y);
 }
 
 TEST(PopupGeometry, SizesAreScaledAndTruncated) {

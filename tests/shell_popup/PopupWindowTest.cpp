@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -161,8 +162,13 @@ TEST_F(PopupWindowTest, ShownAtStartBesideTheTaskbarWithItsBandSearchBoxListAndL
   // Wine's taskbar: a one-pixel bar on the bottom edge.
   const RECT taskbar = Taskbar();
   const RECT rect = WindowRect(popup);
-  EXPECT_EQ(S(320), rect.right - rect.left);
-  EXPECT_EQ(S(445), rect.bottom - rect.top);
+  // Cut to the screen above the taskbar where it is too small (200% on 1024 x 768).
+  RECT work = {};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const LONG room = std::min(work.bottom, taskbar.top) - work.top;
+  EXPECT_EQ(std::min<LONG>(S(320), work.right - work.left), rect.right - rect.left);
+  EXPECT_EQ(std::min<LONG>(S(445), room), rect.bottom - rect.top);
+  EXPECT_GE(rect.top, work.top);
   if (dpi == 144) {
     EXPECT_EQ(480, rect.right - rect.left);
     EXPECT_EQ(667, rect.bottom - rect.top);
@@ -181,6 +187,11 @@ TEST_F(PopupWindowTest, ShownAtStartBesideTheTaskbarWithItsBandSearchBoxListAndL
   const DWORD searchStyle = static_cast<DWORD>(GetWindowLongPtrW(mPopup->SearchBox(), GWL_STYLE));
   EXPECT_TRUE(searchStyle & WS_TABSTOP);
   EXPECT_TRUE(searchStyle & ES_AUTOHSCROLL);
+  // Multi-line only where Windows says it is 5.1 or older (a themed run claims XP).
+  OSVERSIONINFOW version = {sizeof version};
+  GetVersionExW(&version);
+  const bool old = version.dwMajorVersion < 5 || (version.dwMajorVersion == 5 && version.dwMinorVersion <= 1);
+  EXPECT_EQ(old, (searchStyle & ES_MULTILINE) != 0) << version.dwMajorVersion << "." << version.dwMinorVersion;
   // (The edit takes WS_BORDER off its style and draws the border itself: the screenshot shows it.)
 
   const RECT viewer = ChildRect(mPopup->Viewer()->Hwnd());
@@ -295,7 +306,7 @@ TEST_F(PopupWindowTest, EnterOrSpaceOnTheTrayIconShowsThePopupWithTheListFocused
 }
 
 // Counts the openings of the menus a window owns, and where the last one showed, closing each
-// as soon as its loop waits for the user.
+// as soon as its loop waits for the user; the first is saved as a screenshot.
 class MenuWatch {
  public:
   explicit MenuWatch(HWND owner) : mOwner(owner) {
@@ -316,7 +327,10 @@ class MenuWatch {
     if (code == HC_ACTION && sWatch && sent->hwnd == sWatch->mOwner && sent->message == WM_ENTERIDLE &&
         sent->wParam == MSGF_MENU) {
       ++sWatch->mOpened;
-      GetWindowRect(reinterpret_cast<HWND>(sent->lParam), &sWatch->mLast);
+      HWND menu = reinterpret_cast<HWND>(sent->lParam);
+      GetWindowRect(menu, &sWatch->mLast);
+      // The first menu as a person sees it, for the screenshot sets.
+      if (sWatch->mOpened == 1) popuptest::SaveScreenshot(menu, "popup/tray-menu");
       EndMenu();
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);

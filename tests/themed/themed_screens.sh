@@ -12,15 +12,10 @@ dpis=("$@")
 export WINEPREFIX="$build/wineprefix-themed" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
 
 "$root/scripts/make-prefix" || exit 1
-theme='HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager'
-wine reg add "$theme" /v ThemeActive /d 1 /f >/dev/null 2>&1
-wine reg add "$theme" /v DllName /d 'C:\windows\resources\themes\light\light.msstyles' /f >/dev/null 2>&1
-wine reg add "$theme" /v ColorName /d Blue /f >/dev/null 2>&1
-wine reg add "$theme" /v SizeName /d NormalSize /f >/dev/null 2>&1
 
 # Each program with the tests whose windows it shows.
 runs=(
-  "shell_popup_test.exe PopupWindowTest.ShownAtStart*"
+  "shell_popup_test.exe PopupWindowTest.ShownAtStart*:PopupWindowTest.TheTrayMenuOpensOnce*"
   "popup_rows_test.exe HeaderTest.*:VMRowTest.ExpandingOpens*:VMRowTest.NamesOfAnyKind*:VMRowTest.AServerThatDrops*:ViewerTest.WithoutServers*:ViewerTest.TheSearch*:PagedViewerTest.*:LinkRow.*"
   "add_server_dialog_test.exe *ServerPortAndSsl*:*GrowsTheLoginPart*:*WhatDoesNotAnswer*:*LoginFailures*:*AlreadyInTheList*"
   "prefs_dialog_test.exe *WithoutWriteAccess*:*WithWriteAccess*"
@@ -28,29 +23,34 @@ runs=(
 )
 
 failed=0
+run() {  # program filter: one program's tests on a display of their own
+  local program="$1" filter="$2" out rc
+  out="$(cd "$build/bin" && xvfb-run -a -s '-screen 0 1024x768x24' sh -c \
+    'wineserver -p; wine wineboot >/dev/null 2>&1; wine "$0" --gtest_filter="$1" --gtest_brief=1; rc=$?; wineserver -k; exit $rc' \
+    "$program" "$filter" 2>&1)"
+  rc=$?
+  if [ $rc -ne 0 ]; then
+    failed=1
+    echo "$out" | grep -v '^X connection' | tail -40
+    echo "FAILED: $program ($filter) for $ZW_SCREENSHOT_SET"
+  else
+    echo "passed: $program ($(echo "$out" | grep -o '[0-9]* tests\? from' | head -1 | sed 's/ from//'))"
+  fi
+}
 for dpi in "${dpis[@]}"; do
   wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
-  for key in 'HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
-    wine reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-  done
-  wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
+  "$root/scripts/theme-prefix" "$dpi" || exit 1
   echo "== themed, $dpi DPI"
   export ZW_SCREENSHOT_SET="themed-$dpi"
-  for run in "${runs[@]}"; do
-    program="${run%% *}" filter="${run#* }"
-    out="$(cd "$build/bin" && xvfb-run -a -s '-screen 0 1024x768x24' sh -c \
-      'wineserver -p; wine wineboot >/dev/null 2>&1; wine "$0" --gtest_filter="$1" --gtest_brief=1; rc=$?; wineserver -k; exit $rc' \
-      "$program" "$filter" 2>&1)"
-    rc=$?
-    if [ $rc -ne 0 ]; then
-      failed=1
-      echo "$out" | grep -v '^X connection' | tail -40
-      echo "FAILED: $program ($filter) at $dpi DPI"
-    else
-      echo "passed: $program ($(echo "$out" | grep -o '[0-9]* tests\? ran' | head -1))"
-    fi
-  done
+  for entry in "${runs[@]}"; do run "${entry%% *}" "${entry#* }"; done
+  if [ "$dpi" = 96 ]; then
+    # The popup where Windows says it is XP: its multi-line search box over a themed background.
+    appdefaults='HKCU\Software\Wine\AppDefaults\shell_popup_test.exe'
+    wine reg add "$appdefaults" /v Version /d winxp /f >/dev/null 2>&1; wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
+    ZW_SCREENSHOT_SET="themed-96-xp" run shell_popup_test.exe 'PopupWindowTest.ShownAtStart*'
+    wine reg delete "$appdefaults" /f >/dev/null 2>&1; wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
+  fi
 done
 wineserver -k 2>/dev/null
-echo "screenshots: $build/screenshots/themed-{$(IFS=,; echo "${dpis[*]}")}"
+echo "screenshots: $build/screenshots/themed-{$(IFS=,; echo "${dpis[*]}")} and themed-96-xp"
 exit $failed

@@ -1,6 +1,8 @@
 #include "ui/popup/PopupParts.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
+#include <vssym32.h>
 
 #include "res/resource.h"
 #include "services/StringResource.h"
@@ -75,6 +77,27 @@ void PlaceChild(HWND child, int x, int y, int width, int height, bool show) {
   // or the parent drew there.
   SetWindowPos(child, nullptr, x, y, width, height,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | (show ? SWP_SHOWWINDOW : 0));
+}
+
+bool IsOldWindows() {
+  OSVERSIONINFOEXW version = {};
+  version.dwOSVersionInfoSize = sizeof version;
+  version.dwMajorVersion = 5;
+  version.dwMinorVersion = 1;
+  DWORDLONG condition = 0;
+  condition = VerSetConditionMask(condition, VER_MAJORVERSION, VER_LESS_EQUAL);
+  condition = VerSetConditionMask(condition, VER_MINORVERSION, VER_LESS_EQUAL);
+  return VerifyVersionInfoW(&version, VER_MAJORVERSION | VER_MINORVERSION, condition) != FALSE;
+}
+
+void PaintEditBackground(HWND window, HDC dc, const RECT& rect) {
+  HTHEME theme = OpenThemeData(window, L"Edit");
+  if (!theme) {
+    FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    return;
+  }
+  DrawThemeBackground(theme, dc, EP_BACKGROUND, ETS_NORMAL, &rect, nullptr);
+  CloseThemeData(theme);
 }
 
 RECT PaintWhiteClient(HWND window, HDC dc) {

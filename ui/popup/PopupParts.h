@@ -23,6 +23,11 @@ bool HasVisibleStyle(HWND control);
 // Moves (and with show, shows) a child only when it is not already there: layout runs on
 // every scroll step and key, and a move that changes nothing still costs a round trip.
 void PlaceChild(HWND child, int x, int y, int width, int height, bool show = false);
+// Windows 5.1 or earlier: there the search box is multi-line and its background is drawn
+// by the popup.
+bool IsOldWindows();
+// The themed edit background over rect, or white when no theme can be opened.
+void PaintEditBackground(HWND window, HDC dc, const RECT& rect);
 // Fills and frames the window's client area white and hands back that area.
 RECT PaintWhiteClient(HWND window, HDC dc);
 // Repaints the window and its children now.

@@ -51,6 +51,28 @@ bool PlaceNearClick(UINT edge, const RECT& t, POINT click, SIZE popup, POINT& to
   }
 }
 
+RECT AreaBesideTaskbar(UINT edge, const RECT& t, const RECT& work) {
+  RECT area = work;
+  switch (edge) {
+    case ABE_LEFT: area.left = std::max(area.left, t.right); break;
+    case ABE_TOP: area.top = std::max(area.top, t.bottom); break;
+    case ABE_RIGHT: area.right = std::min(area.right, t.left); break;
+    case ABE_BOTTOM: area.bottom = std::min(area.bottom, t.top); break;
+    default: break;
+  }
+  return area;
+}
+
+SIZE FitPopupSize(SIZE popup, const RECT& area) {
+  return SIZE{std::min<LONG>(popup.cx, area.right - area.left), std::min<LONG>(popup.cy, area.bottom - area.top)};
+}
+
+POINT KeepInWorkArea(POINT topLeft, SIZE popup, const RECT& area) {
+  topLeft.x = std::max<LONG>(area.left, std::min<LONG>(topLeft.x, area.right - popup.cx));
+  topLeft.y = std::max<LONG>(area.top, std::min<LONG>(topLeft.y, area.bottom - popup.cy));
+  return topLeft;
+}
+
 std::wstring TruncateTrayTip(const std::wstring& text) {
   if (text.size() <= kTrayTipLimit) return text;
   return text.substr(0, kTrayTipLimit - 3) + L"...";

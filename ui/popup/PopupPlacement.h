@@ -28,6 +28,14 @@ bool PlaceBesideTaskbar(UINT edge, const RECT& taskbar, SIZE popup, POINT& topLe
 // overflow): the popup keeps 10 pixels away from the click.
 bool PlaceNearClick(UINT edge, const RECT& taskbar, POINT click, SIZE popup, POINT& topLeft);
 
+// The popup's size cut to the work area, and its top-left corner moved inside it: at 200%
+// on a small screen the designed height is more than the screen has.
+// The work area's part on the taskbar's side, which the popup must not cover: the work
+// area need not leave the taskbar out (an auto-hidden one, or a shell that does not).
+RECT AreaBesideTaskbar(UINT edge, const RECT& taskbar, const RECT& workArea);
+SIZE FitPopupSize(SIZE popup, const RECT& workArea);
+POINT KeepInWorkArea(POINT topLeft, SIZE popup, const RECT& workArea);
+
 // The tip's buffer holds 127 characters: a longer text keeps its first 124 and "...".
 constexpr size_t kTrayTipLimit = 127;
 std::wstring TruncateTrayTip(const std::wstring& text);

@@ -10,6 +10,7 @@
 #include "state/Prefs.h"
 #include "state/State.h"
 #include "ui/popup/PopupParts.h"
+#include "ui/window/DialogPlacement.h"
 #include "ui/window/Display.h"
 #include "ui/window/Module.h"
 
@@ -56,6 +57,7 @@ PopupWindow::PopupWindow(bool startHidden, State& state, Prefs& prefs, PopupActi
       mPrefs(prefs),
       mActions(std::move(actions)),
       mGeometry(PopupGeometryFor(utils::GetDpiScale())),
+      mIsOldWindows(IsOldWindows()),
       mLink(utils::LoadStringResource(IDS_ADD_SERVER_LINK), true) {
   mTrayMenu = CreatePopupMenu();
   AppendMenuString(mTrayMenu, IDM_SHOW, IDS_MENU_SHOW);
@@ -122,7 +124,9 @@ LRESULT PopupWindow::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
 
   const RECT client = ClientRect(hwnd);
   const int band = mGeometry.bandHeight;
-  mSearch.Create(hwnd, L"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 0,
+  const DWORD searchStyle =
+      WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | (mIsOldWindows ? ES_MULTILINE : 0);
+  mSearch.Create(hwnd, L"", searchStyle, 0,
                  SearchBoxRect(mGeometry, client.right), kSearchBoxId);
   SendMessageW(mSearch.Hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(mTitleFont), FALSE);
   mSearch.SetHintText(utils::LoadStringResource(IDS_SEARCH_HINT));
@@ -219,6 +223,7 @@ LRESULT PopupWindow::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     GetWindowRect(mSearch.Hwnd(), &search);
     MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&search), 2);
   }
+  if (mIsOldWindows) PaintEditBackground(Hwnd(), dc, search);
   const int appIconY = search.top + (search.bottom - search.top - mAppIconSize) / 2;
   if (mAppIcon) DrawIconEx(dc, m, appIconY, mAppIcon, mAppIconSize, mAppIconSize, 0, nullptr, DI_NORMAL);
 
@@ -327,6 +332,14 @@ SIZE OuterSize(HWND hwnd) {
 }
 }  // namespace
 
+SIZE PopupWindow::FitTo(const RECT& area) {
+  const SIZE size = FitPopupSize(SIZE{mGeometry.width, mGeometry.height}, area);
+  const SIZE now = OuterSize(Hwnd());
+  if (size.cx != now.cx || size.cy != now.cy)
+    SetWindowPos(Hwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return size;
+}
+
 void PopupWindow::ShowBesideTaskbar() {
   APPBARDATA taskbar = {};
   taskbar.cbSize = sizeof taskbar;
@@ -334,8 +347,11 @@ void PopupWindow::ShowBesideTaskbar() {
     ShowAt(nullptr, true);
     return;
   }
+  const RECT area = AreaBesideTaskbar(taskbar.uEdge, taskbar.rc, WorkAreaFor(taskbar.rc));
+  const SIZE size = FitTo(area);
   POINT topLeft;
-  const bool known = PlaceBesideTaskbar(taskbar.uEdge, taskbar.rc, OuterSize(Hwnd()), topLeft);
+  const bool known = PlaceBesideTaskbar(taskbar.uEdge, taskbar.rc, size, topLeft);
+  if (known) topLeft = KeepInWorkArea(topLeft, size, area);
   ShowAt(&topLeft, known);
 }
 
@@ -343,8 +359,11 @@ void PopupWindow::ShowNearClick(POINT click) {
   APPBARDATA taskbar = {};
   taskbar.cbSize = sizeof taskbar;
   if (!SHAppBarMessage(ABM_GETTASKBARPOS, &taskbar)) return;
+  const RECT area = AreaBesideTaskbar(taskbar.uEdge, taskbar.rc, WorkAreaFor(taskbar.rc));
+  const SIZE size = FitTo(area);
   POINT topLeft;
-  const bool known = PlaceNearClick(taskbar.uEdge, taskbar.rc, click, OuterSize(Hwnd()), topLeft);
+  const bool known = PlaceNearClick(taskbar.uEdge, taskbar.rc, click, size, topLeft);
+  if (known) topLeft = KeepInWorkArea(topLeft, size, area);
   ShowAt(&topLeft, known);
 }
 

@@ -130,6 +130,8 @@ class PopupWindow : public WindowImpl {
   void ConfirmExit();
   // Topmost at topLeft and shown, or only brought forward when topLeft is null.
   void ShowAt(const POINT* topLeft, bool show);
+  // Sizes the popup to fit area and returns that size.
+  SIZE FitTo(const RECT& area);
   // One attempt; false when the shell did not take the icon.
   bool AddTrayIcon();
   // Adds the icon, or retries on timer 3 until the shell takes it.
@@ -145,6 +147,7 @@ class PopupWindow : public WindowImpl {
   Prefs& mPrefs;
   const PopupActions mActions;
   const PopupGeometry mGeometry;
+  const bool mIsOldWindows;
 
   HMENU mTrayMenu = nullptr;
   LinkItem mLink;
