@@ -4,14 +4,15 @@
 #include <vector>
 
 #include "app/ServerProbeJob.h"
+#include "backend/LoginErrorText.h"
 #include "backend/ServerAddress.h"
 #include "log/Log.h"
 #include "res/resource.h"
 #include "services/StringResource.h"
 #include "services/TextConversion.h"
 #include "state/State.h"
-#include "ui/DialogLayout.h"
-#include "ui/DialogPlacement.h"
+#include "ui/window/DialogLayout.h"
+#include "ui/window/DialogPlacement.h"
 
 namespace {
 
@@ -111,7 +112,6 @@ LRESULT AddServerDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   mCancelButton = GetDlgItem(dialog, IDCANCEL);
 
   if (mWhatsThis.SubclassWindow(GetDlgItem(dialog, IDC_WHATS_THIS))) {
-    mWhatsThis.SetHyperLinkExtendedStyle(ui::HLINK_COMMANDBUTTON);
     mWhatsThis.SetHyperLink(utils::LoadStringResource(IDS_REMEMBER_TOOLTIP).c_str());
     mWhatsThis.SetToolTipDelay(1);
   } else {
@@ -378,13 +378,11 @@ void AddServerDlg::Login() {
   }
 
   EnableWindow(mCancelButton, TRUE);
-  UINT message = IDS_LOGIN_FAILED;
-  if (error == 32) message = IDS_LOGIN_UNLICENSED;
-  if (error == 3014) message = IDS_LOGIN_BAD_CREDENTIALS;
   if (error == State::ERROR_SERVER_ALREADY_ADDED) {
     ShowStatus(IDC_LOGIN_MESSAGE, utils::FormatStringResource(IDS_SERVER_ALREADY_ADDED, mHost));
   } else {
-    ShowStatus(IDC_LOGIN_MESSAGE, utils::LoadStringResource(message));
+    ShowStatus(IDC_LOGIN_MESSAGE,
+               utils::LoginErrorText(static_cast<uint64_t>(error), utils::LoginErrorContext::kAddServerDialog));
   }
   EnableWindow(mLoginButton, !Trimmed(TextOf(mUserNameBox)).empty());
   SetFocus(mUserNameBox);

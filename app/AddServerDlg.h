@@ -9,9 +9,9 @@
 #include <string>
 
 #include "backend/OlvarkServer.h"
-#include "ui/HyperLink.h"
-#include "ui/Messages.h"
-#include "ui/ModalDialog.h"
+#include "ui/controls/HyperLink.h"
+#include "ui/window/Messages.h"
+#include "ui/window/ModalDialog.h"
 
 class ServerProbeJob;
 class State;

@@ -14,13 +14,13 @@
 #include "app/StartupWork.h"
 #include "backend/RecentUse.h"
 #include "log/Log.h"
-#include "services/StringResource.h"
 #include "res/resource.h"
+#include "services/StringResource.h"
 #include "state/Prefs.h"
 #include "state/State.h"
-#include "ui/Messages.h"
-#include "ui/Module.h"
-#include "ui/PopupWindow.h"
+#include "ui/popup/PopupWindow.h"
+#include "ui/window/Messages.h"
+#include "ui/window/Module.h"
 
 namespace shell {
 namespace {

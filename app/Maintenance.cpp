@@ -5,7 +5,8 @@
 #include "app/ProcessList.h"
 #include "app/ShellNames.h"
 #include "log/Log.h"
-#include "ui/Messages.h"
+#include "ui/popup/PopupWindow.h"
+#include "ui/window/Messages.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ bool IsProgramInstance(HANDLE process, EnumProcessModulesFn enumModules,
 namespace utils {
 
 void KillOtherInstances() {
-  if (HWND popup = FindWindowW(shell::kPopupClassName, nullptr)) {
+  if (HWND popup = FindWindowW(ui::PopupWindow::kClassName, nullptr)) {
     PostMessageW(popup, WM_QUITAPP, 0, 0);
     WaitForPoliteExit(popup);
   }

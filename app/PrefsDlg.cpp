@@ -10,8 +10,8 @@
 #include "services/StringResource.h"
 #include "state/Prefs.h"
 #include "state/State.h"
-#include "ui/DialogLayout.h"
-#include "ui/DialogPlacement.h"
+#include "ui/window/DialogLayout.h"
+#include "ui/window/DialogPlacement.h"
 
 namespace {
 

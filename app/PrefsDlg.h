@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 
-#include "ui/ModalDialog.h"
+#include "ui/window/ModalDialog.h"
 
 class PrefsDlg : public ui::ModalDialog {
  public:

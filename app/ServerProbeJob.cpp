@@ -7,7 +7,7 @@
 #include "app/DnsSearchList.h"
 #include "backend/OlvarkServer.h"
 #include "log/Log.h"
-#include "ui/Messages.h"
+#include "ui/window/Messages.h"
 
 namespace {
 

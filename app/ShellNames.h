@@ -3,7 +3,6 @@
 
 namespace shell {
 constexpr const wchar_t kSingletonMutexName[] = L"Zandor Wickerlyn Singleton Mutex";
-constexpr const wchar_t kPopupClassName[] = L"Zandor Wickerlyn Popup Window";
 constexpr const wchar_t kProgramImageName[] = L"wickerlyn.exe";
 constexpr const wchar_t kAutomationFolder[] = L"\\kilnworks\\";
 constexpr const wchar_t kAutomationLibrary[] = L"qor.dll";

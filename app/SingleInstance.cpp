@@ -4,13 +4,14 @@
 
 #include "app/ShellNames.h"
 #include "log/Log.h"
-#include "ui/Messages.h"
+#include "ui/popup/PopupWindow.h"
+#include "ui/window/Messages.h"
 
 namespace shell {
 
 void WakeRunningInstance() {
   constexpr const char kName[] = "shell::WakeRunningInstance";
-  HWND popup = FindWindowW(kPopupClassName, nullptr);
+  HWND popup = FindWindowW(ui::PopupWindow::kClassName, nullptr);
   if (!popup) {
     Log("%s: The running instance's popup window was not found.\n", kName);
     return;

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "ui/PopupWindow.h"
+#include "ui/popup/PopupWindow.h"
 
 namespace shell {
 

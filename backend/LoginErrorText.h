@@ -1,4 +1,5 @@
-// The user message for a failed login, from the string table.
+// The user message for a failed login, from the string table: one table for every place
+// that shows one, since the rows and the Add Server dialog word some errors differently.
 #pragma once
 
 #include <cstdint>
@@ -6,11 +7,15 @@
 
 namespace utils {
 
-// The string-table id: 147 "Failed to connect to server." for the connect failures,
-// 217 "Bad username or password." for 3014, else 148 "Login failed." (also for any
-// error with high 32 bits set).
-int LoginErrorTextId(uint64_t error);
+enum class LoginErrorContext {
+  kRow,              // a server's header or a VM row
+  kAddServerDialog,  // the login step of the Add Server dialog
+};
+
+// The string-table id of the message for that error where it is shown (the table is in
+// LoginErrorText.cpp). An error with any of its high 32 bits set gets "Login failed.".
+int LoginErrorTextId(uint64_t error, LoginErrorContext context);
 // The text of that id from the program's resources (empty, and logged, when missing).
-std::wstring LoginErrorText(uint64_t error);
+std::wstring LoginErrorText(uint64_t error, LoginErrorContext context);
 
 }  // namespace utils

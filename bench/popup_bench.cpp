@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "backend/ServerAddress.h"
 #include "bench/BenchSupport.h"
 #include "services/Protection.h"
-#include "backend/ServerAddress.h"
 #include "state/Prefs.h"
 #include "state/State.h"
-#include "ui/PopupWindow.h"
-#include "ui/ContentViewer.h"
+#include "ui/popup/ContentViewer.h"
+#include "ui/popup/PopupWindow.h"
 
 namespace {
 

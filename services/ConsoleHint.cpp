@@ -5,7 +5,7 @@
 #include "log/Log.h"
 #include "res/resource.h"
 #include "services/StringResource.h"
-#include "ui/SuppressDlg.h"
+#include "ui/window/SuppressDlg.h"
 
 namespace {
 

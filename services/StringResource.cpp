@@ -1,7 +1,7 @@
 #include "services/StringResource.h"
 
 #include "log/Log.h"
-#include "ui/Module.h"
+#include "ui/window/Module.h"
 
 namespace utils {
 

@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "res/resource.h"
-#include "ui/DialogLayout.h"
-#include "ui/DialogPlacement.h"
+#include "ui/window/DialogLayout.h"
+#include "ui/window/DialogPlacement.h"
 
 UpdateDlg::UpdateDlg(bool automatic, bool& checkForUpdates, std::wstring downloadUrl, utils::PageOpener openPage)
     : ui::ModalDialog(IDD_UPDATE_AVAILABLE),

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "services/BrowserLauncher.h"
-#include "ui/ModalDialog.h"
+#include "ui/window/ModalDialog.h"
 
 class UpdateDlg : public ui::ModalDialog {
  public:

@@ -13,9 +13,9 @@
 #include "services/TextConversion.h"
 #include "state/State.h"
 #include "tests/dialogs/DialogDriver.h"
-#include "ui/DialogPlacement.h"
 #include "tests/model_server/ServerTestSupport.h"
 #include "tests/popup/PopupTestSupport.h"
+#include "ui/window/DialogPlacement.h"
 
 namespace {
 

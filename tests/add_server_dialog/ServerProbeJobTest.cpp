@@ -7,7 +7,7 @@
 
 #include "app/ServerProbeJob.h"
 #include "tests/support/ScratchLog.h"
-#include "ui/Messages.h"
+#include "ui/window/Messages.h"
 
 namespace {
 

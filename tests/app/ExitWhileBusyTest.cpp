@@ -9,7 +9,7 @@
 #include "services/Protection.h"
 #include "tests/app/ShellTestSupport.h"
 #include "tests/support/SimulatorFixture.h"
-#include "ui/Messages.h"
+#include "ui/window/Messages.h"
 
 namespace {
 

@@ -3,25 +3,27 @@
 
 #include <vector>
 
-#include "app/Display.h"
-#include "app/LayoutMetrics.h"
+#include "ui/window/Display.h"
+#include "ui/window/LayoutMetrics.h"
 
 namespace {
 
-// margin, buttonHeight, comboWidth, buttonWidth, lineHeight, popupWidth, popupHeight
+// margin, buttonHeight, comboWidth, buttonWidth, lineHeight, bandHeight, searchTextHeight, popupWidth,
+// popupHeight
 std::vector<int> Sizes(const utils::LayoutMetrics& m) {
-  return {m.margin, m.buttonHeight, m.comboWidth, m.buttonWidth, m.lineHeight, m.popupWidth, m.popupHeight};
+  return {m.margin,     m.buttonHeight,     m.comboWidth, m.buttonWidth, m.lineHeight,
+          m.bandHeight, m.searchTextHeight, m.popupWidth, m.popupHeight};
 }
 
 TEST(LayoutMetrics, At96DpiEverySizeIsItsBaseValue) {
   EXPECT_EQ(Sizes(utils::LayoutMetricsFor(utils::DpiScaleFor(96))),
-            (std::vector<int>{8, 23, 100, 80, 32, 320, 445}));
+            (std::vector<int>{8, 23, 100, 80, 32, 35, 16, 320, 445}));
 }
 
 TEST(LayoutMetrics, At144DpiSizesAreScaledAndTruncated) {
-  // 34.5 and 667.5 are cut, not rounded.
+  // 34.5, 52.5 and 667.5 are cut, not rounded.
   EXPECT_EQ(Sizes(utils::LayoutMetricsFor(utils::DpiScaleFor(144))),
-            (std::vector<int>{12, 34, 150, 120, 48, 480, 667}));
+            (std::vector<int>{12, 34, 150, 120, 48, 52, 24, 480, 667}));
 }
 
 TEST(LayoutMetrics, FontPointsScaleWithTheDpi) {

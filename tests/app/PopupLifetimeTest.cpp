@@ -6,7 +6,7 @@
 #include <string>
 
 #include "tests/app/ShellProcessFixture.h"
-#include "ui/Messages.h"
+#include "ui/window/Messages.h"
 
 namespace {
 

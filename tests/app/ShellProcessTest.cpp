@@ -9,7 +9,7 @@
 #include "res/resource.h"
 #include "tests/app/ShellProcessFixture.h"
 #include "tests/support/SimulatorFixture.h"
-#include "ui/Messages.h"
+#include "ui/window/Messages.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "ui/DialogPlacement.h"
-#include "ui/ModalDialog.h"
 #include "res/resource.h"
+#include "ui/window/DialogPlacement.h"
+#include "ui/window/ModalDialog.h"
 
 namespace {
 

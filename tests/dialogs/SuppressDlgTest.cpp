@@ -5,7 +5,7 @@
 #include "res/resource.h"
 #include "tests/dialogs/DialogDriver.h"
 #include "tests/popup/PopupTestSupport.h"
-#include "ui/SuppressDlg.h"
+#include "ui/window/SuppressDlg.h"
 
 namespace {
 

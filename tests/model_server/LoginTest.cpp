@@ -90,7 +90,7 @@ TEST_F(Login, RefusedCredentialsAreForgotten) {
   ASSERT_TRUE(WaitForState(server, VMCollection::STATE_LOGIN_FAILED));
   EXPECT_EQ(server->GetLastError(), 3014u);
   EXPECT_FALSE(server->GetErrorText().empty());
-  EXPECT_EQ(utils::LoginErrorText(server->GetLastError()), L"Bad username or password.");
+  EXPECT_EQ(utils::LoginErrorText(server->GetLastError(), utils::LoginErrorContext::kRow), L"Bad username or password.");
   EXPECT_EQ(server->GetUser(), "");
   EXPECT_EQ(server->GetProtectedPassword(), "");
   EXPECT_FALSE(server->GetSaveCredentials());
@@ -126,7 +126,7 @@ TEST_F(Login, UnreachableServerFailsWithAConnectError) {
   sim.Stop();  // nothing listens on the port any more
   server->Login(kUser, kPassword, false);
   ASSERT_TRUE(WaitForState(server, VMCollection::STATE_LOGIN_FAILED));
-  EXPECT_EQ(utils::LoginErrorTextId(server->GetLastError()), 147) << server->GetLastError();
+  EXPECT_EQ(utils::LoginErrorTextId(server->GetLastError(), utils::LoginErrorContext::kRow), 147) << server->GetLastError();
   EXPECT_TRUE(log->Contains("OlvarkServer::OnHostConnected: Login failed to server '127.0.0.1' with error "));
 }
 
@@ -140,7 +140,7 @@ TEST_F(SlowLogin, AnswerSlowerThanTheTimeOutFailsTheLogin) {
   EXPECT_TRUE(log->Contains("OlvarkServer::Login: A login to server '127.0.0.1' is already under way.\r\n"));
   ASSERT_TRUE(WaitForState(server, VMCollection::STATE_LOGIN_FAILED, 20000));
   EXPECT_EQ(server->GetLastError(), static_cast<uint64_t>(QOR_E_TIMED_OUT));
-  EXPECT_EQ(utils::LoginErrorText(server->GetLastError()), L"Failed to connect to server.");
+  EXPECT_EQ(utils::LoginErrorText(server->GetLastError(), utils::LoginErrorContext::kRow), L"Failed to connect to server.");
   EXPECT_EQ(server->GetUser(), kUser);  // only a refusal forgets the credentials
 }
 

@@ -4,15 +4,15 @@
 
 #include <memory>
 
-#include "app/LayoutMetrics.h"
 #include "res/resource.h"
 #include "services/StringResource.h"
 #include "services/TextConversion.h"
 #include "state/State.h"
 #include "tests/model_server/ServerTestSupport.h"
 #include "tests/popup/PopupTestSupport.h"
-#include "ui/ContentViewer.h"
-#include "ui/Messages.h"
+#include "ui/popup/ContentViewer.h"
+#include "ui/window/LayoutMetrics.h"
+#include "ui/window/Messages.h"
 
 using namespace popuptest;
 

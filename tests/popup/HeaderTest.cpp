@@ -4,17 +4,17 @@
 
 #include <memory>
 
-#include "app/Display.h"
-#include "app/LayoutMetrics.h"
 #include "backend/Favorites.h"
 #include "backend/LoginErrorText.h"
 #include "res/resource.h"
 #include "services/StringResource.h"
 #include "tests/model_server/ServerTestSupport.h"
 #include "tests/popup/PopupTestSupport.h"
-#include "ui/Header.h"
-#include "ui/PopupParts.h"
-#include "ui/Messages.h"
+#include "ui/popup/Header.h"
+#include "ui/popup/PopupParts.h"
+#include "ui/window/Display.h"
+#include "ui/window/LayoutMetrics.h"
+#include "ui/window/Messages.h"
 
 using namespace popuptest;
 
@@ -61,7 +61,7 @@ class HeaderTest : public ServerTest {
   static std::wstring Expected(const VMCollectionPtr& server) {
     switch (server->GetState()) {
       case VMCollection::STATE_LOGGED_OFF: return utils::LoadStringResource(IDS_NOT_LOGGED_IN);
-      case VMCollection::STATE_LOGIN_FAILED: return utils::LoginErrorText(server->GetLastError());
+      case VMCollection::STATE_LOGIN_FAILED: return utils::LoginErrorText(server->GetLastError(), utils::LoginErrorContext::kRow);
       default: return L"";
     }
   }
@@ -143,7 +143,7 @@ TEST_F(HeaderTest, AFailedLoginShowsItsMessageAndBringsLoginAndRemoveBack) {
   ui::Header& h = ServerHeader(server);
   SendMessageW(Login(), BM_CLICK, 0, 0);
   ASSERT_TRUE(PumpUntilState(server, VMCollection::STATE_LOGIN_FAILED));
-  EXPECT_EQ(h.GetStatusText(), utils::LoginErrorText(server->GetLastError()));
+  EXPECT_EQ(h.GetStatusText(), utils::LoginErrorText(server->GetLastError(), utils::LoginErrorContext::kRow));
   EXPECT_FALSE(h.GetStatusText().empty());
   EXPECT_TRUE(IsShown(Login()));
   EXPECT_TRUE(IsShown(Remove()));

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "ui/Window.h"
+#include "ui/window/Window.h"
 
 namespace popuptest {
 

@@ -1,7 +1,12 @@
-// How sections fold into pages, how pages are labelled, and what the search matches.
+// How sections fold into pages, how pages are labelled and revealed, and what the search
+// matches: the section model alone, without windows.
 #include <gtest/gtest.h>
 
-#include "ui/SectionModel.h"
+#include <cwchar>
+#include <memory>
+#include <string>
+
+#include "ui/popup/SectionModel.h"
 
 using ui::PageSizes;
 
@@ -47,4 +52,78 @@ TEST(SectionSearch, EveryWordMustBePartOfAWordOfTheName) {
   EXPECT_TRUE(ui::NameMatches(L"anything", ui::SearchWords(L"   ")));
   EXPECT_EQ(ui::SearchWords(L"  Web   PROD "), (std::vector<std::wstring>{L"web", L"prod"}));
   EXPECT_TRUE(ui::NameMatches(L"B\u00DCRO-Server", ui::SearchWords(L"b\u00FCro")));
+}
+
+namespace {
+// A paged section of n VMs named vm000, vm001...: link rows without windows, VM entries
+// that carry only their names.
+struct PagedSection {
+  ui::Section section;
+  explicit PagedSection(size_t n) {
+    std::vector<std::wstring> names;
+    for (size_t i = 0; i < n; ++i) {
+      wchar_t name[16];
+      swprintf(name, 16, L"vm%03u", static_cast<unsigned>(i));
+      names.push_back(name);
+    }
+    ui::FillPagedSection(
+        section, ui::PageSizes(n), names,
+        [](const std::wstring& text) { return std::make_unique<ui::LinkItem>(text, false); },
+        [&](size_t vm) {
+          ui::SectionEntry entry;
+          entry.name = names[vm];
+          entry.visible = true;
+          return entry;
+        });
+  }
+  // One letter per entry: A Show All, L a range link, V a VM; lower case when hidden.
+  std::string Shown() const {
+    std::string text;
+    for (const ui::SectionEntry& e : section.entries) {
+      const char letter = e.kind == ui::SectionEntry::VM_ROW ? 'V' : (e.link == section.showAll.get() ? 'A' : 'L');
+      text += e.visible ? letter : static_cast<char>(letter - 'A' + 'a');
+    }
+    return text;
+  }
+};
+}  // namespace
+
+TEST(SectionPaging, ShowAllThenEachRangeLinkBeforeItsFoldedVMs) {
+  PagedSection paged(149);
+  const ui::Section& s = paged.section;
+  EXPECT_EQ(paged.Shown(), "AL" + std::string(75, 'v') + "L" + std::string(74, 'v'));
+  ASSERT_NE(s.showAll, nullptr);
+  EXPECT_EQ(s.entries[ui::kShowAllEntry].link, s.showAll.get());
+  EXPECT_EQ(s.showAll->GetName(), L"Show All (149 VMs)");
+  ASSERT_EQ(s.pages.size(), 2u);
+  const struct {
+    size_t linkEntry, first, last;
+    const wchar_t* label;
+    const wchar_t* firstName;
+  } expected[] = {{1, 2, 76, L"Show vm000 - vm074 (75 VMs)", L"vm000"},
+                  {77, 78, 151, L"Show vm075 - vm148 (74 VMs)", L"vm075"}};
+  for (size_t p = 0; p < 2; ++p) {
+    const ui::SectionPage& page = s.pages[p];
+    EXPECT_EQ(page.linkEntry, expected[p].linkEntry) << p;
+    EXPECT_EQ(page.first, expected[p].first) << p;
+    EXPECT_EQ(page.last, expected[p].last) << p;
+    EXPECT_EQ(s.entries[page.linkEntry].link, page.link.get()) << p;
+    EXPECT_EQ(page.link->GetName(), expected[p].label);
+    EXPECT_EQ(s.entries[page.first].name, expected[p].firstName);
+    EXPECT_FALSE(page.shown);
+  }
+  EXPECT_EQ(s.entries.back().name, L"vm148");
+}
+
+TEST(SectionPaging, RevealingRangesHidesTheirLinksAndShowAllOnceNoneIsFolded) {
+  PagedSection paged(149);
+  ui::RevealPage(paged.section, paged.section.pages[1]);
+  EXPECT_EQ(paged.Shown(), "AL" + std::string(75, 'v') + "l" + std::string(74, 'V'));
+  ui::RevealPage(paged.section, paged.section.pages[0]);
+  EXPECT_EQ(paged.Shown(), "al" + std::string(75, 'V') + "l" + std::string(74, 'V'));
+
+  PagedSection all(149);
+  ui::RevealAllPages(all.section);
+  EXPECT_EQ(all.Shown(), paged.Shown());
+  EXPECT_TRUE(all.section.pages[0].shown && all.section.pages[1].shown);
 }

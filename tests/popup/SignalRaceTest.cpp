@@ -10,13 +10,13 @@
 #include <set>
 #include <thread>
 
-#include "app/LayoutMetrics.h"
 #include "services/StringResource.h"
 #include "tests/model_server/ServerTestSupport.h"
 #include "tests/popup/PopupTestSupport.h"
-#include "ui/Header.h"
-#include "ui/SignalLinks.h"
-#include "ui/VMItem.h"
+#include "ui/popup/Header.h"
+#include "ui/popup/SignalLinks.h"
+#include "ui/popup/VMItem.h"
+#include "ui/window/LayoutMetrics.h"
 
 using namespace popuptest;
 

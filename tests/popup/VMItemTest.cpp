@@ -7,17 +7,17 @@
 
 #include <memory>
 
-#include "app/Display.h"
-#include "app/LayoutMetrics.h"
 #include "res/resource.h"
 #include "services/StringResource.h"
 #include "services/TextConversion.h"
 #include "tests/model_server/ServerTestSupport.h"
 #include "tests/popup/PopupTestSupport.h"
-#include "ui/Messages.h"
-#include "ui/PopupParts.h"
-#include "ui/UiThread.h"
-#include "ui/VMItem.h"
+#include "ui/popup/PopupParts.h"
+#include "ui/popup/VMItem.h"
+#include "ui/window/Display.h"
+#include "ui/window/LayoutMetrics.h"
+#include "ui/window/Messages.h"
+#include "ui/window/UiThread.h"
 
 using namespace popuptest;
 

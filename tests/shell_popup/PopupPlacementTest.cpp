@@ -7,7 +7,7 @@
 #include <string>
 #include <tuple>
 
-#include "ui/PopupPlacement.h"
+#include "ui/popup/PopupPlacement.h"
 
 namespace {
 

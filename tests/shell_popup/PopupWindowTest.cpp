@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 
-#include "app/ShellNames.h"
 #include "res/resource.h"
 #include "services/StringResource.h"
 #include "state/Prefs.h"
@@ -16,8 +15,8 @@
 #include "tests/popup/PopupTestSupport.h"
 #include "tests/support/QorLibraryEnvironment.h"
 #include "tests/support/ScratchFolder.h"
-#include "ui/Messages.h"
-#include "ui/PopupWindow.h"
+#include "ui/popup/PopupWindow.h"
+#include "ui/window/Messages.h"
 
 namespace {
 
@@ -146,7 +145,7 @@ TEST_F(PopupWindowTest, ShownAtStartBesideTheTaskbarWithItsBandSearchBoxListAndL
 
   wchar_t name[128] = {};
   GetClassNameW(popup, name, 128);
-  EXPECT_STREQ(shell::kPopupClassName, name) << "other instances find it by this name";
+  EXPECT_STREQ(ui::PopupWindow::kClassName, name) << "other instances find it by this name";
   EXPECT_EQ(L"Zandor Wickerlyn", popuptest::WindowText(popup));
   EXPECT_EQ(0u, GetClassLongPtrW(popup, GCL_STYLE));
   EXPECT_EQ(0u, GetClassLongPtrW(popup, GCLP_HBRBACKGROUND));

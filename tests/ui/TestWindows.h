@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/Window.h"
+#include "ui/window/Window.h"
 
 namespace testwin {
 

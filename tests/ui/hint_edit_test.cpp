@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/HintEdit.h"
-#include "ui/Messages.h"
+#include "ui/controls/HintEdit.h"
+#include "ui/window/Messages.h"
 
 namespace controls_test {
 

@@ -2,9 +2,9 @@
 
 #include "test_dialog.h"
 #include "tests/dialogs/DialogDriver.h"
-#include "ui/Messages.h"
-#include "ui/ModalDialog.h"
-#include "ui/UiThread.h"
+#include "ui/window/Messages.h"
+#include "ui/window/ModalDialog.h"
+#include "ui/window/UiThread.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TestWindows.h"
-#include "ui/Messages.h"
+#include "ui/window/Messages.h"
 
 using testwin::Recorder;
 using testwin::ReflectedEdit;

@@ -7,8 +7,8 @@
 #include <sigc++/sigc++.h>
 
 #include "TestWindows.h"
-#include "ui/Messages.h"
-#include "ui/UiThread.h"
+#include "ui/window/Messages.h"
+#include "ui/window/UiThread.h"
 
 using testwin::PumpPending;
 using testwin::Recorder;

@@ -59,6 +59,41 @@ TEST(WindowImpl, OneObjectCannotOwnTwoWindows) {
   EXPECT_EQ(w.CreateTopLevel(), nullptr);
 }
 
+// Taking over a window the object did not create: its map comes first, the window's own
+// procedure does the rest, and the window outlives the object unchanged.
+TEST(WindowImpl, SubclassedWindowRunsTheMapAndIsGivenBackWhole) {
+  HWND stat = CreateWindowExW(0, L"static", L"plain", WS_POPUP, 0, 0, 60, 20, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(stat, nullptr);
+  wchar_t text[32] = {};
+  {
+    Recorder w;
+    ASSERT_TRUE(w.SubclassWindow(stat));
+    EXPECT_EQ(w.Hwnd(), stat);
+    EXPECT_EQ(ui::WindowImpl::FromHandle(stat), &w);
+    EXPECT_EQ(SendMessageW(stat, WM_APP + 50, 21, 0), 42);
+    SetWindowTextW(stat, L"changed");
+    GetWindowTextW(stat, text, 32);
+    EXPECT_STREQ(text, L"changed");
+    Recorder other;
+    EXPECT_FALSE(other.SubclassWindow(stat)) << "one object per window";
+    EXPECT_FALSE(w.SubclassWindow(stat));
+  }
+  ASSERT_TRUE(IsWindow(stat));
+  EXPECT_EQ(ui::WindowImpl::FromHandle(stat), nullptr);
+  EXPECT_EQ(SendMessageW(stat, WM_APP + 50, 21, 0), 0);
+  SetWindowTextW(stat, L"again");
+  GetWindowTextW(stat, text, 32);
+  EXPECT_STREQ(text, L"again");
+
+  // Destroyed while taken over: the object lets go of it like of its own.
+  Recorder w;
+  ASSERT_TRUE(w.SubclassWindow(stat));
+  ASSERT_TRUE(DestroyWindow(stat));
+  EXPECT_EQ(w.Hwnd(), nullptr);
+  EXPECT_FALSE(w.IsSubclassed());
+  EXPECT_EQ(w.finalMessages, 1);
+}
+
 TEST(WindowImpl, ManyWindowsOfOneClassKeepTheirOwnObjects) {
   Recorder a, b;
   HWND ha = a.CreateTopLevel();

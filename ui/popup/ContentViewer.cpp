@@ -1,0 +1,881 @@
+#include "ui/popup/ContentViewer.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "log/Log.h"
+#include "res/resource.h"
+#include "services/StringResource.h"
+#include "services/TextConversion.h"
+#include "state/State.h"
+#include "ui/popup/PopupParts.h"
+#include "ui/window/LayoutMetrics.h"
+#include "ui/window/Messages.h"
+#include "ui/window/Module.h"
+
+namespace ui {
+namespace {
+
+SectionEntry VMEntry(const VMPtr& vm, bool visible) {
+  SectionEntry entry;
+  entry.kind = SectionEntry::VM_ROW;
+  entry.vm = vm;
+  entry.visible = visible;
+  entry.height = utils::LINE_HEIGHT;
+  entry.name = utils::ToWideString(vm->GetName());
+  return entry;
+}
+
+}  // namespace
+
+ContentViewer::ContentViewer(State& state) : mState(state) {}
+
+ContentViewer::~ContentViewer() {
+  for (auto& section : mSections) section->links.reset();
+  DestroyWindow();
+}
+
+HWND ContentViewer::CreateViewer(HWND parent, const RECT& rect) {
+  return Create(parent, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, rect);
+}
+
+int ContentViewer::ClientHeight() const {
+  RECT client;
+  GetClientRect(Hwnd(), &client);
+  return client.bottom;
+}
+
+int ContentViewer::ScrollPosition() const {
+  if (!mScrollBar) return 0;
+  SCROLLINFO info = {sizeof info, SIF_POS};
+  GetScrollInfo(mScrollBar, SB_CTL, &info);
+  return info.nPos;
+}
+
+std::unique_ptr<LinkItem> ContentViewer::MakeLink(const std::wstring& text) {
+  if (!mSpareLinks.empty()) {
+    std::unique_ptr<LinkItem> spare = std::move(mSpareLinks.back());
+    mSpareLinks.pop_back();
+    spare->SetText(text);
+    return spare;
+  }
+  auto link = std::make_unique<LinkItem>(text, false);
+  link->SetBackgroundBrush(static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  link->Create(Hwnd(), text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
+               RECT{0, 0, 10, utils::LINE_HEIGHT});
+  return link;
+}
+
+Section* ContentViewer::AppendSection(std::unique_ptr<Header> header) {
+  auto section = std::make_unique<Section>();
+  section->header = std::move(header);
+  mSections.push_back(std::move(section));
+  return mSections.back().get();
+}
+
+Section* ContentViewer::FindSection(const Header* header) const {
+  for (const auto& section : mSections) {
+    if (section->header.get() == header) return section.get();
+  }
+  return nullptr;
+}
+
+void ContentViewer::ConnectRebuild(const VMCollectionPtr& collection, Header* header) {
+  Section* section = FindSection(header);
+  if (!section) return;
+  section->links = std::make_unique<SignalLinks>();
+  section->links->SetWindow(Hwnd());
+  section->links->Connect(collection, collection->mChanged, [this, header] { RebuildSection(header); });
+}
+
+LRESULT ContentViewer::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
+  mFont = CreatePopupFont();
+  mNotConnectedText = utils::LoadStringResource(IDS_NOT_CONNECTED);
+  mNoMatchText = utils::LoadStringResource(IDS_NO_MATCH);
+  mHoverFrame = CreateSolidBrush(RGB(185, 215, 252));
+  mHoverFill = CreateSolidBrush(RGB(244, 249, 255));
+  mSelectionFrame = CreateSolidBrush(RGB(132, 172, 221));
+  mSelectionFill = CreateSolidBrush(RGB(218, 235, 255));
+  mScrollBar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 0, 0, 10, 10, Hwnd(), nullptr,
+                               Module::Instance(), nullptr);
+
+  struct Fixed {
+    UINT title;
+    VMCollectionPtr collection;
+    Header** slot;
+  };
+  const Fixed fixed[] = {{IDS_FAVORITES, mState.GetFavorites(), &mFavoritesHeader},
+                         {IDS_RECENTLY_USED, mState.GetRecent(), &mRecentHeader}};
+  for (const Fixed& f : fixed) {
+    auto header = std::make_unique<Header>(utils::LoadStringResource(f.title), f.collection, false, false, false,
+                                           std::wstring());
+    Header* raw = header.get();
+    AppendSection(std::move(header));
+    raw->Create(Hwnd(), raw->GetTitle().c_str(), WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, RECT{0, 0, 10, 10});
+    *f.slot = raw;
+    ConnectRebuild(f.collection, raw);
+  }
+
+  const size_t poolSize = static_cast<size_t>(std::max(0, ClientHeight()) / utils::LINE_HEIGHT + 3);
+  for (size_t i = 0; i < poolSize; ++i) {
+    auto row = std::make_unique<VMItem>();
+    row->SetColors(mFont, mHoverFrame, mHoverFill, mSelectionFrame, mSelectionFill);
+    row->Create(Hwnd(), L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, RECT{0, 0, 10, utils::LINE_HEIGHT});
+    mPool.push_back(std::move(row));
+  }
+  RebuildSection(mFavoritesHeader);
+  RebuildSection(mRecentHeader);
+  RelayoutEntry();
+  return 0;
+}
+
+LRESULT ContentViewer::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
+  for (auto& section : mSections) {
+    section->links.reset();
+    ClearSection(*section);
+    section->header.reset();
+  }
+  mSections.clear();
+  mFavoritesHeader = mRecentHeader = nullptr;
+  mPool.clear();
+  mSpareLinks.clear();
+  for (HBRUSH* brush : {&mHoverFrame, &mHoverFill, &mSelectionFrame, &mSelectionFill}) {
+    if (*brush) DeleteObject(*brush);
+    *brush = nullptr;
+  }
+  if (mFont) DeleteObject(mFont);
+  mFont = nullptr;
+  if (mScrollBar) ::DestroyWindow(mScrollBar);
+  mScrollBar = nullptr;
+  return 0;
+}
+
+void ContentViewer::AddServerSection(const OlvarkServerPtr& server, bool startup) {
+  if (!server || !IsWindow()) return;
+  auto header = std::make_unique<Header>(utils::ToWideString(server->GetName()), server, true, true, true,
+                                         utils::LoadStringResource(IDS_SEARCHING_INVENTORY));
+  Header* raw = header.get();
+  if (startup) mNoAutoScroll.insert(raw);
+  raw->Create(Hwnd(), raw->GetTitle().c_str(), WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, RECT{0, 0, 10, 10});
+  AppendSection(std::move(header));
+  ConnectRebuild(server, raw);
+  RebuildSection(raw);
+  RelayoutEntry();
+  // Servers restored at start-up leave the view at the top; one the user adds comes into it.
+  if (startup) return;
+  if (Section* section = FindSection(raw)) ScrollIntoView(section->headerY, raw->GetHeight());
+}
+
+void ContentViewer::ClearSection(Section& section) {
+  auto keep = [this](std::unique_ptr<LinkItem> link) {
+    if (!link) return;
+    ShowWindow(link->Hwnd(), SW_HIDE);
+    mSpareLinks.push_back(std::move(link));
+  };
+  keep(std::move(section.showAll));
+  for (SectionPage& page : section.pages) keep(std::move(page.link));
+  section.pages.clear();
+  section.entries.clear();
+}
+
+void ContentViewer::RebuildSection(Header* header) {
+  Section* section = FindSection(header);
+  if (!section || !header->IsWindow()) return;
+  // A VM's names never change: keep what the last fill made of them.
+  std::unordered_map<const VM*, SectionEntry> known;
+  known.reserve(section->entries.size());
+  for (SectionEntry& entry : section->entries) {
+    if (entry.kind == SectionEntry::VM_ROW) known.emplace(entry.vm.get(), std::move(entry));
+  }
+  auto makeEntry = [&known](const VMPtr& vm, bool visible) {
+    auto found = known.find(vm.get());
+    if (found == known.end()) return VMEntry(vm, visible);
+    SectionEntry entry = std::move(found->second);
+    entry.visible = visible;
+    entry.height = utils::LINE_HEIGHT;
+    return entry;
+  };
+  ClearSection(*section);
+  const VMCollectionPtr& collection = header->GetCollection();
+  const int state = collection->GetState();
+  const bool serverHeader = header != mFavoritesHeader && header != mRecentHeader;
+  if (state == VMCollection::STATE_ENUMERATED) {
+    VMList vms = collection->GetVMs();
+    const std::vector<size_t> pages = header->GroupsLargeLists() ? PageSizes(vms.size()) : std::vector<size_t>();
+    if (pages.empty()) {
+      section->entries.reserve(vms.size());
+      for (const VMPtr& vm : vms) section->entries.push_back(makeEntry(vm, true));
+    } else {
+      section->entries.reserve(vms.size() + pages.size() + 1);
+      std::vector<std::wstring> names;
+      names.reserve(vms.size());
+      for (const VMPtr& vm : vms) {
+        auto found = known.find(vm.get());
+        names.push_back(found != known.end() ? found->second.name : utils::ToWideString(vm->GetName()));
+      }
+      FillPagedSection(
+          *section, pages, names, [this](const std::wstring& text) { return MakeLink(text); },
+          [&](size_t vm) { return makeEntry(vms[vm], false); });
+    }
+    if (serverHeader) {
+      mLayoutSuspended = true;
+      mState.GetFavorites()->Refresh();
+      mState.GetRecent()->Refresh();
+      mLayoutSuspended = false;
+    }
+  }
+  if (!mSearchText.empty() && !mLayoutSuspended) ApplyFilter();
+  RepaintNow(Hwnd());
+  RelayoutEntry();
+  // Only the end of an enumeration moves the view, not a repeated report of the same state.
+  const bool ended = state != section->lastState &&
+                     (state == VMCollection::STATE_ENUMERATED || state == VMCollection::STATE_ENUM_FAILED);
+  section->lastState = state;
+  if (serverHeader && !header->IsCollapsed() && ended) {
+    if (mNoAutoScroll.erase(header)) return;
+    int height = header->GetHeight();
+    for (const SectionEntry& entry : section->entries) height += entry.height;
+    ScrollIntoView(section->headerY, height);
+  }
+}
+
+void ContentViewer::RelayoutEntry() {
+  if (mLayoutSuspended || !mFavoritesHeader || !mRecentHeader || !mFavoritesHeader->IsWindow() ||
+      !mRecentHeader->IsWindow() || mPool.empty()) {
+    return;
+  }
+  if (mSections.size() == 2) {
+    ShowWindow(mFavoritesHeader->Hwnd(), SW_HIDE);
+    ShowWindow(mRecentHeader->Hwnd(), SW_HIDE);
+    ShowWindow(mScrollBar, SW_HIDE);
+    SetScrollPos(mScrollBar, SB_CTL, 0, TRUE);
+    mScrollBarShown = false;
+    for (auto& row : mPool) {
+      ShowWindow(row->Hwnd(), SW_HIDE);
+      row->Reset();
+    }
+    InvalidateRect(Hwnd(), nullptr, FALSE);
+    UpdateWindow(Hwnd());
+    return;
+  }
+  Relayout(true);
+}
+
+void ContentViewer::Relayout(bool compute) {
+  if (compute) Compute();
+  Place();
+}
+
+void ContentViewer::Compute() {
+  int bottom = 0;  // of what is laid out so far
+  const int R = utils::LINE_HEIGHT;
+  for (auto& section : mSections) {
+    if (!section->headerShown) continue;
+    section->headerY = bottom;
+    bottom += section->header->GetHeight();
+    if (section->header->IsCollapsed()) continue;
+    const bool focusSection = section->header.get() == mFocus.header;
+    for (SectionEntry& entry : section->entries) {
+      if (!entry.visible) continue;
+      entry.y = bottom;
+      entry.height = (entry.kind == SectionEntry::VM_ROW && focusSection && entry.vm == mFocus.vm && mFocus.expanded)
+                         ? 2 * R
+                         : R;
+      bottom += entry.height;
+    }
+  }
+  RECT client;
+  GetClientRect(Hwnd(), &client);
+  mScrollBarShown = bottom > client.bottom;
+  if (mScrollBarShown) {
+    const int width = GetSystemMetrics(SM_CXVSCROLL);
+    PlaceChild(mScrollBar, client.right - width, 0, width, client.bottom, true);
+    // The bar redraws only when its range or page really changed.
+    SCROLLINFO now = {sizeof now, SIF_RANGE | SIF_PAGE};
+    GetScrollInfo(mScrollBar, SB_CTL, &now);
+    if (now.nMin != 0 || now.nMax != bottom - 1 || now.nPage != static_cast<UINT>(client.bottom)) {
+      SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_PAGE, 0, bottom - 1, static_cast<UINT>(client.bottom)};
+      SetScrollInfo(mScrollBar, SB_CTL, &info, TRUE);
+    }
+  } else {
+    if (HasVisibleStyle(mScrollBar)) ShowWindow(mScrollBar, SW_HIDE);
+    if (GetScrollPos(mScrollBar, SB_CTL) != 0) SetScrollPos(mScrollBar, SB_CTL, 0, FALSE);
+  }
+}
+
+bool ContentViewer::InView(int y, int h, int top, int viewHeight) {
+  return (y > top && y < top + viewHeight) || (y + h > top && y + h < top + viewHeight);
+}
+
+VMItem* ContentViewer::FindRow(const Header* header, const VM* vm) const {
+  for (const auto& row : mPool) {
+    if (row->GetVM().get() == vm && row->GetTag() == reinterpret_cast<UINT_PTR>(header)) return row.get();
+  }
+  for (const auto& row : mPool) {
+    if (!row->GetVM()) return row.get();
+  }
+  return nullptr;
+}
+
+void ContentViewer::Place() {
+  const int top = mScrollBarShown ? ScrollPosition() : 0;
+  const int viewHeight = ClientHeight();
+  // 1. Rows whose entry is gone or out of view give their binding back.
+  for (auto& row : mPool) {
+    const VMPtr vm = row->GetVM();
+    bool keep = false;
+    const Header* header = reinterpret_cast<const Header*>(row->GetTag());
+    if (vm) {
+      if (Section* section = FindSection(header)) {
+        if (section->headerShown && !header->IsCollapsed()) {
+          for (const SectionEntry& entry : section->entries) {
+            if (entry.kind == SectionEntry::VM_ROW && entry.vm == vm) {
+              keep = entry.visible && InView(entry.y, entry.height, top, viewHeight);
+              break;
+            }
+          }
+        }
+      }
+      if (!keep) {
+        if (header == mFocus.header && vm == mFocus.vm && GetFocus() == row->Hwnd()) SetFocus(Hwnd());
+        ShowWindow(row->Hwnd(), SW_HIDE);
+        row->Reset();
+      }
+    }
+  }
+  RECT client;
+  GetClientRect(Hwnd(), &client);
+  const int width = client.right - (mScrollBarShown ? GetSystemMetrics(SM_CXVSCROLL) : 0);
+  for (auto& section : mSections) {
+    Header* header = section->header.get();
+    const bool headerInView = section->headerShown && InView(section->headerY, header->GetHeight(), top, viewHeight);
+    if (!headerInView) {
+      ShowWindow(header->Hwnd(), SW_HIDE);
+    } else {
+      PlaceChild(header->Hwnd(), 0, section->headerY - top, width, header->GetHeight(), true);
+      if (header == mFocus.header && !mFocus.vm && GetFocus() != header->Hwnd()) SetFocus(header->Hwnd());
+    }
+    for (SectionEntry& entry : section->entries) {
+      const bool placed = section->headerShown && entry.visible && !header->IsCollapsed() &&
+                          InView(entry.y, entry.height, top, viewHeight);
+      if (entry.kind == SectionEntry::LINK_ROW) {
+        if (!placed) {
+          if (HasVisibleStyle(entry.link->Hwnd())) ShowWindow(entry.link->Hwnd(), SW_HIDE);
+        } else {
+          PlaceChild(entry.link->Hwnd(), 0, entry.y - top, width, entry.height, true);
+        }
+        continue;
+      }
+      if (!placed) continue;
+      VMItem* row = FindRow(header, entry.vm.get());
+      if (!row) continue;  // the pool covers the view; never move a row not found
+      const bool focused = header == mFocus.header && entry.vm == mFocus.vm;
+      auto vm = std::dynamic_pointer_cast<QorVM>(entry.vm);
+      if (!vm) continue;
+      row->Bind(vm, reinterpret_cast<UINT_PTR>(header), focused, focused && mFocus.expanded);
+      PlaceChild(row->Hwnd(), 0, entry.y - top, width, entry.height, true);
+    }
+  }
+  RepaintNow(Hwnd());
+}
+
+LRESULT ContentViewer::OnRelayoutMessage(UINT, WPARAM, LPARAM, BOOL&) {
+  RelayoutEntry();
+  return 0;
+}
+
+LRESULT ContentViewer::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(Hwnd(), &paint);
+  const RECT client = PaintWhiteClient(Hwnd(), dc);
+  if (mSections.size() <= 2 || mNoMatch) {
+    const int m = utils::MARGIN;
+    HGDIOBJ old = SelectObject(dc, mFont);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(87, 87, 87));
+    RECT text = {m, 2 * m, client.right - m, client.bottom};
+    const std::wstring& message = mSections.size() <= 2 ? mNotConnectedText : mNoMatchText;
+    DrawTextW(dc, message.c_str(), -1, &text, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, old);
+  }
+  EndPaint(Hwnd(), &paint);
+  return 0;
+}
+
+void ContentViewer::ScrollIntoView(int y, int h) {
+  if (!mScrollBarShown) return;
+  const int top = ScrollPosition(), viewHeight = ClientHeight();
+  if (top <= y && y + h <= top + viewHeight) return;
+  int position = y;
+  if (y >= top && h <= viewHeight) position = y - viewHeight + h;
+  SetScrollPosition(position);
+}
+
+void ContentViewer::SetScrollPosition(int position) {
+  SetScrollPos(mScrollBar, SB_CTL, position, TRUE);
+  SendMessageW(Hwnd(), WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0), 0);
+}
+
+void ContentViewer::ScrollBy(int delta) {
+  if (mScrollBarShown) SetScrollPosition(ScrollPosition() + delta);
+}
+
+LRESULT ContentViewer::OnVScroll(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+  SCROLLINFO info = {sizeof info, SIF_ALL};
+  GetScrollInfo(mScrollBar, SB_CTL, &info);
+  int position = info.nPos;
+  switch (LOWORD(wParam)) {
+    case SB_LINEUP: position -= 10; break;
+    case SB_LINEDOWN: position += 10; break;
+    case SB_PAGEUP: position -= static_cast<int>(info.nPage); break;
+    case SB_PAGEDOWN: position += static_cast<int>(info.nPage); break;
+    case SB_THUMBTRACK:
+      // Sent by the viewer itself (no scroll bar in lParam) after writing the position.
+      if (lParam) position = info.nTrackPos;
+      break;
+    case SB_TOP: position = info.nMin; break;
+    case SB_BOTTOM: position = info.nMax; break;
+    default: break;
+  }
+  SetScrollPos(mScrollBar, SB_CTL, position, TRUE);
+  Relayout(false);
+  return 0;
+}
+
+LRESULT ContentViewer::OnMouseWheel(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  if (mScrollBarShown) SetScrollPosition(ScrollPosition() - GET_WHEEL_DELTA_WPARAM(wParam));
+  return 0;
+}
+
+void ContentViewer::SetFocusTo(Header* header, const VMPtr& vm) {
+  mFocus.header = header;
+  mFocus.vm = vm;
+  mFocus.expanded = false;
+}
+
+void ContentViewer::ClearFocus() { mFocus = Focus(); }
+
+void ContentViewer::ScrollFocusIntoView() {
+  Section* section = FindSection(mFocus.header);
+  if (!section) return;
+  if (!mFocus.vm) {
+    ScrollIntoView(section->headerY, mFocus.header->GetHeight());
+    return;
+  }
+  for (const SectionEntry& entry : section->entries) {
+    if (entry.kind == SectionEntry::VM_ROW && entry.vm == mFocus.vm) {
+      ScrollIntoView(entry.y, entry.height);
+      return;
+    }
+  }
+}
+
+LRESULT ContentViewer::OnItemFocused(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+  auto* header = reinterpret_cast<Header*>(wParam);
+  if (!FindSection(header)) return 0;  // a header that is gone
+  auto* row = lParam ? dynamic_cast<VMItem*>(WindowImpl::FromHandle(reinterpret_cast<HWND>(lParam))) : nullptr;
+  mFocus.header = header;
+  mFocus.vm = row ? row->GetVM() : nullptr;
+  mFocus.expanded = row && row->IsExpanded();
+  RelayoutEntry();
+  if (!row) {
+    if (Section* section = FindSection(header)) ScrollIntoView(section->headerY, header->MeasureLine());
+  } else {
+    ScrollFocusIntoView();
+  }
+  return 0;
+}
+
+LRESULT ContentViewer::OnItemUnfocused(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+  HWND now = GetFocus();
+  if (now == Hwnd() || (now && IsChild(Hwnd(), now))) return 0;
+  if (!wParam) return 0;
+  auto* row = lParam ? dynamic_cast<VMItem*>(WindowImpl::FromHandle(reinterpret_cast<HWND>(lParam))) : nullptr;
+  VMPtr vm = row ? row->GetVM() : nullptr;
+  if (reinterpret_cast<Header*>(wParam) == mFocus.header && vm == mFocus.vm) ClearFocus();
+  RelayoutEntry();
+  return 0;
+}
+
+LRESULT ContentViewer::OnNavigateKey(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  if (mSections.empty()) return 0;
+  const UINT key = static_cast<UINT>(wParam);
+  auto candidate = [](const Section& s, const SectionEntry& e) {
+    return e.kind == SectionEntry::VM_ROW && e.visible && !s.header->IsCollapsed();
+  };
+  auto lastCandidate = [&](Section& s) -> VMPtr {
+    for (auto it = s.entries.rbegin(); it != s.entries.rend(); ++it) {
+      if (candidate(s, *it)) return it->vm;
+    }
+    return nullptr;
+  };
+  bool changed = false;
+  switch (key) {
+    case VK_ESCAPE:
+      PostMessageW(GetParent(Hwnd()), WM_HIDE_POPUP, 0, 0);
+      return 0;
+    case VK_HOME:
+      ClearFocus();
+      for (auto& s : mSections) {
+        if (s->headerShown) {
+          SetFocusTo(s->header.get(), nullptr);
+          changed = true;
+          break;
+        }
+      }
+      if (!changed) return 0;
+      break;
+    case VK_END:
+      for (auto it = mSections.rbegin(); it != mSections.rend(); ++it) {
+        if ((*it)->headerShown) {
+          SetFocusTo((*it)->header.get(), lastCandidate(**it));
+          changed = true;
+          break;
+        }
+      }
+      break;
+    case VK_LEFT:
+      if (mFocus.header && mFocus.header->IsWindow()) SetFocus(mFocus.header->Hwnd());
+      return 0;
+    case VK_DOWN: {
+      bool met = false;
+      for (size_t i = 0; i < mSections.size() && !changed; ++i) {
+        Section& s = *mSections[i];
+        if (!s.headerShown) continue;
+        if (met) {  // the next shown section's header
+          SetFocusTo(s.header.get(), nullptr);
+          changed = true;
+          break;
+        }
+        if (s.header.get() != mFocus.header) continue;
+        met = true;
+        bool passed = !mFocus.vm;
+        for (SectionEntry& e : s.entries) {
+          if (!passed) {
+            if (e.kind == SectionEntry::VM_ROW && e.vm == mFocus.vm) passed = true;
+            continue;
+          }
+          if (candidate(s, e)) {
+            SetFocusTo(s.header.get(), e.vm);
+            changed = true;
+            break;
+          }
+        }
+      }
+      break;
+    }
+    case VK_UP: {
+      for (size_t i = mSections.size(); i-- > 0 && !changed;) {
+        Section& s = *mSections[i];
+        if (!s.headerShown || s.header.get() != mFocus.header) continue;
+        if (mFocus.vm) {
+          VMPtr previous;
+          for (SectionEntry& e : s.entries) {
+            if (e.kind == SectionEntry::VM_ROW && e.vm == mFocus.vm) break;
+            if (candidate(s, e)) previous = e.vm;
+          }
+          SetFocusTo(s.header.get(), previous);
+          changed = true;
+          break;
+        }
+        for (size_t j = i; j-- > 0;) {
+          Section& before = *mSections[j];
+          if (!before.headerShown) continue;
+          SetFocusTo(before.header.get(), lastCandidate(before));
+          changed = true;
+          break;
+        }
+        break;
+      }
+      break;
+    }
+    default:
+      return 0;
+  }
+  if (!changed) return 0;
+  mFocus.expanded = false;
+  RelayoutEntry();
+  ScrollFocusIntoView();
+  return 0;
+}
+
+LRESULT ContentViewer::OnKeyDown(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+  const UINT key = static_cast<UINT>(wParam);
+  if (mFocus.header && !mFocus.vm) {
+    if (Section* section = FindSection(mFocus.header)) {
+      ScrollIntoView(section->headerY, mFocus.header->GetHeight());
+      SendMessageW(mFocus.header->Hwnd(), WM_KEYDOWN, wParam, lParam);
+    } else {
+      ClearFocus();
+    }
+  } else if (mFocus.header && mFocus.vm) {
+    Section* section = FindSection(mFocus.header);
+    const SectionEntry* found = nullptr;
+    if (section) {
+      for (const SectionEntry& e : section->entries) {
+        if (e.kind == SectionEntry::VM_ROW && e.vm == mFocus.vm && e.visible) found = &e;
+      }
+    }
+    if (!found) {
+      ClearFocus();  // its VM is gone
+    } else {
+      ScrollIntoView(found->y, found->height);
+      for (auto& row : mPool) {
+        if (row->GetVM() == mFocus.vm && row->GetTag() == reinterpret_cast<UINT_PTR>(mFocus.header)) {
+          SendMessageW(row->Hwnd(), WM_KEYDOWN, wParam, lParam);
+          break;
+        }
+      }
+    }
+  }
+  if (!mFocus.header) {
+    switch (key) {
+      case VK_HOME:
+      case VK_UP:
+      case VK_DOWN:
+      case VK_LEFT:
+      case VK_RIGHT: SendMessageW(Hwnd(), WM_NAVIGATE_KEY, VK_HOME, 0); break;
+      case VK_END:
+      case VK_ESCAPE: SendMessageW(Hwnd(), WM_NAVIGATE_KEY, key, 0); break;
+      default: break;
+    }
+  }
+  return 0;
+}
+
+void ContentViewer::InsertByName(Section& section, const VMPtr& vm) {
+  SectionEntry entry = VMEntry(vm, true);
+  auto at = std::find_if(section.entries.begin(), section.entries.end(), [&](const SectionEntry& e) {
+    return e.kind == SectionEntry::VM_ROW && CompareNames(e.name, entry.name) > 0;
+  });
+  section.entries.insert(at, std::move(entry));
+}
+
+namespace {
+// Whether an entry takes room in the list: a collapsed section, a hidden header or the
+// search can keep it out, and then its y means nothing.
+bool TakesRoom(const Section& section, const SectionEntry& entry) {
+  return section.headerShown && entry.visible && !section.header->IsCollapsed();
+}
+}  // namespace
+
+LRESULT ContentViewer::OnFavoriteChanged(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+  Section* section = FindSection(mFavoritesHeader);
+  auto* raw = reinterpret_cast<VM*>(wParam);
+  if (!section || !raw) return 0;
+  auto existing = std::find_if(section->entries.begin(), section->entries.end(),
+                               [&](const SectionEntry& e) { return e.vm.get() == raw; });
+  VMPtr vm;
+  if (lParam == 0) {
+    if (existing == section->entries.end()) return 0;
+    vm = existing->vm;
+  } else {
+    if (existing != section->entries.end()) return 0;
+    // The message names the VM by address: take it from a live list, never from the pointer alone.
+    for (const VMPtr& favorite : mState.GetFavoriteVMs()) {
+      if (favorite.get() == raw) vm = favorite;
+    }
+    if (!vm) return 0;
+  }
+  // The rows below keep their place on screen: they move by the row the list lost or
+  // gained above them, and not at all when that row took or takes no room.
+  int delta = 0;
+  if (lParam == 0) {
+    if (TakesRoom(*section, *existing)) delta = -utils::LINE_HEIGHT;
+    section->entries.erase(existing);
+  } else {
+    InsertByName(*section, vm);
+  }
+  if (!mSearchText.empty()) ApplyFilter();
+  if (lParam != 0) {
+    for (const SectionEntry& e : section->entries) {
+      if (e.vm == vm && TakesRoom(*section, e)) delta = utils::LINE_HEIGHT;
+    }
+  }
+  // From the position before the relayout: a shorter list clamps it there already.
+  const int position = ScrollPosition();
+  RelayoutEntry();
+  if (mScrollBarShown && delta != 0) SetScrollPosition(position + delta);
+  return 0;
+}
+
+LRESULT ContentViewer::OnRecentAdded(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  Section* section = FindSection(mRecentHeader);
+  auto* raw = reinterpret_cast<VM*>(wParam);
+  if (!section || !raw) return 0;
+  for (const SectionEntry& e : section->entries) {
+    if (e.vm.get() == raw) return 0;
+  }
+  VMPtr vm;
+  for (const VMPtr& recent : mState.GetRecentVMs()) {
+    if (recent.get() == raw) vm = recent;
+  }
+  if (!vm) return 0;
+  InsertByName(*section, vm);
+  if (!mSearchText.empty()) ApplyFilter();
+  RelayoutEntry();
+  const SectionEntry* added = nullptr;
+  const SectionEntry* focused = nullptr;
+  for (const auto& s : mSections) {
+    for (const SectionEntry& e : s->entries) {
+      if (s.get() == section && e.vm == vm && TakesRoom(*s, e)) added = &e;
+      if (s->header.get() == mFocus.header && mFocus.vm && e.vm == mFocus.vm && TakesRoom(*s, e)) focused = &e;
+    }
+  }
+  if (added && focused && added->y < focused->y) ScrollBy(utils::LINE_HEIGHT);
+  return 0;
+}
+
+LRESULT ContentViewer::OnRemoveServer(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  auto* header = reinterpret_cast<Header*>(wParam);
+  auto it = std::find_if(mSections.begin(), mSections.end(),
+                         [&](const std::unique_ptr<Section>& s) { return s->header.get() == header; });
+  if (it == mSections.end() || header == mFavoritesHeader || header == mRecentHeader) return 0;
+  Section& section = **it;
+  // No row may stay bound to a VM of the server that goes.
+  for (auto& row : mPool) {
+    if (row->GetTag() == reinterpret_cast<UINT_PTR>(header)) {
+      ShowWindow(row->Hwnd(), SW_HIDE);
+      row->Reset();
+    }
+  }
+  ClearSection(section);
+  VMCollectionPtr server = header->GetCollection();
+  mNoAutoScroll.erase(header);
+  section.links.reset();
+  section.header.reset();  // the header's connections and window go with it
+  mState.RemoveServer(server.get());
+  server.reset();
+  ClearFocus();
+  SetFocus(Hwnd());
+  mSections.erase(it);
+  mState.GetFavorites()->Refresh();
+  mState.GetRecent()->Refresh();
+  mLayoutSuspended = true;
+  RebuildSection(mFavoritesHeader);
+  mLayoutSuspended = false;
+  RebuildSection(mRecentHeader);
+  return 0;
+}
+
+LRESULT ContentViewer::OnHidePopup(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
+  PostMessageW(GetParent(Hwnd()), msg, wParam, lParam);
+  return 0;
+}
+
+// By binding, not by pointer: links are recycled across rebuilds, and a click posted
+// before one must not reveal whatever range its row shows now.
+LRESULT ContentViewer::OnLinkClicked(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  const UINT_PTR binding = wParam;
+  for (auto& s : mSections) {
+    Section& section = *s;
+    if (section.showAll && section.showAll->Binding() == binding) {
+      RevealAllPages(section);
+      for (const SectionEntry& e : section.entries) {
+        if (e.kind == SectionEntry::VM_ROW && e.visible) {
+          SetFocusTo(section.header.get(), e.vm);
+          break;
+        }
+      }
+      RelayoutEntry();
+      return 0;
+    }
+    for (SectionPage& page : section.pages) {
+      if (!page.link || page.link->Binding() != binding) continue;
+      RevealPage(section, page);
+      SetFocusTo(section.header.get(), section.entries[page.first].vm);
+      RelayoutEntry();
+      return 0;
+    }
+  }
+  return 0;
+}
+
+void ContentViewer::SetFilter(const std::wstring& text) {
+  mSearchText = text;
+  SetScrollPos(mScrollBar, SB_CTL, 0, TRUE);
+  ApplyFilter();
+  RelayoutEntry();
+  RepaintNow(Hwnd());
+}
+
+void ContentViewer::ApplyFilter() { mNoMatch = ApplySearch(mSections, mSearchText); }
+
+void ContentViewer::ClearHot() {
+  for (auto& row : mPool) row->ClearHover();
+}
+
+LRESULT ContentViewer::OnChar(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  TypeAhead(static_cast<wchar_t>(wParam));
+  return 0;
+}
+
+LRESULT ContentViewer::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  KillTimer(Hwnd(), wParam);
+  if (wParam == kTypeAheadTimer) {
+    mTypeAhead.clear();
+    mTypeAheadFailed = false;
+  }
+  return 0;
+}
+
+void ContentViewer::TypeAhead(wchar_t ch) {
+  KillTimer(Hwnd(), kTypeAheadTimer);
+  if (!mTypeAheadFailed && ch >= L' ') {
+    const bool continuing = !mTypeAhead.empty();
+    mTypeAhead += ch;
+    size_t startSection = 0, f = 0;
+    if (mFocus.header) {
+      for (size_t i = 0; i < mSections.size(); ++i) {
+        if (mSections[i]->header.get() != mFocus.header) continue;
+        startSection = i;
+        if (mFocus.vm) {
+          for (size_t j = 0; j < mSections[i]->entries.size(); ++j) {
+            if (mSections[i]->entries[j].kind == SectionEntry::VM_ROW && mSections[i]->entries[j].vm == mFocus.vm) f = j;
+          }
+        }
+      }
+    }
+    const bool inclusive = !mFocus.vm || continuing;
+    auto matches = [&](const Section& s, const SectionEntry& e) {
+      return e.kind == SectionEntry::VM_ROW && e.visible && !s.header->IsCollapsed() &&
+             StartsWithIgnoringCase(e.name, mTypeAhead);
+    };
+    Section* foundSection = nullptr;
+    const SectionEntry* found = nullptr;
+    // Forward from the start point, then round from the top back to it.
+    for (size_t i = startSection; i < mSections.size() && !found; ++i) {
+      const Section& s = *mSections[i];
+      size_t from = i == startSection ? (inclusive ? f : f + 1) : 0;
+      for (size_t j = from; j < s.entries.size(); ++j) {
+        if (matches(s, s.entries[j])) {
+          found = &s.entries[j];
+          foundSection = mSections[i].get();
+          break;
+        }
+      }
+    }
+    for (size_t i = 0; i <= startSection && i < mSections.size() && !found; ++i) {
+      const Section& s = *mSections[i];
+      size_t to = i == startSection ? (inclusive ? f + 1 : f) : s.entries.size();
+      for (size_t j = 0; j < to && j < s.entries.size(); ++j) {
+        if (matches(s, s.entries[j])) {
+          found = &s.entries[j];
+          foundSection = mSections[i].get();
+          break;
+        }
+      }
+    }
+    mTypeAheadFailed = !found;
+    if (found) {
+      SetFocusTo(foundSection->header.get(), found->vm);
+      RelayoutEntry();
+      ScrollIntoView(found->y, found->height);
+    }
+  }
+  SetTimer(Hwnd(), kTypeAheadTimer, 500, nullptr);
+}
+
+}  // namespace ui

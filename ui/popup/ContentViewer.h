@@ -1,0 +1,157 @@
+// The scrolling list in the middle of the popup: Favorites, Recently Used, then one
+// section per server, each a header and its rows. It keeps a fixed pool of VM row windows
+// and binds them to the VMs in view during layout; large server sections fold into
+// ranges and the search filters by name words, both by the section model (SectionModel.h);
+// type-ahead moves the focus.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "backend/OlvarkServer.h"
+#include "ui/popup/Header.h"
+#include "ui/popup/LinkItem.h"
+#include "ui/popup/SectionModel.h"
+#include "ui/popup/SignalLinks.h"
+#include "ui/popup/VMItem.h"
+#include "ui/window/Messages.h"
+#include "ui/window/Window.h"
+
+class State;
+
+namespace ui {
+
+class ContentViewer : public WindowImpl {
+ public:
+  static constexpr UINT_PTR kTypeAheadTimer = 1;
+
+  // state: the servers' owner, with the Favorites and Recently Used views.
+  explicit ContentViewer(State& state);
+  ~ContentViewer() override;
+
+  HWND CreateViewer(HWND parent, const RECT& rect);
+  void AddServerSection(const OlvarkServerPtr& server, bool startup);
+  void SetFilter(const std::wstring& text);
+  // The popup hides: no row stays hovered.
+  void ClearHot();
+  // Builds the section of this header again from its collection (also what a collection's
+  // change asks for).
+  void RebuildSection(Header* header);
+
+  // What the list shows, for tests and benchmarks.
+  const std::vector<std::unique_ptr<Section>>& Sections() const { return mSections; }
+  size_t PoolSize() const { return mPool.size(); }
+  const std::vector<std::unique_ptr<VMItem>>& Pool() const { return mPool; }
+  const Header* FocusHeader() const { return mFocus.header; }
+  const VM* FocusVM() const { return mFocus.vm.get(); }
+  bool IsScrollBarShown() const { return mScrollBarShown; }
+  int ScrollPosition() const;
+  bool NoMatch() const { return mNoMatch; }
+  const std::wstring& SearchText() const { return mSearchText; }
+
+ protected:
+  const wchar_t* ClassName() const override { return L"Zandor Wickerlyn Content Viewer Window"; }
+
+  ZW_BEGIN_MSG_MAP()
+    ZW_MESSAGE_HANDLER(WM_CREATE, OnCreate)
+    ZW_MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+    ZW_MESSAGE_HANDLER(WM_SIZE, OnRelayoutMessage)
+    ZW_MESSAGE_HANDLER(WM_RELAYOUT, OnRelayoutMessage)
+    ZW_MESSAGE_HANDLER(WM_PAINT, OnPaint)
+    ZW_MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
+    ZW_MESSAGE_HANDLER(WM_CHAR, OnChar)
+    ZW_MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
+    ZW_MESSAGE_HANDLER(WM_GETDLGCODE, OnGetDlgCode)
+    ZW_MESSAGE_HANDLER(WM_NAVIGATE_KEY, OnNavigateKey)
+    ZW_MESSAGE_HANDLER(WM_ITEM_FOCUSED, OnItemFocused)
+    ZW_MESSAGE_HANDLER(WM_ITEM_UNFOCUSED, OnItemUnfocused)
+    ZW_MESSAGE_HANDLER(WM_TIMER, OnTimer)
+    ZW_MESSAGE_HANDLER(WM_MOUSEWHEEL, OnMouseWheel)
+    ZW_MESSAGE_HANDLER(WM_VSCROLL, OnVScroll)
+    ZW_MESSAGE_HANDLER(WM_FAVORITE_CHANGED, OnFavoriteChanged)
+    ZW_MESSAGE_HANDLER(WM_RECENT_ADDED, OnRecentAdded)
+    ZW_MESSAGE_HANDLER(WM_REMOVE_SERVER, OnRemoveServer)
+    ZW_MESSAGE_HANDLER(WM_HIDE_POPUP, OnHidePopup)
+    ZW_MESSAGE_HANDLER(WM_LINK_CLICKED, OnLinkClicked)
+    ZW_REFLECT_NOTIFICATIONS()
+  ZW_END_MSG_MAP()
+
+ private:
+  struct Focus {
+    Header* header = nullptr;
+    VMPtr vm;
+    bool expanded = false;
+  };
+
+  LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnRelayoutMessage(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
+  LRESULT OnChar(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnKeyDown(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnGetDlgCode(UINT, WPARAM, LPARAM, BOOL&) { return DLGC_WANTALLKEYS | DLGC_WANTCHARS; }
+  LRESULT OnNavigateKey(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnItemFocused(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnItemUnfocused(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnMouseWheel(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnVScroll(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnFavoriteChanged(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnRecentAdded(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnRemoveServer(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnHidePopup(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnLinkClicked(UINT, WPARAM, LPARAM, BOOL&);
+
+  Section* AppendSection(std::unique_ptr<Header> header);
+  Section* FindSection(const Header* header) const;
+  void ConnectRebuild(const VMCollectionPtr& collection, Header* header);
+  void ClearSection(Section& section);
+  void RelayoutEntry();
+  void Relayout(bool compute);
+  void Compute();
+  void Place();
+  static bool InView(int y, int h, int top, int viewHeight);
+  VMItem* FindRow(const Header* header, const VM* vm) const;
+  void ScrollIntoView(int y, int h);
+  void ScrollBy(int delta);
+  void SetScrollPosition(int position);
+  int ClientHeight() const;
+  void ApplyFilter();
+  void SetFocusTo(Header* header, const VMPtr& vm);
+  void ClearFocus();
+  void ScrollFocusIntoView();
+  void InsertByName(Section& section, const VMPtr& vm);
+  void TypeAhead(wchar_t ch);
+  std::unique_ptr<LinkItem> MakeLink(const std::wstring& text);
+
+  State& mState;
+  Header* mFavoritesHeader = nullptr;  // owned by their sections
+  Header* mRecentHeader = nullptr;
+  std::vector<std::unique_ptr<Section>> mSections;
+  HWND mScrollBar = nullptr;
+  bool mScrollBarShown = false;
+  std::set<const Header*> mNoAutoScroll;
+  Focus mFocus;
+  HFONT mFont = nullptr;
+  std::wstring mNotConnectedText;
+  HBRUSH mHoverFrame = nullptr;
+  HBRUSH mHoverFill = nullptr;
+  HBRUSH mSelectionFrame = nullptr;
+  HBRUSH mSelectionFill = nullptr;
+  bool mLayoutSuspended = false;
+  bool mTypeAheadFailed = false;
+  std::wstring mTypeAhead;
+  std::wstring mSearchText;
+  bool mNoMatch = false;
+  std::wstring mNoMatchText;
+  std::vector<std::unique_ptr<VMItem>> mPool;
+  // Link rows of earlier rebuilds, hidden, for the next one: creating windows is the
+  // costly part of a rebuild.
+  std::vector<std::unique_ptr<LinkItem>> mSpareLinks;
+};
+
+}  // namespace ui

@@ -1,0 +1,139 @@
+#include "ui/popup/PopupParts.h"
+
+#include <commctrl.h>
+#include <uxtheme.h>
+#include <vssym32.h>
+
+#include "res/resource.h"
+#include "services/StringResource.h"
+#include "ui/window/Display.h"
+#include "ui/window/Module.h"
+
+namespace ui {
+
+HFONT CreatePopupFont() {
+  return CreateFontW(-utils::PointsToPixels(10), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                     L"MS Shell Dlg 2");
+}
+
+HWND CreateTooltip(HWND owner) {
+  return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX, CW_USEDEFAULT,
+                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, Module::Instance(), nullptr);
+}
+
+void AddTool(HWND tooltip, HWND tool, UINT toolId, const RECT& rect, UINT textId) {
+  if (!tooltip || !tool) return;
+  TOOLINFOW info = {};
+  info.cbSize = sizeof info;
+  info.uFlags = TTF_SUBCLASS | TTF_TRANSPARENT;
+  info.hwnd = tool;
+  info.uId = toolId;
+  info.rect = rect;
+  info.hinst = Module::Instance();
+  info.lpszText = MAKEINTRESOURCEW(textId);
+  SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void UpdateToolText(HWND tooltip, HWND tool, UINT toolId, UINT textId) {
+  if (!tooltip || !tool) return;
+  TOOLINFOW info = {};
+  info.cbSize = sizeof info;
+  info.hwnd = tool;
+  info.uId = toolId;
+  info.hinst = Module::Instance();
+  info.lpszText = MAKEINTRESOURCEW(textId);
+  SendMessageW(tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+bool AskYesNo(HWND owner, const std::wstring& question) {
+  const std::wstring caption = utils::LoadStringResource(IDS_APP_TITLE);
+  return MessageBoxW(owner, question.c_str(), caption.c_str(), MB_YESNO | MB_SETFOREGROUND) == IDYES;
+}
+
+int MeasureTextLine(HWND window, HFONT font, const std::wstring& text) {
+  HDC dc = GetDC(window);
+  if (!dc) return 0;
+  HGDIOBJ old = SelectObject(dc, font);
+  RECT rect = {0, 0, 0, 0};
+  // An empty title still takes a line.
+  const std::wstring measured = text.empty() ? std::wstring(L" ") : text;
+  DrawTextW(dc, measured.c_str(), -1, &rect, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  SelectObject(dc, old);
+  ReleaseDC(window, dc);
+  return rect.bottom - rect.top;
+}
+
+bool HasVisibleStyle(HWND control) { return control && (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE); }
+
+void PlaceChild(HWND child, int x, int y, int width, int height, bool show) {
+  if (!child) return;
+  RECT now;
+  GetWindowRect(child, &now);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&now), 2);
+  const bool there = now.left == x && now.top == y && now.right - now.left == width && now.bottom - now.top == height;
+  if (there && (!show || HasVisibleStyle(child))) return;
+  // Painted afresh where it lands: bits copied from where it was can hold what a sibling
+  // or the parent drew there.
+  SetWindowPos(child, nullptr, x, y, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | (show ? SWP_SHOWWINDOW : 0));
+}
+
+bool IsOldWindows() {
+  OSVERSIONINFOEXW version = {};
+  version.dwOSVersionInfoSize = sizeof version;
+  version.dwMajorVersion = 5;
+  version.dwMinorVersion = 1;
+  DWORDLONG condition = 0;
+  condition = VerSetConditionMask(condition, VER_MAJORVERSION, VER_LESS_EQUAL);
+  condition = VerSetConditionMask(condition, VER_MINORVERSION, VER_LESS_EQUAL);
+  return VerifyVersionInfoW(&version, VER_MAJORVERSION | VER_MINORVERSION, condition) != FALSE;
+}
+
+void PaintEditBackground(HWND window, HDC dc, const RECT& rect) {
+  HTHEME theme = OpenThemeData(window, L"Edit");
+  if (!theme) {
+    FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    return;
+  }
+  DrawThemeBackground(theme, dc, EP_BACKGROUND, ETS_NORMAL, &rect, nullptr);
+  CloseThemeData(theme);
+}
+
+RECT PaintWhiteClient(HWND window, HDC dc) {
+  RECT client;
+  GetClientRect(window, &client);
+  HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  FillRect(dc, &client, white);
+  FrameRect(dc, &client, white);
+  return client;
+}
+
+void RepaintNow(HWND window) {
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+}
+
+bool IsListNavigationKey(UINT key) {
+  switch (key) {
+    case VK_ESCAPE:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_END:
+    case VK_HOME:
+    case VK_UP:
+    case VK_DOWN: return true;
+    default: return false;
+  }
+}
+
+HWND CreatePushButton(HWND parent, UINT id, UINT textId, HFONT font, DWORD extraStyle) {
+  const std::wstring text = utils::LoadStringResource(textId);
+  HWND button = CreateWindowExW(0, L"BUTTON", text.c_str(), WS_CHILD | BS_PUSHBUTTON | extraStyle, 0, 0, 10, 10,
+                                parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), Module::Instance(),
+                                nullptr);
+  if (button && font) SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return button;
+}
+
+}  // namespace ui

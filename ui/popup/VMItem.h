@@ -1,0 +1,87 @@
+// The row that shows one VM: its name and favorite star, and when expanded the server's
+// login state, the VM's open state, the power buttons and Connect. Rows are recycled by
+// the content viewer: Bind attaches one to a VM, Reset frees it for the next.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "backend/QorVM.h"
+#include "ui/controls/HoverBtn.h"
+#include "ui/popup/Item.h"
+#include "ui/popup/PowerButtons.h"
+
+namespace ui {
+
+class VMItem : public Item {
+ public:
+  static constexpr UINT_PTR kPollTimer = 2;
+  static constexpr uint32_t kUnknownPowerState = 0xFFFFFFFF;
+
+  VMItem();
+  ~VMItem() override;
+
+  HWND CreateRow(HWND parent, const RECT& rect);
+  void Bind(const std::shared_ptr<QorVM>& vm, UINT_PTR tag, bool takeFocus, bool expanded);
+  void Reset();
+
+  VMPtr GetVM() const override { return mVM; }
+  std::wstring GetName() const override { return mName; }
+  bool IsExpandable() const override { return true; }
+
+  bool IsStatusShown() const { return mStatusShown; }
+  const std::wstring& GetStatusText() const { return mStatusText; }
+  uint32_t GetLastPowerState() const { return mLastPowerState; }
+  bool IsPolling() const { return mPolling; }
+
+  void UIThreadLoginStateChanged();
+  void UIThreadVMOpenStateChanged();
+  void UIThreadOpenDone();
+  void UIThreadPowerStateChanged();
+  void UIThreadFavoriteChanged();
+
+ protected:
+  void Layout() override;
+  void CreateChildren() override;
+  void DestroyChildren() override;
+  void DrawContent(HDC dc, const RECT& client) override;
+  void OnExpandedChanged() override;
+  void OnCommand(WPARAM wParam, LPARAM lParam) override;
+  bool OnKeyDown(UINT key) override;
+  void HandleTimer(UINT_PTR id) override;
+  bool CanToggleAt(POINT point) override;
+  void SetBackground(HBRUSH brush) override;
+
+ private:
+  enum Power { kOn, kOnHeld, kOff, kOffHeld, kSuspend, kSuspendHeld, kReset, kPowerCount };
+  std::shared_ptr<QorVMCollection> Server() const;
+  void StartPoll(UINT ms);
+  void StopPoll();
+  void ShowControl(HWND control, bool shown);
+  void SetPowerPair(Power plain, Power held, const PowerPair& shown);
+  void PowerCommand(UINT id);
+  // Still in its server's list and open: a power operation may go to it.
+  static bool IsListedAndOpen(const QorVM& vm);
+  void StarCommand();
+  void Login();
+  void MarkUsed();
+
+  std::wstring mName;
+  HoverBtn mStar;
+  bool mStatusShown = false;
+  std::wstring mStatusText;
+  std::shared_ptr<QorVM> mVM;
+  std::shared_ptr<QorVMCollection> mServer;  // kept while bound: its signal is connected
+  HWND mLogin = nullptr;
+  HWND mRetry = nullptr;
+  HWND mConnect = nullptr;
+  HWND mTooltip = nullptr;
+  HWND mPower[kPowerCount] = {};
+  uint32_t mLastPowerState = kUnknownPowerState;
+  bool mPolling = false;
+  bool mPowerConnected = false;
+};
+
+}  // namespace ui
