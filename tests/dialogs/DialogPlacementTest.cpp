@@ -114,11 +114,23 @@ TEST(DialogPlacement, ADialogIsMovedOnlyAsFarAsItMustToLieWholeInTheWorkArea) {
     EXPECT_LE(after.bottom, area.bottom);
     EXPECT_EQ(Width(after), Width(before));
     EXPECT_EQ(Height(after), Height(before));
-    if (c.goal == kStays || c.goal == kBottomMeetsTheArea) EXPECT_EQ(after.left, c.x);
-    if (c.goal == kStays) EXPECT_EQ(after.top, c.y);
-    if (c.goal == kBottomMeetsTheArea || c.goal == kBottomRightCorner) EXPECT_EQ(after.bottom, area.bottom);
-    if (c.goal == kBottomRightCorner) EXPECT_EQ(after.right, area.right);
-    if (c.goal == kTopLeftCorner) EXPECT_EQ(after.left, area.left);
-    if (c.goal == kTopLeftCorner) EXPECT_EQ(after.top, area.top);
+    if (c.goal == kStays || c.goal == kBottomMeetsTheArea) {
+      EXPECT_EQ(after.left, c.x);
+    }
+    if (c.goal == kStays) {
+      EXPECT_EQ(after.top, c.y);
+    }
+    if (c.goal == kBottomMeetsTheArea || c.goal == kBottomRightCorner) {
+      EXPECT_EQ(after.bottom, area.bottom);
+    }
+    if (c.goal == kBottomRightCorner) {
+      EXPECT_EQ(after.right, area.right);
+    }
+    if (c.goal == kTopLeftCorner) {
+      EXPECT_EQ(after.left, area.left);
+    }
+    if (c.goal == kTopLeftCorner) {
+      EXPECT_EQ(after.top, area.top);
+    }
   }
 }
