@@ -1,9 +1,12 @@
-// The popup list under load, against simulated servers: rebuilding a large paged server
-// section and a large Favorites section, one search keystroke over 10,000 VMs in five
-// sections, the windows the list owns, one wheel notch, and the memory with 10,000 VMs.
+// The popup list under load, against simulated servers: the tray click, rebuilding a large
+// paged server section and a large Favorites section, one search keystroke over 10,000 VMs
+// in five sections, the windows the list owns, one wheel notch, the memory with 10,000 VMs,
+// and the same at 40,000 VMs in one server with the login to listed. Each figure beside its
+// goal.
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -137,7 +140,7 @@ int PopupFigures() {
     Pump();
     std::printf("popup created to both saved servers listed (40 and 1200 VMs): %.0f ms%s\n", NowMs() - start,
                 listed ? "" : " (not listed within 60 s)");
-    std::printf("tray click (button up) to popup shown and painted, started hidden: %.2f ms\n", shown);
+    std::printf("tray click (button up) to popup shown and painted, started hidden: %.2f ms  (goal <= 30 ms)\n", shown);
     // Shown again, the usual case: hidden by losing the activation, then clicked.
     std::vector<double> clicks;
     for (int i = 0; i < 10; ++i) {
@@ -158,6 +161,78 @@ int PopupFigures() {
   return 0;
 }
 
+// The keystrokes of a user looking for a VM, each timed from the text to the list placed.
+std::vector<double> TimeKeystrokes(ui::ContentViewer& viewer, int rounds) {
+  std::vector<double> times;
+  const wchar_t* typed[] = {L"w", L"we", L"web", L"web-", L"web-f", L"web", L"we", L"w", L""};
+  for (int round = 0; round < rounds; ++round) {
+    for (const wchar_t* text : typed) {
+      const double start = NowMs();
+      viewer.SetFilter(text);
+      times.push_back(NowMs() - start);
+    }
+  }
+  return times;
+}
+
+std::vector<double> TimeWheelNotches(ui::ContentViewer& viewer, int notches) {
+  std::vector<double> times;
+  for (int i = 0; i < notches; ++i) {
+    const double start = NowMs();
+    const WORD delta = static_cast<WORD>(i < notches / 2 ? -WHEEL_DELTA : WHEEL_DELTA);
+    SendMessageW(viewer.Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, delta), 0);
+    times.push_back(NowMs() - start);
+  }
+  return times;
+}
+
+// One server of 40,000 VMs: the login to the list shown with the longest the UI thread was
+// busy meanwhile, then the list's figures and the memory per VM.
+int FortyThousand() {
+  constexpr int kVMs = 40000;
+  SimulatorProcess sim;
+  if (!sim.Start({"--vms", std::to_string(kVMs)})) return std::fprintf(stderr, "%s\n", sim.LastError().c_str()), 1;
+  Listing listing;
+  if (!listing.Open()) return 1;
+  const size_t before = PrivateBytes();
+  OlvarkServerPtr server = listing.state->AddSavedServer(1, sim.Address(), static_cast<unsigned>(sim.Port()),
+                                                         sim.Secure(), "root", Protected("wickerlyn"));
+  if (!server) return 1;
+  listing.viewer->AddServerSection(server, true);
+  const double start = NowMs();
+  server->Login(nullptr, nullptr, false);
+  // The UI thread's loop: a gap between two turns is time a message handler held it.
+  double longest = 0, last = NowMs();
+  while (server->GetState() != VMCollection::STATE_ENUMERATED && NowMs() - start < 120000) {
+    Pump();
+    const double now = NowMs();
+    longest = std::max(longest, now - last);
+    last = now;
+  }
+  Pump();
+  longest = std::max(longest, NowMs() - last);
+  const double listed = NowMs() - start;
+  if (server->GetState() != VMCollection::STATE_ENUMERATED) return std::fprintf(stderr, "40000 VMs not listed\n"), 1;
+  listing.servers.push_back(server);
+  std::printf("login to listed, %d VMs in one server: %.0f ms  (goal <= 1000 ms); longest the UI thread was busy "
+              "meanwhile: %.1f ms  (goal <= 16 ms)\n", kVMs, listed, longest);
+  const size_t after = PrivateBytes();
+  std::printf("memory with %d VMs listed, above the same list with none: %.0f bytes per VM  (goal <= 1024)\n", kVMs,
+              (static_cast<double>(after) - static_cast<double>(before)) / kVMs);
+  ui::Header* header = listing.viewer->Sections()[2]->header.get();
+  std::printf("rebuild of the %d-VM server section (paged, %zu ranges): %.2f ms  (goal <= 20 ms)\n", kVMs,
+              listing.viewer->Sections()[2]->pages.size(), TimeRebuild(*listing.viewer, header, 11));
+  const std::vector<double> keystrokes = TimeKeystrokes(*listing.viewer, 3);
+  std::printf("one search keystroke over %d VMs in one server: %.2f ms (90th percentile %.2f ms)  (goal <= 10 ms)\n",
+              kVMs, Percentile(keystrokes, 0.5), Percentile(keystrokes, 0.9));
+  // Every VM listed: a search that all names match.
+  listing.viewer->SetFilter(L"-");
+  std::printf("one wheel notch through %d matching VMs: %.2f ms  (goal <= 5 ms)\n", kVMs,
+              Percentile(TimeWheelNotches(*listing.viewer, 40), 0.5));
+  listing.viewer->SetFilter(L"");
+  return 0;
+}
+
 }  // namespace
 
 int main() {
@@ -171,7 +246,7 @@ int main() {
     Listing listing;
     if (!listing.Open() || !listing.Add(sim)) return std::fprintf(stderr, "the 5000-VM server did not list\n"), 1;
     ui::Header* serverHeader = listing.viewer->Sections()[2]->header.get();
-    std::printf("rebuild of a 5000-VM server section (paged, %zu ranges): %.2f ms\n",
+    std::printf("rebuild of a 5000-VM server section (paged, %zu ranges): %.2f ms  (goal <= 10 ms)\n",
                 listing.viewer->Sections()[2]->pages.size(), TimeRebuild(*listing.viewer, serverHeader, 21));
     VMList vms = listing.servers[0]->GetVMs();
     for (size_t i = 0; i < 1000 && i < vms.size(); ++i) vms[i]->SetFavorite(true);
@@ -203,26 +278,14 @@ int main() {
     if (!listing.Add(*sims.back())) return std::fprintf(stderr, "server %s did not list\n", address.c_str()), 1;
   }
   Pump();
-  std::vector<double> keystrokes;
-  const wchar_t* typed[] = {L"w", L"we", L"web", L"web-", L"web-f", L"web", L"we", L"w", L""};
-  for (int round = 0; round < 5; ++round) {
-    for (const wchar_t* text : typed) {
-      const double start = NowMs();
-      listing.viewer->SetFilter(text);
-      keystrokes.push_back(NowMs() - start);
-    }
-  }
-  std::printf("one search keystroke over 10000 VMs in 5 sections (filter and layout): %.2f ms (90th percentile %.2f ms)\n",
+  const std::vector<double> keystrokes = TimeKeystrokes(*listing.viewer, 5);
+  std::printf("one search keystroke over 10000 VMs in 5 sections (filter and layout): %.2f ms (90th percentile %.2f ms)"
+              "  (goal <= 5 ms, 90th percentile <= 8 ms)\n",
               Percentile(keystrokes, 0.5), Percentile(keystrokes, 0.9));
   std::printf("windows the list owns: %d with 10 VMs, %d with 10000 VMs\n", windowsWith10,
               CountWindows(listing.host.Hwnd()));
-  std::vector<double> notches;
-  for (int i = 0; i < 40; ++i) {
-    const double start = NowMs();
-    SendMessageW(listing.viewer->Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(i < 20 ? -WHEEL_DELTA : WHEEL_DELTA)), 0);
-    notches.push_back(NowMs() - start);
-  }
-  std::printf("one wheel notch (scroll and place): %.2f ms\n", Percentile(notches, 0.5));
+  std::printf("one wheel notch (scroll and place): %.2f ms  (goal <= 5 ms)\n",
+              Percentile(TimeWheelNotches(*listing.viewer, 40), 0.5));
   std::printf("private bytes with 10000 VMs listed: %.1f MB\n", PrivateBytes() / 1048576.0);
-  return 0;
+  return FortyThousand();
 }

@@ -116,11 +116,25 @@ TEST_F(LargeViewerTest, ASectionUnderFiftyListsEveryVMAndTheRowsRecycleWhileScro
   EXPECT_TRUE(section.pages.empty());
   ASSERT_TRUE(viewer->IsScrollBarShown());
   const std::wstring firstRow = ShownRowTexts()[3];
+  // A scroll moves the bits that stay in view and paints only what comes in: the result
+  // must be what a whole new paint draws.
+  const auto drawnAsByAWholePaint = [&] {
+    PumpFor(20);
+    const std::vector<uint8_t> scrolled = ScreenPixels(viewer->Hwnd());
+    RedrawWindow(viewer->Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return !scrolled.empty() && scrolled == ScreenPixels(viewer->Hwnd());
+  };
   // One wheel notch scrolls 120 pixels; the view stops at the end of the range.
   SendMessageW(viewer->Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
   PumpFor(20);
   EXPECT_EQ(viewer->ScrollPosition(), 120);
   EXPECT_NE(ShownRowTexts()[0], L"Favorites");
+  EXPECT_TRUE(drawnAsByAWholePaint()) << "after a notch down";
+  SendMessageW(viewer->Hwnd(), WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);  // a row cut in two
+  EXPECT_TRUE(drawnAsByAWholePaint()) << "after a line down";
+  SendMessageW(viewer->Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(WHEEL_DELTA)), 0);
+  EXPECT_TRUE(drawnAsByAWholePaint()) << "after a notch up";
+  SendMessageW(viewer->Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
   for (int i = 0; i < 100; ++i) SendMessageW(viewer->Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
   PumpFor(20);
   const std::wstring lastName = utils::ToWideString(server->GetVMs().back()->GetName());

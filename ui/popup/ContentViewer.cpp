@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <unordered_map>
 
 #include "log/Log.h"
@@ -296,8 +297,10 @@ void ContentViewer::Compute() {
     SCROLLINFO now = {sizeof now, SIF_RANGE | SIF_PAGE};
     GetScrollInfo(mScrollBar, SB_CTL, &now);
     if (now.nMin != 0 || now.nMax != bottom - 1 || now.nPage != static_cast<UINT>(client.bottom)) {
+      // Drawn with the rest of the view when it is placed, not once more now.
       SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_PAGE, 0, bottom - 1, static_cast<UINT>(client.bottom)};
-      SetScrollInfo(mScrollBar, SB_CTL, &info, TRUE);
+      SetScrollInfo(mScrollBar, SB_CTL, &info, FALSE);
+      InvalidateRect(mScrollBar, nullptr, TRUE);
     }
   } else {
     if (HasVisibleStyle(mScrollBar)) ShowWindow(mScrollBar, SW_HIDE);
@@ -319,8 +322,9 @@ VMItem* ContentViewer::FindRow(const Header* header, const VM* vm) const {
   return nullptr;
 }
 
-void ContentViewer::Place() {
+void ContentViewer::Place(bool scrolled) {
   const int top = mScrollBarShown ? ScrollPosition() : 0;
+  mPlacedTop = top;
   const int viewHeight = ClientHeight();
   // 1. Rows whose entry is gone or out of view give their binding back.
   for (auto& row : mPool) {
@@ -339,8 +343,9 @@ void ContentViewer::Place() {
         }
       }
       if (!keep) {
+        // Shown rows stay up until the end: one that an entry coming into view takes is
+        // only moved, which costs less than hiding it and showing it again.
         if (header == mFocus.header && vm == mFocus.vm && GetFocus() == row->Hwnd()) SetFocus(Hwnd());
-        ShowWindow(row->Hwnd(), SW_HIDE);
         row->Reset();
       }
     }
@@ -352,7 +357,7 @@ void ContentViewer::Place() {
     Header* header = section->header.get();
     const bool headerInView = section->headerShown && InView(section->headerY, header->GetHeight(), top, viewHeight);
     if (!headerInView) {
-      ShowWindow(header->Hwnd(), SW_HIDE);
+      if (HasVisibleStyle(header->Hwnd())) ShowWindow(header->Hwnd(), SW_HIDE);
     } else {
       PlaceChild(header->Hwnd(), 0, section->headerY - top, width, header->GetHeight(), true);
       if (header == mFocus.header && !mFocus.vm && GetFocus() != header->Hwnd()) SetFocus(header->Hwnd());
@@ -374,9 +379,19 @@ void ContentViewer::Place() {
       const bool focused = header == mFocus.header && entry.vm == mFocus.vm;
       auto vm = std::dynamic_pointer_cast<QorVM>(entry.vm);
       if (!vm) continue;
+      const bool newlyBound = !row->GetVM();
       row->Bind(vm, reinterpret_cast<UINT_PTR>(header), focused, focused && mFocus.expanded);
       PlaceChild(row->Hwnd(), 0, entry.y - top, width, entry.height, true);
+      if (scrolled && newlyBound) InvalidateRect(row->Hwnd(), nullptr, TRUE);
     }
+  }
+  // Then the rows no entry took hide.
+  for (auto& row : mPool) {
+    if (!row->GetVM() && HasVisibleStyle(row->Hwnd())) ShowWindow(row->Hwnd(), SW_HIDE);
+  }
+  if (scrolled) {
+    RedrawWindow(Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return;
   }
   RepaintNow(Hwnd());
 }
@@ -439,9 +454,25 @@ LRESULT ContentViewer::OnVScroll(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
     case SB_BOTTOM: position = info.nMax; break;
     default: break;
   }
-  SetScrollPos(mScrollBar, SB_CTL, position, TRUE);
-  Relayout(false);
+  if (position != info.nPos) SetScrollPos(mScrollBar, SB_CTL, position, TRUE);
+  ScrollTo(ScrollPosition());
   return 0;
+}
+
+void ContentViewer::ScrollTo(int top) {
+  const int delta = mPlacedTop - top;
+  RECT client;
+  GetClientRect(Hwnd(), &client);
+  if (delta == 0 || std::abs(delta) >= client.bottom || !mScrollBarShown) {
+    Relayout(false);
+    return;
+  }
+  // The rows that stay in view move with their bits; only the strip that comes into view
+  // is bound and painted. The scroll bar's column stays where it is.
+  RECT rows = client;
+  rows.right -= GetSystemMetrics(SM_CXVSCROLL);
+  ScrollWindowEx(Hwnd(), 0, delta, &rows, &rows, nullptr, nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE);
+  Place(true);
 }
 
 LRESULT ContentViewer::OnMouseWheel(UINT, WPARAM wParam, LPARAM, BOOL&) {
@@ -795,7 +826,7 @@ LRESULT ContentViewer::OnLinkClicked(UINT, WPARAM wParam, LPARAM, BOOL&) {
 
 void ContentViewer::SetFilter(const std::wstring& text) {
   mSearchText = text;
-  SetScrollPos(mScrollBar, SB_CTL, 0, TRUE);
+  if (GetScrollPos(mScrollBar, SB_CTL) != 0) SetScrollPos(mScrollBar, SB_CTL, 0, TRUE);
   ApplyFilter();
   RelayoutEntry();
   RepaintNow(Hwnd());

@@ -113,7 +113,11 @@ class ContentViewer : public WindowImpl {
   void RelayoutEntry();
   void Relayout(bool compute);
   void Compute();
-  void Place();
+  // Puts the rows in view at their places. scrolled: the view's bits and children were
+  // moved already (ScrollTo), so only what came into view is painted.
+  void Place(bool scrolled = false);
+  // Moves the view to the scroll bar's position: by scrolling the bits that stay in view.
+  void ScrollTo(int top);
   static bool InView(int y, int h, int top, int viewHeight);
   VMItem* FindRow(const Header* header, const VM* vm) const;
   void ScrollIntoView(int y, int h);
@@ -134,6 +138,7 @@ class ContentViewer : public WindowImpl {
   std::vector<std::unique_ptr<Section>> mSections;
   HWND mScrollBar = nullptr;
   bool mScrollBarShown = false;
+  int mPlacedTop = 0;  // the scroll position of the last Place
   std::set<const Header*> mNoAutoScroll;
   Focus mFocus;
   HFONT mFont = nullptr;

@@ -146,7 +146,9 @@ void VMItem::Reset() {
 }
 
 void VMItem::ShowControl(HWND control, bool shown) {
-  if (control) ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
+  // Rows are rebound on every scroll step and keystroke: a show that changes nothing
+  // still costs the window system a round trip.
+  if (control && HasVisibleStyle(control) != shown) ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
 }
 
 void VMItem::StartPoll(UINT ms) {
