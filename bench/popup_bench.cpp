@@ -203,19 +203,22 @@ int FortyThousand() {
   server->Login(nullptr, nullptr, false);
   // The UI thread's loop: a gap between two turns is time a message handler held it.
   double longest = 0, last = NowMs();
-  while (server->GetState() != VMCollection::STATE_ENUMERATED && NowMs() - start < 120000) {
+  // Listed: the section holds every VM (its rebuild on the UI thread included).
+  const auto listed = [&] {
+    return server->GetState() == VMCollection::STATE_ENUMERATED &&
+           listing.viewer->Sections()[2]->entries.size() >= static_cast<size_t>(kVMs);
+  };
+  while (!listed() && NowMs() - start < 120000) {
     Pump();
     const double now = NowMs();
     longest = std::max(longest, now - last);
     last = now;
   }
-  Pump();
-  longest = std::max(longest, NowMs() - last);
-  const double listed = NowMs() - start;
-  if (server->GetState() != VMCollection::STATE_ENUMERATED) return std::fprintf(stderr, "40000 VMs not listed\n"), 1;
+  const double listedMs = NowMs() - start;
+  if (!listed()) return std::fprintf(stderr, "40000 VMs not listed\n"), 1;
   listing.servers.push_back(server);
   std::printf("login to listed, %d VMs in one server: %.0f ms  (goal <= 1000 ms); longest the UI thread was busy "
-              "meanwhile: %.1f ms  (goal <= 16 ms)\n", kVMs, listed, longest);
+              "meanwhile: %.1f ms  (goal <= 16 ms)\n", kVMs, listedMs, longest);
   const size_t after = PrivateBytes();
   std::printf("memory with %d VMs listed, above the same list with none: %.0f bytes per VM  (goal <= 1024)\n", kVMs,
               (static_cast<double>(after) - static_cast<double>(before)) / kVMs);

@@ -378,7 +378,11 @@ TEST(HyperLinkFont, ToolTipGoesWithTheControl) {
     LinkBox box;
     box.link.SetHyperLink(L"Opens the server list");
     box.link.SetToolTipDelay(100);
+    EXPECT_EQ(ThreadToolTips(), before) << "made when the mouse first comes";
+    SendMessageW(box.link.Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
     EXPECT_EQ(ThreadToolTips(), before + 1);
+    SendMessageW(box.link.Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 2));
+    EXPECT_EQ(ThreadToolTips(), before + 1) << "once";
   }
   EXPECT_EQ(ThreadToolTips(), before);
 }

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "log/Log.h"
 #include "ui/window/Module.h"
 
 namespace ui {
@@ -112,14 +113,6 @@ void CHyperLink::Setup() {
     }
   }
 
-  INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES};
-  InitCommonControlsEx(&icc);
-  mToolTip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
-                             Module::Instance(), nullptr);
-  if (mToolTip != nullptr && mToolTipDelay >= 0) {
-    SendMessageW(mToolTip, TTM_SETDELAYTIME, TTDT_INITIAL, MAKELPARAM(mToolTipDelay, 0));
-  }
 
   if (mLabel.empty()) {
     const int length = GetWindowTextLengthW(hwnd);
@@ -181,6 +174,22 @@ void CHyperLink::CalcLabelRect() {
     left = client.right - width;
   }
   mLabelRect = {left, client.top, left + width, client.top + (rc.bottom - rc.top)};
+}
+
+bool CHyperLink::MakeToolTip() {
+  if (mToolTip != nullptr) return true;
+  if (!mReady || Hwnd() == nullptr) return false;
+  INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES};
+  InitCommonControlsEx(&icc);
+  mToolTip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr, Module::Instance(), nullptr);
+  if (mToolTip == nullptr) {
+    Log("%s: The tooltip window was not created (error %lu).\n", "CHyperLink::MakeToolTip", GetLastError());
+    return false;
+  }
+  if (mToolTipDelay >= 0) SendMessageW(mToolTip, TTM_SETDELAYTIME, TTDT_INITIAL, MAKELPARAM(mToolTipDelay, 0));
+  UpdateTool();
+  return true;
 }
 
 void CHyperLink::UpdateTool() {
@@ -285,7 +294,9 @@ void CHyperLink::Navigate() {
 
 LRESULT CHyperLink::OnRelayMouse(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled) {
   handled = FALSE;
-  if (mToolTip != nullptr) {
+  // The tooltip is made when the mouse first comes: a list makes dozens of links, and each
+  // tooltip is a top-level window.
+  if (MakeToolTip()) {
     MSG m = {Hwnd(), msg, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
     m.pt = PointFrom(static_cast<LPARAM>(GetMessagePos()));
     SendMessageW(mToolTip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));

@@ -84,6 +84,7 @@ class CHyperLink : public WindowImpl {
   void Setup();
   void ReadRegistryColor();
   void CalcLabelRect();
+  bool MakeToolTip();  // false when it cannot be made yet (or at all)
   void UpdateTool();
   void DestroyToolTip();
   void Paint(HDC dc);
