@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "backend/QorLibrary.h"
+#include "tests/support/Polling.h"
 #include "tests/support/SimulatorFixture.h"
 
 inline const QorFunctions& Qor() { return QorLibrary::Api(); }
@@ -55,10 +56,5 @@ std::vector<SimVm> SimulatorVms(SimulatorProcess& sim);
 // Polls until pred() or the time-out; true when pred() held.
 template <class Pred>
 bool WaitFor(Pred pred, DWORD timeoutMs = 10000) {
-  ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!pred()) {
-    if (GetTickCount64() > end) return false;
-    Sleep(10);
-  }
-  return true;
+  return polling::WaitUntil(pred, timeoutMs);
 }
