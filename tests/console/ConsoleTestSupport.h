@@ -12,6 +12,7 @@
 
 #include "console/ConsoleIds.h"
 #include "services/ConsoleLocator.h"
+#include "tests/support/EnvironmentGuard.h"
 #include "tests/support/Polling.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -117,25 +118,7 @@ class ScratchInstall {
   std::wstring mKey;
 };
 
-// Sets an environment variable for the scope (children inherit it) and restores it.
-class EnvironmentGuard {
- public:
-  EnvironmentGuard(const wchar_t* name, const std::wstring& value) : mName(name) {
-    wchar_t old[4096] = {};
-    DWORD length = GetEnvironmentVariableW(name, old, 4096);
-    mHadValue = length > 0 && length < 4096;
-    if (mHadValue) mOld = old;
-    SetEnvironmentVariableW(name, value.empty() ? nullptr : value.c_str());
-  }
-  ~EnvironmentGuard() { SetEnvironmentVariableW(mName.c_str(), mHadValue ? mOld.c_str() : nullptr); }
-  EnvironmentGuard(const EnvironmentGuard&) = delete;
-  EnvironmentGuard& operator=(const EnvironmentGuard&) = delete;
-
- private:
-  std::wstring mName;
-  std::wstring mOld;
-  bool mHadValue = false;
-};
+using ::EnvironmentGuard;
 
 // The console's test record as key -> value (UTF-8); empty when it did not appear in time.
 inline std::map<std::string, std::string> WaitForRecord(const std::wstring& file, int timeoutMs = 30000) {
