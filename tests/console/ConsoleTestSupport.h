@@ -86,6 +86,11 @@ class ScratchInstall {
     return result == ERROR_SUCCESS;
   }
 
+  // The client root registered with one version holding this program.
+  bool Register(const std::wstring& version, const std::wstring& program) {
+    return RegisterClientRoot(ClientRoot()) && AddVersion(version, program);
+  }
+
   // A version subkey; with a program, its folder under the client root holds that program
   // as zandor-lumacon.exe (and the automation library when asked).
   bool AddVersion(const std::wstring& name, const std::wstring& program, bool withLibrary = false) {

@@ -22,34 +22,16 @@ void ProbeHandler(QorHandle vm, int type, QorHandle, void* context) {
   ++probe->calls;
 }
 
-class QorEventContract : public ::testing::Test {
+class QorEventContract : public QorHostTest {
  protected:
+  QorEventContract() : QorHostTest({"--vms", "6", "--power-delay-ms", "100"}) {}
   void SetUp() override {
-    ASSERT_TRUE(sim.Start({"--vms", "6", "--power-delay-ms", "100"})) << sim.LastError();
-    host = ConnectDefault(sim);
-    ASSERT_NE(host, 0u);
-    vms = SimulatorVms(sim);
+    QorHostTest::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_EQ(vms.size(), 6u);
   }
-  void TearDown() override {
-    if (host) {
-      Qor().QorHost_Disconnect(host);
-      Qor().Qor_ReleaseHandle(host);
-    }
-  }
-  QorHandle Open(size_t index) {
-    QorError error = 0;
-    QorHandle vm = OpenVm(host, vms[index].path, &error);
-    EXPECT_EQ(error, QOR_OK);
-    return vm;
-  }
-  bool SetPower(size_t index, int state) {
-    return sim.Admin("setPower",
-                     "{\"moid\":\"" + vms[index].moid + "\",\"powerState\":" + std::to_string(state) + "}");
-  }
-  SimulatorProcess sim;
-  QorHandle host = 0;
-  std::vector<SimVm> vms;
+  QorHandle Open(size_t index) { return QorHostTest::Open(vms[index].path); }
+  bool SetPower(size_t index, int state) { return QorHostTest::SetPower(vms[index].moid, state); }
 };
 
 }  // namespace

@@ -58,3 +58,39 @@ template <class Pred>
 bool WaitFor(Pred pred, DWORD timeoutMs = 10000) {
   return polling::WaitUntil(pred, timeoutMs);
 }
+
+// A simulator started with these arguments, its VMs as they were then, and a host logged
+// in as root / wickerlyn; the host is logged out at the end.
+class QorHostTest : public ::testing::Test {
+ protected:
+  explicit QorHostTest(std::vector<std::string> simulatorArgs) : mArgs(std::move(simulatorArgs)) {}
+  void SetUp() override {
+    ASSERT_TRUE(sim.Start(mArgs)) << sim.LastError();
+    host = ConnectDefault(sim);
+    ASSERT_NE(host, 0u);
+    vms = SimulatorVms(sim);
+  }
+  void TearDown() override {
+    if (!host) return;
+    Qor().QorHost_Disconnect(host);
+    Qor().Qor_ReleaseHandle(host);
+  }
+  // Opens the VM at path; a failure fails the test.
+  QorHandle Open(const std::string& path) {
+    QorError error = 0;
+    QorHandle vm = OpenVm(host, path, &error);
+    EXPECT_EQ(error, QOR_OK) << path;
+    return vm;
+  }
+  // Changes a VM's power state behind the library's back.
+  bool SetPower(const std::string& moid, int state) {
+    return sim.Admin("setPower", "{\"moid\":\"" + moid + "\",\"powerState\":" + std::to_string(state) + "}");
+  }
+
+  SimulatorProcess sim;
+  QorHandle host = 0;
+  std::vector<SimVm> vms;
+
+ private:
+  std::vector<std::string> mArgs;
+};
