@@ -53,12 +53,6 @@ struct SimVm {
   int powerState;
 };
 std::vector<SimVm> SimulatorVms(SimulatorProcess& sim);
-// Polls until pred() or the time-out; true when pred() held.
-template <class Pred>
-bool WaitFor(Pred pred, DWORD timeoutMs = 10000) {
-  return polling::WaitUntil(pred, timeoutMs);
-}
-
 // A simulator started with these arguments, its VMs as they were then, and a host logged
 // in as root / wickerlyn; the host is logged out at the end.
 class QorHostTest : public ::testing::Test {
