@@ -1,12 +1,11 @@
 // The console stand-in's own parts: its command line, the "-h" value, the password read
-// from a pipe, power-state words, VM names and the test record's hash.
+// from a pipe, power-state words and the test record's hash.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <thread>
 
-#include "backend/VMName.h"
 #include "console/ConsoleOptions.h"
 #include "console/HostArgument.h"
 #include "console/PowerStateText.h"
@@ -150,15 +149,6 @@ TEST(PowerStateText, NamesEveryBit) {
   EXPECT_EQ(lumacon::DescribePowerState(0x0011), L"Powering off, Suspending");
   EXPECT_EQ(lumacon::DescribePowerState(0x0080), L"Resetting");
   EXPECT_EQ(lumacon::DescribePowerState(0x0040), L"Unknown (0x0040)");
-}
-
-TEST(VmName, TakesTheFileNameWithoutExtension) {
-  EXPECT_EQ(utils::GetVMNameFromPath("[ds1] web/web01.cfx"), "web01");
-  EXPECT_EQ(utils::GetVMNameFromPath("[ds1] web/web"), "");
-  EXPECT_EQ(utils::GetVMNameFromPath("[ds1] a.b/c"), "c");
-  EXPECT_EQ(utils::GetVMNameFromPath("[datastore1] intranet.lan/intranet.lan.vmx"), "intranet.lan");
-  EXPECT_EQ(utils::GetVMNameFromPath("C:\\vms\\x/y\\Test \xC3\x84.vmx"), "Test \xC3\x84");
-  EXPECT_EQ(utils::GetVMNameFromPath("noseparator.vmx"), "");
 }
 
 TEST(TestRecord, HashesWithSha256) {

@@ -4,7 +4,6 @@
 // unknown VMs show an error in the console's window.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <nlohmann/json.hpp>
 
 #include "services/ConsoleCommandLine.h"
@@ -28,8 +27,8 @@ class ConsoleEndToEnd : public ::testing::Test {
     ASSERT_TRUE(sim.Admin("addVm", nlohmann::json{{"name", kVmName}, {"powerState", 8}}.dump(), &answer));
     moid = nlohmann::json::parse(answer).value("moid", "");
     ASSERT_FALSE(moid.empty()) << answer;
-    ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot()));
-    ASSERT_TRUE(scratch.AddVersion(L"5.0", consoletest::ConsoleProgram(), /*withLibrary=*/true));
+    ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot()) &&
+                scratch.AddVersion(L"5.0", consoletest::ConsoleProgram(), /*withLibrary=*/true));
     host = utils::MakeConsoleHostArgument("127.0.0.1", static_cast<unsigned>(sim.Port()), sim.Secure());
   }
   void TearDown() override {
@@ -57,18 +56,15 @@ class ConsoleEndToEnd : public ::testing::Test {
   template <class Check>
   std::wstring WaitForStatus(Check check, int timeoutMs = 30000) {
     std::wstring status;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (std::chrono::steady_clock::now() < deadline) {
-      if (!window) {
-        window = consoletest::FindOwnedWindow(LUMACON_WINDOW_CLASS, nullptr,
-                                              consoletest::StartedFrom(scratch.Root() + L"\\"));
-      }
-      if (window) {
-        status = consoletest::ControlText(window, IDC_LUMACON_STATUS);
-        if (check(status)) return status;
-      }
-      Sleep(50);
-    }
+    polling::WaitUntil(
+        [&] {
+          if (!window) {
+            window = consoletest::FindOwnedWindow(LUMACON_WINDOW_CLASS, nullptr,
+                                                  consoletest::StartedFrom(scratch.Root() + L"\\"));
+          }
+          return window && check(status = consoletest::ControlText(window, IDC_LUMACON_STATUS));
+        },
+        timeoutMs);
     return status;
   }
 

@@ -5,17 +5,16 @@
 
 #include <windows.h>
 
-#include <chrono>
-#include <cstdio>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "console/ConsoleIds.h"
 #include "services/ConsoleLocator.h"
+#include "tests/support/EnvironmentGuard.h"
+#include "tests/support/Polling.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace consoletest {
 
@@ -31,26 +30,6 @@ inline std::wstring ConsoleProgram() { return ProgramFolder() + L"zandor-lumacon
 inline std::wstring NeverReadsProgram() { return ProgramFolder() + L"lumacon-never-reads.exe"; }
 inline std::wstring HandleProbeProgram() { return ProgramFolder() + L"lumacon-handle-probe.exe"; }
 inline std::wstring AutomationLibrary() { return ProgramFolder() + L"kilnworks\\qor.dll"; }
-
-inline void DeleteTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      std::wstring path = folder + L"\\" + name;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        DeleteTree(path);
-      } else {
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(path.c_str());
-      }
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-  }
-  RemoveDirectoryW(folder.c_str());
-}
 
 inline void MakeFolders(const std::wstring& path) {
   for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1)) {
@@ -77,7 +56,7 @@ class ScratchInstall {
   ~ScratchInstall() {
     RegDeleteTreeW(HKEY_CURRENT_USER, mKey.c_str());
     RegDeleteKeyW(HKEY_CURRENT_USER, mKey.c_str());
-    DeleteTree(mRoot);
+    testfs::RemoveTree(mRoot);
   }
   ScratchInstall(const ScratchInstall&) = delete;
   ScratchInstall& operator=(const ScratchInstall&) = delete;
@@ -105,6 +84,11 @@ class ScratchInstall {
                                  static_cast<DWORD>((root.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
     return result == ERROR_SUCCESS;
+  }
+
+  // The client root registered with one version holding this program.
+  bool Register(const std::wstring& version, const std::wstring& program) {
+    return RegisterClientRoot(ClientRoot()) && AddVersion(version, program);
   }
 
   // A version subkey; with a program, its folder under the client root holds that program
@@ -139,42 +123,13 @@ class ScratchInstall {
   std::wstring mKey;
 };
 
-// Sets an environment variable for the scope (children inherit it) and restores it.
-class EnvironmentGuard {
- public:
-  EnvironmentGuard(const wchar_t* name, const std::wstring& value) : mName(name) {
-    wchar_t old[4096] = {};
-    DWORD length = GetEnvironmentVariableW(name, old, 4096);
-    mHadValue = length > 0 && length < 4096;
-    if (mHadValue) mOld = old;
-    SetEnvironmentVariableW(name, value.empty() ? nullptr : value.c_str());
-  }
-  ~EnvironmentGuard() { SetEnvironmentVariableW(mName.c_str(), mHadValue ? mOld.c_str() : nullptr); }
-  EnvironmentGuard(const EnvironmentGuard&) = delete;
-  EnvironmentGuard& operator=(const EnvironmentGuard&) = delete;
-
- private:
-  std::wstring mName;
-  std::wstring mOld;
-  bool mHadValue = false;
-};
+using ::EnvironmentGuard;
 
 // The console's test record as key -> value (UTF-8); empty when it did not appear in time.
 inline std::map<std::string, std::string> WaitForRecord(const std::wstring& file, int timeoutMs = 30000) {
   std::map<std::string, std::string> record;
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) break;
-    Sleep(50);
-  }
-  FILE* in = _wfopen(file.c_str(), L"rb");
-  if (!in) return record;
-  std::string text;
-  char chunk[1024];
-  size_t got;
-  while ((got = fread(chunk, 1, sizeof chunk, in)) > 0) text.append(chunk, got);
-  fclose(in);
-  std::istringstream lines(text);
+  polling::WaitUntil([&] { return testfs::FileExists(file); }, timeoutMs);
+  std::istringstream lines(testfs::ReadFileBytes(file));
   std::string line;
   while (std::getline(lines, line)) {
     size_t equals = line.find('=');
@@ -223,12 +178,9 @@ inline HWND FindOwnedWindow(const wchar_t* windowClass, const wchar_t* caption, 
 
 inline HWND WaitForWindow(const wchar_t* windowClass, const wchar_t* caption, const WindowOwner& owner,
                           int timeoutMs) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (HWND window = FindOwnedWindow(windowClass, caption, owner)) return window;
-    Sleep(20);
-  }
-  return nullptr;
+  HWND window = nullptr;
+  polling::WaitUntil([&] { return (window = FindOwnedWindow(windowClass, caption, owner)) != nullptr; }, timeoutMs);
+  return window;
 }
 
 inline HWND WaitForDialog(const wchar_t* caption, const WindowOwner& owner, int timeoutMs = 20000) {
@@ -264,14 +216,8 @@ inline bool DismissMessageBox(HWND box) {
 // Message boxes keep their text in the static control 0xFFFF.
 inline std::wstring MessageBoxText(HWND box) { return ControlText(box, 0xFFFF); }
 
-// Waits until the window is destroyed.
 inline bool WaitUntilGone(HWND window, int timeoutMs) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (!IsWindow(window)) return true;
-    Sleep(50);
-  }
-  return false;
+  return polling::WaitUntil([&] { return !IsWindow(window); }, timeoutMs);
 }
 
 inline std::wstring Widen(const std::string& text) {

@@ -81,89 +81,58 @@ TEST(ConsoleVersion, ParsesSubkeyNames) {
   EXPECT_FALSE(utils::IsNewerVersion({5, 0, 0}, {5, 0, 0}));
 }
 
-TEST(FindLumacon, NewestRegisteredVersionWithAFileWins) {
-  ScratchInstall scratch;
-  std::wstring fake = FakeProgram(scratch);
-  ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot()));
-  ASSERT_TRUE(scratch.AddVersion(L"4.0", fake));
-  ASSERT_TRUE(scratch.AddVersion(L"4.1", fake));
-  ASSERT_TRUE(scratch.AddVersion(L"5.0", fake));
-  ASSERT_TRUE(scratch.AddVersion(L"Common", fake));
-  std::wstring path;
-  utils::ConsoleVersion version;
-  ASSERT_TRUE(utils::FindLumaconAt(scratch.Locations(), path, version));
-  EXPECT_EQ(path, scratch.ClientRoot() + L"5.0\\zandor-lumacon.exe");
-  EXPECT_EQ(version.major, 5u);
-  EXPECT_EQ(version.minor, 0u);
-
-  // A newer subkey without its program does not count.
-  ASSERT_TRUE(scratch.AddVersion(L"6.0", L""));
-  ASSERT_TRUE(utils::FindLumaconAt(scratch.Locations(), path, version));
-  EXPECT_EQ(version.major, 5u);
-}
-
-TEST(FindLumacon, OnlyTheVersionWithItsProgramCounts) {
-  ScratchInstall scratch;
-  std::wstring fake = FakeProgram(scratch);
-  ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot()));
-  ASSERT_TRUE(scratch.AddVersion(L"4.0", L""));
-  ASSERT_TRUE(scratch.AddVersion(L"4.1", fake));
-  ASSERT_TRUE(scratch.AddVersion(L"5.0", L""));
-  std::wstring path;
-  utils::ConsoleVersion version;
-  ASSERT_TRUE(utils::FindLumaconAt(scratch.Locations(), path, version));
-  EXPECT_EQ(path, scratch.ClientRoot() + L"4.1\\zandor-lumacon.exe");
-  EXPECT_EQ(version.major, 4u);
-  EXPECT_EQ(version.minor, 1u);
-}
-
-TEST(FindLumacon, SubkeyWithoutDotsIsAMajorVersion) {
-  ScratchInstall scratch;
-  std::wstring fake = FakeProgram(scratch);
-  ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot()));
-  ASSERT_TRUE(scratch.AddVersion(L"4.1", fake));
-  ASSERT_TRUE(scratch.AddVersion(L"5", fake));
-  std::wstring path;
-  utils::ConsoleVersion version;
-  ASSERT_TRUE(utils::FindLumaconAt(scratch.Locations(), path, version));
-  EXPECT_EQ(path, scratch.ClientRoot() + L"5\\zandor-lumacon.exe");
-  EXPECT_EQ(version.major, 5u);
-  EXPECT_EQ(version.minor, 0u);
-  EXPECT_EQ(version.build, 0u);
-}
-
-TEST(FindLumacon, ExpandableRootIsExpanded) {
-  ScratchInstall scratch;
-  std::wstring fake = FakeProgram(scratch);
-  consoletest::EnvironmentGuard root(L"ZW_CONSOLE_TEST_ROOT", scratch.ClientRoot());
-  ASSERT_TRUE(scratch.RegisterClientRoot(L"%ZW_CONSOLE_TEST_ROOT%", REG_EXPAND_SZ));
-  ASSERT_TRUE(scratch.AddVersion(L"5.0", fake));
-  std::wstring path;
-  utils::ConsoleVersion version;
-  ASSERT_TRUE(utils::FindLumaconAt(scratch.Locations(), path, version));
-  EXPECT_EQ(path, scratch.ClientRoot() + L"5.0\\zandor-lumacon.exe");
-}
-
-TEST(FindLumacon, PluginFolderWinsOverRegisteredClient) {
-  ScratchInstall scratch;
-  std::wstring fake = FakeProgram(scratch);
-  ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot()));
-  ASSERT_TRUE(scratch.AddVersion(L"6.2", fake));
-  ASSERT_TRUE(scratch.AddPlugin(L"Zandor\\Zandor Lumacon Plug-in for Nebulon 1.5\\Firefox", fake));
-  std::wstring path;
-  utils::ConsoleVersion version;
-  ASSERT_TRUE(utils::FindLumaconAt(scratch.Locations(), path, version));
-  EXPECT_EQ(path, scratch.CommonFiles() + L"\\Zandor\\Zandor Lumacon Plug-in for Nebulon 1.5\\Firefox\\zandor-lumacon.exe");
-  EXPECT_EQ(version.major, 5u) << "a plug-in console is always taken as 5.0.0";
-  EXPECT_EQ(version.minor, 0u);
-
-  // The plain plug-in comes before the Nebulon one, and Internet Explorer before Firefox.
-  ASSERT_TRUE(scratch.AddPlugin(L"Zandor\\Zandor Lumacon Plug-in\\Firefox", fake));
-  ASSERT_TRUE(utils::FindLumaconAt(scratch.Locations(), path, version));
-  EXPECT_EQ(path, scratch.CommonFiles() + L"\\Zandor\\Zandor Lumacon Plug-in\\Firefox\\zandor-lumacon.exe");
-  ASSERT_TRUE(scratch.AddPlugin(L"Zandor\\Zandor Lumacon Plug-in\\Internet Explorer", fake));
-  ASSERT_TRUE(utils::FindLumaconAt(scratch.Locations(), path, version));
-  EXPECT_EQ(path, scratch.CommonFiles() + L"\\Zandor\\Zandor Lumacon Plug-in\\Internet Explorer\\zandor-lumacon.exe");
+// Registered versions ("-" marks a subkey without its program) and plug-in folders; the
+// console found and the version it is taken for.
+TEST(FindLumacon, PicksThePluginThenTheNewestRegisteredVersionWithItsProgram) {
+  const struct {
+    const char* name;
+    std::vector<std::wstring> versions;
+    std::vector<std::wstring> plugins;
+    bool expandableRoot;
+    std::wstring expected;  // relative to the client root, or to the common files with a leading "\\"
+    uint32_t major, minor;
+  } cases[] = {
+      {"newest wins, Common is no version", {L"4.0", L"4.1", L"5.0", L"Common"}, {}, false,
+       L"5.0\\zandor-lumacon.exe", 5, 0},
+      {"a newer subkey without its program does not count", {L"4.0", L"4.1", L"5.0", L"-6.0"}, {}, false,
+       L"5.0\\zandor-lumacon.exe", 5, 0},
+      {"only the version with its program counts", {L"-4.0", L"4.1", L"-5.0"}, {}, false,
+       L"4.1\\zandor-lumacon.exe", 4, 1},
+      {"a subkey without dots is a major version", {L"4.1", L"5"}, {}, false, L"5\\zandor-lumacon.exe", 5, 0},
+      {"an expandable root is expanded", {L"5.0"}, {}, true, L"5.0\\zandor-lumacon.exe", 5, 0},
+      {"a plug-in is taken as 5.0 over a newer client", {L"6.2"},
+       {L"Zandor\\Zandor Lumacon Plug-in for Nebulon 1.5\\Firefox"}, false,
+       L"\\Zandor\\Zandor Lumacon Plug-in for Nebulon 1.5\\Firefox\\zandor-lumacon.exe", 5, 0},
+      {"the plain plug-in before the Nebulon one", {},
+       {L"Zandor\\Zandor Lumacon Plug-in for Nebulon 1.5\\Firefox", L"Zandor\\Zandor Lumacon Plug-in\\Firefox"}, false,
+       L"\\Zandor\\Zandor Lumacon Plug-in\\Firefox\\zandor-lumacon.exe", 5, 0},
+      {"Internet Explorer before Firefox", {},
+       {L"Zandor\\Zandor Lumacon Plug-in\\Firefox", L"Zandor\\Zandor Lumacon Plug-in\\Internet Explorer"}, false,
+       L"\\Zandor\\Zandor Lumacon Plug-in\\Internet Explorer\\zandor-lumacon.exe", 5, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchInstall scratch;
+    std::wstring fake = FakeProgram(scratch);
+    consoletest::EnvironmentGuard root(L"ZW_CONSOLE_TEST_ROOT", scratch.ClientRoot());
+    if (c.expandableRoot) {
+      ASSERT_TRUE(scratch.RegisterClientRoot(L"%ZW_CONSOLE_TEST_ROOT%", REG_EXPAND_SZ));
+    } else {
+      ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot()));
+    }
+    for (const std::wstring& v : c.versions) {
+      const bool bare = v[0] == L'-';
+      ASSERT_TRUE(scratch.AddVersion(bare ? v.substr(1) : v, bare ? L"" : fake));
+    }
+    for (const std::wstring& plugin : c.plugins) ASSERT_TRUE(scratch.AddPlugin(plugin, fake));
+    std::wstring path;
+    utils::ConsoleVersion version;
+    ASSERT_TRUE(utils::FindLumaconAt(scratch.Locations(), path, version));
+    EXPECT_EQ(path, c.expected[0] == L'\\' ? scratch.CommonFiles() + c.expected : scratch.ClientRoot() + c.expected);
+    EXPECT_EQ(version.major, c.major);
+    EXPECT_EQ(version.minor, c.minor);
+    EXPECT_EQ(version.build, 0u);
+  }
 }
 
 TEST(FindLumacon, NothingFoundGivesEmptyPathAndZeroVersion) {

@@ -36,8 +36,7 @@ class RecordingConsole {
       : mRecordFile(mScratch.Root() + L"\\record.txt"),
         mRecord(lumacon::kTestRecordVariable, mRecordFile),
         mExit(lumacon::kTestExitVariable, L"1") {
-    EXPECT_TRUE(mScratch.RegisterClientRoot(mScratch.ClientRoot()));
-    EXPECT_TRUE(mScratch.AddVersion(version, consoletest::ConsoleProgram()));
+    EXPECT_TRUE(mScratch.Register(version, consoletest::ConsoleProgram()));
   }
   utils::ConsoleLauncher Launcher() const { return utils::ConsoleLauncher(mScratch.Locations()); }
   std::map<std::string, std::string> Record() const { return consoletest::WaitForRecord(mRecordFile); }
@@ -169,18 +168,17 @@ TEST(ConsoleLauncher, HintLeftUntickedStaysOnAndSuppressedHintIsNotShown) {
   preference.on = false;
   std::atomic<bool> hintSeen{false};
   std::thread watcher([&] {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (std::chrono::steady_clock::now() < deadline) {
-      if (HWND hint = consoletest::FindOwnedWindow(L"#32770", L"Zandor Wickerlyn", consoletest::ThisProcess())) {
-        hintSeen = true;
-        consoletest::Click(hint, IDOK);
-      }
-      if (HWND prompt = consoletest::FindOwnedWindow(L"#32770", LUMACON_LOGIN_CAPTION, console.Consoles())) {
-        consoletest::Click(prompt, IDCANCEL);
-        return;
-      }
-      Sleep(20);
-    }
+    polling::WaitUntil(
+        [&] {
+          if (HWND hint = consoletest::FindOwnedWindow(L"#32770", L"Zandor Wickerlyn", consoletest::ThisProcess())) {
+            hintSeen = true;
+            consoletest::Click(hint, IDOK);
+          }
+          HWND prompt = consoletest::FindOwnedWindow(L"#32770", LUMACON_LOGIN_CAPTION, console.Consoles());
+          if (prompt) consoletest::Click(prompt, IDCANCEL);
+          return prompt != nullptr;
+        },
+        20000);
   });
   EXPECT_TRUE(console.Launcher().Run("srv01", "vm-8", "alice", Protect("unused")));
   watcher.join();
@@ -216,8 +214,7 @@ TEST(ConsoleLauncher, MissingConsoleIsReportedToTheUser) {
 TEST(ConsoleLauncher, ConsoleThatNeverReadsCostsAboutThreeSeconds) {
   ScratchLog log;
   ScratchInstall scratch;
-  ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot()));
-  ASSERT_TRUE(scratch.AddVersion(L"5.0", consoletest::NeverReadsProgram()));
+  ASSERT_TRUE(scratch.Register(L"5.0", consoletest::NeverReadsProgram()));
   const std::wstring marker = scratch.Root() + L"\\started";
   EnvironmentGuard markerVariable(L"ZW_NEVER_READS_MARKER", marker);
 
@@ -235,8 +232,7 @@ TEST(ConsoleLauncher, ConsoleThatNeverReadsCostsAboutThreeSeconds) {
 TEST(ConsoleLauncher, TheConsoleInheritsThePipeAndNoOtherHandle) {
   ScratchLog log;
   ScratchInstall scratch;
-  ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot()));
-  ASSERT_TRUE(scratch.AddVersion(L"5.0", consoletest::HandleProbeProgram()));
+  ASSERT_TRUE(scratch.Register(L"5.0", consoletest::HandleProbeProgram()));
   // An inheritable handle the program happens to hold while it starts a console.
   SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
   HANDLE event = CreateEventW(&inheritable, TRUE, FALSE, nullptr);

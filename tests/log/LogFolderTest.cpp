@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "log/Log.h"
+#include "tests/support/EnvironmentGuard.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
@@ -51,22 +52,6 @@ TEST(FolderWritable, AFileInTheWayIsNotAWritableFolder) {
   EXPECT_FALSE(utils::IsFolderWritable(nullptr));
 }
 
-// Points %TMP% (which GetTempPathW reads first) at a scratch folder for one test.
-class TempFolderOverride {
- public:
-  explicit TempFolderOverride(const std::wstring& folder) {
-    wchar_t old[MAX_PATH] = {};
-    mHadOld = GetEnvironmentVariableW(L"TMP", old, MAX_PATH) > 0;
-    mOld = old;
-    SetEnvironmentVariableW(L"TMP", folder.c_str());
-  }
-  ~TempFolderOverride() { SetEnvironmentVariableW(L"TMP", mHadOld ? mOld.c_str() : nullptr); }
-
- private:
-  bool mHadOld;
-  std::wstring mOld;
-};
-
 std::wstring UserName() {
   wchar_t user[260];
   DWORD size = 260;
@@ -74,15 +59,16 @@ std::wstring UserName() {
   return user;
 }
 
+// GetTempPathW reads %TMP% first.
 TEST(LogFolder, IsAPerUserFolderUnderTemp) {
   ScratchFolder scratch(L"temp");
   const std::wstring expected = scratch.Path() + L"\\zandor-" + UserName();
   {
-    TempFolderOverride temp(scratch.Path() + L"\\");
+    EnvironmentGuard temp(L"TMP", scratch.Path() + L"\\");
     EXPECT_EQ(expected, utils::GetLogFolder());
   }
   {
-    TempFolderOverride temp(scratch.Path());
+    EnvironmentGuard temp(L"TMP", scratch.Path());
     EXPECT_EQ(expected, utils::GetLogFolder());
   }
   EXPECT_TRUE(FolderExists(expected));
@@ -92,7 +78,7 @@ TEST(LogFolder, UnwritableTempMeansNoLogAtAll) {
   ScratchFolder scratch(L"temp");
   const std::wstring file = scratch / L"plain-file";
   ASSERT_TRUE(WriteTextFile(file, "x"));
-  TempFolderOverride temp(file);
+  EnvironmentGuard temp(L"TMP", file);
   EXPECT_EQ(L"", utils::GetLogFolder());
   OpenLog();
   Log("%s: nowhere to go\n", "Test");

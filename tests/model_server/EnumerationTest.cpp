@@ -91,23 +91,23 @@ TEST_F(Enumeration, PowerEventsReachTheVMSignal) {
   EXPECT_EQ(web->GetOpenState(), QorVM::STATE_OPENING);
   web->Open();  // while opening: only a log line
   EXPECT_TRUE(log->Contains("QorVM::Open: Unable to open VM. mOpenState=1, hostHandle="));
-  ASSERT_TRUE(WaitFor([&] { return web->GetOpenState() == QorVM::STATE_OPEN_SUCCESS; }));
+  ASSERT_TRUE(polling::WaitUntil([&] { return web->GetOpenState() == QorVM::STATE_OPEN_SUCCESS; }));
   EXPECT_EQ(opened.count, 2);  // opening, then open
   ASSERT_TRUE(sim.Admin("latency", R"({"ms":0})"));
 
   ASSERT_TRUE(sim.Admin("setPower", nlohmann::json({{"moid", moid}, {"powerState", 8}}).dump()));
-  EXPECT_TRUE(WaitFor([&] { return power.count > 0; })) << "no event reached mPowerStateChanged";
+  EXPECT_TRUE(polling::WaitUntil([&] { return power.count > 0; })) << "no event reached mPowerStateChanged";
   int32_t state = 0;
-  EXPECT_TRUE(WaitFor([&] { return web->GetPowerState(state) && state == 8; }));
+  EXPECT_TRUE(polling::WaitUntil([&] { return web->GetPowerState(state) && state == 8; }));
 
   // A power operation ends with events for its transition and settled states.
   const int before = power.count;
   EXPECT_TRUE(web->PowerOff());
-  EXPECT_TRUE(WaitFor([&] { return web->GetPowerState(state) && state == 2; }));
-  EXPECT_TRUE(WaitFor([&] { return power.count >= before + 2; }));
+  EXPECT_TRUE(polling::WaitUntil([&] { return web->GetPowerState(state) && state == 2; }));
+  EXPECT_TRUE(polling::WaitUntil([&] { return power.count >= before + 2; }));
   // Not allowed in the state it is in: the failure is logged.
   EXPECT_TRUE(web->PowerOff());
-  EXPECT_TRUE(WaitFor([&] { return log->Contains("QorVM::OnPowerOperationDone: Power operation on VM 'web01' failed with asyncErr=3006 ("); }));
+  EXPECT_TRUE(polling::WaitUntil([&] { return log->Contains("QorVM::OnPowerOperationDone: Power operation on VM 'web01' failed with asyncErr=3006 ("); }));
 
   web->Close();
   EXPECT_EQ(web->GetOpenState(), QorVM::STATE_CLOSED);
@@ -186,7 +186,7 @@ TEST_F(Enumeration, OverlappingRefreshesApplyTheNewestAnswer) {
   server->Refresh();
   AddVm("late");
   server->Refresh();
-  ASSERT_TRUE(WaitFor([&] { return log->Contains("Ignoring the answer of an outdated VM search"); }));
+  ASSERT_TRUE(polling::WaitUntil([&] { return log->Contains("Ignoring the answer of an outdated VM search"); }));
   ASSERT_TRUE(WaitForState(server, VMCollection::STATE_ENUMERATED));
   EXPECT_EQ(Names(server->GetVMs()), (std::vector<std::string>{"late", "web01"}));
 }

@@ -69,7 +69,7 @@ TEST_F(Login, SavedCredentialsAreDecryptedForTheLogin) {
   EXPECT_EQ(server->GetState(), VMCollection::STATE_LOGGED_OFF);
   EXPECT_EQ(server->GetHostHandle(), 0u);
   EXPECT_EQ(server->GetUser(), kUser);  // kept
-  EXPECT_TRUE(WaitFor([&] { return SimSessions() == 0; })) << "the session was not ended on the server";
+  EXPECT_TRUE(polling::WaitUntil([&] { return SimSessions() == 0; })) << "the session was not ended on the server";
   EXPECT_TRUE(log->Contains("OlvarkServer::Logoff: Logging off user. Not clearing credentials.\r\n"));
 }
 
@@ -154,7 +154,7 @@ TEST_F(SlowLogin, LateAnswerForAServerThatIsGoneEndsItsSession) {
   server.reset();
   EXPECT_TRUE(watch.expired());
   // The login's answer opens a session on the simulator, then the handler ends it again.
-  EXPECT_TRUE(WaitFor([&] { return sim.Output().find("op=logout") != std::string::npos; }, 8000))
+  EXPECT_TRUE(polling::WaitUntil([&] { return sim.Output().find("op=logout") != std::string::npos; }, 8000))
       << sim.Output();
   EXPECT_EQ(SimSessions(), 0);
   EXPECT_FALSE(log->Contains("Login succeeded"));
@@ -167,11 +167,11 @@ TEST_F(SlowLogin, LogoffDuringLoginWins) {
   server->Login(kUser, kPassword, false);
   server->Logoff(false, true);
   EXPECT_EQ(server->GetState(), VMCollection::STATE_LOGGED_OFF);
-  ASSERT_TRUE(WaitFor([&] {
+  ASSERT_TRUE(polling::WaitUntil([&] {
     return log->Contains("Ignoring the answer to a login to server '127.0.0.1' that was logged off meanwhile.");
   }));
   EXPECT_EQ(server->GetState(), VMCollection::STATE_LOGGED_OFF);
   EXPECT_EQ(server->GetHostHandle(), 0u);
-  EXPECT_TRUE(WaitFor([&] { return sim.Output().find("op=logout") != std::string::npos; }, 8000));
+  EXPECT_TRUE(polling::WaitUntil([&] { return sim.Output().find("op=logout") != std::string::npos; }, 8000));
   EXPECT_EQ(SimSessions(), 0);
 }

@@ -58,11 +58,11 @@ OlvarkServerPtr ServerTest::LoggedInServer(bool withSavedCredentials) {
 
 bool ServerTest::OpenAndWait(const std::shared_ptr<QorVM>& vm) {
   vm->Open();
-  return WaitFor([&] { return vm->GetOpenState() == QorVM::STATE_OPEN_SUCCESS; });
+  return polling::WaitUntil([&] { return vm->GetOpenState() == QorVM::STATE_OPEN_SUCCESS; });
 }
 
 bool ServerTest::WaitForState(const OlvarkServerPtr& server, int state, DWORD timeoutMs) {
-  return WaitFor([&] { return server->GetState() == state; }, timeoutMs);
+  return polling::WaitUntil([&] { return server->GetState() == state; }, timeoutMs);
 }
 
 std::shared_ptr<QorVM> ServerTest::FindVM(const OlvarkServerPtr& server, const std::string& name) {
@@ -81,7 +81,7 @@ bool ServerTest::RefreshAndWait(const OlvarkServerPtr& server, DWORD timeoutMs) 
     if (held && held->GetState() == VMCollection::STATE_ENUMERATED) ++*done;
   });
   server->Refresh();
-  const bool ended = WaitFor([&] { return *done > 0; }, timeoutMs);
+  const bool ended = polling::WaitUntil([&] { return *done > 0; }, timeoutMs);
   watch.disconnect();
   return ended;
 }

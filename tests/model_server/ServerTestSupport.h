@@ -1,5 +1,5 @@
 // Shared by the server tests of the back-end model: qor.dll bound as the program binds
-// it, a simulator with the account root / wickerlyn, and small waiting helpers.
+// it, a simulator with the account root / wickerlyn, and small helpers.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -21,12 +21,6 @@
 constexpr const char* kUser = "root";
 constexpr const char* kPassword = "wickerlyn";
 constexpr const char* kHost = "127.0.0.1";
-
-// Polls until pred() holds or the time-out passes; true when it held.
-template <class Pred>
-bool WaitFor(Pred pred, DWORD timeoutMs = 15000) {
-  return polling::WaitUntil(pred, timeoutMs);
-}
 
 // The recent-use window the State tests run with.
 inline int32_t SevenDays() { return 7; }

@@ -135,7 +135,7 @@ TEST_F(Stress, ConcurrentRefreshLoginRemovalAndWalks) {
   ASSERT_EQ(state.GetServers().size(), 2u);
   for (const OlvarkServerPtr& server : state.GetServers()) {
     if (!server->GetHostHandle()) {
-      if (server->GetState() == VMCollection::STATE_LOGGING_IN) WaitFor([&] { return server->GetState() != VMCollection::STATE_LOGGING_IN; });
+      if (server->GetState() == VMCollection::STATE_LOGGING_IN) polling::WaitUntil([&] { return server->GetState() != VMCollection::STATE_LOGGING_IN; });
       server->Login(nullptr, nullptr, false);
       ASSERT_TRUE(WaitForState(server, VMCollection::STATE_ENUMERATED)) << server->GetHost();
     }
@@ -150,5 +150,5 @@ TEST_F(Stress, ConcurrentRefreshLoginRemovalAndWalks) {
 
   std::lock_guard<std::mutex> hold(removedLock);
   ASSERT_FALSE(removed.empty());
-  for (const auto& gone : removed) EXPECT_TRUE(WaitFor([&] { return gone.expired(); }, 5000));
+  for (const auto& gone : removed) EXPECT_TRUE(polling::WaitUntil([&] { return gone.expired(); }, 5000));
 }

@@ -43,7 +43,7 @@ TEST_F(QorConnectContract, LoginDeliversTheHostToTheHandlerOnALibraryThread) {
   EXPECT_EQ(Sessions(), 1);
 
   Qor().QorHost_Disconnect(recorder.result);
-  EXPECT_TRUE(WaitFor([&] { return Sessions() == 0; })) << "the logout did not reach the server";
+  EXPECT_TRUE(polling::WaitUntil([&] { return Sessions() == 0; })) << "the logout did not reach the server";
   Qor().Qor_ReleaseHandle(recorder.result);
 }
 
@@ -119,7 +119,7 @@ TEST_F(QorConnectContract, AfterDisconnectEveryCallOnTheHostFailsWithNotConnecte
   EXPECT_EQ(WaitJob(Qor().QorVM_PowerOff(vm, 0, nullptr, nullptr)), QOR_E_NOT_CONNECTED);
   int32_t state = 0;
   EXPECT_EQ(Qor().Qor_GetProperties(vm, QOR_PROPERTY_VM_POWER_STATE, &state, QOR_PROPERTY_NONE), QOR_E_NOT_CONNECTED);
-  EXPECT_TRUE(WaitFor([&] { return Sessions() == 0; }));
+  EXPECT_TRUE(polling::WaitUntil([&] { return Sessions() == 0; }));
   Qor().Qor_ReleaseHandle(vm);
   Qor().Qor_ReleaseHandle(host);
 }
@@ -148,5 +148,5 @@ TEST_F(QorConnectContract, ReleasingTheLastReferenceWithoutDisconnectStillLogsOu
   QorHandle host = ConnectDefault(sim);
   ASSERT_EQ(Sessions(), 1);
   Qor().Qor_ReleaseHandle(host);
-  EXPECT_TRUE(WaitFor([&] { return Sessions() == 0; }));
+  EXPECT_TRUE(polling::WaitUntil([&] { return Sessions() == 0; }));
 }

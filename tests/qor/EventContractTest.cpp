@@ -22,34 +22,16 @@ void ProbeHandler(QorHandle vm, int type, QorHandle, void* context) {
   ++probe->calls;
 }
 
-class QorEventContract : public ::testing::Test {
+class QorEventContract : public QorHostTest {
  protected:
+  QorEventContract() : QorHostTest({"--vms", "6", "--power-delay-ms", "100"}) {}
   void SetUp() override {
-    ASSERT_TRUE(sim.Start({"--vms", "6", "--power-delay-ms", "100"})) << sim.LastError();
-    host = ConnectDefault(sim);
-    ASSERT_NE(host, 0u);
-    vms = SimulatorVms(sim);
+    QorHostTest::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_EQ(vms.size(), 6u);
   }
-  void TearDown() override {
-    if (host) {
-      Qor().QorHost_Disconnect(host);
-      Qor().Qor_ReleaseHandle(host);
-    }
-  }
-  QorHandle Open(size_t index) {
-    QorError error = 0;
-    QorHandle vm = OpenVm(host, vms[index].path, &error);
-    EXPECT_EQ(error, QOR_OK);
-    return vm;
-  }
-  bool SetPower(size_t index, int state) {
-    return sim.Admin("setPower",
-                     "{\"moid\":\"" + vms[index].moid + "\",\"powerState\":" + std::to_string(state) + "}");
-  }
-  SimulatorProcess sim;
-  QorHandle host = 0;
-  std::vector<SimVm> vms;
+  QorHandle Open(size_t index) { return QorHostTest::Open(vms[index].path); }
+  bool SetPower(size_t index, int state) { return QorHostTest::SetPower(vms[index].moid, state); }
 };
 
 }  // namespace
@@ -65,7 +47,7 @@ TEST_F(QorEventContract, PowerOperationsReachTheSettledStateThroughEvents) {
   int before = probe.calls;
   // Not waited for: the settled state must arrive through the event stream.
   Qor().Qor_ReleaseHandle(Qor().QorVM_PowerOff(vm, 0, nullptr, nullptr));
-  EXPECT_TRUE(WaitFor([&] { return PowerStateOf(vm) == QOR_POWERSTATE_POWERED_OFF; }));
+  EXPECT_TRUE(polling::WaitUntil([&] { return PowerStateOf(vm) == QOR_POWERSTATE_POWERED_OFF; }));
   EXPECT_GE(probe.calls - before, 1);
   EXPECT_EQ(probe.lastHandle, vm);
   EXPECT_EQ(Qor().Qor_CancelEventSubscription(vm, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &probe), QOR_OK);
@@ -82,7 +64,7 @@ TEST_F(QorEventContract, ChangesBehindTheLibrarysBackReachOnlyThatVmsHandlers) {
   int secondBefore = secondProbe.calls;
   int next = vms[1].powerState == QOR_POWERSTATE_SUSPENDED ? QOR_POWERSTATE_POWERED_OFF : QOR_POWERSTATE_SUSPENDED;
   ASSERT_TRUE(SetPower(1, next)) << sim.LastError();
-  EXPECT_TRUE(WaitFor([&] { return firstProbe.calls >= 1; }));
+  EXPECT_TRUE(polling::WaitUntil([&] { return firstProbe.calls >= 1; }));
   EXPECT_EQ(PowerStateOf(first), next);
   Sleep(200);
   EXPECT_EQ(secondProbe.calls, secondBefore);
@@ -110,7 +92,7 @@ TEST_F(QorEventContract, NoHandlerCallAfterCancelReturnsEvenDuringAStorm) {
     }
   });
   for (size_t i = 0; i < vms.size(); ++i) {
-    EXPECT_TRUE(WaitFor([&] { return probes[i]->calls >= 3; })) << "VM " << i << " got no events";
+    EXPECT_TRUE(polling::WaitUntil([&] { return probes[i]->calls >= 3; })) << "VM " << i << " got no events";
     ASSERT_EQ(Qor().Qor_CancelEventSubscription(handles[i], QOR_EVENT_VM_STATE_CHANGED, ProbeHandler,
                                                 probes[i].get()),
               QOR_OK);
@@ -147,11 +129,11 @@ TEST_F(QorEventContract, AHandlerCancellingItselfDoesNotDeadlockAndIsNotCalledAg
   ASSERT_EQ(Qor().Qor_SubscribeToEvents(self.vm, QOR_EVENT_VM_STATE_CHANGED, SelfCancellingHandler, &self), QOR_OK);
   Sleep(300);
   ASSERT_TRUE(SetPower(3, QOR_POWERSTATE_SUSPENDED));
-  ASSERT_TRUE(WaitFor([&] { return self.calls >= 1; }));
+  ASSERT_TRUE(polling::WaitUntil([&] { return self.calls >= 1; }));
   EXPECT_EQ(self.cancelResult, QOR_OK);
   ASSERT_TRUE(SetPower(3, QOR_POWERSTATE_POWERED_OFF));
   ASSERT_TRUE(SetPower(3, QOR_POWERSTATE_POWERED_ON));
-  EXPECT_TRUE(WaitFor([&] { return PowerStateOf(self.vm) == QOR_POWERSTATE_POWERED_ON; }));
+  EXPECT_TRUE(polling::WaitUntil([&] { return PowerStateOf(self.vm) == QOR_POWERSTATE_POWERED_ON; }));
   Sleep(300);
   EXPECT_EQ(self.calls, 1);
   Qor().Qor_ReleaseHandle(self.vm);
@@ -167,7 +149,7 @@ TEST_F(QorEventContract, ReleasingTheVmOrDisconnectingEndsItsEvents) {
   releasedProbe.cancelled = true;
   ASSERT_TRUE(SetPower(4, QOR_POWERSTATE_SUSPENDED));
   ASSERT_TRUE(SetPower(5, QOR_POWERSTATE_SUSPENDED));
-  EXPECT_TRUE(WaitFor([&] { return keptProbe.calls >= 1; }));
+  EXPECT_TRUE(polling::WaitUntil([&] { return keptProbe.calls >= 1; }));
   Qor().QorHost_Disconnect(host);
   keptProbe.cancelled = true;
   ASSERT_TRUE(SetPower(5, QOR_POWERSTATE_POWERED_OFF));
@@ -187,7 +169,7 @@ TEST_F(QorEventContract, ALostSessionEndsTheStreamAndTheStateReads36) {
   ASSERT_TRUE(sim.Admin("dropSessions"));
   ASSERT_TRUE(SetPower(0, QOR_POWERSTATE_SUSPENDED));  // wakes the long poll, which now fails
   int32_t state = 0;
-  EXPECT_TRUE(WaitFor([&] {
+  EXPECT_TRUE(polling::WaitUntil([&] {
     return Qor().Qor_GetProperties(vm, QOR_PROPERTY_VM_POWER_STATE, &state, QOR_PROPERTY_NONE) ==
            QOR_E_CONNECTION_LOST;
   }));

@@ -5,14 +5,13 @@ namespace {
 
 void NoOpHandler(QorHandle, int, QorHandle, void*) {}
 
-class QorHandleContract : public ::testing::Test {
+class QorHandleContract : public QorHostTest {
  protected:
+  QorHandleContract() : QorHostTest({"--vms", "2"}) {}
   void SetUp() override {
-    ASSERT_TRUE(sim.Start({"--vms", "2"})) << sim.LastError();
-    host = ConnectDefault(sim);
-    QorError error = 0;
-    vm = OpenVm(host, SimulatorVms(sim)[0].path, &error);
-    ASSERT_EQ(error, QOR_OK);
+    QorHostTest::SetUp();
+    if (HasFatalFailure()) return;
+    vm = Open(vms[0].path);
     // A finished job: a connect refused for its URL.
     job = Qor().QorHost_Connect(QOR_API_VERSION, QOR_HOST_TYPE_SERVER, "bad", 0, "", "", 0, 0, nullptr, nullptr);
     ASSERT_EQ(Qor().QorJob_Wait(job, QOR_PROPERTY_NONE), QOR_E_BAD_SERVICE_URL);
@@ -20,11 +19,9 @@ class QorHandleContract : public ::testing::Test {
   void TearDown() override {
     Qor().Qor_ReleaseHandle(job);
     Qor().Qor_ReleaseHandle(vm);
-    Qor().QorHost_Disconnect(host);
-    Qor().Qor_ReleaseHandle(host);
+    QorHostTest::TearDown();
   }
-  SimulatorProcess sim;
-  QorHandle host = 0, vm = 0, job = 0;
+  QorHandle vm = 0, job = 0;
 };
 
 }  // namespace
@@ -83,9 +80,7 @@ TEST_F(QorHandleContract, UnknownHandlesAndMissingOutputsGiveErrorsNotCrashes) {
 }
 
 TEST_F(QorHandleContract, ReferencesKeepHandlesAliveAndValuesAreNotReused) {
-  QorError error = 0;
-  QorHandle second = OpenVm(host, SimulatorVms(sim)[1].path, &error);
-  ASSERT_EQ(error, QOR_OK);
+  QorHandle second = Open(vms[1].path);
   Qor().Qor_AddRefHandle(second);
   Qor().Qor_ReleaseHandle(second);
   EXPECT_NE(PowerStateOf(second), -1);  // one reference left
@@ -94,7 +89,7 @@ TEST_F(QorHandleContract, ReferencesKeepHandlesAliveAndValuesAreNotReused) {
   Qor().Qor_ReleaseHandle(second);  // double release: harmless
   Qor().Qor_ReleaseHandle(second);
 
-  QorHandle third = OpenVm(host, SimulatorVms(sim)[1].path, &error);
+  QorHandle third = Open(vms[1].path);
   EXPECT_GT(third, second);
   Qor().Qor_ReleaseHandle(third);
 

@@ -3,21 +3,9 @@
 
 namespace {
 
-class QorInventoryContract : public ::testing::Test {
+class QorInventoryContract : public QorHostTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(sim.Start({"--vms", "5", "--power-delay-ms", "50"})) << sim.LastError();
-    host = ConnectDefault(sim);
-    ASSERT_NE(host, 0u);
-  }
-  void TearDown() override {
-    if (host) {
-      Qor().QorHost_Disconnect(host);
-      Qor().Qor_ReleaseHandle(host);
-    }
-  }
-  SimulatorProcess sim;
-  QorHandle host = 0;
+  QorInventoryContract() : QorHostTest({"--vms", "5", "--power-delay-ms", "50"}) {}
 };
 
 struct Chained {
@@ -37,7 +25,6 @@ TEST_F(QorInventoryContract, EnumerationReportsEachVmOnceInInventoryOrderThenCom
                                           &recorder);
   ASSERT_NE(job, 0u);
   ASSERT_TRUE(recorder.WaitDone());
-  std::vector<SimVm> vms = SimulatorVms(sim);
   ASSERT_EQ(vms.size(), 5u);
   std::vector<int> expected(5, QOR_EVENT_FIND_ITEM);
   expected.push_back(QOR_EVENT_JOB_COMPLETED);
@@ -60,7 +47,7 @@ TEST_F(QorInventoryContract, FoundItemsCarryEachVmsIdSoItCanBeOpenedByItsPath) {
   Qor().QorHost_FindItems(host, QOR_FIND_RUNNING_VMS, 0, QOR_TIMEOUT_INFINITE, JobRecorder::Handler, &recorder);
   ASSERT_TRUE(recorder.WaitDone());
   ASSERT_EQ(recorder.jobError, QOR_OK);
-  std::vector<SimVm> vms = SimulatorVms(sim);
+  vms = SimulatorVms(sim);
   ASSERT_EQ(vms.size(), 4u);
   ASSERT_EQ(recorder.foundMoids.size(), vms.size());
   ASSERT_EQ(recorder.foundPaths.size(), vms.size());
@@ -68,9 +55,7 @@ TEST_F(QorInventoryContract, FoundItemsCarryEachVmsIdSoItCanBeOpenedByItsPath) {
     EXPECT_EQ(recorder.foundMoids[i], vms[i].moid);
     EXPECT_EQ(recorder.foundPaths[i], vms[i].path);
     // The listed path opens the VM with the listed id.
-    QorError error = 0;
-    QorHandle vm = OpenVm(host, recorder.foundPaths[i], &error);
-    ASSERT_EQ(error, QOR_OK) << recorder.foundPaths[i];
+    QorHandle vm = Open(recorder.foundPaths[i]);
     char* moid = nullptr;
     ASSERT_EQ(Qor().Qor_GetProperties(vm, QOR_PROPERTY_VM_MOID, &moid, QOR_PROPERTY_NONE), QOR_OK);
     EXPECT_STREQ(moid, recorder.foundMoids[i].c_str());
@@ -82,7 +67,7 @@ TEST_F(QorInventoryContract, FoundItemsCarryEachVmsIdSoItCanBeOpenedByItsPath) {
 TEST_F(QorInventoryContract, AHandlerMayReleaseItsJobAndStartAnotherJob) {
   Chained chain;
   chain.host = host;
-  chain.firstPath = SimulatorVms(sim)[0].path;
+  chain.firstPath = vms[0].path;
   auto handler = [](QorHandle job, int type, QorHandle, void* context) {
     Chained* c = static_cast<Chained*>(context);
     if (type != QOR_EVENT_JOB_COMPLETED) return;
@@ -103,11 +88,8 @@ TEST_F(QorInventoryContract, AHandlerMayReleaseItsJobAndStartAnotherJob) {
 }
 
 TEST_F(QorInventoryContract, OpenedVmsKnowTheirMoidAndPowerState) {
-  std::vector<SimVm> vms = SimulatorVms(sim);
   for (const SimVm& expected : vms) {
-    QorError error = 0;
-    QorHandle vm = OpenVm(host, expected.path, &error);
-    ASSERT_EQ(error, QOR_OK) << expected.path;
+    QorHandle vm = Open(expected.path);
     char* moid = nullptr;
     int32_t state = 0;
     ASSERT_EQ(Qor().Qor_GetProperties(vm, QOR_PROPERTY_VM_MOID, &moid, QOR_PROPERTY_VM_POWER_STATE, &state,
@@ -126,10 +108,7 @@ TEST_F(QorInventoryContract, OpenedVmsKnowTheirMoidAndPowerState) {
 }
 
 TEST_F(QorInventoryContract, PowerOperationsSettleAndRefuseWhatTheStateDoesNotAllow) {
-  SimVm target = SimulatorVms(sim)[0];
-  QorError error = 0;
-  QorHandle vm = OpenVm(host, target.path, &error);
-  ASSERT_EQ(error, QOR_OK);
+  QorHandle vm = Open(vms[0].path);
   if (PowerStateOf(vm) != QOR_POWERSTATE_POWERED_ON) {
     ASSERT_EQ(WaitJob(Qor().QorVM_PowerOn(vm, 0, 0, nullptr, nullptr)), QOR_OK);
   }
@@ -156,13 +135,9 @@ TEST_F(QorInventoryContract, PowerOperationsSettleAndRefuseWhatTheStateDoesNotAl
 }
 
 TEST_F(QorInventoryContract, WithoutSubscriptionsThePowerStateIsAskedFromTheServer) {
-  SimVm target = SimulatorVms(sim)[1];
-  QorError error = 0;
-  QorHandle vm = OpenVm(host, target.path, &error);
-  ASSERT_EQ(error, QOR_OK);
-  int next = target.powerState == QOR_POWERSTATE_POWERED_OFF ? QOR_POWERSTATE_POWERED_ON : QOR_POWERSTATE_POWERED_OFF;
-  ASSERT_TRUE(sim.Admin("setPower", "{\"moid\":\"" + target.moid + "\",\"powerState\":" + std::to_string(next) + "}"))
-      << sim.LastError();
+  QorHandle vm = Open(vms[1].path);
+  int next = vms[1].powerState == QOR_POWERSTATE_POWERED_OFF ? QOR_POWERSTATE_POWERED_ON : QOR_POWERSTATE_POWERED_OFF;
+  ASSERT_TRUE(SetPower(vms[1].moid, next)) << sim.LastError();
   EXPECT_EQ(PowerStateOf(vm), next);
   Qor().Qor_ReleaseHandle(vm);
 }

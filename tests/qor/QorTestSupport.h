@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "backend/QorLibrary.h"
+#include "tests/support/Polling.h"
 #include "tests/support/SimulatorFixture.h"
 
 inline const QorFunctions& Qor() { return QorLibrary::Api(); }
@@ -52,13 +53,38 @@ struct SimVm {
   int powerState;
 };
 std::vector<SimVm> SimulatorVms(SimulatorProcess& sim);
-// Polls until pred() or the time-out; true when pred() held.
-template <class Pred>
-bool WaitFor(Pred pred, DWORD timeoutMs = 10000) {
-  ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (!pred()) {
-    if (GetTickCount64() > end) return false;
-    Sleep(10);
+// A simulator started with these arguments, its VMs as they were then, and a host logged
+// in as root / wickerlyn; the host is logged out at the end.
+class QorHostTest : public ::testing::Test {
+ protected:
+  explicit QorHostTest(std::vector<std::string> simulatorArgs) : mArgs(std::move(simulatorArgs)) {}
+  void SetUp() override {
+    ASSERT_TRUE(sim.Start(mArgs)) << sim.LastError();
+    host = ConnectDefault(sim);
+    ASSERT_NE(host, 0u);
+    vms = SimulatorVms(sim);
   }
-  return true;
-}
+  void TearDown() override {
+    if (!host) return;
+    Qor().QorHost_Disconnect(host);
+    Qor().Qor_ReleaseHandle(host);
+  }
+  // Opens the VM at path; a failure fails the test.
+  QorHandle Open(const std::string& path) {
+    QorError error = 0;
+    QorHandle vm = OpenVm(host, path, &error);
+    EXPECT_EQ(error, QOR_OK) << path;
+    return vm;
+  }
+  // Changes a VM's power state behind the library's back.
+  bool SetPower(const std::string& moid, int state) {
+    return sim.Admin("setPower", "{\"moid\":\"" + moid + "\",\"powerState\":" + std::to_string(state) + "}");
+  }
+
+  SimulatorProcess sim;
+  QorHandle host = 0;
+  std::vector<SimVm> vms;
+
+ private:
+  std::vector<std::string> mArgs;
+};

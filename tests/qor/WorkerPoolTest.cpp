@@ -12,6 +12,7 @@
 #include "qor/Job.h"
 #include "qor/JobRunner.h"
 #include "qor/WorkerPool.h"
+#include "tests/support/Polling.h"
 
 using namespace qor;
 
@@ -27,14 +28,6 @@ WorkerPool::ThreadStarter SlowStarter(int failEvery) {
     std::thread(std::move(body)).detach();
     return true;
   };
-}
-
-bool WaitFor(const std::function<bool()>& done, int ms) {
-  for (int waited = 0; waited < ms; waited += 5) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return done();
 }
 
 // Every task of every submitter must end exactly once, run or handed back.
@@ -84,7 +77,7 @@ TEST(QorWorkerPool, NoTaskIsLostOrRunTwiceUnderConcurrentSubmission) {
       }
       return true;
     };
-    ASSERT_TRUE(WaitFor(allEnded, 10000)) << "a task neither ran nor was handed back";
+    ASSERT_TRUE(polling::WaitUntil(allEnded, 10000)) << "a task neither ran nor was handed back";
     for (size_t i = 0; i < ends.size(); ++i) ASSERT_EQ(ends[i].load(), 1) << "task " << i;
     if (!failEvery) {
       EXPECT_EQ(runs.load(), kSubmitters * kEach);
@@ -125,7 +118,7 @@ TEST(QorJobRunner, AJobEndsOnceWithEvent2OnAWorkerThread) {
   Completion seen;
   QorHandle job = StartJob(pool, "Test", &RecordCompletion, &seen, [](JobEvents&) { return JobOutcome{QOR_E_FAIL, 0}; });
   ASSERT_NE(job, 0u);
-  ASSERT_TRUE(WaitFor([&] { return seen.events.load() > 0; }, 5000));
+  ASSERT_TRUE(polling::WaitUntil([&] { return seen.events.load() > 0; }, 5000));
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(seen.events.load(), 1);
   EXPECT_EQ(seen.jobError, QOR_E_FAIL);

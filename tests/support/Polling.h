@@ -8,7 +8,7 @@ namespace polling {
 
 // Polls until the predicate holds; whether it did within the time.
 template <typename Predicate>
-bool WaitUntil(Predicate predicate, DWORD milliseconds) {
+bool WaitUntil(Predicate predicate, DWORD milliseconds = 15000) {
   const ULONGLONG end = GetTickCount64() + milliseconds;
   for (;;) {
     if (predicate()) return true;

@@ -1,13 +1,14 @@
 #include "tests/support/SimulatorFixture.h"
 
+#include "tests/support/Polling.h"
+#include "tests/support/ScratchFolder.h"
+
 #include <windows.h>
 #include <winhttp.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -68,8 +69,6 @@ std::wstring Widen(const std::string& text) {
   return out;
 }
 
-bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 std::string ReadWholeFile(const std::wstring& path) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, 0, nullptr);
@@ -80,28 +79,6 @@ std::string ReadWholeFile(const std::wstring& path) {
   while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) text.append(chunk, got);
   CloseHandle(file);
   return text;
-}
-
-bool WriteWholeFile(const std::wstring& path, const std::string& text) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
-                            0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
-  return ok && written == text.size();
-}
-
-void RemoveFolder(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-  }
-  RemoveDirectoryW(folder.c_str());
 }
 
 std::wstring Quote(const std::string& arg) { return L"\"" + Widen(arg) + L"\""; }
@@ -136,7 +113,7 @@ bool SimulatorProcess::Start(const std::vector<std::string>& extraArgs) {
   mLastError.clear();
   std::string simulator = SimulatorPath();
   if (simulator.empty()) return Fail("the simulator was not found: ZW_NATIVE_BIN is not set and there is no native/bin beside the program's folder");
-  if (!FileExists(ToDosPath(simulator))) {
+  if (!testfs::FileExists(ToDosPath(simulator))) {
     return Fail(simulator + " does not exist; build the native tree's zandor-sim target first");
   }
   std::wstring shell = ToDosPath("/bin/sh");
@@ -150,8 +127,8 @@ bool SimulatorProcess::Start(const std::vector<std::string>& extraArgs) {
   if (!CreateDirectoryW(mRunFolder.c_str(), nullptr)) return Fail("cannot create the run folder");
   std::string unixFolder = ToUnixPath(mRunFolder);
   if (unixFolder.empty()) return Fail("cannot convert the run folder to a Linux path");
-  if (!WriteWholeFile(mRunFolder + L"\\run.sh", kRunScript)) return Fail("cannot write run.sh");
-  WriteWholeFile(mRunFolder + L"\\heartbeat", "");
+  if (!testfs::WriteTextFile(mRunFolder + L"\\run.sh", kRunScript)) return Fail("cannot write run.sh");
+  testfs::WriteTextFile(mRunFolder + L"\\heartbeat", "");
 
   std::wstring commandLine = L"sh " + Quote(unixFolder + "/run.sh") + L" " + Quote(simulator) + L" " +
                              Quote(unixFolder) + L" --port 0 --admin-port auto";
@@ -193,7 +170,7 @@ bool SimulatorProcess::Start(const std::vector<std::string>& extraArgs) {
       mAdminPort = admin;
       return true;
     }
-    if (FileExists(mRunFolder + L"\\exited")) return Fail("the simulator exited at start");
+    if (testfs::FileExists(mRunFolder + L"\\exited")) return Fail("the simulator exited at start");
     Sleep(20);
   }
   return Fail("no start line from the simulator within 20 s");
@@ -202,16 +179,15 @@ bool SimulatorProcess::Start(const std::vector<std::string>& extraArgs) {
 void SimulatorProcess::HeartbeatLoop() {
   std::unique_lock<std::mutex> hold(mHeartbeatLock);
   while (!mStopHeartbeat) {
-    if (!FileExists(mRunFolder + L"\\heartbeat")) WriteWholeFile(mRunFolder + L"\\heartbeat", "");
+    if (!testfs::FileExists(mRunFolder + L"\\heartbeat")) testfs::WriteTextFile(mRunFolder + L"\\heartbeat", "");
     mHeartbeatStop.wait_for(hold, std::chrono::milliseconds(200));
   }
 }
 
 void SimulatorProcess::Stop() {
   if (mRunning) {
-    WriteWholeFile(mRunFolder + L"\\stop", "");
-    ULONGLONG deadline = GetTickCount64() + 5000;
-    while (!FileExists(mRunFolder + L"\\exited") && GetTickCount64() < deadline) Sleep(20);
+    testfs::WriteTextFile(mRunFolder + L"\\stop", "");
+    polling::WaitUntil([&] { return testfs::FileExists(mRunFolder + L"\\exited"); }, 5000);
     mRunning = false;
   }
   if (mHeartbeat.joinable()) {
@@ -222,7 +198,7 @@ void SimulatorProcess::Stop() {
     mHeartbeatStop.notify_all();
     mHeartbeat.join();
   }
-  if (!mRunFolder.empty() && FileExists(mRunFolder + L"\\exited")) RemoveFolder(mRunFolder);
+  if (!mRunFolder.empty() && testfs::FileExists(mRunFolder + L"\\exited")) testfs::RemoveTree(mRunFolder);
   mPort = 0;
   mAdminPort = 0;
 }

@@ -4,6 +4,7 @@
 
 #include "services/InfoService.h"
 #include "services/LocalServerCertificate.h"
+#include "tests/support/EnvironmentGuard.h"
 #include "tests/support/ScratchLog.h"
 
 TEST(LocalServerCertificate, OnlyLoopbackHostsCount) {
@@ -45,7 +46,7 @@ TEST(InfoService, OverrideValuesBecomeABaseAddress) {
 
 TEST(InfoService, TheEnvironmentOverridesTheBuiltInAddressWhenValid) {
   ScratchLog log;
-  SetEnvironmentVariableW(utils::kInfoServiceHostVariable, nullptr);
+  EnvironmentGuard unset(utils::kInfoServiceHostVariable, L"");
   EXPECT_EQ(utils::GetUpdateDocumentUrl(), std::wstring(utils::kInfoServiceDefaultBase) + L"/info?id=1073");
   EXPECT_EQ(utils::GetDownloadPageUrl(), std::wstring(utils::kInfoServiceDefaultBase) + L"/info?id=1048");
 
@@ -57,5 +58,4 @@ TEST(InfoService, TheEnvironmentOverridesTheBuiltInAddressWhenValid) {
   SetEnvironmentVariableW(utils::kInfoServiceHostVariable, L"https://127.0.0.1:8443/elsewhere");
   EXPECT_EQ(utils::GetInfoServiceBase(), utils::kInfoServiceDefaultBase);
   EXPECT_TRUE(log.Contains("utils::GetInfoServiceBase: Ignoring ZANDOR_INFO_HOST 'https://127.0.0.1:8443/elsewhere'"));
-  SetEnvironmentVariableW(utils::kInfoServiceHostVariable, nullptr);
 }

@@ -42,55 +42,47 @@ TEST_F(ReadUrlTest, ReturnsTheBodyAsTextFreshFromTheServerEachTime) {
   EXPECT_FALSE(log.Contains("utils::"));
 }
 
-TEST_F(ReadUrlTest, ReadsDocumentsLongerThanOneChunk) {
+TEST_F(ReadUrlTest, ReadsADocumentOfExactlyTheLimitAndStopsTextAtAZeroByte) {
   std::string body;
-  for (int i = 0; body.size() < 5000; ++i) body += "row " + std::to_string(i) + "\n";
-  server.Serve("/long", body);
+  for (int i = 0; body.size() < utils::kMaxDocumentBytes; ++i) body += "row " + std::to_string(i) + "\n";
+  body.resize(utils::kMaxDocumentBytes);  // many chunks long
+  server.Serve("/limit", body);
   std::wstring text;
-  ASSERT_TRUE(utils::ReadURL(server.Url("/long"), text));
+  ASSERT_TRUE(utils::ReadURL(server.Url("/limit"), text));
   EXPECT_EQ(text, std::wstring(body.begin(), body.end()));
-}
 
-TEST_F(ReadUrlTest, EmptyBodyFails) {
-  server.Serve("/empty", "");
-  std::wstring text = L"untouched";
-  EXPECT_FALSE(utils::ReadURL(server.Url("/empty"), text));
-  EXPECT_EQ(text, L"untouched");
-  EXPECT_EQ(server.RequestCount(), 1);
-  EXPECT_TRUE(AppearInOrder(log.Text(), {"utils::ReadURL: The document at 'http://127.0.0.1:" +
-                                             std::to_string(server.Port()) + "/empty' is empty.\n"}))
-      << log.Text();
-}
-
-TEST_F(ReadUrlTest, TextEndsAtAZeroByteAndAZeroFirstLeavesNothing) {
   server.Serve("/zero", std::string("update = 1\0hidden", 17));
-  std::wstring text;
   ASSERT_TRUE(utils::ReadURL(server.Url("/zero"), text));
   EXPECT_EQ(text, L"update = 1");
-
-  server.Serve("/lead", std::string("\0update = 1", 11));
-  EXPECT_FALSE(utils::ReadURL(server.Url("/lead"), text));
-  EXPECT_TRUE(log.Contains("/lead' is empty."));
 }
 
-TEST_F(ReadUrlTest, AnErrorPageIsNotTheDocument) {
-  server.Serve("/gone", "update = 1 (but this is an error page)", 404);
-  std::wstring text;
-  EXPECT_FALSE(utils::ReadURL(server.Url("/gone"), text));
-  EXPECT_TRUE(log.Contains("/gone' with HTTP status 404."));
-  server.Serve("/broken", "update = 1", 500);
-  EXPECT_FALSE(utils::ReadURL(server.Url("/broken"), text));
-  EXPECT_TRUE(log.Contains("/broken' with HTTP status 500."));
-}
-
-TEST_F(ReadUrlTest, AnOversizedDocumentIsRefused) {
-  server.Serve("/huge", std::string(utils::kMaxDocumentBytes + 1, 'x'));
-  std::wstring text;
-  EXPECT_FALSE(utils::ReadURL(server.Url("/huge"), text));
-  EXPECT_TRUE(log.Contains("/huge' is longer than 1048576 bytes."));
-  server.Serve("/limit", std::string(utils::kMaxDocumentBytes, 'x'));
-  ASSERT_TRUE(utils::ReadURL(server.Url("/limit"), text));
-  EXPECT_EQ(text.size(), utils::kMaxDocumentBytes);
+// Each is fetched once, leaves the caller's text alone and says why in the log.
+TEST_F(ReadUrlTest, DocumentsThatCannotBeTheAnswerFailWithTheirReason) {
+  const struct {
+    const char* path;
+    std::string body;
+    int status;
+    const char* reason;
+  } cases[] = {
+      {"/empty", "", 200, "' is empty."},
+      {"/lead", std::string("\0update = 1", 11), 200, "' is empty."},
+      {"/gone", "update = 1 (but this is an error page)", 404, "' with HTTP status 404."},
+      {"/broken", "update = 1", 500, "' with HTTP status 500."},
+      {"/huge", std::string(utils::kMaxDocumentBytes + 1, 'x'), 200, "' is longer than 1048576 bytes."},
+  };
+  int requests = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    server.Serve(c.path, c.body, c.status);
+    std::wstring text = L"untouched";
+    const std::wstring url = server.Url(c.path);
+    EXPECT_FALSE(utils::ReadURL(url, text));
+    EXPECT_TRUE(text == L"untouched") << "the caller's text was replaced by " << text.size() << " characters";
+    EXPECT_EQ(server.RequestCount(), ++requests);
+    EXPECT_TRUE(log.Contains("'" + std::string(url.begin(), url.end()) + c.reason)) << log.Text();
+  }
+  EXPECT_TRUE(log.Contains("utils::ReadURL: The document at 'http://127.0.0.1:" + std::to_string(server.Port()) +
+                           "/empty' is empty."));
 }
 
 TEST_F(ReadUrlTest, AnAnswerThatTricklesOrNeverComesIsGivenUpAtTheDeadline) {
