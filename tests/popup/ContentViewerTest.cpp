@@ -155,6 +155,30 @@ TEST_F(LargeViewerTest, ASectionUnderFiftyListsEveryVMAndTheRowsRecycleWhileScro
   EXPECT_EQ(ShownRowTexts()[3], firstRow);
 }
 
+// The scroll bar's commands in turn: a line is 10 pixels, a page the view's height.
+TEST_F(LargeViewerTest, ScrollBarCommandsMoveByALineAPageOrToAnEnd) {
+  AddServer();
+  ASSERT_TRUE(viewer->IsScrollBarShown());
+  RECT client;
+  GetClientRect(viewer->Hwnd(), &client);
+  const int page = client.bottom;
+  const struct {
+    WORD command;
+    int position;
+  } steps[] = {{SB_LINEDOWN, 10}, {SB_PAGEDOWN, 10 + page}, {SB_LINEUP, page}, {SB_PAGEUP, 0}, {SB_LINEUP, 0}};
+  for (const auto& step : steps) {
+    SendMessageW(viewer->Hwnd(), WM_VSCROLL, MAKEWPARAM(step.command, 0), 0);
+    EXPECT_EQ(viewer->ScrollPosition(), step.position) << "after command " << step.command;
+  }
+  SendMessageW(viewer->Hwnd(), WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
+  const int bottom = viewer->ScrollPosition();
+  SendMessageW(viewer->Hwnd(), WM_VSCROLL, MAKEWPARAM(SB_PAGEDOWN, 0), 0);
+  EXPECT_EQ(viewer->ScrollPosition(), bottom) << "the end is the end";
+  EXPECT_GT(bottom, page);
+  SendMessageW(viewer->Hwnd(), WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
+  EXPECT_EQ(viewer->ScrollPosition(), 0);
+}
+
 TEST_F(PagedViewerTest, ALargeSectionFoldsIntoRangesThatRevealTheirVMs) {
   OlvarkServerPtr server = AddServer();
   ui::Section& section = ServerSection();

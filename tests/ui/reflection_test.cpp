@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "TestWindows.h"
+// After the window headers: it needs their types.
+#include <commctrl.h>
 #include "ui/window/Messages.h"
 
 using testwin::Recorder;
@@ -55,12 +57,21 @@ TEST(Reflection, MessageWithoutSourceControlIsLeftToDefaultProcessing) {
                                                     reinterpret_cast<LPARAM>(p.editHwnd), result));
 }
 
-TEST(Reflection, ColourMessagesGoBackToTheControl) {
+// The control is found in lParam, or through the NMHDR that lParam points to.
+TEST(Reflection, NotificationsAndColourMessagesGoBackToTheControl) {
   Pair p;
   HDC dc = GetDC(p.editHwnd);
-  LRESULT result = 0;
-  EXPECT_TRUE(ui::WindowImpl::ReflectNotifications(p.parent.Hwnd(), WM_CTLCOLOREDIT,
-                                                   reinterpret_cast<WPARAM>(dc),
-                                                   reinterpret_cast<LPARAM>(p.editHwnd), result));
+  NMHDR header = {p.editHwnd, 77, NM_CLICK};
+  const struct {
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+  } cases[] = {{WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(p.editHwnd)},
+               {WM_NOTIFY, 77, reinterpret_cast<LPARAM>(&header)}};
+  for (const auto& c : cases) {
+    LRESULT result = 0;
+    EXPECT_TRUE(ui::WindowImpl::ReflectNotifications(p.parent.Hwnd(), c.msg, c.wParam, c.lParam, result))
+        << "message 0x" << std::hex << c.msg;
+  }
   ReleaseDC(p.editHwnd, dc);
 }
