@@ -18,6 +18,20 @@ WorkerPool::WorkerPool(size_t maxThreads, unsigned idleMs, ThreadStarter startTh
       mIdleMs(idleMs),
       mStartThread(startThread ? std::move(startThread) : ThreadStarter(&StartLibraryThread)) {}
 
+WorkerPool::~WorkerPool() {
+  std::unique_lock<std::mutex> hold(mLock);
+  mClosing = true;
+  mWake.notify_all();
+  mLastWorkerLeft.wait(hold, [this] { return mThreads == 0; });
+  // What no worker took is handed back, as when no worker can be made.
+  std::deque<Task> stranded;
+  stranded.swap(mTasks);
+  hold.unlock();
+  for (Task& task : stranded) {
+    if (task.dropped) task.dropped();
+  }
+}
+
 bool WorkerPool::Post(std::function<void()> run, std::function<void()> dropped) {
   std::unique_lock<std::mutex> hold(mLock);
   mTasks.push_back(Task{std::move(run), std::move(dropped)});
@@ -30,6 +44,7 @@ bool WorkerPool::Post(std::function<void()> run, std::function<void()> dropped) 
   if (mStartThread([this] { WorkerLoop(); })) return true;
   hold.lock();
   --mThreads;
+  if (mThreads == 0) mLastWorkerLeft.notify_all();
   if (mThreads > 0) return true;  // a worker, or a start still under way, will take it
   // No worker is left to run what waits, ours or a concurrent caller's whose start
   // counted on ours: hand all of it back.
@@ -48,10 +63,11 @@ void WorkerPool::WorkerLoop() {
   for (;;) {
     if (mTasks.empty()) {
       ++mIdle;
-      bool woken = mWake.wait_for(hold, std::chrono::milliseconds(mIdleMs), [this] { return !mTasks.empty(); });
+      bool woken = mWake.wait_for(hold, std::chrono::milliseconds(mIdleMs),
+                                  [this] { return !mTasks.empty() || mClosing; });
       --mIdle;
-      if (!woken) {
-        --mThreads;
+      if (!woken || mTasks.empty()) {
+        if (--mThreads == 0) mLastWorkerLeft.notify_all();
         return;
       }
     }

@@ -16,6 +16,11 @@ class WorkerPool {
   static WorkerPool& Instance();
   // startThread: how a worker thread is made (a seam for tests); empty means a library thread.
   WorkerPool(size_t maxThreads, unsigned idleMs, ThreadStarter startThread = nullptr);
+  // Waits for every worker to leave: a worker waiting for work holds this pool, and one
+  // left behind would take the tasks of whatever object is later made at its address.
+  ~WorkerPool();
+  WorkerPool(const WorkerPool&) = delete;
+  WorkerPool& operator=(const WorkerPool&) = delete;
 
   // Queues run for a worker. When no worker exists and none can be made, every task still
   // waiting (this one included) is taken back and its dropped is called on this thread;
@@ -37,6 +42,8 @@ class WorkerPool {
   std::deque<Task> mTasks;
   size_t mThreads = 0;  // running or being started
   size_t mIdle = 0;
+  bool mClosing = false;
+  std::condition_variable mLastWorkerLeft;
 };
 
 }  // namespace qor
