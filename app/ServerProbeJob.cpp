@@ -11,7 +11,7 @@
 
 namespace {
 
-const char kName[] = "AddServerDlg::Connect";
+const char kProbeLogName[] = "AddServerDlg::Connect";
 
 unsigned __stdcall ProbeThread(void* param) {
   auto* held = static_cast<std::shared_ptr<ServerProbeJob>*>(param);
@@ -30,7 +30,7 @@ HANDLE ServerProbeJob::Start(const std::shared_ptr<ServerProbeJob>& job) {
   auto* held = new std::shared_ptr<ServerProbeJob>(job);
   const uintptr_t thread = _beginthreadex(nullptr, 0, ProbeThread, held, 0, nullptr);
   if (thread == 0) {
-    Log("%s: The connect thread could not be started (error %d).\n", kName, errno);
+    Log("%s: The connect thread could not be started (error %d).\n", kProbeLogName, errno);
     delete held;
     return nullptr;
   }
@@ -38,16 +38,16 @@ HANDLE ServerProbeJob::Start(const std::shared_ptr<ServerProbeJob>& job) {
 }
 
 void ServerProbeJob::Run() {
-  Log("%s: Attempting to connect to hostname '%s'.\n", kName, mHost.c_str());
+  Log("%s: Attempting to connect to hostname '%s'.\n", kProbeLogName, mHost.c_str());
   bool found = OlvarkServer::Probe(mHost, mPort, mUseSsl);
   std::string foundHost = mHost;
   // A name with a dot (or an address) is taken as complete.
   if (!found && mHost.find('.') == std::string::npos) {
     for (const std::string& suffix : utils::ReadDnsSearchList()) {
       const std::string candidate = mHost + "." + suffix;
-      Log("%s: Retrying hostname as '%s'.\n", kName, candidate.c_str());
+      Log("%s: Retrying hostname as '%s'.\n", kProbeLogName, candidate.c_str());
       if (OlvarkServer::Probe(candidate, mPort, mUseSsl)) {
-        Log("%s: Appending DNS suffix worked. Qualified server name is '%s'.\n", kName, candidate.c_str());
+        Log("%s: Appending DNS suffix worked. Qualified server name is '%s'.\n", kProbeLogName, candidate.c_str());
         found = true;
         foundHost = candidate;
         break;

@@ -23,10 +23,6 @@ using LoginJob = JobContext<OlvarkServer>;
 
 std::atomic<OlvarkServer::ConsoleLauncher> gConsoleLauncher{&utils::RunVMInLumacon};
 
-const QorFunctions& Qor() { return QorLibrary::Api(); }
-
-long long Signed(uint64_t error) { return static_cast<long long>(error); }
-
 void Wipe(std::string& text) {
   for (char& c : text) c = '\0';
   text.clear();
@@ -288,7 +284,7 @@ void OlvarkServer::FinishLogin(uint64_t sessionSerial, QorError callError, QorEr
       mState = STATE_LOGIN_FAILED;
       mLastError = jobError != QOR_OK ? jobError : callError;
       mErrorText = QorErrorText(mLastError);
-      Log("%s: Login failed to server '%s' with error %I64d (%s).\n", kName, mHost.c_str(), Signed(mLastError),
+      Log("%s: Login failed to server '%s' with error %I64d (%s).\n", kName, mHost.c_str(), SignedError(mLastError),
           mErrorText.c_str());
     }
   }
@@ -344,7 +340,7 @@ void OlvarkServer::FindItemsCallback(QorHandle job, int eventType, QorHandle mor
         Qor().Qor_GetProperties(moreInfo, QOR_PROPERTY_FOUND_ITEM_LOCATION, &path, QOR_PROPERTY_NONE);
     if (error != QOR_OK || !path) {
       Log("%s: Reading the path of a VM found on server '%s' failed with error %I64d (%s).\n",
-          "OlvarkServer::FindItemsCallback", server->mHost.c_str(), Signed(error), QorErrorText(error));
+          "OlvarkServer::FindItemsCallback", server->mHost.c_str(), SignedError(error), QorErrorText(error));
       return;
     }
     search->found.emplace_back(path);
@@ -382,7 +378,7 @@ void OlvarkServer::FinishSearch(SearchContext& search, QorError callError, QorEr
     return;
   }
   Log("%s: VM enumeration on server '%s' failed with err %I64d and asyncErr %I64d.\n", kName, mHost.c_str(),
-      Signed(callError), Signed(jobError));
+      SignedError(callError), SignedError(jobError));
   if (jobError == QOR_E_CONNECTION_LOST) {
     Log("%s: Connection to server '%s' was lost.\n", kName, mHost.c_str());
     OnConnectionLost(search.host);

@@ -40,6 +40,11 @@ class QorLibrary {
   static bool WaitForJobs(unsigned timeoutMs);
 };
 
+// The library's table, for call sites: Qor().QorHost_Connect(...).
+inline const QorFunctions& Qor() { return QorLibrary::Api(); }
+// An error code as the log prints it (%I64d): the library's codes are signed values.
+inline long long SignedError(uint64_t error) { return static_cast<long long>(error); }
+
 // Held by a job's handler context from the call that starts the job until the handler's
 // last call returns (the context's deletion), so that tear-down knows when no library
 // thread can call back into the program any more.

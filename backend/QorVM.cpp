@@ -9,10 +9,6 @@ namespace {
 
 using VMJob = JobContext<QorVM>;
 
-const QorFunctions& Qor() { return QorLibrary::Api(); }
-
-long long Signed(uint64_t error) { return static_cast<long long>(error); }
-
 }  // namespace
 
 std::shared_ptr<QorVM> QorVM::Create(const std::string& name, const std::string& id, const std::string& cfxPath,
@@ -152,7 +148,7 @@ void QorVM::OnVMOpened(QorHandle job, int eventType, QorHandle moreInfo, void* c
           Qor().Qor_SubscribeToEvents(result, QOR_EVENT_VM_STATE_CHANGED, &QorVM::OnVMEvent, vm.get());
       if (subscribeError != QOR_OK) {
         Log("%s: Subscribing to the events of VM '%s' failed with error %I64d (%s).\n", kName, vm->mName.c_str(),
-            Signed(subscribeError), QorErrorText(subscribeError));
+            SignedError(subscribeError), QorErrorText(subscribeError));
       }
       char* moid = nullptr;
       const QorError moidError = Qor().Qor_GetProperties(result, QOR_PROPERTY_VM_MOID, &moid, QOR_PROPERTY_NONE);
@@ -162,7 +158,7 @@ void QorVM::OnVMOpened(QorHandle job, int eventType, QorHandle moreInfo, void* c
         Qor().Qor_FreeBuffer(moid);
       } else {
         Log("%s: Failed to retrieve moid of VM '%s'. Err=%I64d (%s).\n", kName, vm->mName.c_str(),
-            Signed(moidError), QorErrorText(moidError));
+            SignedError(moidError), QorErrorText(moidError));
       }
       vm->mOpenState = STATE_OPEN_SUCCESS;
     }
@@ -188,10 +184,10 @@ void QorVM::OnVMOpened(QorHandle job, int eventType, QorHandle moreInfo, void* c
     Log("%s: Opening VM '%s' failed because the server connection was lost.\n", kName, vm->mName.c_str());
     if (std::shared_ptr<QorVMCollection> owner = vm->mOwner.lock()) owner->OnConnectionLost(context->host);
   } else if (jobError != QOR_OK) {
-    Log("%s: Opening VM '%s' failed with asyncError %I64d (%s).\n", kName, vm->mName.c_str(), Signed(jobError),
+    Log("%s: Opening VM '%s' failed with asyncError %I64d (%s).\n", kName, vm->mName.c_str(), SignedError(jobError),
         QorErrorText(jobError));
   } else {
-    Log("%s: Opening VM '%s' failed with error %I64d (%s).\n", kName, vm->mName.c_str(), Signed(callError),
+    Log("%s: Opening VM '%s' failed with error %I64d (%s).\n", kName, vm->mName.c_str(), SignedError(callError),
         QorErrorText(callError));
   }
 }
@@ -219,7 +215,7 @@ bool QorVM::GetPowerState(int32_t& state) const {
   }
   const QorError error = Qor().Qor_GetProperties(handle, QOR_PROPERTY_VM_POWER_STATE, &state, QOR_PROPERTY_NONE);
   if (error != QOR_OK) {
-    Log("%s: Failed with error %I64d.\n", "QorVM::GetPowerState", Signed(error));
+    Log("%s: Failed with error %I64d.\n", "QorVM::GetPowerState", SignedError(error));
     return false;
   }
   return true;
@@ -272,10 +268,10 @@ void QorVM::OnPowerOperationDone(QorHandle job, int eventType, QorHandle moreInf
   const QorError callError = Qor().Qor_GetProperties(job, QOR_PROPERTY_JOB_ERROR, &jobError, QOR_PROPERTY_NONE);
   if (jobError != QOR_OK) {
     Log("%s: Power operation on VM '%s' failed with asyncErr=%I64d (%s).\n", "QorVM::OnPowerOperationDone",
-        vm->mName.c_str(), Signed(jobError), QorErrorText(jobError));
+        vm->mName.c_str(), SignedError(jobError), QorErrorText(jobError));
   } else if (callError != QOR_OK) {
     Log("%s: Power operation on VM '%s' failed with err=%I64d (%s).\n", "QorVM::OnPowerOperationDone",
-        vm->mName.c_str(), Signed(callError), QorErrorText(callError));
+        vm->mName.c_str(), SignedError(callError), QorErrorText(callError));
   }
   Qor().Qor_ReleaseHandle(job);
 }

@@ -11,7 +11,6 @@
 #include "bench/BenchTiming.h"
 #include "tests/support/SimulatorFixture.h"
 
-inline const QorFunctions& Qor() { return QorLibrary::Api(); }
 
 // Loads bin/kilnworks/qor.dll and binds it; prints why and returns false on failure.
 bool LoadQorLibrary();

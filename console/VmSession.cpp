@@ -9,8 +9,6 @@
 namespace lumacon {
 namespace {
 
-const QorFunctions& Qor() { return QorLibrary::Api(); }
-
 // Waits for a job, reads its result handle when asked and gives the job back.
 QorError Finish(QorHandle job, QorHandle* result) {
   if (!job) return QOR_E_OUT_OF_MEMORY;

@@ -13,7 +13,7 @@
 
 namespace {
 
-const char kLogName[] = "utils::RunVMInLumacon";
+const char kLauncherLogName[] = "utils::RunVMInLumacon";
 
 void ShowConsoleNotFound() {
   std::wstring text = utils::LoadStringResource(IDS_CONSOLE_NOT_FOUND);
@@ -46,7 +46,7 @@ bool StartConsole(std::wstring commandLine, HANDLE standardInput) {
     const bool initialized = size != 0 && InitializeProcThreadAttributeList(list, 1, 0, &size);
     if (!initialized || !UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
                                                    &startup.StartupInfo.hStdInput, sizeof(HANDLE), nullptr, nullptr)) {
-      Log("%s: Failed to limit the handles Lumacon inherits! Error code is 0x%08lx.\n", kLogName, GetLastError());
+      Log("%s: Failed to limit the handles Lumacon inherits! Error code is 0x%08lx.\n", kLauncherLogName, GetLastError());
       if (initialized) DeleteProcThreadAttributeList(list);
       return false;
     }
@@ -59,7 +59,7 @@ bool StartConsole(std::wstring commandLine, HANDLE standardInput) {
   const DWORD error = GetLastError();
   if (startup.lpAttributeList) DeleteProcThreadAttributeList(startup.lpAttributeList);
   if (!started) {
-    Log("%s: Failed to launch Lumacon! Error code is 0x%08lx.\n", kLogName, error);
+    Log("%s: Failed to launch Lumacon! Error code is 0x%08lx.\n", kLauncherLogName, error);
     return false;
   }
   // The console lives on its own; nothing here waits for it or watches it.
@@ -75,9 +75,9 @@ void HandOverPassword(utils::ConsoleCredentialPipe& pipe, const std::string& pro
     utils::WipeBuffer(password);
     return;
   }
-  Log("%s: Writing credentials securely to the pipe for Lumacon's use.\n", kLogName);
-  if (pipe.Deliver(password, kLogName)) {
-    Log("%s: Finished waiting on credential pipe. Closing handles now.\n", kLogName);
+  Log("%s: Writing credentials securely to the pipe for Lumacon's use.\n", kLauncherLogName);
+  if (pipe.Deliver(password, kLauncherLogName)) {
+    Log("%s: Finished waiting on credential pipe. Closing handles now.\n", kLauncherLogName);
   }
 }
 
@@ -88,27 +88,27 @@ namespace utils {
 bool ConsoleLauncher::Run(const std::string& host, const std::string& moid, const std::string& userName,
                           const std::string& protectedPassword) const {
   if (moid.empty()) {
-    Log("%s: Can't launch the VM in Lumacon because there is no MOID!\n", kLogName);
+    Log("%s: Can't launch the VM in Lumacon because there is no MOID!\n", kLauncherLogName);
     return false;
   }
   std::wstring path;
   ConsoleVersion version;
   if (!FindLumaconAt(mWhere, path, version)) {
-    Log("%s: Unable to find an installation of Lumacon.\n", kLogName);
+    Log("%s: Unable to find an installation of Lumacon.\n", kLauncherLogName);
     ShowConsoleNotFound();
     return false;
   }
-  Log("%s: Found path to Lumacon at '%s'.\n", kLogName, ToUtf8String(path).c_str());
+  Log("%s: Found path to Lumacon at '%s'.\n", kLauncherLogName, ToUtf8String(path).c_str());
 
   std::wstring wideHost, wideMoid, wideUser;
   if (!ToWide(host, wideHost) || !ToWide(moid, wideMoid) || !ToWide(userName, wideUser)) {
-    Log("%s: The host, managed-object id or user name is not valid UTF-8.\n", kLogName);
+    Log("%s: The host, managed-object id or user name is not valid UTF-8.\n", kLauncherLogName);
     return false;
   }
 
   ConsoleCredentialPipe pipe;
   if (ConsoleTakesPassword(version.major)) {
-    pipe.Create(kLogName);  // without it the console asks for the password itself
+    pipe.Create(kLauncherLogName);  // without it the console asks for the password itself
   } else {
     ShowOldConsoleHintIfWanted(GetActiveWindow());
   }

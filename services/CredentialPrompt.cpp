@@ -14,7 +14,7 @@
 
 namespace {
 
-const char kLogName[] = "utils::PromptForCredentials";
+const char kPromptLogName[] = "utils::PromptForCredentials";
 
 std::wstring FormatMessageText(const std::wstring& serverName) {
   std::wstring format = utils::LoadStringResource(IDS_ENTER_CREDENTIALS);
@@ -54,7 +54,7 @@ bool PromptForCredentials(HWND parent, const std::string& serverName, std::vecto
                                              secret.data(), CREDUI_MAX_PASSWORD_LENGTH, &saveBox,
                                              CREDUI_FLAGS_DO_NOT_PERSIST | CREDUI_FLAGS_SHOW_SAVE_CHECK_BOX);
   if (result != NO_ERROR) {
-    if (result != ERROR_CANCELLED) Log("%s: The credential dialog failed with error %lu.\n", kLogName, result);
+    if (result != ERROR_CANCELLED) Log("%s: The credential dialog failed with error %lu.\n", kPromptLogName, result);
     SecureZeroMemory(secret.data(), secret.size() * sizeof(wchar_t));
     return false;
   }
@@ -63,7 +63,7 @@ bool PromptForCredentials(HWND parent, const std::string& serverName, std::vecto
   bool converted = WideToUtf8(WithoutDomain(user.data()), user8) && WideToUtf8(secret.data(), secret8);
   SecureZeroMemory(secret.data(), secret.size() * sizeof(wchar_t));
   if (!converted) {
-    Log("%s: The entered credentials could not be converted to UTF-8.\n", kLogName);
+    Log("%s: The entered credentials could not be converted to UTF-8.\n", kPromptLogName);
     WipeBuffer(secret8);
     return false;
   }

@@ -10,7 +10,7 @@
 namespace utils {
 namespace {
 
-const char kName[] = "utils::HttpGetHostProxySettings";
+const char kProxyLogName[] = "utils::HttpGetHostProxySettings";
 const wchar_t kInternetSettingsKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 const wchar_t kDiscoveryAgent[] = L"Zandor's Http Library.";
 
@@ -28,14 +28,14 @@ bool HttpGetHostProxySettings(const std::wstring& url, std::wstring& proxy) {
   std::wstring registryProxy;
   if (ReadRegistryProxy(registryProxy)) {
     proxy = registryProxy;
-    Log("%s: Found windows proxy server/port in registry: '%s'.\n", kName, ToUtf8String(proxy).c_str());
+    Log("%s: Found windows proxy server/port in registry: '%s'.\n", kProxyLogName, ToUtf8String(proxy).c_str());
     return true;
   }
 
   HINTERNET session = WinHttpOpen(kDiscoveryAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                                   WINHTTP_NO_PROXY_BYPASS, 0);
   if (!session) {
-    Log("%s: Failed to open winhttp session with error 0x%04x.\n", kName, static_cast<unsigned>(GetLastError()));
+    Log("%s: Failed to open winhttp session with error 0x%04x.\n", kProxyLogName, static_cast<unsigned>(GetLastError()));
     return false;
   }
 
@@ -48,13 +48,13 @@ bool HttpGetHostProxySettings(const std::wstring& url, std::wstring& proxy) {
   WINHTTP_PROXY_INFO info = {};
   bool found = false;
   if (!WinHttpGetProxyForUrl(session, url.c_str(), &options, &info)) {
-    Log("%s: Failed to get winhttp proxy info with error 0x%04x.\n", kName, static_cast<unsigned>(GetLastError()));
+    Log("%s: Failed to get winhttp proxy info with error 0x%04x.\n", kProxyLogName, static_cast<unsigned>(GetLastError()));
   } else if (info.lpszProxy && *info.lpszProxy) {
     proxy = info.lpszProxy;
     found = true;
-    Log("%s: Found windows proxy server/port: '%s'.\n", kName, ToUtf8String(proxy).c_str());
+    Log("%s: Found windows proxy server/port: '%s'.\n", kProxyLogName, ToUtf8String(proxy).c_str());
   } else {
-    Log("%s: GetProxyForUrl succeeded but didn't find any proxy info.\n", kName);
+    Log("%s: GetProxyForUrl succeeded but didn't find any proxy info.\n", kProxyLogName);
   }
 
   if (info.lpszProxy) GlobalFree(info.lpszProxy);

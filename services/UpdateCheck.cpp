@@ -12,7 +12,7 @@
 namespace utils {
 namespace {
 
-const char kName[] = "utils::CheckForUpdates";
+const char kUpdateLogName[] = "utils::CheckForUpdates";
 
 void Tell(HWND owner, UINT textId) {
   MessageBoxW(owner, LoadStringResource(textId).c_str(), LoadStringResource(IDS_APP_TITLE).c_str(), MB_OK);
@@ -29,19 +29,19 @@ UpdateCheckResult CheckForUpdates(HWND owner, bool interactive, const UpdateChec
 
   switch (result) {
     case UpdateCheckResult::kUpdateAvailable: {
-      Log("%s: An update is available.\n", kName);
+      Log("%s: An update is available.\n", kUpdateLogName);
       UpdateDlg dialog(!interactive, *context.checkForUpdates, context.downloadUrl, context.openPage);
       if (dialog.DoModal(owner) < 0) {
-        Log("%s: The Update Available dialog could not be shown (%d).\n", kName, static_cast<int>(GetLastError()));
+        Log("%s: The Update Available dialog could not be shown (%d).\n", kUpdateLogName, static_cast<int>(GetLastError()));
       }
       break;
     }
     case UpdateCheckResult::kNoUpdate:
-      Log("%s: No update is available.\n", kName);
+      Log("%s: No update is available.\n", kUpdateLogName);
       if (interactive) Tell(owner, IDS_NO_UPDATES);
       break;
     case UpdateCheckResult::kFailed:
-      Log("%s: Checking '%s' for updates failed.\n", kName, ToUtf8String(context.documentUrl).c_str());
+      Log("%s: Checking '%s' for updates failed.\n", kUpdateLogName, ToUtf8String(context.documentUrl).c_str());
       if (interactive) Tell(owner, IDS_UPDATE_CHECK_FAILED);
       break;
   }

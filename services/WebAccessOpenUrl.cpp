@@ -9,7 +9,7 @@
 namespace utils {
 namespace {
 
-const char kName[] = "utils::HttpOpenUrl";
+const char kOpenUrlLogName[] = "utils::HttpOpenUrl";
 const wchar_t kUserAgent[] = L"Microsoft Internet Explorer";
 
 // An HTTP connection dropped before any answer arrived leaves a request without a status:
@@ -37,7 +37,7 @@ bool HttpOpenUrl(const std::wstring& url, const std::wstring& proxy, unsigned lo
                          : InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PROXY, proxy.c_str(), nullptr, 0);
   if (!opened) {
     int error = static_cast<int>(GetLastError());
-    Log("%s: InternetOpen() failed with proxy: %s (%d).\n", kName,
+    Log("%s: InternetOpen() failed with proxy: %s (%d).\n", kOpenUrlLogName,
         proxy.empty() ? "(direct connect)" : ToUtf8String(proxy).c_str(), error);
     return false;
   }
@@ -45,7 +45,7 @@ bool HttpOpenUrl(const std::wstring& url, const std::wstring& proxy, unsigned lo
   HINTERNET openedRequest = InternetOpenUrlW(opened, url.c_str(), nullptr, 0, flags, 0);
   DWORD error = openedRequest ? ERROR_SUCCESS : GetLastError();
   if (!openedRequest && IsCertificateError(error) && IsLoopbackUrl(url)) {
-    Log("%s: Accepting the untrusted certificate of the local server at '%s'.\n", kName,
+    Log("%s: Accepting the untrusted certificate of the local server at '%s'.\n", kOpenUrlLogName,
         ToUtf8String(url).c_str());
     openedRequest = OpenUrlAcceptingCertificate(opened, url, flags);
     if (!openedRequest) error = GetLastError();
@@ -56,7 +56,7 @@ bool HttpOpenUrl(const std::wstring& url, const std::wstring& proxy, unsigned lo
     error = ERROR_INTERNET_CONNECTION_RESET;
   }
   if (!openedRequest) {
-    Log("%s: InternetOpenUrl() failed: %s (%d).\n", kName, ToUtf8String(url).c_str(), static_cast<int>(error));
+    Log("%s: InternetOpenUrl() failed: %s (%d).\n", kOpenUrlLogName, ToUtf8String(url).c_str(), static_cast<int>(error));
     InternetCloseHandle(opened);
     return false;
   }

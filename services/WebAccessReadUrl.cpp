@@ -16,7 +16,7 @@
 namespace utils {
 namespace {
 
-const char kName[] = "utils::ReadURL";
+const char kReadUrlLogName[] = "utils::ReadURL";
 constexpr DWORD kReadChunk = 2048;
 
 // Closes the request and its session on every way out.
@@ -51,11 +51,11 @@ bool HasSuccessStatus(HINTERNET request, const std::string& url8) {
   DWORD status = 0;
   DWORD size = sizeof status;
   if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
-    Log("%s: No HTTP status for '%s' (%d).\n", kName, url8.c_str(), static_cast<int>(GetLastError()));
+    Log("%s: No HTTP status for '%s' (%d).\n", kReadUrlLogName, url8.c_str(), static_cast<int>(GetLastError()));
     return false;
   }
   if (status < 200 || status > 299) {
-    Log("%s: The server answered '%s' with HTTP status %d.\n", kName, url8.c_str(), static_cast<int>(status));
+    Log("%s: The server answered '%s' with HTTP status %d.\n", kReadUrlLogName, url8.c_str(), static_cast<int>(status));
     return false;
   }
   return true;
@@ -81,7 +81,7 @@ Run RunWithin(unsigned long milliseconds, std::function<void()> work) {
       completion->ended.notify_all();
     }).detach();
   } catch (const std::system_error& error) {
-    Log("%s: No thread could be started for the fetch (%s).\n", kName, error.what());
+    Log("%s: No thread could be started for the fetch (%s).\n", kReadUrlLogName, error.what());
     return Run::kNoThread;
   }
   std::unique_lock<std::mutex> hold(completion->lock);
@@ -100,15 +100,15 @@ bool FetchBytes(const std::wstring& url, INTERNET_SCHEME scheme, ULONGLONG deadl
   InternetHandle request = nullptr;
   if (!HttpOpenUrl(url, std::wstring(), flags, session, request)) {
     if (GetTickCount64() >= deadline) return false;
-    Log("%s: InternetOpen failed for direct connection. Checking for proxy.\n", kName);
+    Log("%s: InternetOpen failed for direct connection. Checking for proxy.\n", kReadUrlLogName);
     std::wstring proxy;
     if (HttpGetHostProxySettings(url, proxy) && !HttpOpenUrl(url, proxy, flags, session, request)) {
-      Log("%s: InternetOpen failed with system-specified proxy.\n", kName);
+      Log("%s: InternetOpen failed with system-specified proxy.\n", kReadUrlLogName);
     }
   }
   const std::string url8 = ToUtf8String(url);
   if (!request) {
-    Log("%s: Unable to open url at '%s'.\n", kName, url8.c_str());
+    Log("%s: Unable to open url at '%s'.\n", kReadUrlLogName, url8.c_str());
     return false;
   }
   OpenRequest open(session, request);
@@ -123,19 +123,19 @@ bool FetchBytes(const std::wstring& url, INTERNET_SCHEME scheme, ULONGLONG deadl
     // until a whole chunk is there.
     DWORD available = 0;
     if (!InternetQueryDataAvailable(open.Request(), &available, 0, 0)) {
-      Log("%s: InternetQueryDataAvailable failed (%d).\n", kName, static_cast<int>(GetLastError()));
+      Log("%s: InternetQueryDataAvailable failed (%d).\n", kReadUrlLogName, static_cast<int>(GetLastError()));
       return false;
     }
     if (GetTickCount64() >= deadline) return false;
     DWORD got = 0;
     const DWORD wanted = available == 0 || available > kReadChunk ? kReadChunk : available;
     if (!InternetReadFile(open.Request(), chunk, wanted, &got)) {
-      Log("%s: InternetReadFile failed.\n", kName);
+      Log("%s: InternetReadFile failed.\n", kReadUrlLogName);
       return false;
     }
     if (got == 0) return true;
     if (bytes.size() + got > kMaxDocumentBytes) {
-      Log("%s: The document at '%s' is longer than %d bytes.\n", kName, url8.c_str(),
+      Log("%s: The document at '%s' is longer than %d bytes.\n", kReadUrlLogName, url8.c_str(),
           static_cast<int>(kMaxDocumentBytes));
       return false;
     }
@@ -161,7 +161,7 @@ bool ReadURL(const std::wstring& url, std::wstring& text) {
     fetched->ok = FetchBytes(url, scheme, deadline, fetched->bytes);
   });
   if (run == Run::kTooLate) {
-    Log("%s: No complete answer from '%s' within %d seconds; the fetch is given up.\n", kName, url8.c_str(),
+    Log("%s: No complete answer from '%s' within %d seconds; the fetch is given up.\n", kReadUrlLogName, url8.c_str(),
         static_cast<int>(kReadUrlDeadlineMs / 1000));
   }
   if (run != Run::kEnded || !fetched->ok) return false;
@@ -172,17 +172,17 @@ bool ReadURL(const std::wstring& url, std::wstring& text) {
   bytes.push_back('\0');
   int length = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), -1, nullptr, 0);
   if (length <= 0) {
-    Log("%s: The document at '%s' could not be converted (%d).\n", kName, url8.c_str(),
+    Log("%s: The document at '%s' could not be converted (%d).\n", kReadUrlLogName, url8.c_str(),
         static_cast<int>(GetLastError()));
     return false;
   }
   if (length == 1) {
-    Log("%s: The document at '%s' is empty.\n", kName, url8.c_str());
+    Log("%s: The document at '%s' is empty.\n", kReadUrlLogName, url8.c_str());
     return false;
   }
   std::vector<wchar_t> wide(length);
   if (MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), -1, wide.data(), length) != length) {
-    Log("%s: The document at '%s' could not be converted (%d).\n", kName, url8.c_str(),
+    Log("%s: The document at '%s' could not be converted (%d).\n", kReadUrlLogName, url8.c_str(),
         static_cast<int>(GetLastError()));
     return false;
   }

@@ -14,30 +14,30 @@
 #include "backend/RecentUse.h"
 
 namespace {
-Prefs* gInstance = nullptr;
+Prefs* gPrefsInstance = nullptr;
 const char kSaveName[] = "Prefs::Save";
 }  // namespace
 
 Prefs& Prefs::CreateInstance(const std::wstring& dataFolder) {
-  if (!gInstance) {
-    gInstance = new Prefs(dataFolder);
-    gInstance->PublishRecentDuration();
+  if (!gPrefsInstance) {
+    gPrefsInstance = new Prefs(dataFolder);
+    gPrefsInstance->PublishRecentDuration();
   }
-  return *gInstance;
+  return *gPrefsInstance;
 }
 
-bool Prefs::HasInstance() { return gInstance != nullptr; }
+bool Prefs::HasInstance() { return gPrefsInstance != nullptr; }
 
 Prefs& Prefs::Instance() {
-  if (gInstance) return *gInstance;
+  if (gPrefsInstance) return *gPrefsInstance;
   Log("%s: The preferences are used while none are loaded; defaults answer.\n", "Prefs::Instance");
   static Prefs* defaults = new Prefs(Fileless{});  // never freed: reachable until the process ends
   return *defaults;
 }
 
 void Prefs::DestroyInstance() {
-  delete gInstance;
-  gInstance = nullptr;
+  delete gPrefsInstance;
+  gPrefsInstance = nullptr;
 }
 
 Prefs::Prefs(const std::wstring& dataFolder) : mPath(L"prefs.txt") {
@@ -66,7 +66,7 @@ void Prefs::SetMruDurationDays(int32_t days) {
 }
 
 void Prefs::PublishRecentDuration() const {
-  if (this == gInstance) utils::SetRecentDurationDays(mMruDurationDays);
+  if (this == gPrefsInstance) utils::SetRecentDurationDays(mMruDurationDays);
 }
 
 // Copies rather than moves: until the new file is in place, prefs.txt stays as it was.

@@ -10,7 +10,7 @@
 #include "state/Utf8Text.h"
 
 namespace {
-const char kName[] = "Prefs::Load";
+const char kLoadLogName[] = "Prefs::Load";
 
 // Enough of an over-long line to tell its key.
 constexpr size_t kKeyPrefixBytes = 64;
@@ -219,7 +219,7 @@ PrefsReader::Result PrefsReader::ReadFile(const std::wstring& path) {
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Result::NO_FILE;
-    Log("%s: Unable to open the preferences file for reading (error 0x%lx); using the defaults.\n", kName, error);
+    Log("%s: Unable to open the preferences file for reading (error 0x%lx); using the defaults.\n", kLoadLogName, error);
     return Result::NOT_READ_IN_FULL;
   }
 
@@ -233,15 +233,15 @@ PrefsReader::Result PrefsReader::ReadFile(const std::wstring& path) {
   EndOfFile();
 
   if (readError) {
-    Log("%s: Reading the preferences file failed part way with error 0x%lx; the rest is ignored.\n", kName,
+    Log("%s: Reading the preferences file failed part way with error 0x%lx; the rest is ignored.\n", kLoadLogName,
         readError);
   }
   if (mOverlongLines) {
-    Log("%s: Skipped %llu lines longer than %llu bytes.\n", kName, static_cast<unsigned long long>(mOverlongLines),
+    Log("%s: Skipped %llu lines longer than %llu bytes.\n", kLoadLogName, static_cast<unsigned long long>(mOverlongLines),
         static_cast<unsigned long long>(kMaxLineBytes));
   }
   if (mIgnoredLines) {
-    Log("%s: Ignored %llu lines that hold no known setting.\n", kName,
+    Log("%s: Ignored %llu lines that hold no known setting.\n", kLoadLogName,
         static_cast<unsigned long long>(mIgnoredLines));
   }
   return readError || mOverlongLines ? Result::NOT_READ_IN_FULL : Result::READ_IN_FULL;

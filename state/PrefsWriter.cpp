@@ -7,7 +7,7 @@
 
 namespace {
 
-const char kName[] = "Prefs::Save";
+const char kSaveLogName[] = "Prefs::Save";
 
 // A line the reader would skip is never written: a value that long (only a broken server
 // can send one) is left out, and a record's first line is shortened instead, so no line
@@ -21,7 +21,7 @@ bool AddIfFits(std::string& out, const char* key, const std::string& value) {
 
 void AddIfNotEmpty(std::string& out, const char* key, const std::string& value, const std::string& host) {
   if (!value.empty() && !AddIfFits(out, key, value))
-    Log("%s: The %s of a record of '%s' is too long to save (%llu bytes); it is left out.\n", kName, key,
+    Log("%s: The %s of a record of '%s' is too long to save (%llu bytes); it is left out.\n", kSaveLogName, key,
         host.c_str(), static_cast<unsigned long long>(value.size()));
 }
 
@@ -32,7 +32,7 @@ void AddVMGroup(std::string& out, const char* prefix, const LiveVM& vm, bool wit
   const std::string idKey = std::string(prefix) + "id";
   if ((!vm.cfxPath.empty() && !AddIfFits(group, cfxKey.c_str(), vm.cfxPath)) ||
       (!vm.id.empty() && !AddIfFits(group, idKey.c_str(), vm.id))) {
-    Log("%s: A VM of '%s' has a path or id too long to save (%llu bytes); its %s group is left out.\n", kName,
+    Log("%s: A VM of '%s' has a path or id too long to save (%llu bytes); its %s group is left out.\n", kSaveLogName,
         host.c_str(), static_cast<unsigned long long>(vm.cfxPath.size() + vm.id.size()), prefix);
     return;
   }
@@ -45,7 +45,7 @@ void AddVMGroup(std::string& out, const char* prefix, const LiveVM& vm, bool wit
 // would hand the lines after it to the record before.
 void AddServerBlock(std::string& out, const LiveServer& server, int32_t mruDurationDays, int64_t now) {
   if (!AddIfFits(out, "server.url", utils::MakeServerUrl(server.host, server.port, server.useSsl, true))) {
-    Log("%s: A server's address is too long to save (%llu bytes); the server is left out.\n", kName,
+    Log("%s: A server's address is too long to save (%llu bytes); the server is left out.\n", kSaveLogName,
         static_cast<unsigned long long>(server.host.size()));
     return;
   }

@@ -16,7 +16,7 @@
 
 namespace {
 
-State* gInstance = nullptr;
+State* gStateInstance = nullptr;
 
 int64_t ToSignedTime(uint64_t time) {
   return time > static_cast<uint64_t>(LLONG_MAX) ? LLONG_MAX : static_cast<int64_t>(time);
@@ -25,16 +25,16 @@ int64_t ToSignedTime(uint64_t time) {
 }  // namespace
 
 State& State::Instance() {
-  if (!gInstance) gInstance = new State(nullptr);
-  return *gInstance;
+  if (!gStateInstance) gStateInstance = new State(nullptr);
+  return *gStateInstance;
 }
 
 void State::DestroyInstance() {
-  if (!gInstance) return;
+  if (!gStateInstance) return;
   // Prefs, if it outlives the State, keeps the servers the State held last.
-  if (Prefs::HasInstance()) Prefs::Instance().ForgetServerSource(gInstance);
-  delete gInstance;
-  gInstance = nullptr;
+  if (Prefs::HasInstance()) Prefs::Instance().ForgetServerSource(gStateInstance);
+  delete gStateInstance;
+  gStateInstance = nullptr;
 }
 
 State::State(utils::DurationSource durationSource) : mDuration(durationSource) {

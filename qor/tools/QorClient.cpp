@@ -11,8 +11,6 @@
 
 namespace {
 
-const QorFunctions& Qor() { return QorLibrary::Api(); }
-
 std::string ToUtf8(const wchar_t* text) {
   int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
   std::string out(length > 0 ? length - 1 : 0, '\0');

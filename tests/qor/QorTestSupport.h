@@ -14,7 +14,6 @@
 #include "tests/support/Polling.h"
 #include "tests/support/SimulatorFixture.h"
 
-inline const QorFunctions& Qor() { return QorLibrary::Api(); }
 
 // Records what a job's handler is told; reads the job's error and result at type 2 and
 // releases the job, as the program's handlers do.

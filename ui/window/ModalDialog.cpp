@@ -7,7 +7,7 @@
 namespace ui {
 namespace {
 
-const wchar_t kObjectProp[] = L"ZandorWickerlyn.ModalDialog";
+const wchar_t kDialogObjectProp[] = L"ZandorWickerlyn.ModalDialog";
 
 // Messages whose answer is the dialog procedure's own return value.
 bool ReturnsDirectly(UINT msg) {
@@ -46,9 +46,9 @@ INT_PTR CALLBACK ModalDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
   if (msg == WM_INITDIALOG) {
     self = reinterpret_cast<ModalDialog*>(lParam);
     self->mHwnd = hwnd;
-    SetPropW(hwnd, kObjectProp, self);
+    SetPropW(hwnd, kDialogObjectProp, self);
   } else {
-    self = static_cast<ModalDialog*>(GetPropW(hwnd, kObjectProp));
+    self = static_cast<ModalDialog*>(GetPropW(hwnd, kDialogObjectProp));
   }
   if (self == nullptr) return FALSE;
 
@@ -56,7 +56,7 @@ INT_PTR CALLBACK ModalDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
   bool handled = self->ProcessWindowMessage(hwnd, msg, wParam, lParam, result);
   if (msg == WM_NCDESTROY) {
     DiscardPostedSlots(hwnd);
-    RemovePropW(hwnd, kObjectProp);
+    RemovePropW(hwnd, kDialogObjectProp);
     self->mHwnd = nullptr;
   }
   if (!handled) {

@@ -12,7 +12,7 @@
 namespace ui {
 namespace {
 
-const wchar_t kObjectProp[] = L"ZandorWickerlyn.WindowImpl";
+const wchar_t kWindowObjectProp[] = L"ZandorWickerlyn.WindowImpl";
 constexpr UINT_PTR kSubclassId = 1;
 
 // The object whose window is being created on this thread; bound at its first message.
@@ -125,7 +125,7 @@ bool WindowImpl::SubclassWindow(HWND hwnd) {
   if (!SetWindowSubclass(hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) return false;
   mHwnd = hwnd;
   mSubclassed = true;
-  SetPropW(hwnd, kObjectProp, this);
+  SetPropW(hwnd, kWindowObjectProp, this);
   OnSubclassed();
   return true;
 }
@@ -134,7 +134,7 @@ void WindowImpl::UnsubclassWindow() {
   if (!mSubclassed) return;
   // Slots posted to this object would reach a procedure that does not know them.
   DiscardPostedSlots(mHwnd);
-  RemovePropW(mHwnd, kObjectProp);
+  RemovePropW(mHwnd, kWindowObjectProp);
   RemoveWindowSubclass(mHwnd, SubclassProc, kSubclassId);
   mSubclassed = false;
   mHwnd = nullptr;
@@ -145,7 +145,7 @@ bool WindowImpl::DestroyWindow() {
 }
 
 WindowImpl* WindowImpl::FromHandle(HWND hwnd) {
-  return hwnd ? static_cast<WindowImpl*>(GetPropW(hwnd, kObjectProp)) : nullptr;
+  return hwnd ? static_cast<WindowImpl*>(GetPropW(hwnd, kWindowObjectProp)) : nullptr;
 }
 
 LRESULT WindowImpl::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -159,7 +159,7 @@ LRESULT CALLBACK WindowImpl::StartWindowProc(HWND hwnd, UINT msg, WPARAM wParam,
   if (self == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
   tCreating = nullptr;
   self->mHwnd = hwnd;
-  SetPropW(hwnd, kObjectProp, self);
+  SetPropW(hwnd, kWindowObjectProp, self);
   SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc));
   return self->Dispatch(msg, wParam, lParam);
 }
@@ -189,7 +189,7 @@ LRESULT WindowImpl::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   if (msg == WM_NCDESTROY) {
     DiscardPostedSlots(hwnd);
-    RemovePropW(hwnd, kObjectProp);
+    RemovePropW(hwnd, kWindowObjectProp);
     if (mSubclassed) {
       RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
       mSubclassed = false;
