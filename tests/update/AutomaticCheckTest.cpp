@@ -1,15 +1,16 @@
-// The update check bound to the preferences: the automatic rule on the program's clock,
-// the Preferences dialog's check, and the renewed last-check time.
+// The update check bound to the preferences: the automatic rule on the program's clock and
+// the renewed last-check time, and the dialog's box switching the preference off.
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "backend/RecentUse.h"
-#include "res/resource.h"
-#include "services/InfoService.h"
+#include <memory>
+
 #include "app/UpdateCheckWithPrefs.h"
-#include "services/UpdateCheck.h"
+#include "res/resource.h"
+#include "services/Clock.h"
+#include "services/InfoService.h"
 #include "state/Prefs.h"
-#include "tests/dialogs/DialogDriver.h"
+#include "tests/support/EnvironmentGuard.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/ScratchLog.h"
 #include "tests/update/DialogWatch.h"
@@ -32,77 +33,54 @@ class AutomaticCheckTest : public ::testing::Test {
     utils::SetTimeSource(FixedNow);
     settings.SetEnable(0);
     ASSERT_TRUE(server.Start());
-    SetEnvironmentVariableW(utils::kInfoServiceHostVariable,
-                            (L"127.0.0.1:" + std::to_wstring(server.Port())).c_str());
+    infoHost = std::make_unique<EnvironmentGuard>(utils::kInfoServiceHostVariable,
+                                                  L"127.0.0.1:" + std::to_wstring(server.Port()));
   }
   void TearDown() override {
     Prefs::DestroyInstance();
-    SetEnvironmentVariableW(utils::kInfoServiceHostVariable, nullptr);
     utils::SetTimeSource(nullptr);
   }
 
   InternetSettingsGuard settings;
   LocalHttpServer server;
+  std::unique_ptr<EnvironmentGuard> infoHost;
   ScratchLog log;
   testfs::ScratchFolder mFolder{L"update-prefs"};
 };
 
 }  // namespace
 
-TEST_F(AutomaticCheckTest, ChecksOneSecondAfterTheIntervalAndNotAtIt) {
+TEST_F(AutomaticCheckTest, ChecksAtOnceOnTheFirstRunThenOnlyWhenDueAndSilentlyWhenNothingIsNew) {
   server.Serve("/info", "update = 0");
-  Prefs& prefs = Prefs::Instance();
-  prefs.mUpdateInterval = 3;
-  prefs.mLastUpdateCheck = kNow - 3 * kDay;
   DialogWatch watch(CloseAnything);
-  EXPECT_FALSE(utils::RunAutomaticUpdateCheck(nullptr));
-  EXPECT_EQ(server.RequestCount(), 0);
-  EXPECT_EQ(prefs.mLastUpdateCheck, static_cast<uint64_t>(kNow - 3 * kDay));
-
-  prefs.mLastUpdateCheck = kNow - 3 * kDay - 1;
-  EXPECT_TRUE(utils::RunAutomaticUpdateCheck(nullptr));
+  Prefs& prefs = Prefs::Instance();
+  EXPECT_TRUE(utils::RunAutomaticUpdateCheck(nullptr)) << "default settings, never checked";
   EXPECT_EQ(server.RequestCount(), 1);
   EXPECT_EQ(prefs.mLastUpdateCheck, static_cast<uint64_t>(kNow));
+
+  const struct {
+    const char* what;
+    bool on;
+    int64_t lastCheck;
+    bool checks;
+  } cases[] = {
+      {"exactly the interval ago", true, kNow - 3 * kDay, false},
+      {"a second more", true, kNow - 3 * kDay - 1, true},
+      {"switched off", false, 0, false},
+      {"last checked in the future", true, kNow + 60, false},
+  };
+  prefs.mUpdateInterval = 3;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const int requests = server.RequestCount();
+    prefs.mCheckForUpdates = c.on;
+    prefs.mLastUpdateCheck = static_cast<uint64_t>(c.lastCheck);
+    EXPECT_EQ(utils::RunAutomaticUpdateCheck(nullptr), c.checks);
+    EXPECT_EQ(server.RequestCount() - requests, c.checks ? 1 : 0);
+    EXPECT_EQ(prefs.mLastUpdateCheck, static_cast<uint64_t>(c.checks ? kNow : c.lastCheck));
+  }
   watch.Stop();
   EXPECT_TRUE(watch.Seen().empty());  // automatic and nothing new: silent
-}
-
-TEST_F(AutomaticCheckTest, TheFirstRunWithDefaultSettingsChecksAtOnce) {
-  server.Serve("/info", "update = 0");
-  EXPECT_EQ(Prefs::Instance().mLastUpdateCheck, 0u);
-  EXPECT_TRUE(utils::RunAutomaticUpdateCheck(nullptr));
-  EXPECT_EQ(server.RequestCount(), 1);
-  EXPECT_EQ(Prefs::Instance().mLastUpdateCheck, static_cast<uint64_t>(kNow));
-}
-
-TEST_F(AutomaticCheckTest, NoAutomaticCheckWhenSwitchedOffOrLastCheckedInTheFuture) {
-  server.Serve("/info", "update = 1");
-  Prefs& prefs = Prefs::Instance();
-  prefs.mCheckForUpdates = false;
-  prefs.mLastUpdateCheck = 0;
-  EXPECT_FALSE(utils::RunAutomaticUpdateCheck(nullptr));
-  prefs.mCheckForUpdates = true;
-  prefs.mLastUpdateCheck = kNow + 60;
-  EXPECT_FALSE(utils::RunAutomaticUpdateCheck(nullptr));
-  EXPECT_EQ(server.RequestCount(), 0);
-  EXPECT_EQ(prefs.mLastUpdateCheck, static_cast<uint64_t>(kNow + 60));
-}
-
-TEST_F(AutomaticCheckTest, ThePreferencesButtonChecksEvenWithAutomaticChecksOff) {
-  server.Serve("/info", "nothing new: update = 0");
-  Prefs& prefs = Prefs::Instance();
-  prefs.mCheckForUpdates = false;
-  std::wstring message;
-  DialogWatch watch([&](HWND dialog, const std::wstring& caption) {
-    message = dialogs::MessageBoxText(dialog);
-    CloseAnything(dialog, caption);
-  });
-  utils::CheckForUpdates(nullptr, true);
-  watch.Stop();
-  EXPECT_EQ(server.RequestCount(), 1);
-  EXPECT_EQ(message, L"There are no updates currently available.");
-  EXPECT_EQ(prefs.mLastUpdateCheck, static_cast<uint64_t>(kNow));
-  EXPECT_FALSE(prefs.mCheckForUpdates);
 }
 
 TEST_F(AutomaticCheckTest, TickingTheBoxSwitchesThePreferenceOff) {
