@@ -8,10 +8,9 @@
 #include <windows.h>
 
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "tests/app/ShellTestSupport.h"
+#include "tests/support/EnvironmentGuard.h"
 
 namespace shelltest {
 
@@ -30,9 +29,6 @@ inline std::wstring UserName() {
 
 class ShellProcess : public ::testing::Test {
  public:
-  std::vector<std::pair<std::wstring, std::wstring>> Environment() const {
-    return {{L"TMP", mTemp.Path()}, {L"TEMP", mTemp.Path()}};
-  }
   std::wstring LogFolder() const { return mTemp / (L"zandor-" + UserName()); }
   std::string OnlyLogText() const {
     const auto names = ListNames(LogFolder(), L"zandor-wickerlyn-*.txt");
@@ -54,7 +50,7 @@ class ShellProcess : public ::testing::Test {
   // The same with the test host, whose data folder is dataFolder.
   HWND StartHostInstance(ChildProcess& host, const std::wstring& dataFolder, const std::wstring& args = L"") {
     const std::wstring hostArgs = L"run \"" + dataFolder + L"\"" + (args.empty() ? L"" : L" " + args);
-    if (!host.Start(TestHost(), hostArgs, Environment())) return nullptr;
+    if (!host.Start(TestHost(), hostArgs)) return nullptr;
     return WaitForWindow(kPopupClass, nullptr, host.Id(), 15000);
   }
 
@@ -62,6 +58,10 @@ class ShellProcess : public ::testing::Test {
 
   ScratchFolder mTemp{L"shell-temp"};
   ScratchFolder mData{L"shell-data"};
+  // The children's temporary folder; their automatic update check stays on this machine,
+  // at a closed local port.
+  EnvironmentGuard mTmp{L"TMP", mTemp.Path()}, mTempToo{L"TEMP", mTemp.Path()};
+  EnvironmentGuard mInfoHost{L"ZANDOR_INFO_HOST", L"127.0.0.1:9"};
 };
 
 }  // namespace shelltest

@@ -13,49 +13,13 @@ std::wstring ProgramFolder() {
 
 ChildProcess::~ChildProcess() { Terminate(); }
 
-namespace {
-// The current environment block with some variables replaced (or added).
-std::vector<wchar_t> EnvironmentWith(
-    const std::vector<std::pair<std::wstring, std::wstring>>& overrides) {
-  std::vector<wchar_t> block;
-  wchar_t* current = GetEnvironmentStringsW();
-  for (const wchar_t* entry = current; entry && *entry; entry += wcslen(entry) + 1) {
-    bool replaced = false;
-    for (const auto& item : overrides) {
-      const size_t n = item.first.size();
-      if (_wcsnicmp(entry, item.first.c_str(), n) == 0 && entry[n] == L'=') replaced = true;
-    }
-    if (!replaced) block.insert(block.end(), entry, entry + wcslen(entry) + 1);
-  }
-  if (current) FreeEnvironmentStringsW(current);
-  for (const auto& item : overrides) {
-    const std::wstring entry = item.first + L"=" + item.second;
-    block.insert(block.end(), entry.begin(), entry.end());
-    block.push_back(L'\0');
-  }
-  block.push_back(L'\0');
-  return block;
-}
-}  // namespace
-
-bool ChildProcess::Start(const std::wstring& exe, const std::wstring& args,
-                         const std::vector<std::pair<std::wstring, std::wstring>>& environment) {
+bool ChildProcess::Start(const std::wstring& exe, const std::wstring& args) {
   Terminate();
-  std::wstring commandLine = L"\"" + exe + L"\"";
-  if (!args.empty()) commandLine += L" " + args;
-  std::vector<wchar_t> mutableLine(commandLine.begin(), commandLine.end());
-  mutableLine.push_back(L'\0');
-  // The program's automatic update check must stay on this machine: point it at a
-  // closed local port unless the test chose a service.
-  auto overrides = environment;
-  bool infoHostGiven = false;
-  for (const auto& item : overrides) infoHostGiven |= item.first == L"ZANDOR_INFO_HOST";
-  if (!infoHostGiven) overrides.emplace_back(L"ZANDOR_INFO_HOST", L"127.0.0.1:9");
-  std::vector<wchar_t> block = EnvironmentWith(overrides);
+  std::wstring commandLine = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
-  return CreateProcessW(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_UNICODE_ENVIRONMENT, block.data(), nullptr, &startup, &mInfo) != FALSE;
+  return CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &mInfo) != FALSE;
 }
 
 DWORD ChildProcess::WaitForExit(DWORD milliseconds) {

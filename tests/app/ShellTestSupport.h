@@ -5,8 +5,6 @@
 #include <windows.h>
 
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "tests/support/Polling.h"
 #include "tests/support/ScratchFolder.h"
@@ -31,9 +29,8 @@ class ChildProcess {
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  // Starts "exe" args with the current environment plus the given overrides (name, value).
-  bool Start(const std::wstring& exe, const std::wstring& args,
-             const std::vector<std::pair<std::wstring, std::wstring>>& environment = {});
+  // Starts "exe" args; it inherits this process's environment.
+  bool Start(const std::wstring& exe, const std::wstring& args);
   // The exit code, or STILL_ACTIVE when it did not end in time.
   DWORD WaitForExit(DWORD milliseconds);
   DWORD Id() const { return mInfo.dwProcessId; }
