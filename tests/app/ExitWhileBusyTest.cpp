@@ -43,7 +43,7 @@ TEST_F(ShellProcess, EndedWhileALoginAndASearchAreOutTheProgramExitsCleanlyEvery
     // An earlier program may well have finished its search while it was being ended.
     for (const auto& name : ListNames(LogFolder())) DeleteFileW((LogFolder() + L"\\" + name).c_str());
     ChildProcess program;
-    HWND popup = StartHostInstance(program, mData.Path());
+    HWND popup = StartFirstInstance(program);
     ASSERT_TRUE(popup);
     // The large server is logged in and listing while the slow server's login is still out.
     const std::string listing = "Login succeeded to server '" + large.Address() + "'";

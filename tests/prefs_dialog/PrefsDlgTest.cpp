@@ -7,7 +7,6 @@
 #include <string>
 
 #include "app/PrefsDlg.h"
-#include "app/RunAtStartup.h"
 #include "res/resource.h"
 #include "services/Clock.h"
 #include "services/InfoService.h"
@@ -20,6 +19,7 @@
 #include "tests/support/EnvironmentGuard.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/ScratchLog.h"
+#include "tests/support/ScratchRunKey.h"
 #include "tests/update/DialogWatch.h"
 #include "tests/web/InternetSettingsGuard.h"
 #include "tests/web/TestServers.h"
@@ -27,14 +27,9 @@
 namespace {
 
 const wchar_t kCaption[] = L"Zandor Wickerlyn Preferences";
-const wchar_t kValueName[] = L"Zandor Wickerlyn";
 constexpr int64_t kNow = 1767225600;  // 2026-01-01 00:00 UTC
 
 int64_t FixedNow() { return kNow; }
-
-std::wstring RunKeyPath() {
-  return L"Software\\Zandor Wickerlyn Tests\\PrefsDialogRun" + std::to_wstring(GetCurrentProcessId());
-}
 
 struct Layout {
   bool noteShown = false;
@@ -97,40 +92,12 @@ std::wstring ExpectedLastCheck(uint64_t when) {
 // Preferences in a scratch data folder and the run-at-start-up value in a scratch key.
 class PrefsDlgTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Prefs::CreateInstance(mFolder.Path());
-    RegCreateKeyExW(HKEY_CURRENT_USER, RunKeyPath().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &mRunKey,
-                    nullptr);
-    ASSERT_NE(mRunKey, nullptr);
-    UseRunKey(true);
-  }
+  void SetUp() override { Prefs::CreateInstance(mFolder.Path()); }
   void TearDown() override {
-    utils::SetRunKeyForTesting(nullptr, nullptr, false);
-    if (mRunKey) RegCloseKey(mRunKey);
-    RegDeleteKeyW(HKEY_CURRENT_USER, RunKeyPath().c_str());
     Prefs::DestroyInstance();
     utils::SetTimeSource(nullptr);
   }
 
-  void UseRunKey(bool writable) {
-    utils::SetRunKeyForTesting(HKEY_CURRENT_USER, RunKeyPath().c_str(), !writable);
-  }
-  void SetRunValue(const wchar_t* data) {
-    RegSetValueExW(mRunKey, kValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
-                   static_cast<DWORD>((wcslen(data) + 1) * sizeof(wchar_t)));
-  }
-  bool HasRunValue() const {
-    return RegQueryValueExW(mRunKey, kValueName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-  }
-  std::wstring RunValue() const {
-    wchar_t data[1024] = {};
-    DWORD size = sizeof data - sizeof(wchar_t);
-    if (RegQueryValueExW(mRunKey, kValueName, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size) !=
-        ERROR_SUCCESS) {
-      return std::wstring();
-    }
-    return data;
-  }
   std::string PrefsBytes() const { return testfs::ReadFileBytes(Prefs::Instance().mPath); }
 
   // Runs the dialog with `drive` acting on it; the dialog's result.
@@ -152,14 +119,14 @@ class PrefsDlgTest : public ::testing::Test {
 
   ScratchLog log;
   testfs::ScratchFolder mFolder{L"prefs-dialog"};
-  HKEY mRunKey = nullptr;
+  ScratchRunKey run;
 };
 
 }  // namespace
 
 TEST_F(PrefsDlgTest, WithoutWriteAccessTheNoteShowsAndWithItTheDialogClosesUp) {
-  SetRunValue(L"\"C:\\wickerlyn.exe\" /startup");
-  UseRunKey(false);
+  run.Put(L"\"C:\\wickerlyn.exe\" /startup");
+  run.UseWithWriteAccess(false);
   const Layout withNote = RunAndMeasure(IDCANCEL, "dialogs/prefs_admin_note");
   EXPECT_TRUE(withNote.noteShown);
   EXPECT_FALSE(withNote.startupBoxEnabled);
@@ -168,8 +135,8 @@ TEST_F(PrefsDlgTest, WithoutWriteAccessTheNoteShowsAndWithItTheDialogClosesUp) {
   EXPECT_GT(withNote.note.top, withNote.startupBox.bottom - 1);
   EXPECT_LT(withNote.note.bottom, withNote.generalGroup.bottom);
 
-  RegDeleteValueW(mRunKey, kValueName);
-  UseRunKey(true);
+  run.Remove();
+  run.UseWithWriteAccess(true);
   const Layout closed = RunAndMeasure(IDCANCEL, "dialogs/prefs_closed_up");
   EXPECT_FALSE(closed.noteShown);
   EXPECT_TRUE(closed.startupBoxEnabled);
@@ -188,14 +155,14 @@ TEST_F(PrefsDlgTest, WithoutWriteAccessTheNoteShowsAndWithItTheDialogClosesUp) {
 
 // Only a click on the box writes the value, and only at OK.
 TEST_F(PrefsDlgTest, TheStartupValueIsWrittenAtOkOnlyWhenTheBoxWasClicked) {
-  SetRunValue(L"\"C:\\elsewhere.exe\" /startup");
+  run.Put(L"\"C:\\elsewhere.exe\" /startup");
   // The value goes while the dialog is open: the box no longer matches it.
   Run([&](HWND dialog) {
     EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_RUN_ON_STARTUP), BST_CHECKED);
-    RegDeleteValueW(mRunKey, kValueName);
+    run.Remove();
     dialogs::Click(dialog, IDOK);
   });
-  EXPECT_FALSE(HasRunValue());
+  EXPECT_FALSE(run.Has());
 
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -209,8 +176,8 @@ TEST_F(PrefsDlgTest, TheStartupValueIsWrittenAtOkOnlyWhenTheBoxWasClicked) {
                 dialogs::Click(dialog, c.button);
               }),
               c.button);
-    EXPECT_EQ(HasRunValue(), c.valueAfter);
-    if (c.valueAfter) EXPECT_EQ(RunValue(), L"\"" + std::wstring(path) + L"\" /startup");
+    EXPECT_EQ(run.Has(), c.valueAfter);
+    if (c.valueAfter) EXPECT_EQ(run.Value(), L"\"" + std::wstring(path) + L"\" /startup");
   }
 }
 
@@ -255,7 +222,7 @@ TEST_F(PrefsDlgTest, TheListsOfferOneToFourteenDaysAndOkStoresOnlyWhatChanged) {
   EXPECT_EQ(prefs.mUpdateInterval, 99);
   EXPECT_TRUE(prefs.mCheckForUpdates);
   EXPECT_EQ(prefs.mLastUpdateCheck, static_cast<uint64_t>(kNow - 1000));
-  EXPECT_FALSE(HasRunValue());
+  EXPECT_FALSE(run.Has());
 
   Run([](HWND dialog) {
     Choose(dialog, IDC_MRU_DAYS, 3);
@@ -372,6 +339,6 @@ TEST_F(PrefsDlgTest, CheckNowAndAboutAnswerInMessageBoxesAndCancelKeepsAllButThe
   EXPECT_EQ(prefs.mMruDurationDays, 4);
   EXPECT_EQ(prefs.mUpdateInterval, 6);
   EXPECT_FALSE(prefs.mCheckForUpdates);
-  EXPECT_FALSE(HasRunValue());
+  EXPECT_FALSE(run.Has());
   EXPECT_EQ(PrefsBytes(), before);  // Cancel saves nothing
 }
