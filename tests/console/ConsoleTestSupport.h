@@ -26,7 +26,6 @@ inline std::wstring ProgramFolder() {
 
 // Built beside the test programs (<build>/bin).
 inline std::wstring ConsoleProgram() { return ProgramFolder() + L"zandor-lumacon.exe"; }
-inline std::wstring NeverReadsProgram() { return ProgramFolder() + L"lumacon-never-reads.exe"; }
 inline std::wstring HandleProbeProgram() { return ProgramFolder() + L"lumacon-handle-probe.exe"; }
 inline std::wstring AutomationLibrary() { return ProgramFolder() + L"kilnworks\\qor.dll"; }
 

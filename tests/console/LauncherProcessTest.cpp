@@ -201,7 +201,7 @@ TEST(ConsoleLauncher, NothingStartsWithoutAnIdOrAConsole) {
 TEST(ConsoleLauncher, ConsoleThatNeverReadsCostsAboutThreeSeconds) {
   ScratchLog log;
   ScratchInstall scratch;
-  ASSERT_TRUE(scratch.Register(L"5.0", consoletest::NeverReadsProgram()));
+  ASSERT_TRUE(scratch.Register(L"5.0", consoletest::HandleProbeProgram()));
   const std::wstring marker = scratch.Root() + L"\\started";
   EnvironmentGuard markerVariable(L"ZW_NEVER_READS_MARKER", marker);
 
