@@ -1,20 +1,24 @@
 // The Add Server dialog: the server, port and SSL boxes kept in step, Connect with the
 // probe and the DNS-suffix retries, the login part and its growth, Login with its failure
-// messages, Enter routing, a host already in the list, and closing while a probe runs.
+// messages, Enter routing, a host already in the list, closing while a probe runs, and the
+// probe job that outlives its dialog.
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <chrono>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "app/AddServerDlg.h"
 #include "app/DnsSearchList.h"
+#include "app/ServerProbeJob.h"
 #include "res/resource.h"
 #include "services/TextConversion.h"
 #include "state/State.h"
 #include "tests/dialogs/DialogDriver.h"
 #include "tests/model_server/ServerTestSupport.h"
 #include "tests/popup/PopupTestSupport.h"
+#include "tests/web/LogOrder.h"
 #include "ui/window/DialogPlacement.h"
 
 namespace {
@@ -120,333 +124,145 @@ class AddServerDlgTest : public ServerTest {
   HKEY mSearchKey = nullptr;
 };
 
+// Each step acts on the dialog, then the boxes must read "server|port|ssl|connect".
 TEST_F(AddServerDlgTest, ServerPortAndSslBoxesStayInStep) {
-  struct Seen {
-    bool connectAtStart = true, loginAtStart = true, sslAtStart = false;
-    std::wstring portFromServer, serverAfterSixthDigit, portAfterSixthDigit;
-    std::wstring serverAfterPortEdit, serverAfterPortEmptied, colonKept, portBackspacedAway;
-    std::wstring httpsUnchecked, httpRechecked, bareUnchecked;
-    bool sslAfterBareUnchecked = true, sslAfterNextEdit = false, sslAfterHttp = true;
-    std::wstring blanks;
-    bool connectAfterBlanks = true, connectAfterName = false;
-    std::wstring trimmedName;
-  } seen;
+  auto server = [](const wchar_t* text) { return [text](HWND d) { SetText(d, IDC_SERVER_EDIT, text); }; };
+  auto type = [](const wchar_t* keys) {
+    return [keys](HWND d) { for (const wchar_t* k = keys; *k; ++k) TypeAtEnd(d, IDC_SERVER_EDIT, *k); };
+  };
+  auto port = [](const wchar_t* text) { return [text](HWND d) { SetText(d, IDC_PORT_EDIT, text); }; };
+  auto ssl = [](HWND d) { dialogs::Click(d, IDC_SSL_CHECK); };
+  using Act = std::function<void(HWND)>;
+  const struct {
+    const char* what;
+    std::vector<Act> acts;
+    std::wstring boxes;
+  } steps[] = {
+      {"at start", {}, L"||ssl|-"},
+      {"digits typed after a colon fill the port box", {server(L"esx-01"), type(L":902")}, L"esx-01:902|902|ssl|connect"},
+      {"a sixth digit is taken back", {server(L"esx-01:12345"), type(L"6")}, L"esx-01:12345|12345|ssl|connect"},
+      {"the port box rewrites the server box", {server(L"esx-01:902"), port(L"443")}, L"esx-01:443|443|ssl|connect"},
+      {"an emptied port box takes the port away", {port(L"")}, L"esx-01||ssl|connect"},
+      {"a colon just typed leaves the port box alone", {port(L"8443"), server(L"esx-01"), type(L":")},
+       L"esx-01:|8443|ssl|connect"},
+      {"the last digit deleted takes the port with it", {server(L"esx-01:902"), type(L"\b\b\b")},
+       L"esx-01:||ssl|connect"},
+      {"then the colon goes", {type(L"\b")}, L"esx-01||ssl|connect"},
+      {"unticking SSL rewrites a given scheme", {server(L"https://esx-01:902"), ssl}, L"http://esx-01:902|902|-|connect"},
+      {"ticking it again", {ssl}, L"https://esx-01:902|902|ssl|connect"},
+      {"an http scheme unticks SSL", {server(L"http://esx-01")}, L"http://esx-01||-|connect"},
+      {"without a scheme the box alone changes", {server(L"esx-01"), ssl}, L"esx-01||-|connect"},
+      {"the next edit ticks it again", {type(L"b")}, L"esx-01b||ssl|connect"},
+      {"blanks alone are no name", {server(L"    ")}, L"||ssl|-"},
+      {"a name is trimmed", {server(L"  esx-02 ")}, L"esx-02||ssl|connect"},
+  };
+  std::vector<std::wstring> seen;
+  bool loginAtStart = true;
   const INT_PTR result = Run([&](HWND dialog) {
-    seen.connectAtStart = Enabled(dialog, IDC_CONNECT);
-    seen.loginAtStart = Enabled(dialog, IDC_LOGIN);
-    seen.sslAtStart = Checked(dialog, IDC_SSL_CHECK);
+    loginAtStart = Enabled(dialog, IDC_LOGIN);
     popuptest::SaveScreenshot(dialog, "dialogs/add_server_start");
-
-    SetText(dialog, IDC_SERVER_EDIT, L"esx-01");
-    for (wchar_t c : std::wstring(L":902")) TypeAtEnd(dialog, IDC_SERVER_EDIT, c);
-    seen.portFromServer = Text(dialog, IDC_PORT_EDIT);
-    SetText(dialog, IDC_SERVER_EDIT, L"esx-01:12345");
-    TypeAtEnd(dialog, IDC_SERVER_EDIT, L'6');
-    seen.serverAfterSixthDigit = Text(dialog, IDC_SERVER_EDIT);
-    seen.portAfterSixthDigit = Text(dialog, IDC_PORT_EDIT);
-
-    SetText(dialog, IDC_SERVER_EDIT, L"esx-01:902");
-    SetText(dialog, IDC_PORT_EDIT, L"443");
-    seen.serverAfterPortEdit = Text(dialog, IDC_SERVER_EDIT);
-    SetText(dialog, IDC_PORT_EDIT, L"");
-    seen.serverAfterPortEmptied = Text(dialog, IDC_SERVER_EDIT);
-    SetText(dialog, IDC_PORT_EDIT, L"8443");
-    SetText(dialog, IDC_SERVER_EDIT, L"esx-01");
-    TypeAtEnd(dialog, IDC_SERVER_EDIT, L':');
-    seen.colonKept = Text(dialog, IDC_SERVER_EDIT) + L"|" + Text(dialog, IDC_PORT_EDIT);
-    SetText(dialog, IDC_SERVER_EDIT, L"esx-01:902");
-    for (int i = 0; i < 3; ++i) TypeAtEnd(dialog, IDC_SERVER_EDIT, L'\b');
-    seen.portBackspacedAway = Text(dialog, IDC_SERVER_EDIT) + L"|" + Text(dialog, IDC_PORT_EDIT);
-    TypeAtEnd(dialog, IDC_SERVER_EDIT, L'\b');
-    seen.portBackspacedAway += L" " + Text(dialog, IDC_SERVER_EDIT) + L"|" + Text(dialog, IDC_PORT_EDIT);
-
-    SetText(dialog, IDC_SERVER_EDIT, L"https://esx-01:902");
-    dialogs::Click(dialog, IDC_SSL_CHECK);
-    seen.httpsUnchecked = Text(dialog, IDC_SERVER_EDIT);
-    dialogs::Click(dialog, IDC_SSL_CHECK);
-    seen.httpRechecked = Text(dialog, IDC_SERVER_EDIT);
-    SetText(dialog, IDC_SERVER_EDIT, L"http://esx-01");
-    seen.sslAfterHttp = Checked(dialog, IDC_SSL_CHECK);
-
-    SetText(dialog, IDC_SERVER_EDIT, L"esx-01");
-    if (!Checked(dialog, IDC_SSL_CHECK)) dialogs::Click(dialog, IDC_SSL_CHECK);
-    dialogs::Click(dialog, IDC_SSL_CHECK);
-    seen.bareUnchecked = Text(dialog, IDC_SERVER_EDIT);
-    seen.sslAfterBareUnchecked = Checked(dialog, IDC_SSL_CHECK);
-    TypeAtEnd(dialog, IDC_SERVER_EDIT, L'b');
-    seen.sslAfterNextEdit = Checked(dialog, IDC_SSL_CHECK);
-
-    SetText(dialog, IDC_SERVER_EDIT, L"    ");
-    seen.blanks = Text(dialog, IDC_SERVER_EDIT);
-    seen.connectAfterBlanks = Enabled(dialog, IDC_CONNECT);
-    SetText(dialog, IDC_SERVER_EDIT, L"  esx-02 ");
-    seen.trimmedName = Text(dialog, IDC_SERVER_EDIT);
-    seen.connectAfterName = Enabled(dialog, IDC_CONNECT);
+    for (const auto& step : steps) {
+      for (const Act& act : step.acts) act(dialog);
+      seen.push_back(Text(dialog, IDC_SERVER_EDIT) + L"|" + Text(dialog, IDC_PORT_EDIT) + L"|" +
+                     (Checked(dialog, IDC_SSL_CHECK) ? L"ssl" : L"-") + L"|" +
+                     (Enabled(dialog, IDC_CONNECT) ? L"connect" : L"-"));
+    }
     dialogs::Click(dialog, IDCANCEL);
   });
   EXPECT_EQ(result, IDCANCEL);
-  EXPECT_FALSE(seen.connectAtStart);
-  EXPECT_FALSE(seen.loginAtStart);
-  EXPECT_TRUE(seen.sslAtStart);
-  EXPECT_EQ(seen.portFromServer, L"902");
-  EXPECT_EQ(seen.serverAfterSixthDigit, L"esx-01:12345");
-  EXPECT_EQ(seen.portAfterSixthDigit, L"12345");
-  EXPECT_EQ(seen.serverAfterPortEdit, L"esx-01:443");
-  EXPECT_EQ(seen.serverAfterPortEmptied, L"esx-01");
-  EXPECT_EQ(seen.colonKept, L"esx-01:|8443") << "a colon just typed neither empties the port box nor goes";
-  EXPECT_EQ(seen.portBackspacedAway, L"esx-01:| esx-01|") << "the last digit deleted takes the port with it";
-  EXPECT_EQ(seen.httpsUnchecked, L"http://esx-01:902");
-  EXPECT_EQ(seen.httpRechecked, L"https://esx-01:902");
-  EXPECT_FALSE(seen.sslAfterHttp);
-  EXPECT_EQ(seen.bareUnchecked, L"esx-01");
-  EXPECT_FALSE(seen.sslAfterBareUnchecked);
-  EXPECT_TRUE(seen.sslAfterNextEdit);
-  EXPECT_EQ(seen.blanks, L"");
-  EXPECT_FALSE(seen.connectAfterBlanks);
-  EXPECT_EQ(seen.trimmedName, L"esx-02");
-  EXPECT_TRUE(seen.connectAfterName);
+  EXPECT_FALSE(loginAtStart);
+  ASSERT_EQ(seen.size(), std::size(steps));
+  for (size_t i = 0; i < seen.size(); ++i) EXPECT_EQ(seen[i], steps[i].boxes) << steps[i].what;
 }
 
-TEST_F(AddServerDlgTest, AFoundServerGrowsTheLoginPartByTheMeasuredDistance) {
-  struct Seen {
-    RECT dialogBefore = {}, dialogAfter = {}, groupBefore = {}, groupAfter = {};
-    RECT loginBefore = {}, loginAfter = {}, cancelBefore = {}, cancelAfter = {};
-    RECT status = {}, message = {};
-    LONG templateDistance = 0;
-    bool userShownBefore = true, userShown = false, rememberShown = false, linkShown = false, grownOnScreen = false;
-    std::wstring status1, linkText;
-    bool focusOnUser = false, loginEnabledEmpty = true, loginEnabledTyped = false;
-    bool loginIsDefault = false, connectIsDefault = true;
-  } seen;
-  Run([&](HWND dialog) {
-    seen.dialogBefore = [&] { RECT r; GetWindowRect(dialog, &r); return r; }();
-    seen.groupBefore = dialogs::ClientRectOf(dialog, IDC_ADD_SERVER_GROUP);
-    seen.loginBefore = dialogs::ClientRectOf(dialog, IDC_LOGIN);
-    seen.cancelBefore = dialogs::ClientRectOf(dialog, IDCANCEL);
-    seen.status = dialogs::ClientRectOf(dialog, IDC_CONNECT_STATUS);
-    seen.message = dialogs::ClientRectOf(dialog, IDC_LOGIN_MESSAGE);
-    RECT units = {0, 0, 0, 72};  // the template's (184 + 20) - (112 + 20)
-    MapDialogRect(dialog, &units);
-    seen.templateDistance = units.bottom;
-    seen.userShownBefore = dialogs::IsShown(dialog, IDC_USERNAME_EDIT);
-
-    if (!ConnectTo(dialog, Address())) return;
-    seen.status1 = Text(dialog, IDC_CONNECT_STATUS);
-    seen.dialogAfter = [&] { RECT r; GetWindowRect(dialog, &r); return r; }();
-    seen.groupAfter = dialogs::ClientRectOf(dialog, IDC_ADD_SERVER_GROUP);
-    seen.loginAfter = dialogs::ClientRectOf(dialog, IDC_LOGIN);
-    seen.cancelAfter = dialogs::ClientRectOf(dialog, IDCANCEL);
-    seen.userShown = dialogs::IsShown(dialog, IDC_USERNAME_EDIT);
-    seen.rememberShown = dialogs::IsShown(dialog, IDC_REMEMBER_CHECK);
-    seen.linkShown = dialogs::IsShown(dialog, IDC_WHATS_THIS);
-    seen.linkText = Text(dialog, IDC_WHATS_THIS);
-    seen.focusOnUser = FocusOf(dialog) == GetDlgItem(dialog, IDC_USERNAME_EDIT);
-    seen.loginEnabledEmpty = Enabled(dialog, IDC_LOGIN);
-    SetText(dialog, IDC_USERNAME_EDIT, L"root");
-    seen.loginEnabledTyped = Enabled(dialog, IDC_LOGIN);
-    seen.loginIsDefault = (GetWindowLongW(GetDlgItem(dialog, IDC_LOGIN), GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON;
-    seen.connectIsDefault =
-        (GetWindowLongW(GetDlgItem(dialog, IDC_CONNECT), GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON;
-    SetText(dialog, IDC_PASSWORD_EDIT, L"secret");
-    popuptest::SaveScreenshot(dialog, "dialogs/add_server_found");
-    RECT grown = {};
-    GetWindowRect(dialog, &grown);
-    const RECT work = ui::WorkAreaFor(grown);
-    // On a screen too small for it (200% on 1024 x 768), its top stays in view.
-    seen.grownOnScreen = grown.bottom - grown.top > work.bottom - work.top
-                             ? grown.top == work.top
-                             : grown.top >= work.top && grown.bottom <= work.bottom;
-    dialogs::Click(dialog, IDCANCEL);
-  });
-  EXPECT_EQ(seen.status1, L"'127.0.0.1'" + std::wstring(kFound));
-  const LONG d = seen.message.bottom - seen.status.bottom;
-  EXPECT_GT(d, 0);
-  EXPECT_NEAR(d, seen.templateDistance, 1) << "the distance is measured from the template";
-  EXPECT_EQ(Height(seen.dialogAfter) - Height(seen.dialogBefore), d);
-  EXPECT_EQ(Height(seen.groupAfter) - Height(seen.groupBefore), d);
-  EXPECT_EQ(seen.loginAfter.top - seen.loginBefore.top, d);
-  EXPECT_EQ(seen.cancelAfter.top - seen.cancelBefore.top, d);
-  EXPECT_GE(seen.loginAfter.top, seen.message.bottom) << "the buttons sit below the login message";
-  EXPECT_FALSE(seen.userShownBefore);
-  EXPECT_TRUE(seen.userShown);
-  EXPECT_TRUE(seen.rememberShown);
-  EXPECT_TRUE(seen.linkShown);
-  EXPECT_TRUE(seen.grownOnScreen) << "Login and Cancel stay on the work area";
-  EXPECT_EQ(seen.linkText, L"What's This?");
-  EXPECT_TRUE(seen.focusOnUser);
-  EXPECT_FALSE(seen.loginEnabledEmpty);
-  EXPECT_TRUE(seen.loginEnabledTyped);
-  EXPECT_TRUE(seen.loginIsDefault);
-  EXPECT_FALSE(seen.connectIsDefault);
-}
-
-TEST_F(AddServerDlgTest, WhatDoesNotAnswerFailsToConnectAndTheDialogStaysUsable) {
-  SetSearchList(L"invalid");
-  const std::wstring longName = std::wstring(2000, L'a') + L".example.invalid";
-  const struct {
-    const wchar_t* what;
-    std::wstring address;
-    bool uncheckSsl;
-  } cases[] = {
-      {L"a closed port", L"127.0.0.1:1", false},
-      {L"plain HTTP to a TLS port", L"http://127.0.0.1:" + Port(), true},
-      {L"a port above 65535", L"127.0.0.1:99999", false},
-      {L"a 2,000-character name", longName, false},
-      {L"a name with spaces", L"my server", false},
-      {L"an unknown name", L"no-such-server.invalid", false},
-      {L"a name with non-ASCII letters", L"B\u00fcro-Server.invalid:1", false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "case " << utils::ToUtf8String(c.what));
-    std::wstring status, portBox;
-    bool connectEnabled = false, loginShown = true, loginEnabled = true, focusOnServer = false;
-    DWORD took = 0;
-    Run([&](HWND dialog) {
-      SetText(dialog, IDC_SERVER_EDIT, c.address);
-      if (c.uncheckSsl && Checked(dialog, IDC_SSL_CHECK)) dialogs::Click(dialog, IDC_SSL_CHECK);
-      portBox = Text(dialog, IDC_PORT_EDIT);
-      const ULONGLONG start = GetTickCount64();
-      dialogs::Click(dialog, IDC_CONNECT);
-      WaitForConnectEnd(dialog);
-      took = static_cast<DWORD>(GetTickCount64() - start);
-      status = Text(dialog, IDC_CONNECT_STATUS);
-      connectEnabled = Enabled(dialog, IDC_CONNECT);
-      loginShown = dialogs::IsShown(dialog, IDC_USERNAME_EDIT);
-      loginEnabled = Enabled(dialog, IDC_LOGIN);
-      focusOnServer = FocusOf(dialog) == GetDlgItem(dialog, IDC_SERVER_EDIT);
-      if (c.address == L"127.0.0.1:1") popuptest::SaveScreenshot(dialog, "dialogs/add_server_connect_failed");
-      dialogs::Click(dialog, IDCANCEL);
-    });
-    EXPECT_EQ(status, L"Failed to connect to server.") << "after " << took << " ms";
-    EXPECT_TRUE(connectEnabled);
-    EXPECT_FALSE(loginShown);
-    EXPECT_FALSE(loginEnabled);
-    EXPECT_TRUE(focusOnServer);
-  }
-  EXPECT_TRUE(state->GetServers().empty());
-}
-
-TEST_F(AddServerDlgTest, ABareNameIsRetriedWithEachSuffixInOrderAndTheFirstThatAnswersIsTheHost) {
+// One dialog: a bare name found through the DNS suffixes by Enter, the grown login part,
+// each refused login, then Enter logs in and the server is added with its password kept.
+// Checked on the driving thread as it goes (gtest is thread-safe here).
+TEST_F(AddServerDlgTest, AFoundServerGrowsTheLoginPartAndEnterLogsInAfterTheRefusals) {
   // "127" alone is no server; with the suffixes it becomes 127.0.0.x, and only 127.0.0.1 answers.
   SetSearchList(L"0.0.3,,0.0.1,0.0.2");
-  std::wstring status, serverBox;
-  const INT_PTR result = Run([&](HWND dialog) {
-    SetText(dialog, IDC_PORT_EDIT, Port());
-    if (!ConnectTo(dialog, L"127")) return;
-    status = Text(dialog, IDC_CONNECT_STATUS);
-    serverBox = Text(dialog, IDC_SERVER_EDIT);
-    SetText(dialog, IDC_USERNAME_EDIT, L"root");
-    SetText(dialog, IDC_PASSWORD_EDIT, L"wickerlyn");
-    dialogs::Click(dialog, IDC_LOGIN);
-  });
-  EXPECT_EQ(result, IDOK);
-  EXPECT_EQ(status, L"'127.0.0.1'" + std::wstring(kFound));
-  EXPECT_EQ(serverBox, L"127");
-  const std::string text = log->Text();
-  const size_t attempt = text.find("AddServerDlg::Connect: Attempting to connect to hostname '127'.");
-  const size_t first = text.find("AddServerDlg::Connect: Retrying hostname as '127.0.0.3'.");
-  const size_t second = text.find("AddServerDlg::Connect: Retrying hostname as '127.0.0.1'.");
-  const size_t worked =
-      text.find("AddServerDlg::Connect: Appending DNS suffix worked. Qualified server name is '127.0.0.1'.");
-  ASSERT_NE(attempt, std::string::npos) << text;
-  ASSERT_NE(first, std::string::npos) << text;
-  ASSERT_NE(second, std::string::npos) << text;
-  ASSERT_NE(worked, std::string::npos) << text;
-  EXPECT_LT(attempt, first);
-  EXPECT_LT(first, second);
-  EXPECT_LT(second, worked);
-  EXPECT_EQ(text.find("Retrying hostname as '127.0.0.2'"), std::string::npos) << "no retry after one answered";
-  EXPECT_TRUE(state->FindServer("127.0.0.1") != nullptr);
-}
-
-TEST_F(AddServerDlgTest, ANameWithADotIsNotRetried) {
-  SetSearchList(L"example,invalid");
-  for (const wchar_t* address : {L"127.0.0.1:1", L"esx.invalid:1"}) {
-    std::wstring status;
-    Run([&](HWND dialog) {
-      ConnectTo(dialog, address);
-      status = Text(dialog, IDC_CONNECT_STATUS);
-      dialogs::Click(dialog, IDCANCEL);
-    });
-    EXPECT_EQ(status, L"Failed to connect to server.");
-  }
-  const std::string text = log->Text();
-  EXPECT_NE(text.find("Attempting to connect to hostname 'esx.invalid'."), std::string::npos) << text;
-  EXPECT_EQ(text.find("Retrying hostname"), std::string::npos) << text;
-}
-
-TEST_F(AddServerDlgTest, LoginFailuresShowTheirMessageAndKeepWhatWasTyped) {
-  struct Outcome {
-    std::wstring message, userName, password;
-    bool cancelEnabled = false, loginEnabled = false, focusOnUser = false;
+  auto windowRect = [](HWND h) { RECT r = {}; GetWindowRect(h, &r); return r; };
+  auto isDefault = [](HWND d, int id) {
+    return (GetWindowLongW(GetDlgItem(d, id), GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON;
   };
-  auto attempt = [&](const wchar_t* password, const char* screenshot, const std::function<void()>& beforeLogin) {
-    Outcome outcome;
-    const INT_PTR result = Run([&](HWND dialog) {
-      if (!ConnectTo(dialog, Address())) return;
-      SetText(dialog, IDC_USERNAME_EDIT, L"root");
-      SetText(dialog, IDC_PASSWORD_EDIT, password);
-      if (beforeLogin) beforeLogin();
-      dialogs::Click(dialog, IDC_LOGIN);
-      outcome.message = Text(dialog, IDC_LOGIN_MESSAGE);
-      outcome.userName = Text(dialog, IDC_USERNAME_EDIT);
-      outcome.password = Text(dialog, IDC_PASSWORD_EDIT);
-      outcome.cancelEnabled = Enabled(dialog, IDCANCEL);
-      outcome.loginEnabled = Enabled(dialog, IDC_LOGIN);
-      outcome.focusOnUser = FocusOf(dialog) == GetDlgItem(dialog, IDC_USERNAME_EDIT);
-      if (screenshot) popuptest::SaveScreenshot(dialog, screenshot);
-      dialogs::Click(dialog, IDCANCEL);
-    });
-    EXPECT_EQ(result, IDCANCEL);
-    return outcome;
+  auto refusedWith = [&](HWND d, const wchar_t* password, const wchar_t* message) {
+    SCOPED_TRACE(utils::ToUtf8String(message));
+    SetText(d, IDC_PASSWORD_EDIT, password);
+    dialogs::Click(d, IDC_LOGIN);
+    EXPECT_EQ(Text(d, IDC_LOGIN_MESSAGE), message);
+    EXPECT_EQ(Text(d, IDC_USERNAME_EDIT), L"root");
+    EXPECT_EQ(Text(d, IDC_PASSWORD_EDIT), password);
+    EXPECT_TRUE(Enabled(d, IDCANCEL));
+    EXPECT_TRUE(Enabled(d, IDC_LOGIN));
+    EXPECT_EQ(FocusOf(d), GetDlgItem(d, IDC_USERNAME_EDIT));
   };
-
-  const Outcome wrong = attempt(L"not-the-password", "dialogs/add_server_login_failed", nullptr);
-  EXPECT_EQ(wrong.message, L"Login failed. Invalid username or password.");
-  EXPECT_EQ(wrong.userName, L"root");
-  EXPECT_EQ(wrong.password, L"not-the-password");
-  EXPECT_TRUE(wrong.cancelEnabled);
-  EXPECT_TRUE(wrong.loginEnabled);
-  EXPECT_TRUE(wrong.focusOnUser);
-
-  const Outcome unlicensed = attempt(L"wickerlyn", nullptr, [&] { sim.Admin("unlicensed", R"({"on":true})"); });
-  EXPECT_EQ(unlicensed.message, L"Login failed. Wickerlyn does not support unlicensed Pellor servers.");
-  EXPECT_EQ(unlicensed.userName, L"root");
-  sim.Admin("unlicensed", R"({"on":false})");
-
-  // The server goes away between the probe and the login: neither of the two known errors.
-  const Outcome gone = attempt(L"wickerlyn", nullptr, [&] { sim.Stop(); });
-  EXPECT_EQ(gone.message, L"Login failed.");
-  EXPECT_EQ(gone.userName, L"root");
-  EXPECT_TRUE(gone.cancelEnabled);
-  EXPECT_TRUE(state->GetServers().empty());
-}
-
-TEST_F(AddServerDlgTest, EnterConnectsFromTheServerPartAndLogsInFromTheLoginPart) {
-  std::wstring afterEnterInServer, afterEnterWithEmptyUser;
-  bool loginPartShown = false;
   AddServerDlg dialog(*state);
   const INT_PTR result = Run(dialog, [&](HWND hwnd) {
-    SetText(hwnd, IDC_SERVER_EDIT, Address());
+    const RECT dialogBefore = windowRect(hwnd);
+    const RECT groupBefore = dialogs::ClientRectOf(hwnd, IDC_ADD_SERVER_GROUP);
+    const RECT loginBefore = dialogs::ClientRectOf(hwnd, IDC_LOGIN);
+    const RECT cancelBefore = dialogs::ClientRectOf(hwnd, IDCANCEL);
+    const RECT message = dialogs::ClientRectOf(hwnd, IDC_LOGIN_MESSAGE);
+    RECT units = {0, 0, 0, 72};  // the template's (184 + 20) - (112 + 20)
+    MapDialogRect(hwnd, &units);
+    const LONG d = message.bottom - dialogs::ClientRectOf(hwnd, IDC_CONNECT_STATUS).bottom;
+    EXPECT_NEAR(d, units.bottom, 1) << "the distance is measured from the template";
+    EXPECT_FALSE(dialogs::IsShown(hwnd, IDC_USERNAME_EDIT));
+
+    SetText(hwnd, IDC_PORT_EDIT, Port());
+    SetText(hwnd, IDC_SERVER_EDIT, L"127");
     FocusOn(hwnd, IDC_SERVER_EDIT);
     PressEnter(hwnd);
-    WaitForConnectEnd(hwnd);
-    afterEnterInServer = Text(hwnd, IDC_CONNECT_STATUS);
-    loginPartShown = dialogs::IsShown(hwnd, IDC_USERNAME_EDIT);
+    EXPECT_TRUE(WaitForConnectEnd(hwnd));
+    EXPECT_EQ(Text(hwnd, IDC_CONNECT_STATUS), L"'127.0.0.1'" + std::wstring(kFound));
+    EXPECT_EQ(Text(hwnd, IDC_SERVER_EDIT), L"127");
+    EXPECT_EQ(Height(windowRect(hwnd)) - Height(dialogBefore), d);
+    EXPECT_EQ(Height(dialogs::ClientRectOf(hwnd, IDC_ADD_SERVER_GROUP)) - Height(groupBefore), d);
+    EXPECT_EQ(dialogs::ClientRectOf(hwnd, IDC_LOGIN).top - loginBefore.top, d);
+    EXPECT_EQ(dialogs::ClientRectOf(hwnd, IDCANCEL).top - cancelBefore.top, d);
+    EXPECT_GE(dialogs::ClientRectOf(hwnd, IDC_LOGIN).top, message.bottom) << "the buttons sit below the message";
+    for (int id : {IDC_USERNAME_EDIT, IDC_REMEMBER_CHECK, IDC_WHATS_THIS}) EXPECT_TRUE(dialogs::IsShown(hwnd, id));
+    EXPECT_EQ(Text(hwnd, IDC_WHATS_THIS), L"What's This?");
+    EXPECT_EQ(FocusOf(hwnd), GetDlgItem(hwnd, IDC_USERNAME_EDIT));
+    EXPECT_FALSE(Enabled(hwnd, IDC_LOGIN));
     // No user name yet: Login is disabled and Enter does nothing.
     PressEnter(hwnd);
     Sleep(300);
-    afterEnterWithEmptyUser = Text(hwnd, IDC_LOGIN_MESSAGE);
+    EXPECT_EQ(Text(hwnd, IDC_LOGIN_MESSAGE), L"");
     SetText(hwnd, IDC_USERNAME_EDIT, L"root");
-    SetText(hwnd, IDC_PASSWORD_EDIT, L"wickerlyn");
+    EXPECT_TRUE(Enabled(hwnd, IDC_LOGIN));
+    EXPECT_TRUE(isDefault(hwnd, IDC_LOGIN));
+    EXPECT_FALSE(isDefault(hwnd, IDC_CONNECT));
+    SetText(hwnd, IDC_PASSWORD_EDIT, L"secret");
+    popuptest::SaveScreenshot(hwnd, "dialogs/add_server_found");
+    const RECT grown = windowRect(hwnd);
+    const RECT work = ui::WorkAreaFor(grown);
+    // Login and Cancel stay on the work area; on a screen too small for it (200% on
+    // 1024 x 768), its top stays in view.
+    if (Height(grown) > Height(work)) EXPECT_EQ(grown.top, work.top);
+    else EXPECT_TRUE(grown.top >= work.top && grown.bottom <= work.bottom);
+
+    refusedWith(hwnd, L"not-the-password", L"Login failed. Invalid username or password.");
+    popuptest::SaveScreenshot(hwnd, "dialogs/add_server_login_failed");
+    sim.Admin("unlicensed", R"({"on":true})");
+    refusedWith(hwnd, L"wickerlyn", L"Login failed. Wickerlyn does not support unlicensed Pellor servers.");
+    sim.Admin("unlicensed", R"({"on":false})");
+
     CheckDlgButton(hwnd, IDC_REMEMBER_CHECK, BST_CHECKED);
     FocusOn(hwnd, IDC_PASSWORD_EDIT);
     PressEnter(hwnd);
+    if (!polling::WaitUntil([&] { return !IsWindow(hwnd); }, 15000)) dialogs::Click(hwnd, IDCANCEL);
   });
+  const std::string text = log->Text();
+  EXPECT_TRUE(AppearInOrder(text, {"AddServerDlg::Connect: Attempting to connect to hostname '127'.",
+                                   "AddServerDlg::Connect: Retrying hostname as '127.0.0.3'.",
+                                   "AddServerDlg::Connect: Retrying hostname as '127.0.0.1'.",
+                                   "AddServerDlg::Connect: Appending DNS suffix worked. Qualified server name "
+                                   "is '127.0.0.1'."}))
+      << text;
+  EXPECT_EQ(text.find("Retrying hostname as '127.0.0.2'"), std::string::npos) << "no retry after one answered";
+
   EXPECT_EQ(result, IDOK);
-  EXPECT_EQ(afterEnterInServer, L"'127.0.0.1'" + std::wstring(kFound));
-  EXPECT_TRUE(loginPartShown);
-  EXPECT_EQ(afterEnterWithEmptyUser, L"");
   ASSERT_TRUE(dialog.NewServer());
   EXPECT_EQ(dialog.NewServer()->GetName(), "127.0.0.1");
   EXPECT_EQ(dialog.NewServer()->GetUser(), "root");
@@ -461,28 +277,55 @@ TEST_F(AddServerDlgTest, EnterConnectsFromTheServerPartAndLogsInFromTheLoginPart
   EXPECT_EQ(saved[0].password.find("wickerlyn"), std::string::npos);
 }
 
-TEST_F(AddServerDlgTest, AHostAlreadyInTheListGetsAClearMessageAndNoSecondServer) {
+// Connects that cannot lead to a login, one after another in one dialog: each shows its
+// status, keeps the login part hidden and leaves Connect usable. Only a bare name is
+// retried with the DNS suffix.
+TEST_F(AddServerDlgTest, ConnectsThatCannotLeadToALoginLeaveTheDialogUsable) {
+  SetSearchList(L"invalid");
   int error = 0;
   ASSERT_TRUE(state->AddServer(1, "127.0.0.1", static_cast<unsigned>(sim.Port()), true, kUser, kPassword, false,
                                error));
-  std::wstring status;
-  bool loginShown = true, loginEnabled = true;
+  const std::wstring failed = L"Failed to connect to server.";
+  const struct {
+    const char* what;
+    std::wstring address, status;
+    const char* screenshot;
+  } cases[] = {
+      {"a closed port", L"127.0.0.1:1", failed, "dialogs/add_server_connect_failed"},
+      {"plain HTTP to a TLS port", L"http://127.0.0.1:" + Port(), failed, nullptr},
+      {"a port above 65535", L"127.0.0.1:99999", failed, nullptr},
+      {"a 2,000-character name", std::wstring(2000, L'a') + L".example.invalid", failed, nullptr},
+      {"a name with spaces", L"my server", failed, nullptr},
+      {"an unknown name", L"no-such-server.invalid", failed, nullptr},
+      {"a name with non-ASCII letters", L"B\u00fcro-Server.invalid:1", failed, nullptr},
+      {"a host already in the list", Address(), L"'127.0.0.1' is already in your list of servers.",
+       "dialogs/add_server_already_added"},
+  };
   const INT_PTR result = Run([&](HWND dialog) {
-    ConnectTo(dialog, Address());
-    status = Text(dialog, IDC_CONNECT_STATUS);
-    loginShown = dialogs::IsShown(dialog, IDC_USERNAME_EDIT);
-    loginEnabled = Enabled(dialog, IDC_LOGIN);
-    popuptest::SaveScreenshot(dialog, "dialogs/add_server_already_added");
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.what);
+      ConnectTo(dialog, c.address);
+      EXPECT_EQ(Text(dialog, IDC_CONNECT_STATUS), c.status);
+      EXPECT_TRUE(Enabled(dialog, IDC_CONNECT));
+      EXPECT_FALSE(dialogs::IsShown(dialog, IDC_USERNAME_EDIT));
+      EXPECT_FALSE(Enabled(dialog, IDC_LOGIN));
+      EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, IDC_SERVER_EDIT));
+      if (c.screenshot) popuptest::SaveScreenshot(dialog, c.screenshot);
+    }
     dialogs::Click(dialog, IDCANCEL);
   });
   EXPECT_EQ(result, IDCANCEL);
-  EXPECT_EQ(status, L"'127.0.0.1' is already in your list of servers.");
-  EXPECT_FALSE(loginShown);
-  EXPECT_FALSE(loginEnabled);
   EXPECT_EQ(state->GetServers().size(), 1u);
+  const std::string text = log->Text();
+  EXPECT_NE(text.find("Attempting to connect to hostname 'no-such-server.invalid'."), std::string::npos) << text;
+  EXPECT_NE(text.find("Retrying hostname as 'my server.invalid'."), std::string::npos) << text;
+  EXPECT_EQ(text.find("Retrying hostname as '127.0.0.1.invalid'"), std::string::npos) << "a name with a dot";
+  EXPECT_EQ(text.find("Retrying hostname as 'no-such-server.invalid.invalid'"), std::string::npos) << text;
 }
 
-TEST_F(AddServerDlgTest, CancelWhileTheProbeHangsClosesTheDialogAndTheWorkerOutlivesItHarmlessly) {
+// A probe that hangs does not hold the close: the worker outlives the dialog harmlessly.
+// And a server gone between the probe and the login gives the plain failure message.
+TEST_F(AddServerDlgTest, ASilentOrVanishedServerLeavesTheDialogClosable) {
   // The probe of a silent server ends only at the library's time-out (3 s here); the close
   // waits less than that, so the worker runs on after the dialog is gone.
   AddServerDlg::SetCloseWaitForTesting(300);
@@ -512,7 +355,57 @@ TEST_F(AddServerDlgTest, CancelWhileTheProbeHangsClosesTheDialogAndTheWorkerOutl
   MSG msg;
   EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_CONNECT_DONE, WM_CONNECT_DONE, PM_REMOVE));
   sim.Admin("silent", R"({"on":false})");
+
+  std::wstring message;
+  bool cancelEnabled = false;
+  const INT_PTR result = Run([&](HWND dialog) {
+    if (!ConnectTo(dialog, Address())) return;
+    SetText(dialog, IDC_USERNAME_EDIT, L"root");
+    SetText(dialog, IDC_PASSWORD_EDIT, L"wickerlyn");
+    sim.Stop();
+    dialogs::Click(dialog, IDC_LOGIN);
+    message = Text(dialog, IDC_LOGIN_MESSAGE);
+    cancelEnabled = Enabled(dialog, IDCANCEL);
+    dialogs::Click(dialog, IDCANCEL);
+  });
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(message, L"Login failed.") << "neither of the two known errors";
+  EXPECT_TRUE(cancelEnabled);
   EXPECT_TRUE(state->GetServers().empty());
+}
+
+// The probe job a closing dialog leaves behind: once revoked it posts nothing, so a worker
+// that outlives its dialog cannot reach a window that is gone or reused.
+struct MessageWindow {
+  MessageWindow() { hwnd = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr); }
+  ~MessageWindow() { DestroyWindow(hwnd); }
+  bool TakeConnectDone() {
+    MSG msg;
+    return PeekMessageW(&msg, hwnd, WM_CONNECT_DONE, WM_CONNECT_DONE, PM_REMOVE) != FALSE;
+  }
+  HWND hwnd = nullptr;
+};
+
+TEST(ServerProbeJob, PostsItsAnswerOnlyWhileTheWindowHoldsIt) {
+  ScratchLog log;
+  MessageWindow window;
+  ASSERT_NE(window.hwnd, nullptr);
+
+  auto held = std::make_shared<ServerProbeJob>("127.0.0.1", 1, true, window.hwnd);
+  held->Run();
+  EXPECT_TRUE(window.TakeConnectDone());
+  EXPECT_FALSE(held->Found());
+  EXPECT_EQ(held->FoundHost(), "127.0.0.1");
+
+  auto revoked = std::make_shared<ServerProbeJob>("127.0.0.1", 1, true, window.hwnd);
+  revoked->Revoke();
+  HANDLE thread = ServerProbeJob::Start(revoked);
+  ASSERT_NE(thread, nullptr);
+  revoked.reset();  // the worker holds the job on its own
+  EXPECT_EQ(WaitForSingleObject(thread, 15000), WAIT_OBJECT_0);
+  CloseHandle(thread);
+  EXPECT_FALSE(window.TakeConnectDone());
+  EXPECT_TRUE(log.Contains("AddServerDlg::Connect: Attempting to connect to hostname '127.0.0.1'."));
 }
 
 }  // namespace

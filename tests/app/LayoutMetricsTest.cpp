@@ -15,12 +15,9 @@ std::vector<int> Sizes(const utils::LayoutMetrics& m) {
           m.bandHeight, m.searchTextHeight, m.popupWidth, m.popupHeight};
 }
 
-TEST(LayoutMetrics, At96DpiEverySizeIsItsBaseValue) {
+TEST(LayoutMetrics, SizesAreBaseValuesAt96DpiAndScaledAndTruncatedAt144) {
   EXPECT_EQ(Sizes(utils::LayoutMetricsFor(utils::DpiScaleFor(96))),
             (std::vector<int>{8, 23, 100, 80, 32, 35, 16, 320, 445}));
-}
-
-TEST(LayoutMetrics, At144DpiSizesAreScaledAndTruncated) {
   // 34.5, 52.5 and 667.5 are cut, not rounded.
   EXPECT_EQ(Sizes(utils::LayoutMetricsFor(utils::DpiScaleFor(144))),
             (std::vector<int>{12, 34, 150, 120, 48, 52, 24, 480, 667}));

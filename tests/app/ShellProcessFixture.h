@@ -7,33 +7,96 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "tests/app/ShellTestSupport.h"
+#include "tests/support/EnvironmentGuard.h"
+#include "tests/support/Polling.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace shelltest {
 
+using namespace testfs;
+using polling::WaitUntil;
+
 constexpr wchar_t kPopupClass[] = L"Zandor Wickerlyn Popup Window";
 
+// The folder of the running test program (the build's bin folder).
+inline std::wstring ProgramFolder() {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (wchar_t* slash = wcsrchr(path, L'\\')) *slash = L'\0';
+  return path;
+}
 inline std::wstring Wickerlyn() { return ProgramFolder() + L"\\wickerlyn.exe"; }
 // The program's start-up code with a data folder of the test's choosing.
 inline std::wstring TestHost() { return ProgramFolder() + L"\\shell_test_host.exe"; }
 
-inline std::wstring UserName() {
-  wchar_t user[260];
-  DWORD size = 260;
-  GetUserNameW(user, &size);
-  return user;
+// A started child process (it inherits this process's environment); terminated in the
+// destructor if it is still running, so that a failed assertion never leaves one behind.
+class ChildProcess {
+ public:
+  ChildProcess() = default;
+  ~ChildProcess() { Terminate(); }
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool Start(const std::wstring& exe, const std::wstring& args) {
+    Terminate();
+    std::wstring commandLine = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
+    STARTUPINFOW startup = {sizeof startup};
+    return CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &mInfo) != FALSE;
+  }
+  // The exit code, or STILL_ACTIVE when it did not end in time.
+  DWORD WaitForExit(DWORD milliseconds) {
+    DWORD code = STILL_ACTIVE;
+    if (mInfo.hProcess && WaitForSingleObject(mInfo.hProcess, milliseconds) == WAIT_OBJECT_0)
+      GetExitCodeProcess(mInfo.hProcess, &code);
+    return code;
+  }
+  DWORD Id() const { return mInfo.dwProcessId; }
+  bool Running() const { return mInfo.hProcess && WaitForSingleObject(mInfo.hProcess, 0) == WAIT_TIMEOUT; }
+  void Terminate() {
+    if (!mInfo.hProcess) return;
+    if (Running()) {
+      TerminateProcess(mInfo.hProcess, 1);
+      WaitForSingleObject(mInfo.hProcess, 5000);
+    }
+    CloseHandle(mInfo.hProcess);
+    CloseHandle(mInfo.hThread);
+    mInfo = {};
+  }
+
+ private:
+  PROCESS_INFORMATION mInfo = {};
+};
+
+// A top-level window of the class (and caption, if given) of the process (0: any), or null
+// when none appeared in time.
+inline HWND WaitForWindow(const wchar_t* className, const wchar_t* caption, DWORD processId, DWORD milliseconds) {
+  return polling::WaitForTopLevel(className, caption, processId, false, milliseconds);
+}
+
+// The text of a message box's message, then dismisses it with OK.
+inline std::wstring ReadAndDismissMessageBox(HWND box) {
+  // Its controls may not exist until it is shown.
+  WaitUntil([&] { return IsWindowVisible(box) != FALSE; }, 10000);
+  wchar_t text[2048] = {};
+  GetDlgItemTextW(box, 0xFFFF, text, 2048);
+  SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+  return text;
 }
 
 class ShellProcess : public ::testing::Test {
  public:
-  std::vector<std::pair<std::wstring, std::wstring>> Environment() const {
-    return {{L"TMP", mTemp.Path()}, {L"TEMP", mTemp.Path()}};
+  std::wstring LogFolder() const {
+    wchar_t user[260];
+    DWORD size = 260;
+    GetUserNameW(user, &size);
+    return mTemp / (L"zandor-" + std::wstring(user));
   }
-  std::wstring LogFolder() const { return mTemp / (L"zandor-" + UserName()); }
   std::string OnlyLogText() const {
     const auto names = ListNames(LogFolder(), L"zandor-wickerlyn-*.txt");
     if (names.size() != 1) return "<" + std::to_string(names.size()) + " log files>";
@@ -44,24 +107,36 @@ class ShellProcess : public ::testing::Test {
   void SetUp() override { EndLeftoverInstances(); }
   void TearDown() override { EndLeftoverInstances(); }
 
-  // Starts an instance and waits for its popup window (shown at once unless started with
-  // Windows, "/startup").
+  // Ends every process that owns a window of the popup's class (left over by an earlier test).
+  static void EndLeftoverInstances() {
+    while (HWND popup = FindWindowW(kPopupClass, nullptr)) {
+      DWORD processId = 0;
+      GetWindowThreadProcessId(popup, &processId);
+      HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+      if (!process) break;
+      TerminateProcess(process, 1);
+      WaitForSingleObject(process, 5000);
+      CloseHandle(process);
+    }
+  }
+
+  // Starts an instance on the test's data folder and waits for its popup window (shown at
+  // once unless started with Windows, "/startup").
   HWND StartFirstInstance(ChildProcess& first, const std::wstring& args = L"") {
     EXPECT_TRUE(FileExists(ProgramFolder() + L"\\kilnworks\\qor.dll"))
         << "the automation library (target qor) must be built for a full start";
-    return StartHostInstance(first, mData.Path(), args);
-  }
-  // The same with the test host, whose data folder is dataFolder.
-  HWND StartHostInstance(ChildProcess& host, const std::wstring& dataFolder, const std::wstring& args = L"") {
-    const std::wstring hostArgs = L"run \"" + dataFolder + L"\"" + (args.empty() ? L"" : L" " + args);
-    if (!host.Start(TestHost(), hostArgs, Environment())) return nullptr;
-    return WaitForWindow(kPopupClass, nullptr, host.Id(), 15000);
+    if (!first.Start(TestHost(), L"run \"" + mData.Path() + L"\"" + (args.empty() ? L"" : L" " + args))) return nullptr;
+    return WaitForWindow(kPopupClass, nullptr, first.Id(), 15000);
   }
 
   std::wstring PrefsPath() const { return mData / L"prefs.txt"; }
 
   ScratchFolder mTemp{L"shell-temp"};
   ScratchFolder mData{L"shell-data"};
+  // The children's temporary folder; their automatic update check stays on this machine,
+  // at a closed local port.
+  EnvironmentGuard mTmp{L"TMP", mTemp.Path()}, mTempToo{L"TEMP", mTemp.Path()};
+  EnvironmentGuard mInfoHost{L"ZANDOR_INFO_HOST", L"127.0.0.1:9"};
 };
 
 }  // namespace shelltest

@@ -17,7 +17,7 @@ using lumacon::ConsoleOptions;
 using lumacon::HostArgument;
 using lumacon::PasswordRead;
 
-TEST(ConsoleOptions, AcceptsBothCommandLineForms) {
+TEST(ConsoleOptions, AcceptsBothCommandLineFormsAndRefusesIncompleteOrUnknownArguments) {
   ConsoleOptions options;
   std::wstring problem;
   ASSERT_TRUE(lumacon::ParseConsoleOptions({L"-h", L"srv01:8443", L"-M", L"vm-7", L"-u", L"alice smith", L"-P"},
@@ -28,15 +28,10 @@ TEST(ConsoleOptions, AcceptsBothCommandLineForms) {
   EXPECT_EQ(options.user, L"alice smith");
   EXPECT_TRUE(options.userGiven);
   EXPECT_TRUE(options.passwordOnStdin);
-
   ASSERT_TRUE(lumacon::ParseConsoleOptions({L"-h", L"srv01", L"-M", L"vm-7"}, options, problem)) << problem;
   EXPECT_FALSE(options.userGiven);
   EXPECT_FALSE(options.passwordOnStdin);
-}
 
-TEST(ConsoleOptions, RefusesIncompleteOrUnknownArguments) {
-  ConsoleOptions options;
-  std::wstring problem;
   const std::vector<std::vector<std::wstring>> refused = {
       {L"-M", L"vm-7"},                                  // no server
       {L"-h", L"srv01"},                                 // no id
@@ -53,7 +48,7 @@ TEST(ConsoleOptions, RefusesIncompleteOrUnknownArguments) {
   }
 }
 
-TEST(HostArgument, ParsesWhatTheLauncherPasses) {
+TEST(HostArgument, ParsesWhatTheLauncherPassesAndRefusesWhatCannotBeReached) {
   struct Case {
     std::string host;
     unsigned port;
@@ -65,26 +60,19 @@ TEST(HostArgument, ParsesWhatTheLauncherPasses) {
       {"127.0.0.1", 8443, true, L"https://127.0.0.1/sdk", 8443},
       {"srv02", 8080, false, L"http://srv02/sdk", 8080},
   };
+  HostArgument parsed;
+  std::wstring problem;
   for (const Case& c : cases) {
     std::string text = utils::MakeConsoleHostArgument(c.host, c.port, c.ssl);
-    HostArgument parsed;
-    std::wstring problem;
     ASSERT_TRUE(lumacon::ParseHostArgument(std::wstring(text.begin(), text.end()), parsed, problem)) << text;
     EXPECT_EQ(parsed.ServiceUrl(), c.url);
     EXPECT_EQ(parsed.port, c.parsedPort);
     EXPECT_EQ(parsed.useSsl, c.ssl);
   }
-  HostArgument parsed;
-  std::wstring problem;
   ASSERT_TRUE(lumacon::ParseHostArgument(L"HTTPS://srv03:443", parsed, problem));
   EXPECT_EQ(parsed.Display(), L"srv03:443");
-}
-
-TEST(HostArgument, RefusesWhatCannotBeReached) {
   for (const wchar_t* text : {L"", L":443", L"srv01:", L"srv01:12ab", L"srv01:0", L"srv01:65536", L"srv01/sdk",
                               L"http://"}) {
-    HostArgument parsed;
-    std::wstring problem;
     EXPECT_FALSE(lumacon::ParseHostArgument(text, parsed, problem)) << std::wstring(text).size();
   }
 }
@@ -113,32 +101,26 @@ PasswordRead ReadFromPipe(const std::string& bytes, lumacon::SecretText& passwor
 
 }  // namespace
 
-TEST(StdinPassword, ReadsUpToTheZeroByteOnly) {
+TEST(StdinPassword, ReadsUpToTheZeroByteOnlyAndNothingWithoutItOrWhenTooLong) {
   lumacon::SecretText password;
+  std::string longest(lumacon::kMaxPasswordBytes, 'y');
+  EXPECT_EQ(ReadFromPipe(longest + '\0', password), PasswordRead::kReceived);
+  EXPECT_EQ(password.Length(), lumacon::kMaxPasswordBytes);
+  EXPECT_EQ(ReadFromPipe(longest + "y" + '\0', password), PasswordRead::kTooLong);
+  EXPECT_TRUE(password.Empty());
+  ASSERT_EQ(ReadFromPipe(std::string("\0", 1), password), PasswordRead::kReceived);
+  EXPECT_EQ(password.Length(), 0u) << "an empty password is still a password";
+
   size_t leftOver = 0;
   std::string sent = std::string("p\xC3\xA4ss word") + '\0' + "trail";
   ASSERT_EQ(ReadFromPipe(sent, password, &leftOver), PasswordRead::kReceived);
   EXPECT_STREQ(password.CStr(), "p\xC3\xA4ss word");
   EXPECT_EQ(password.Length(), 10u);
   EXPECT_EQ(leftOver, 5u) << "bytes after the zero stay in the pipe";
-
-  ASSERT_EQ(ReadFromPipe(std::string("\0", 1), password), PasswordRead::kReceived);
-  EXPECT_EQ(password.Length(), 0u) << "an empty password is still a password";
-}
-
-TEST(StdinPassword, MissingTerminatorOrTooLongGivesNothing) {
-  lumacon::SecretText password;
   EXPECT_EQ(ReadFromPipe("no terminator", password), PasswordRead::kMissing);
   EXPECT_TRUE(password.Empty());
   EXPECT_EQ(ReadFromPipe("", password), PasswordRead::kMissing);
-  EXPECT_EQ(ReadFromPipe(std::string(lumacon::kMaxPasswordBytes + 10, 'x') + '\0', password),
-            PasswordRead::kTooLong);
-  EXPECT_TRUE(password.Empty());
   EXPECT_EQ(lumacon::ReadPassword(nullptr, password), PasswordRead::kMissing);
-
-  std::string longest(lumacon::kMaxPasswordBytes, 'y');
-  EXPECT_EQ(ReadFromPipe(longest + '\0', password), PasswordRead::kReceived);
-  EXPECT_EQ(password.Length(), lumacon::kMaxPasswordBytes);
 }
 
 TEST(PowerStateText, NamesEveryBit) {

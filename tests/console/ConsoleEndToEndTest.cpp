@@ -9,31 +9,44 @@
 #include "services/ConsoleCommandLine.h"
 #include "services/ConsoleLauncher.h"
 #include "services/Protection.h"
+#include "services/TextConversion.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/support/SimulatorFixture.h"
-
-using consoletest::ScratchInstall;
 
 namespace {
 
 const char kVmName[] = "Console E2E \xC3\x84 vm";
 
-class ConsoleEndToEnd : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(sim.Start({"--vms", "3", "--power-delay-ms", "50", "--user", "tester", "--password", "right pw"}))
-        << sim.LastError();
-    std::string answer;
-    ASSERT_TRUE(sim.Admin("addVm", nlohmann::json{{"name", kVmName}, {"powerState", 8}}.dump(), &answer));
-    moid = nlohmann::json::parse(answer).value("moid", "");
-    ASSERT_FALSE(moid.empty()) << answer;
-    ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot()) &&
-                scratch.AddVersion(L"5.0", consoletest::ConsoleProgram(), /*withLibrary=*/true));
-    host = utils::MakeConsoleHostArgument("127.0.0.1", static_cast<unsigned>(sim.Port()), sim.Secure());
-  }
-  void TearDown() override {
-    if (!window) return;
-    // Closing the window ends the console cleanly: logged off, library unloaded, exit code 0.
+TEST(ConsoleEndToEnd, ShowsTheWantedVmAndItsPowerStateOrWhyItCannot) {
+  SimulatorProcess sim;
+  ASSERT_TRUE(sim.Start({"--vms", "3", "--power-delay-ms", "50", "--user", "tester", "--password", "right pw"}))
+      << sim.LastError();
+  std::string answer;
+  ASSERT_TRUE(sim.Admin("addVm", nlohmann::json{{"name", kVmName}, {"powerState", 8}}.dump(), &answer));
+  const std::string moid = nlohmann::json::parse(answer).value("moid", "");
+  ASSERT_FALSE(moid.empty()) << answer;
+  consoletest::ScratchInstall scratch;
+  ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot()) &&
+              scratch.AddVersion(L"5.0", consoletest::ConsoleProgram(), /*withLibrary=*/true));
+  const std::string host = utils::MakeConsoleHostArgument("127.0.0.1", static_cast<unsigned>(sim.Port()), sim.Secure());
+
+  // Launches the console and waits until its status line holds `piece`: its window.
+  HWND window = nullptr;
+  auto launch = [&](const std::string& id, const std::string& password) {
+    std::string protectedPassword;
+    EXPECT_TRUE(utils::EncryptString(password.c_str(), password.size(), protectedPassword));
+    EXPECT_TRUE(utils::ConsoleLauncher(scratch.Locations()).Run(host, id, "tester", protectedPassword));
+    window = consoletest::WaitForConsoleWindow(LUMACON_WINDOW_CLASS, nullptr, scratch.Root() + L"\\");
+  };
+  auto statusOnceItHas = [&](const std::wstring& piece) {
+    std::wstring status;
+    polling::WaitUntil([&] {
+      return (status = consoletest::ControlText(window, IDC_LUMACON_STATUS)).find(piece) != std::wstring::npos;
+    }, 30000);
+    return status;
+  };
+  // Closing the window ends the console cleanly: logged off, library unloaded, exit code 0.
+  auto close = [&] {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
     HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
@@ -44,80 +57,41 @@ class ConsoleEndToEnd : public ::testing::Test {
     GetExitCodeProcess(process, &exitCode);
     EXPECT_EQ(exitCode, 0u);
     CloseHandle(process);
-  }
+  };
 
-  bool Launch(const std::string& id, const std::string& password) {
-    std::string protectedPassword;
-    if (!utils::EncryptString(password.c_str(), password.size(), protectedPassword)) return false;
-    return utils::ConsoleLauncher(scratch.Locations()).Run(host, id, "tester", protectedPassword);
-  }
-
-  // Waits until the console's status line satisfies the check; returns the last text seen.
-  template <class Check>
-  std::wstring WaitForStatus(Check check, int timeoutMs = 30000) {
-    std::wstring status;
-    polling::WaitUntil(
-        [&] {
-          if (!window) {
-            window = consoletest::FindOwnedWindow(LUMACON_WINDOW_CLASS, nullptr,
-                                                  consoletest::StartedFrom(scratch.Root() + L"\\"));
-          }
-          return window && check(status = consoletest::ControlText(window, IDC_LUMACON_STATUS));
-        },
-        timeoutMs);
-    return status;
-  }
-
-  static auto Contains(const std::wstring& piece) {
-    return [piece](const std::wstring& text) { return text.find(piece) != std::wstring::npos; };
-  }
-
-  SimulatorProcess sim;
-  ScratchInstall scratch;
-  std::string moid;
-  std::string host;
-  HWND window = nullptr;
-};
-
-}  // namespace
-
-TEST_F(ConsoleEndToEnd, ShowsTheVmsNameAndFollowsItsPowerState) {
-  ASSERT_TRUE(Launch(moid, "right pw"));
-  std::wstring status = WaitForStatus(Contains(L"Power state:"));
-  EXPECT_EQ(status, L"Power state: Powered on");
+  launch(moid, "right pw");
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(consoletest::WindowText(window), consoletest::Widen(kVmName));
-  EXPECT_NE(consoletest::ControlText(window, IDC_LUMACON_SERVER).find(consoletest::Widen(moid)), std::wstring::npos);
-
-  ASSERT_TRUE(sim.Admin("setPower", nlohmann::json{{"moid", moid}, {"powerState", 2}}.dump()));
-  EXPECT_EQ(WaitForStatus(Contains(L"Powered off"), 15000), L"Power state: Powered off");
-  ASSERT_TRUE(sim.Admin("setPower", nlohmann::json{{"moid", moid}, {"powerState", 32}}.dump()));
-  EXPECT_EQ(WaitForStatus(Contains(L"Suspended"), 15000), L"Power state: Suspended");
-}
-
-// The listing gives each VM's id, so the console opens only the wanted VM (listed last
-// here) instead of trying the others on the way.
-TEST_F(ConsoleEndToEnd, OpensOnlyTheWantedVm) {
-  ASSERT_TRUE(Launch(moid, "right pw"));
-  ASSERT_EQ(WaitForStatus(Contains(L"Power state:")), L"Power state: Powered on");
-  std::string answer;
+  EXPECT_EQ(statusOnceItHas(L"Power state:"), L"Power state: Powered on");
+  EXPECT_EQ(dialogs::TextOf(window), utils::ToWideString(kVmName));
+  EXPECT_NE(consoletest::ControlText(window, IDC_LUMACON_SERVER).find(utils::ToWideString(moid)), std::wstring::npos);
+  // The listing gives each VM's id, so the console opens only the wanted VM (listed last
+  // here) instead of trying the others on the way.
   ASSERT_TRUE(sim.Admin("state", "{}", &answer));
   nlohmann::json calls = nlohmann::json::parse(answer).value("calls", nlohmann::json::object());
   EXPECT_EQ(calls.value("listVms", 0), 1) << answer;
   EXPECT_EQ(calls.value("getVm", 0), 1) << answer;
+  ASSERT_TRUE(sim.Admin("setPower", nlohmann::json{{"moid", moid}, {"powerState", 2}}.dump()));
+  EXPECT_EQ(statusOnceItHas(L"Powered off"), L"Power state: Powered off");
+  ASSERT_TRUE(sim.Admin("setPower", nlohmann::json{{"moid", moid}, {"powerState", 32}}.dump()));
+  EXPECT_EQ(statusOnceItHas(L"Suspended"), L"Power state: Suspended");
+  close();
+
+  const struct {
+    std::string id, password;
+    const wchar_t* error;
+  } failures[] = {
+      {moid, "wrong pw", L"the user name or password is incorrect"},
+      {"vm-no-such", "right pw", L"No VM with the id 'vm-no-such' was found"},
+  };
+  for (const auto& f : failures) {
+    SCOPED_TRACE(utils::ToUtf8String(f.error));
+    launch(f.id, f.password);
+    ASSERT_NE(window, nullptr);
+    const std::wstring status = statusOnceItHas(L"Error:");
+    EXPECT_NE(status.find(f.error), std::wstring::npos) << utils::ToUtf8String(status);
+    EXPECT_EQ(dialogs::TextOf(window), LUMACON_DEFAULT_TITLE);
+    close();
+  }
 }
 
-TEST_F(ConsoleEndToEnd, WrongPasswordIsShownInTheWindow) {
-  ASSERT_TRUE(Launch(moid, "wrong pw"));
-  std::wstring status = WaitForStatus(Contains(L"Error:"));
-  EXPECT_NE(status.find(L"the user name or password is incorrect"), std::wstring::npos)
-      << consoletest::Narrow(status);
-  EXPECT_EQ(consoletest::WindowText(window), LUMACON_DEFAULT_TITLE);
-}
-
-TEST_F(ConsoleEndToEnd, UnknownVmIsShownInTheWindow) {
-  ASSERT_TRUE(Launch("vm-no-such", "right pw"));
-  std::wstring status = WaitForStatus(Contains(L"Error:"));
-  EXPECT_NE(status.find(L"No VM with the id 'vm-no-such' was found"), std::wstring::npos)
-      << consoletest::Narrow(status);
-}
+}  // namespace

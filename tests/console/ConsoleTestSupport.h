@@ -1,6 +1,5 @@
 // Helpers for the console tests: scratch installations of console programs (folders and
-// a registry key of their own), environment guards, the console's test record, and
-// driving dialogs of this or another process.
+// a registry key of their own), the console's test record, and the consoles' windows.
 #pragma once
 
 #include <windows.h>
@@ -8,10 +7,10 @@
 #include <map>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "console/ConsoleIds.h"
 #include "services/ConsoleLocator.h"
+#include "tests/dialogs/DialogDriver.h"
 #include "tests/support/EnvironmentGuard.h"
 #include "tests/support/Polling.h"
 #include "tests/support/ScratchFolder.h"
@@ -27,7 +26,6 @@ inline std::wstring ProgramFolder() {
 
 // Built beside the test programs (<build>/bin).
 inline std::wstring ConsoleProgram() { return ProgramFolder() + L"zandor-lumacon.exe"; }
-inline std::wstring NeverReadsProgram() { return ProgramFolder() + L"lumacon-never-reads.exe"; }
 inline std::wstring HandleProbeProgram() { return ProgramFolder() + L"lumacon-handle-probe.exe"; }
 inline std::wstring AutomationLibrary() { return ProgramFolder() + L"kilnworks\\qor.dll"; }
 
@@ -75,15 +73,8 @@ class ScratchInstall {
 
   // Registers the client root (REG_SZ or REG_EXPAND_SZ).
   bool RegisterClientRoot(const std::wstring& root, DWORD type = REG_SZ) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, mKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
-      return false;
-    }
-    LONG result = RegSetValueExW(key, L"TessaractClientRootPath", 0, type, reinterpret_cast<const BYTE*>(root.c_str()),
-                                 static_cast<DWORD>((root.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS;
+    return RegSetKeyValueW(HKEY_CURRENT_USER, mKey.c_str(), L"TessaractClientRootPath", type, root.c_str(),
+                           static_cast<DWORD>((root.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
   }
 
   // The client root registered with one version holding this program.
@@ -95,11 +86,7 @@ class ScratchInstall {
   // as zandor-lumacon.exe (and the automation library when asked).
   bool AddVersion(const std::wstring& name, const std::wstring& program, bool withLibrary = false) {
     HKEY key = nullptr;
-    std::wstring path = mKey + L"\\" + name;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
-      return false;
-    }
+    if (RegCreateKeyW(HKEY_CURRENT_USER, (mKey + L"\\" + name).c_str(), &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
     if (program.empty()) return true;
     return Place(ClientRoot() + name, program, withLibrary);
@@ -138,100 +125,39 @@ inline std::map<std::string, std::string> WaitForRecord(const std::wstring& file
   return record;
 }
 
-// The program file of a process, empty when it cannot be asked.
-inline std::wstring ProcessImage(DWORD processId) {
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-  if (!process) return std::wstring();
-  wchar_t path[MAX_PATH * 2] = {};
-  DWORD size = MAX_PATH * 2;
-  bool ok = QueryFullProcessImageNameW(process, 0, path, &size) != FALSE;
-  CloseHandle(process);
-  return ok ? std::wstring(path, size) : std::wstring();
-}
-
 // Test programs run side by side on one desktop and show windows with the same class and
-// caption: every search names whose window it wants.
-struct WindowOwner {
-  DWORD processId = 0;         // this process, when set
-  std::wstring imageFolder;    // else: a process started from under this folder
-  bool Matches(HWND window) const {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (processId) return owner == processId;
-    std::wstring image = ProcessImage(owner);
-    return !imageFolder.empty() && image.size() > imageFolder.size() &&
-           _wcsnicmp(image.c_str(), imageFolder.c_str(), imageFolder.size()) == 0;
-  }
-};
-
-inline WindowOwner ThisProcess() { return WindowOwner{GetCurrentProcessId(), std::wstring()}; }
-inline WindowOwner StartedFrom(const std::wstring& folder) { return WindowOwner{0, folder}; }
-
-// A visible top-level window of this class (and caption, unless null) that belongs to owner.
-inline HWND FindOwnedWindow(const wchar_t* windowClass, const wchar_t* caption, const WindowOwner& owner) {
+// caption: a console is told by where its program file lies.
+inline HWND FindConsoleWindow(const wchar_t* windowClass, const wchar_t* caption, const std::wstring& folder) {
   HWND window = nullptr;
   while ((window = FindWindowExW(nullptr, window, windowClass, caption)) != nullptr) {
-    if (IsWindowVisible(window) && owner.Matches(window)) return window;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, owner);
+    wchar_t image[MAX_PATH * 2] = {};
+    DWORD size = MAX_PATH * 2;
+    const bool named = process && QueryFullProcessImageNameW(process, 0, image, &size);
+    if (process) CloseHandle(process);
+    if (IsWindowVisible(window) && named && _wcsnicmp(image, folder.c_str(), folder.size()) == 0) return window;
   }
   return nullptr;
 }
 
-inline HWND WaitForWindow(const wchar_t* windowClass, const wchar_t* caption, const WindowOwner& owner,
-                          int timeoutMs) {
+inline HWND WaitForConsoleWindow(const wchar_t* windowClass, const wchar_t* caption, const std::wstring& folder) {
   HWND window = nullptr;
-  polling::WaitUntil([&] { return (window = FindOwnedWindow(windowClass, caption, owner)) != nullptr; }, timeoutMs);
+  polling::WaitUntil([&] { return (window = FindConsoleWindow(windowClass, caption, folder)) != nullptr; }, 20000);
   return window;
 }
 
-inline HWND WaitForDialog(const wchar_t* caption, const WindowOwner& owner, int timeoutMs = 20000) {
-  return WaitForWindow(L"#32770", caption, owner, timeoutMs);
-}
-
-inline std::wstring WindowText(HWND window) {
+// The text of a control of another process (which may hang).
+inline std::wstring ControlText(HWND dialog, int id) {
   wchar_t text[1024] = {};
-  SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+  SendMessageTimeoutW(GetDlgItem(dialog, id), WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                      2000, nullptr);
   return text;
 }
 
-inline std::wstring ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
-
 inline void SetControlText(HWND control, const std::wstring& text) {
   SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-inline void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-
-// Presses the only push button of a message box, whatever its id.
-inline bool DismissMessageBox(HWND box) {
-  for (int id : {IDOK, IDCANCEL}) {
-    HWND button = GetDlgItem(box, id);
-    if (button) {
-      SendMessageW(button, BM_CLICK, 0, 0);
-      return true;
-    }
-  }
-  return false;
-}
-
-// Message boxes keep their text in the static control 0xFFFF.
-inline std::wstring MessageBoxText(HWND box) { return ControlText(box, 0xFFFF); }
-
-inline bool WaitUntilGone(HWND window, int timeoutMs) {
-  return polling::WaitUntil([&] { return !IsWindow(window); }, timeoutMs);
-}
-
-inline std::wstring Widen(const std::string& text) {
-  int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring out(size > 0 ? size - 1 : 0, L'\0');
-  if (size > 1) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &out[0], size);
-  return out;
-}
-
-inline std::string Narrow(const std::wstring& text) {
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string out(size > 0 ? size - 1 : 0, '\0');
-  if (size > 1) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], size, nullptr, nullptr);
-  return out;
 }
 
 }  // namespace consoletest

@@ -11,6 +11,7 @@
 #include "services/ConsoleLocator.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/support/ScratchLog.h"
+#include "services/TextConversion.h"
 
 using consoletest::ScratchInstall;
 
@@ -34,28 +35,18 @@ std::wstring FakeProgram(const ScratchInstall& scratch) {
 
 }  // namespace
 
-TEST(ConsoleCommandLine, ArgumentsSurviveTheChildsParsing) {
+TEST(ConsoleCommandLine, ArgumentsSurviveTheChildsParsingAndOldConsolesGetNoUserOrPassword) {
   const std::wstring path = L"C:\\Program Files\\Common Files\\Zandor\\Zandor Lumacon Plug-in\\Internet "
                             L"Explorer\\zandor-lumacon.exe";
   for (const std::wstring& user : {std::wstring(L"alice"), std::wstring(L"CORP\\alice smith"),
                                    std::wstring(L"quote\"d \\\"name\\"), std::wstring(L"")}) {
     std::wstring line = utils::MakeConsoleCommandLine(path, 5, L"srv01:8443", L"vm-7", user);
-    std::vector<std::wstring> args = SplitLikeTheChild(line);
-    ASSERT_EQ(args.size(), 8u) << consoletest::Narrow(line);
-    EXPECT_EQ(args[0], path);
-    EXPECT_EQ(args[1], L"-h");
-    EXPECT_EQ(args[2], L"srv01:8443");
-    EXPECT_EQ(args[3], L"-M");
-    EXPECT_EQ(args[4], L"vm-7");
-    EXPECT_EQ(args[5], L"-u");
-    EXPECT_EQ(args[6], user);
-    EXPECT_EQ(args[7], L"-P");
+    EXPECT_EQ(SplitLikeTheChild(line),
+              (std::vector<std::wstring>{path, L"-h", L"srv01:8443", L"-M", L"vm-7", L"-u", user, L"-P"}))
+        << utils::ToUtf8String(line);
   }
   EXPECT_EQ(utils::MakeConsoleCommandLine(L"C:\\c\\zandor-lumacon.exe", 5, L"srv01", L"vm-7", L"bob"),
             L"C:\\c\\zandor-lumacon.exe -h srv01 -M vm-7 -u bob -P");
-}
-
-TEST(ConsoleCommandLine, OldConsolesGetNeitherUserNorPasswordOption) {
   EXPECT_EQ(utils::MakeConsoleCommandLine(L"C:\\c\\zandor-lumacon.exe", 4, L"srv01", L"vm-7", L"bob"),
             L"C:\\c\\zandor-lumacon.exe -h srv01 -M vm-7");
   EXPECT_FALSE(utils::ConsoleTakesPassword(4));
@@ -81,74 +72,62 @@ TEST(ConsoleVersion, ParsesSubkeyNames) {
   EXPECT_FALSE(utils::IsNewerVersion({5, 0, 0}, {5, 0, 0}));
 }
 
-// Registered versions ("-" marks a subkey without its program) and plug-in folders; the
-// console found and the version it is taken for.
+// Registered versions ("-" marks a subkey without its program) under a client root of some
+// type (0: none) and plug-in folders; the console found, if any, and its version.
 TEST(FindLumacon, PicksThePluginThenTheNewestRegisteredVersionWithItsProgram) {
   const struct {
     const char* name;
     std::vector<std::wstring> versions;
     std::vector<std::wstring> plugins;
-    bool expandableRoot;
+    DWORD rootType;
     std::wstring expected;  // relative to the client root, or to the common files with a leading "\\"
     uint32_t major, minor;
   } cases[] = {
-      {"newest wins, Common is no version", {L"4.0", L"4.1", L"5.0", L"Common"}, {}, false,
+      {"newest wins, Common is no version", {L"4.0", L"4.1", L"5.0", L"Common"}, {}, REG_SZ,
        L"5.0\\zandor-lumacon.exe", 5, 0},
-      {"a newer subkey without its program does not count", {L"4.0", L"4.1", L"5.0", L"-6.0"}, {}, false,
+      {"a newer subkey without its program does not count", {L"4.0", L"4.1", L"5.0", L"-6.0"}, {}, REG_SZ,
        L"5.0\\zandor-lumacon.exe", 5, 0},
-      {"only the version with its program counts", {L"-4.0", L"4.1", L"-5.0"}, {}, false,
+      {"only the version with its program counts", {L"-4.0", L"4.1", L"-5.0"}, {}, REG_SZ,
        L"4.1\\zandor-lumacon.exe", 4, 1},
-      {"a subkey without dots is a major version", {L"4.1", L"5"}, {}, false, L"5\\zandor-lumacon.exe", 5, 0},
-      {"an expandable root is expanded", {L"5.0"}, {}, true, L"5.0\\zandor-lumacon.exe", 5, 0},
+      {"a subkey without dots is a major version", {L"4.1", L"5"}, {}, REG_SZ, L"5\\zandor-lumacon.exe", 5, 0},
+      {"an expandable root is expanded", {L"5.0"}, {}, REG_EXPAND_SZ, L"5.0\\zandor-lumacon.exe", 5, 0},
       {"a plug-in is taken as 5.0 over a newer client", {L"6.2"},
-       {L"Zandor\\Zandor Lumacon Plug-in for Nebulon 1.5\\Firefox"}, false,
+       {L"Zandor\\Zandor Lumacon Plug-in for Nebulon 1.5\\Firefox"}, REG_SZ,
        L"\\Zandor\\Zandor Lumacon Plug-in for Nebulon 1.5\\Firefox\\zandor-lumacon.exe", 5, 0},
       {"the plain plug-in before the Nebulon one", {},
-       {L"Zandor\\Zandor Lumacon Plug-in for Nebulon 1.5\\Firefox", L"Zandor\\Zandor Lumacon Plug-in\\Firefox"}, false,
+       {L"Zandor\\Zandor Lumacon Plug-in for Nebulon 1.5\\Firefox", L"Zandor\\Zandor Lumacon Plug-in\\Firefox"}, REG_SZ,
        L"\\Zandor\\Zandor Lumacon Plug-in\\Firefox\\zandor-lumacon.exe", 5, 0},
       {"Internet Explorer before Firefox", {},
-       {L"Zandor\\Zandor Lumacon Plug-in\\Firefox", L"Zandor\\Zandor Lumacon Plug-in\\Internet Explorer"}, false,
+       {L"Zandor\\Zandor Lumacon Plug-in\\Firefox", L"Zandor\\Zandor Lumacon Plug-in\\Internet Explorer"}, REG_SZ,
        L"\\Zandor\\Zandor Lumacon Plug-in\\Internet Explorer\\zandor-lumacon.exe", 5, 0},
+      {"nothing installed", {}, {}, 0, L"", 0, 0},
+      {"versions without the root value", {L"5.0"}, {}, 0, L"", 0, 0},
+      {"a root value of the wrong type", {L"5.0"}, {}, REG_BINARY, L"", 0, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ScratchInstall scratch;
     std::wstring fake = FakeProgram(scratch);
     consoletest::EnvironmentGuard root(L"ZW_CONSOLE_TEST_ROOT", scratch.ClientRoot());
-    if (c.expandableRoot) {
-      ASSERT_TRUE(scratch.RegisterClientRoot(L"%ZW_CONSOLE_TEST_ROOT%", REG_EXPAND_SZ));
-    } else {
-      ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot()));
+    if (c.rootType) {
+      ASSERT_TRUE(scratch.RegisterClientRoot(
+          c.rootType == REG_EXPAND_SZ ? L"%ZW_CONSOLE_TEST_ROOT%" : scratch.ClientRoot(), c.rootType));
     }
     for (const std::wstring& v : c.versions) {
       const bool bare = v[0] == L'-';
       ASSERT_TRUE(scratch.AddVersion(bare ? v.substr(1) : v, bare ? L"" : fake));
     }
     for (const std::wstring& plugin : c.plugins) ASSERT_TRUE(scratch.AddPlugin(plugin, fake));
-    std::wstring path;
-    utils::ConsoleVersion version;
-    ASSERT_TRUE(utils::FindLumaconAt(scratch.Locations(), path, version));
-    EXPECT_EQ(path, c.expected[0] == L'\\' ? scratch.CommonFiles() + c.expected : scratch.ClientRoot() + c.expected);
+    std::wstring path = L"stale";
+    utils::ConsoleVersion version{9, 9, 9};
+    EXPECT_EQ(utils::FindLumaconAt(scratch.Locations(), path, version), !c.expected.empty());
+    EXPECT_EQ(path, c.expected.empty()      ? L""
+                    : c.expected[0] == L'\\' ? scratch.CommonFiles() + c.expected
+                                            : scratch.ClientRoot() + c.expected);
     EXPECT_EQ(version.major, c.major);
     EXPECT_EQ(version.minor, c.minor);
     EXPECT_EQ(version.build, 0u);
   }
-}
-
-TEST(FindLumacon, NothingFoundGivesEmptyPathAndZeroVersion) {
-  ScratchInstall scratch;
-  std::wstring path = L"stale";
-  utils::ConsoleVersion version{9, 9, 9};
-  EXPECT_FALSE(utils::FindLumaconAt(scratch.Locations(), path, version));
-  EXPECT_TRUE(path.empty());
-  EXPECT_EQ(version.major + version.minor + version.build, 0u);
-
-  // Subkeys without the root value, or a root value of the wrong type, find nothing.
-  std::wstring fake = FakeProgram(scratch);
-  ASSERT_TRUE(scratch.AddVersion(L"5.0", fake));
-  EXPECT_FALSE(utils::FindLumaconAt(scratch.Locations(), path, version));
-  ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot(), REG_BINARY));
-  EXPECT_FALSE(utils::FindLumaconAt(scratch.Locations(), path, version));
 }
 
 namespace {
@@ -205,16 +184,29 @@ TEST(FindLumacon, DefaultPlacesFindTheInstalledConsole) {
   uint32_t major = 0, minor = 0, build = 0;
   ASSERT_TRUE(utils::FindLumacon(path, major, minor, build)) << "run scripts/install-into-prefix first";
   EXPECT_NE(path.find(L"\\Common Files\\Zandor\\Zandor Lumacon Plug-in\\"), std::wstring::npos)
-      << consoletest::Narrow(path);
+      << utils::ToUtf8String(path);
   EXPECT_EQ(major, 5u);
 }
 
-TEST(ConsoleCredentialPipe, ReaderGetsTheSecretAndTheBufferIsWiped) {
+// Delivered or refused, the buffer that held the password is overwritten.
+TEST(ConsoleCredentialPipe, TheReaderGetsTheSecretATooLongOneIsRefusedAndEitherIsWiped) {
+  ScratchLog log;
   utils::ConsoleCredentialPipe pipe;
   ASSERT_TRUE(pipe.Create("test"));
   DWORD flags = 0;
   ASSERT_TRUE(GetHandleInformation(pipe.ChildEnd(), &flags));
   EXPECT_TRUE(flags & HANDLE_FLAG_INHERIT) << "the child must inherit the read end";
+
+  std::vector<char> tooLong(utils::ConsoleCredentialPipe::kMaxSecretBytes + 1, 'x');
+  const char* memory = tooLong.data();
+  size_t size = tooLong.size();
+  // Nobody reads: were it written, the call would block for good.
+  EXPECT_FALSE(pipe.Deliver(tooLong, "test"));
+  EXPECT_EQ(std::string(memory, size), std::string(size, '\0'));
+  EXPECT_TRUE(log.Contains("test: The password is too long for the credential pipe"));
+  DWORD available = 1;
+  ASSERT_TRUE(PeekNamedPipe(pipe.ChildEnd(), nullptr, 0, nullptr, &available, nullptr));
+  EXPECT_EQ(available, 0u);
 
   std::string received;
   std::thread reader([&] {
@@ -227,27 +219,11 @@ TEST(ConsoleCredentialPipe, ReaderGetsTheSecretAndTheBufferIsWiped) {
     }
   });
   std::vector<char> secret = {'s', '3', 'c', 'r', 'e', 't', '\0'};
-  const char* memory = secret.data();
-  size_t size = secret.size();
+  memory = secret.data();
+  size = secret.size();
   ASSERT_TRUE(pipe.Deliver(secret, "test"));
   reader.join();
   EXPECT_EQ(received, std::string("s3cret\0", 7));
   EXPECT_TRUE(secret.empty());
   EXPECT_EQ(std::string(memory, size), std::string(size, '\0')) << "the password was not overwritten";
-}
-
-TEST(ConsoleCredentialPipe, SecretTooLongForThePipeIsRefusedAndWiped) {
-  ScratchLog log;
-  utils::ConsoleCredentialPipe pipe;
-  ASSERT_TRUE(pipe.Create("test"));
-  std::vector<char> secret(utils::ConsoleCredentialPipe::kMaxSecretBytes + 1, 'x');
-  const char* memory = secret.data();
-  size_t size = secret.size();
-  // Nobody reads: were it written, the call would block for good.
-  EXPECT_FALSE(pipe.Deliver(secret, "test"));
-  EXPECT_EQ(std::string(memory, size), std::string(size, '\0'));
-  EXPECT_TRUE(log.Contains("test: The password is too long for the credential pipe"));
-  DWORD available = 1;
-  ASSERT_TRUE(PeekNamedPipe(pipe.ChildEnd(), nullptr, 0, nullptr, &available, nullptr));
-  EXPECT_EQ(available, 0u);
 }

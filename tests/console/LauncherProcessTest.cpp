@@ -14,6 +14,7 @@
 #include "services/ConsoleLauncher.h"
 #include "services/Protection.h"
 #include "services/StringResource.h"
+#include "services/TextConversion.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/support/ScratchLog.h"
 
@@ -40,8 +41,9 @@ class RecordingConsole {
   }
   utils::ConsoleLauncher Launcher() const { return utils::ConsoleLauncher(mScratch.Locations()); }
   std::map<std::string, std::string> Record() const { return consoletest::WaitForRecord(mRecordFile); }
-  // Windows of the consoles started from this install.
-  consoletest::WindowOwner Consoles() const { return consoletest::StartedFrom(mScratch.Root() + L"\\"); }
+  const std::wstring& RecordFile() const { return mRecordFile; }
+  // The folder the consoles of this install start from.
+  std::wstring Folder() const { return mScratch.Root() + L"\\"; }
   std::wstring ProgramPath(const wchar_t* version) const {
     return mScratch.ClientRoot() + version + L"\\zandor-lumacon.exe";
   }
@@ -53,17 +55,18 @@ class RecordingConsole {
   EnvironmentGuard mExit;
 };
 
-// Answers the console's own login prompt (another process) with these texts, or cancels it.
-void AnswerConsoleLogin(const consoletest::WindowOwner& console, const std::wstring& user,
-                        const std::wstring& password, bool ok) {
-  HWND prompt = consoletest::WaitForDialog(LUMACON_LOGIN_CAPTION, console);
-  if (!prompt) return;
-  Sleep(100);
-  if (ok) {
-    consoletest::SetControlText(GetDlgItem(prompt, IDC_LOGIN_USER), user);
-    consoletest::SetControlText(GetDlgItem(prompt, IDC_LOGIN_PASSWORD), password);
-  }
-  consoletest::Click(prompt, ok ? IDOK : IDCANCEL);
+// Answers the console's own login prompt (another process) with these texts (an empty user:
+// as filled in), or cancels it; what the prompt showed first: "user|prompt text".
+std::wstring AnswerConsoleLogin(const std::wstring& folder, const std::wstring& user, const std::wstring& password,
+                                bool ok) {
+  HWND prompt = consoletest::WaitForConsoleWindow(L"#32770", LUMACON_LOGIN_CAPTION, folder);
+  if (!prompt) return L"no prompt";
+  const std::wstring shown = consoletest::ControlText(prompt, IDC_LOGIN_USER) + L"|" +
+                             consoletest::ControlText(prompt, IDC_LOGIN_PROMPT);
+  if (ok && !user.empty()) consoletest::SetControlText(GetDlgItem(prompt, IDC_LOGIN_USER), user);
+  if (ok) consoletest::SetControlText(GetDlgItem(prompt, IDC_LOGIN_PASSWORD), password);
+  dialogs::Click(prompt, ok ? IDOK : IDCANCEL);
+  return shown;
 }
 
 struct PreferenceProbe {
@@ -98,7 +101,7 @@ TEST(ConsoleLauncher, PasswordArrivesOnThePipeAndNeverOnTheCommandLine) {
   EXPECT_EQ(record["passwordSha256"], lumacon::Sha256Hex(password.data(), password.size()));
 
   const std::string commandLine = record["commandLine"];
-  const std::string program = consoletest::Narrow(console.ProgramPath(L"5.0"));
+  const std::string program = utils::ToUtf8String(console.ProgramPath(L"5.0"));
   EXPECT_EQ(commandLine, "\"" + program + "\" -h 127.0.0.1:8443 -M vm-42 -u \"alice smith\" -P");
   EXPECT_EQ(commandLine.find("w\xC3\xB6rd"), std::string::npos);
 
@@ -108,102 +111,86 @@ TEST(ConsoleLauncher, PasswordArrivesOnThePipeAndNeverOnTheCommandLine) {
   EXPECT_FALSE(log.Contains("w\xC3\xB6rd"));
 }
 
-TEST(ConsoleLauncher, UnreadablePasswordSendsNothingAndTheConsoleAsks) {
+// A password that cannot be unprotected is not sent; the console, told to read one, finds
+// the pipe empty and asks with the user filled in.
+TEST(ConsoleLauncher, UnreadablePasswordSendsNothingAndTheConsoleAsksForIt) {
   ScratchLog log;
   RecordingConsole console(L"5.0");
-  std::thread answer([&] { AnswerConsoleLogin(console.Consoles(), L"", L"", false); });
-  EXPECT_TRUE(console.Launcher().Run("srv01", "vm-1", "bob", "this is not a protected password"));
+  std::wstring shown;
+  std::thread answer([&] { shown = AnswerConsoleLogin(console.Folder(), L"", L"typed pw", true); });
+  EXPECT_TRUE(console.Launcher().Run("srv01:902", "vm-1", "bob", "this is not a protected password"));
   answer.join();
+  EXPECT_EQ(shown.substr(0, 4), L"bob|");
+  EXPECT_NE(shown.find(L"srv01:902"), std::wstring::npos) << utils::ToUtf8String(shown);
   auto record = console.Record();
   ASSERT_FALSE(record.empty());
+  EXPECT_EQ(record["user"], "bob");
   EXPECT_EQ(record["passwordOption"], "1");
-  EXPECT_EQ(record["passwordSource"], "none") << "the cancelled prompt gave no password";
-  EXPECT_EQ(record["passwordLength"], "0");
+  EXPECT_EQ(record["passwordSource"], "prompt");
+  EXPECT_EQ(record["passwordSha256"], lumacon::Sha256Hex("typed pw", 8));
   EXPECT_FALSE(log.Contains("Writing credentials securely"));
 }
 
-TEST(ConsoleLauncher, OldConsoleGetsTheShortFormAfterTheHint) {
+// An old console gets the short form after the hint; the hint's box, ticked, turns the hint
+// off, and a hint turned off is not shown.
+TEST(ConsoleLauncher, OldConsoleGetsTheShortFormAfterTheHintUnlessItWasTurnedOff) {
   ScratchLog log;
   PreferenceProbe preference;
   RecordingConsole console(L"4.1");
-  std::wstring hintText;
-  std::thread user([&] {
-    HWND hint = consoletest::WaitForDialog(L"Zandor Wickerlyn", consoletest::ThisProcess());
-    if (!hint) return;
-    hintText = consoletest::ControlText(hint, IDC_HINT_TEXT);
-    consoletest::Click(hint, IDC_DONT_SHOW_AGAIN);
-    consoletest::Click(hint, IDOK);
-    AnswerConsoleLogin(console.Consoles(), L"carol", L"s3cret", true);
-  });
-  EXPECT_TRUE(console.Launcher().Run("srv01", "vm-7", "alice", Protect("unused")));
-  user.join();
-  EXPECT_EQ(hintText, utils::LoadStringResource(IDS_OLD_CONSOLE_HINT));
-  EXPECT_FALSE(preference.on) << "the ticked box turns the hint off";
-
-  auto record = console.Record();
-  ASSERT_FALSE(record.empty());
-  const std::string program = consoletest::Narrow(console.ProgramPath(L"4.1"));
-  EXPECT_EQ(record["commandLine"], "\"" + program + "\" -h srv01 -M vm-7");
-  EXPECT_EQ(record["passwordOption"], "0");
-  EXPECT_EQ(record["passwordSource"], "prompt");
-  EXPECT_EQ(record["user"], "carol");
-  EXPECT_EQ(record["passwordSha256"], lumacon::Sha256Hex("s3cret", 6));
-  EXPECT_FALSE(log.Contains("Writing credentials securely")) << "no pipe for an old console";
+  const struct {
+    bool hintOn, tick;
+  } launches[] = {{true, false}, {true, true}, {false, false}};
+  for (const auto& l : launches) {
+    SCOPED_TRACE(l.hintOn ? (l.tick ? "hint ticked" : "hint left unticked") : "hint turned off");
+    preference.on = l.hintOn;
+    std::wstring hintText;
+    std::thread user([&] {
+      HWND answered = nullptr;
+      polling::WaitUntil([&] {
+        HWND hint = dialogs::FindOwnDialog(L"Zandor Wickerlyn");
+        if (hint && hint != answered) {
+          answered = hint;
+          hintText = dialogs::TextOf(GetDlgItem(hint, IDC_HINT_TEXT));
+          if (l.tick) dialogs::Click(hint, IDC_DONT_SHOW_AGAIN);
+          dialogs::Click(hint, IDOK);
+        }
+        return consoletest::FindConsoleWindow(L"#32770", LUMACON_LOGIN_CAPTION, console.Folder()) != nullptr;
+      }, 20000);
+      AnswerConsoleLogin(console.Folder(), L"carol", L"s3cret", true);
+    });
+    EXPECT_TRUE(console.Launcher().Run("srv01", "vm-7", "alice", Protect("unused")));
+    user.join();
+    EXPECT_EQ(hintText, l.hintOn ? utils::LoadStringResource(IDS_OLD_CONSOLE_HINT) : L"");
+    EXPECT_EQ(preference.on, l.hintOn && !l.tick);
+    auto record = console.Record();
+    ASSERT_FALSE(record.empty());
+    const std::string program = utils::ToUtf8String(console.ProgramPath(L"4.1"));
+    EXPECT_EQ(record["commandLine"], "\"" + program + "\" -h srv01 -M vm-7");
+    EXPECT_EQ(record["passwordOption"], "0");
+    EXPECT_EQ(record["passwordSource"], "prompt");
+    EXPECT_EQ(record["user"], "carol");
+    EXPECT_EQ(record["passwordSha256"], lumacon::Sha256Hex("s3cret", 6));
+    EXPECT_FALSE(log.Contains("Writing credentials securely")) << "no pipe for an old console";
+    DeleteFileW(console.RecordFile().c_str());
+  }
 }
 
-TEST(ConsoleLauncher, HintLeftUntickedStaysOnAndSuppressedHintIsNotShown) {
-  PreferenceProbe preference;
-  RecordingConsole console(L"4.0");
-
-  std::thread user([&] {
-    HWND hint = consoletest::WaitForDialog(L"Zandor Wickerlyn", consoletest::ThisProcess());
-    if (hint) consoletest::Click(hint, IDOK);
-    AnswerConsoleLogin(console.Consoles(), L"", L"", false);
-  });
-  EXPECT_TRUE(console.Launcher().Run("srv01", "vm-7", "alice", Protect("unused")));
-  user.join();
-  EXPECT_TRUE(preference.on);
-  EXPECT_FALSE(console.Record().empty());
-
-  preference.on = false;
-  std::atomic<bool> hintSeen{false};
-  std::thread watcher([&] {
-    polling::WaitUntil(
-        [&] {
-          if (HWND hint = consoletest::FindOwnedWindow(L"#32770", L"Zandor Wickerlyn", consoletest::ThisProcess())) {
-            hintSeen = true;
-            consoletest::Click(hint, IDOK);
-          }
-          HWND prompt = consoletest::FindOwnedWindow(L"#32770", LUMACON_LOGIN_CAPTION, console.Consoles());
-          if (prompt) consoletest::Click(prompt, IDCANCEL);
-          return prompt != nullptr;
-        },
-        20000);
-  });
-  EXPECT_TRUE(console.Launcher().Run("srv01", "vm-8", "alice", Protect("unused")));
-  watcher.join();
-  EXPECT_FALSE(hintSeen);
-  EXPECT_FALSE(preference.on);
-}
-
-TEST(ConsoleLauncher, EmptyManagedObjectIdStartsNothing) {
+// Without an id nothing is looked for; without a console the user is told.
+TEST(ConsoleLauncher, NothingStartsWithoutAnIdOrAConsole) {
   ScratchLog log;
   RecordingConsole console(L"5.0");
   EXPECT_FALSE(console.Launcher().Run("srv01", "", "alice", Protect("pw")));
   EXPECT_TRUE(log.Contains("utils::RunVMInLumacon: Can't launch the VM in Lumacon because there is no MOID!"));
   EXPECT_FALSE(log.Contains("Found path to Lumacon")) << "it stopped before looking for a console";
   EXPECT_FALSE(utils::RunVMInLumacon("srv01", "", "alice", Protect("pw")));
-}
 
-TEST(ConsoleLauncher, MissingConsoleIsReportedToTheUser) {
-  ScratchLog log;
   ScratchInstall empty;
   std::wstring shown;
   std::thread user([&] {
-    HWND box = consoletest::WaitForDialog(L"Zandor Wickerlyn", consoletest::ThisProcess());
+    HWND box = dialogs::WaitForDialog(L"Zandor Wickerlyn", 20000);
     if (!box) return;
-    shown = consoletest::MessageBoxText(box);
-    consoletest::DismissMessageBox(box);
+    shown = dialogs::MessageBoxText(box);
+    dialogs::PressOk(box);
   });
   EXPECT_FALSE(utils::ConsoleLauncher(empty.Locations()).Run("srv01", "vm-1", "alice", Protect("pw")));
   user.join();
@@ -214,7 +201,7 @@ TEST(ConsoleLauncher, MissingConsoleIsReportedToTheUser) {
 TEST(ConsoleLauncher, ConsoleThatNeverReadsCostsAboutThreeSeconds) {
   ScratchLog log;
   ScratchInstall scratch;
-  ASSERT_TRUE(scratch.Register(L"5.0", consoletest::NeverReadsProgram()));
+  ASSERT_TRUE(scratch.Register(L"5.0", consoletest::HandleProbeProgram()));
   const std::wstring marker = scratch.Root() + L"\\started";
   EnvironmentGuard markerVariable(L"ZW_NEVER_READS_MARKER", marker);
 
@@ -249,4 +236,23 @@ TEST(ConsoleLauncher, TheConsoleInheritsThePipeAndNoOtherHandle) {
   EXPECT_EQ(record["stdinBytes"], std::to_string(password.size() + 1)) << "the pipe did not carry the password";
   EXPECT_EQ(WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the console inherited another handle";
   CloseHandle(event);
+}
+
+// Started directly with a bad command line, the console shows why in its window.
+TEST(ConsoleProgram, BadCommandLineIsShownInTheWindow) {
+  std::wstring line = L"\"" + consoletest::ConsoleProgram() + L"\" -h srv01";
+  STARTUPINFOW startup = {sizeof startup};
+  PROCESS_INFORMATION process = {};
+  ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+  HWND window = polling::WaitForTopLevel(LUMACON_WINDOW_CLASS, nullptr, process.dwProcessId, true, 20000);
+  ASSERT_NE(window, nullptr);
+  std::wstring status;
+  polling::WaitUntil([&] { return !(status = consoletest::ControlText(window, IDC_LUMACON_STATUS)).empty(); }, 5000);
+  EXPECT_NE(status.find(L"Error: The VM's managed-object id (-M) is missing."), std::wstring::npos)
+      << utils::ToUtf8String(status);
+  EXPECT_NE(status.find(L"Usage: zandor-lumacon"), std::wstring::npos);
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
 }

@@ -1,14 +1,21 @@
-// utils::CheckForUpdates against a real server, with its dialog and message boxes driven
-// from a helper thread.
+// The update check against a real server, with its dialog and message boxes driven from a
+// helper thread: utils::CheckForUpdates itself, then bound to the preferences (the automatic
+// rule on the program's clock, the renewed last-check time, the box switching it off).
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <ctime>
+#include <memory>
 
+#include "app/UpdateCheckWithPrefs.h"
 #include "res/resource.h"
+#include "services/Clock.h"
+#include "services/InfoService.h"
 #include "services/UpdateCheck.h"
-#include "services/UpdateDlg.h"
+#include "state/Prefs.h"
 #include "tests/dialogs/DialogDriver.h"
+#include "tests/support/EnvironmentGuard.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/ScratchLog.h"
 #include "tests/update/DialogWatch.h"
 #include "tests/web/InternetSettingsGuard.h"
@@ -55,9 +62,6 @@ class UpdateCheckTest : public ::testing::Test {
     EXPECT_LE(lastUpdateCheck, after);
     return {result, watch.Seen(), message};
   }
-  static std::wstring RefusedUrl() {
-    return L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()) + L"/info?id=1073";
-  }
 
   InternetSettingsGuard settings;
   LocalHttpServer server;
@@ -96,66 +100,31 @@ DialogLayout MeasureUpdateDialog(HWND dialog) {
 
 }  // namespace
 
-TEST_F(UpdateCheckTest, AMarkerInsideALongerLineOffersTheUpdate) {
+// Automatic, the dialog offers to stop checking; interactive, it has no such box and its
+// buttons move up into its place. Only Download opens the page, and the box, when ticked,
+// switches checks off with either button.
+TEST_F(UpdateCheckTest, TheUpdateDialogOffersToStopOnlyAutomaticChecksAndOnlyDownloadOpensThePage) {
   server.Serve("/info", "Zandor Wickerlyn 1.2.0 is out; update = 1; see the download page\r\n");
-  DialogLayout layout;
+  DialogLayout automatic, interactive;
   Outcome outcome = Check(false, [&](HWND dialog, const std::wstring& caption) {
-    if (caption == L"Update Available") layout = MeasureUpdateDialog(dialog);
-    CloseAnything(dialog, caption);
-  });
-  EXPECT_EQ(outcome.result, utils::UpdateCheckResult::kUpdateAvailable);
-  ASSERT_EQ(outcome.seen, std::vector<std::wstring>{L"Update Available"});
-  EXPECT_TRUE(layout.boxShown);  // an automatic check offers to stop checking
-  EXPECT_TRUE(layout.downloadHasFocus);
-  EXPECT_TRUE(opened.empty());  // closed, not downloaded
-  EXPECT_TRUE(checkForUpdates);
-  EXPECT_EQ(server.RequestCount(), 1);
-}
-
-TEST_F(UpdateCheckTest, AnAutomaticCheckSaysNothingWhenThereIsNoUpdateOrItFails) {
-  server.Serve("/info", "update = 0");
-  Outcome outcome = Check(false);
-  EXPECT_EQ(outcome.result, utils::UpdateCheckResult::kNoUpdate);
-  EXPECT_TRUE(outcome.seen.empty());
-
-  context.documentUrl = RefusedUrl();
-  lastUpdateCheck = 0;
-  outcome = Check(false);
-  EXPECT_EQ(outcome.result, utils::UpdateCheckResult::kFailed);
-  EXPECT_TRUE(outcome.seen.empty());
-  EXPECT_TRUE(log.Contains("utils::CheckForUpdates: Checking '" + std::string("http://127.0.0.1:")));
-}
-
-TEST_F(UpdateCheckTest, AnInteractiveCheckReportsAFailure) {
-  context.documentUrl = RefusedUrl();
-  Outcome outcome = Check(true);
-  EXPECT_EQ(outcome.result, utils::UpdateCheckResult::kFailed);
-  EXPECT_EQ(outcome.seen, std::vector<std::wstring>{L"Zandor Wickerlyn"});
-  EXPECT_EQ(outcome.message, kCheckFailed);
-
-  // An error page is a failure too, not "no updates".
-  context.documentUrl = server.Url("/missing");
-  outcome = Check(true);
-  EXPECT_EQ(outcome.result, utils::UpdateCheckResult::kFailed);
-  EXPECT_EQ(outcome.message, kCheckFailed);
-}
-
-TEST_F(UpdateCheckTest, TheInteractiveDialogHasNoCheckBoxAndItsButtonsMoveUp) {
-  server.Serve("/info", "update = 1");
-  DialogLayout automatic;
-  DialogLayout interactive;
-  Check(false, [&](HWND dialog, const std::wstring& caption) {
     automatic = MeasureUpdateDialog(dialog);
     CloseAnything(dialog, caption);
   });
-  Check(true, [&](HWND dialog, const std::wstring& caption) {
+  EXPECT_EQ(outcome.result, utils::UpdateCheckResult::kUpdateAvailable) << "a marker inside a longer line";
+  EXPECT_EQ(outcome.seen, std::vector<std::wstring>{L"Update Available"});
+  EXPECT_TRUE(opened.empty());  // closed, not downloaded
+  Check(true, [&](HWND dialog, const std::wstring&) {
     interactive = MeasureUpdateDialog(dialog);
     // Even ticked behind the user's back, a hidden box changes nothing.
     SendMessageW(GetDlgItem(dialog, IDC_DONT_CHECK_UPDATES), BM_SETCHECK, BST_CHECKED, 0);
     dialogs::Click(dialog, IDC_DOWNLOAD);
   });
+  EXPECT_TRUE(checkForUpdates);
+  EXPECT_EQ(opened, std::vector<std::wstring>{context.downloadUrl});
+  EXPECT_EQ(server.RequestCount(), 2);
 
   ASSERT_TRUE(automatic.boxShown);
+  EXPECT_TRUE(automatic.downloadHasFocus);
   EXPECT_FALSE(interactive.boxShown);
   const LONG distance = automatic.download.bottom - automatic.box.bottom;
   ASSERT_GT(distance, 0);
@@ -167,53 +136,133 @@ TEST_F(UpdateCheckTest, TheInteractiveDialogHasNoCheckBoxAndItsButtonsMoveUp) {
   EXPECT_EQ(interactive.height, automatic.height - distance);
   EXPECT_TRUE(interactive.downloadHasFocus);
 
-  EXPECT_TRUE(checkForUpdates);
-  EXPECT_EQ(opened, std::vector<std::wstring>{context.downloadUrl});
-}
-
-TEST_F(UpdateCheckTest, DoNotCheckSwitchesChecksOffWithEitherButtonAndOnlyDownloadOpensThePage) {
-  server.Serve("/info", "update = 1");
-  for (int button : {IDC_DOWNLOAD, IDCANCEL}) {
-    SCOPED_TRACE(button == IDC_DOWNLOAD ? "Download" : "Close");
+  // Every way out of the dialog, with the box ticked first.
+  const struct {
+    const char* name;
+    void (*close)(HWND);
+    bool opens;
+  } ways[] = {
+      {"Download", [](HWND d) { dialogs::Click(d, IDC_DOWNLOAD); }, true},
+      {"Close", [](HWND d) { dialogs::Click(d, IDCANCEL); }, false},
+      {"Escape", [](HWND d) { SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0); }, false},
+      {"close box", [](HWND d) { SendMessageW(d, WM_CLOSE, 0, 0); }, false},
+  };
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.name);
     checkForUpdates = true;
     opened.clear();
     HWND dialogWindow = nullptr;
     Check(false, [&](HWND dialog, const std::wstring&) {
       dialogWindow = dialog;
       dialogs::Click(dialog, IDC_DONT_CHECK_UPDATES);
-      dialogs::Click(dialog, button);
+      way.close(dialog);
     });
     EXPECT_FALSE(checkForUpdates);
-    if (button == IDCANCEL) {
-      EXPECT_TRUE(opened.empty());
-    } else {
-      EXPECT_EQ(opened, std::vector<std::wstring>{server.Url("/info?id=1048")});
-      EXPECT_EQ(openedOwner, dialogWindow);
-    }
+    EXPECT_EQ(opened, way.opens ? std::vector<std::wstring>{server.Url("/info?id=1048")} : std::vector<std::wstring>{});
+    if (way.opens) EXPECT_EQ(openedOwner, dialogWindow);
   }
 }
 
-TEST(UpdateDlg, EndsWithOneForDownloadAndTwoForCloseOrEscape) {
-  bool checkForUpdates = true;
-  int opens = 0;
-  auto opener = [&](HWND, const std::wstring&) { return ++opens, true; };
-  struct Case {
-    const char* name;
-    std::function<void(HWND)> act;
-    INT_PTR expected;
-    int opens;
+// An automatic check says nothing unless there is an update; an interactive one reports a
+// failure, and an error page is a failure too, not "no updates".
+TEST_F(UpdateCheckTest, OnlyAnInteractiveCheckReportsNoUpdateOrAFailure) {
+  server.Serve("/info", "update = 0");
+  const std::wstring refused = L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()) + L"/info?id=1073";
+  const struct {
+    const char* what;
+    bool interactive;
+    std::wstring url;
+    utils::UpdateCheckResult result;
+    const wchar_t* message;  // null: no message box
   } cases[] = {
-      {"Download", [](HWND d) { dialogs::Click(d, IDC_DOWNLOAD); }, UpdateDlg::kDownload, 1},
-      {"Close", [](HWND d) { dialogs::Click(d, IDCANCEL); }, UpdateDlg::kClose, 0},
-      {"Escape", [](HWND d) { SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0); }, UpdateDlg::kClose, 0},
-      {"close box", [](HWND d) { SendMessageW(d, WM_CLOSE, 0, 0); }, UpdateDlg::kClose, 0},
+      {"automatic, nothing new", false, server.Url("/info?id=1073"), utils::UpdateCheckResult::kNoUpdate, nullptr},
+      {"automatic, refused", false, refused, utils::UpdateCheckResult::kFailed, nullptr},
+      {"interactive, refused", true, refused, utils::UpdateCheckResult::kFailed, kCheckFailed},
+      {"interactive, an error page", true, server.Url("/missing"), utils::UpdateCheckResult::kFailed, kCheckFailed},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    opens = 0;
-    UpdateDlg dialog(true, checkForUpdates, L"http://example.invalid/info?id=1048", opener);
-    EXPECT_EQ(dialogs::RunDriven(dialog, L"Update Available", c.act), c.expected);
-    EXPECT_EQ(opens, c.opens);
-    EXPECT_TRUE(checkForUpdates);  // the box was never ticked
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    context.documentUrl = c.url;
+    lastUpdateCheck = 0;
+    const Outcome outcome = Check(c.interactive);
+    EXPECT_EQ(outcome.result, c.result);
+    EXPECT_EQ(outcome.seen.size(), c.message ? 1u : 0u);
+    if (c.message) EXPECT_EQ(outcome.message, c.message);
   }
+  EXPECT_TRUE(log.Contains("utils::CheckForUpdates: Checking '" + std::string("http://127.0.0.1:")));
+}
+
+namespace {
+
+constexpr int64_t kNow = 1767225600;  // 2026-01-01 00:00 UTC
+constexpr int64_t kDay = 86400;
+
+int64_t FixedNow() { return kNow; }
+
+// Preferences in a scratch data folder, the program's clock stopped at kNow, and the web
+// information service pointed at the local server.
+class AutomaticCheckTest : public UpdateCheckTest {
+ protected:
+  void SetUp() override {
+    UpdateCheckTest::SetUp();
+    Prefs::CreateInstance(mFolder.Path());
+    utils::SetTimeSource(FixedNow);
+    infoHost = std::make_unique<EnvironmentGuard>(utils::kInfoServiceHostVariable,
+                                                  L"127.0.0.1:" + std::to_wstring(server.Port()));
+  }
+  void TearDown() override {
+    Prefs::DestroyInstance();
+    utils::SetTimeSource(nullptr);
+  }
+
+  std::unique_ptr<EnvironmentGuard> infoHost;
+  testfs::ScratchFolder mFolder{L"update-prefs"};
+};
+
+}  // namespace
+
+TEST_F(AutomaticCheckTest, ChecksAtOnceOnTheFirstRunThenOnlyWhenDueAndSilentlyWhenNothingIsNew) {
+  server.Serve("/info", "update = 0");
+  DialogWatch watch(CloseAnything);
+  Prefs& prefs = Prefs::Instance();
+  EXPECT_TRUE(utils::RunAutomaticUpdateCheck(nullptr)) << "default settings, never checked";
+  EXPECT_EQ(server.RequestCount(), 1);
+  EXPECT_EQ(prefs.mLastUpdateCheck, static_cast<uint64_t>(kNow));
+
+  const struct {
+    const char* what;
+    bool on;
+    int64_t lastCheck;
+    bool checks;
+  } cases[] = {
+      {"exactly the interval ago", true, kNow - 3 * kDay, false},
+      {"a second more", true, kNow - 3 * kDay - 1, true},
+      {"switched off", false, 0, false},
+      {"last checked in the future", true, kNow + 60, false},
+  };
+  prefs.mUpdateInterval = 3;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const int requests = server.RequestCount();
+    prefs.mCheckForUpdates = c.on;
+    prefs.mLastUpdateCheck = static_cast<uint64_t>(c.lastCheck);
+    EXPECT_EQ(utils::RunAutomaticUpdateCheck(nullptr), c.checks);
+    EXPECT_EQ(server.RequestCount() - requests, c.checks ? 1 : 0);
+    EXPECT_EQ(prefs.mLastUpdateCheck, static_cast<uint64_t>(c.checks ? kNow : c.lastCheck));
+  }
+  watch.Stop();
+  EXPECT_TRUE(watch.Seen().empty());  // automatic and nothing new: silent
+}
+
+TEST_F(AutomaticCheckTest, TickingTheBoxSwitchesThePreferenceOff) {
+  server.Serve("/info", "update = 1");
+  DialogWatch watch([](HWND dialog, const std::wstring&) {
+    dialogs::Click(dialog, IDC_DONT_CHECK_UPDATES);
+    dialogs::Click(dialog, IDCANCEL);
+  });
+  EXPECT_TRUE(utils::RunAutomaticUpdateCheck(nullptr));
+  watch.Stop();
+  EXPECT_EQ(watch.Seen(), std::vector<std::wstring>{L"Update Available"});
+  EXPECT_FALSE(Prefs::Instance().mCheckForUpdates);
+  EXPECT_EQ(Prefs::Instance().mLastUpdateCheck, static_cast<uint64_t>(kNow));
 }

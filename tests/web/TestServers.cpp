@@ -1,26 +1,15 @@
 #include "tests/web/TestServers.h"
 
-#include <httplib.h>
+#include <winsock2.h>
 
+#include <algorithm>
 #include <atomic>
+#include <map>
 #include <mutex>
 #include <thread>
-#include <vector>
+#include <tuple>
 
 namespace {
-
-std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
-
-// A connection accepted within 20 ms, else INVALID_SOCKET: the caller's loop can check
-// for its stop between waits.
-SOCKET AcceptWithin20Ms(SOCKET listener) {
-  fd_set readable;
-  FD_ZERO(&readable);
-  FD_SET(listener, &readable);
-  timeval wait = {0, 20000};
-  if (select(0, &readable, nullptr, nullptr, &wait) <= 0) return INVALID_SOCKET;
-  return accept(listener, nullptr, nullptr);
-}
 
 // A TCP socket bound to a port of 127.0.0.1 that the system picks; the port in *port.
 SOCKET BindLoopback(int* port) {
@@ -41,205 +30,28 @@ SOCKET BindLoopback(int* port) {
   return bound;
 }
 
-// Runs an httplib server on 127.0.0.1 on a thread of its own.
-class ServerThread {
- public:
-  ~ServerThread() { Stop(); }
-  bool Start(httplib::Server& server) {
-    mServer = &server;
-    // One request per connection: a kept-alive connection would hold Stop() for the
-    // server's keep-alive time-out.
-    server.set_keep_alive_max_count(1);
-    mPort = server.bind_to_any_port("127.0.0.1");
-    if (mPort <= 0) return false;
-    mThread = std::thread([&server] { server.listen_after_bind(); });
-    for (int i = 0; i < 500 && !server.is_running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    return server.is_running();
+void SendAll(SOCKET client, const std::string& bytes) {
+  for (size_t sent = 0; sent < bytes.size();) {
+    const int n = send(client, bytes.data() + sent, static_cast<int>(std::min<size_t>(bytes.size() - sent, 65536)), 0);
+    if (n <= 0) return;
+    sent += static_cast<size_t>(n);
   }
-  void Stop() {
-    if (mServer) mServer->stop();
-    if (mThread.joinable()) mThread.join();
-    mServer = nullptr;
-  }
-  int Port() const { return mPort; }
-
- private:
-  httplib::Server* mServer = nullptr;
-  std::thread mThread;
-  int mPort = 0;
-};
+}
 
 }  // namespace
 
-// ---- LocalHttpServer ----
-
 struct LocalHttpServer::Impl {
-  httplib::Server server;
-  ServerThread thread;
-  mutable std::mutex lock;
-  std::map<std::string, std::pair<int, std::string>> answers;
-  httplib::Headers lastHeaders;
-  std::atomic<int> requests{0};
-};
-
-LocalHttpServer::LocalHttpServer() : mImpl(std::make_unique<Impl>()) {
-  Impl* impl = mImpl.get();
-  impl->server.Get(".*", [impl](const httplib::Request& request, httplib::Response& response) {
-    std::lock_guard<std::mutex> hold(impl->lock);
-    ++impl->requests;
-    impl->lastHeaders = request.headers;
-    auto found = impl->answers.find(request.path);
-    if (found == impl->answers.end()) {
-      response.status = 404;
-      response.set_content("not here", "text/plain");
-      return;
-    }
-    response.status = found->second.first;
-    response.set_content(found->second.second, "text/plain");
-  });
-}
-
-LocalHttpServer::~LocalHttpServer() { mImpl->thread.Stop(); }
-
-void LocalHttpServer::Serve(const std::string& path, const std::string& body, int status) {
-  std::lock_guard<std::mutex> hold(mImpl->lock);
-  mImpl->answers[path] = {status, body};
-}
-
-bool LocalHttpServer::Start() { return mImpl->thread.Start(mImpl->server); }
-
-int LocalHttpServer::Port() const { return mImpl->thread.Port(); }
-
-std::wstring LocalHttpServer::Url(const std::string& pathAndQuery) const {
-  return L"http://127.0.0.1:" + std::to_wstring(Port()) + Widen(pathAndQuery);
-}
-
-int LocalHttpServer::RequestCount() const { return mImpl->requests; }
-
-std::string LocalHttpServer::LastHeader(const std::string& name) const {
-  std::lock_guard<std::mutex> hold(mImpl->lock);
-  auto found = mImpl->lastHeaders.find(name);
-  return found == mImpl->lastHeaders.end() ? std::string() : found->second;
-}
-
-// ---- ForwardingProxy ----
-
-struct ForwardingProxy::Impl {
-  httplib::Server server;
-  ServerThread thread;
-  std::map<std::string, int> routes;
-  mutable std::mutex lock;
-  std::string lastTarget;
-  std::atomic<int> requests{0};
-
-  void Forward(const httplib::Request& request, httplib::Response& response) {
-    ++requests;
-    {
-      std::lock_guard<std::mutex> hold(lock);
-      lastTarget = request.target;
-    }
-    // Absolute form: http://host[:port]/path?query
-    const std::string prefix = "http://";
-    if (request.target.compare(0, prefix.size(), prefix) != 0) {
-      response.status = 400;
-      response.set_content("proxy requests only", "text/plain");
-      return;
-    }
-    size_t slash = request.target.find('/', prefix.size());
-    std::string authority = request.target.substr(prefix.size(), slash - prefix.size());
-    std::string rest = slash == std::string::npos ? "/" : request.target.substr(slash);
-    std::string host = authority.substr(0, authority.find(':'));
-    auto route = routes.find(host);
-    if (route == routes.end()) {
-      response.status = 502;
-      response.set_content("unknown host " + host, "text/plain");
-      return;
-    }
-    httplib::Client origin("127.0.0.1", route->second);
-    auto answer = origin.Get(rest.c_str());
-    if (!answer) {
-      response.status = 502;
-      response.set_content("origin did not answer", "text/plain");
-      return;
-    }
-    response.status = answer->status;
-    response.set_content(answer->body, answer->get_header_value("Content-Type").c_str());
-  }
-};
-
-ForwardingProxy::ForwardingProxy(std::map<std::string, int> routes) : mImpl(std::make_unique<Impl>()) {
-  mImpl->routes = std::move(routes);
-  Impl* impl = mImpl.get();
-  impl->server.Get(".*", [impl](const httplib::Request& request, httplib::Response& response) {
-    impl->Forward(request, response);
-  });
-}
-
-ForwardingProxy::~ForwardingProxy() { mImpl->thread.Stop(); }
-
-bool ForwardingProxy::Start() { return mImpl->thread.Start(mImpl->server); }
-
-int ForwardingProxy::Port() const { return mImpl->thread.Port(); }
-
-int ForwardingProxy::RequestCount() const { return mImpl->requests; }
-
-std::string ForwardingProxy::LastTarget() const {
-  std::lock_guard<std::mutex> hold(mImpl->lock);
-  return mImpl->lastTarget;
-}
-
-// ---- DroppingServer ----
-
-struct DroppingServer::Impl {
-  SOCKET listener = INVALID_SOCKET;
-  int port = 0;
-  std::atomic<bool> stop{false};
-  std::atomic<int> connections{0};
-  std::thread thread;
-
-  void Run() {
-    while (!stop) {
-      SOCKET client = AcceptWithin20Ms(listener);
-      if (client == INVALID_SOCKET) continue;
-      ++connections;
-      linger abort = {1, 0};  // reset, not a graceful close
-      setsockopt(client, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
-      closesocket(client);
-    }
-  }
-};
-
-DroppingServer::DroppingServer() : mImpl(std::make_unique<Impl>()) {}
-
-DroppingServer::~DroppingServer() {
-  mImpl->stop = true;
-  if (mImpl->thread.joinable()) mImpl->thread.join();
-  if (mImpl->listener != INVALID_SOCKET) closesocket(mImpl->listener);
-}
-
-bool DroppingServer::Start() {
-  mImpl->listener = BindLoopback(&mImpl->port);
-  if (mImpl->listener == INVALID_SOCKET || listen(mImpl->listener, 16) != 0) return false;
-  mImpl->thread = std::thread([impl = mImpl.get()] { impl->Run(); });
-  return true;
-}
-
-int DroppingServer::Port() const { return mImpl->port; }
-
-int DroppingServer::ConnectionCount() const { return mImpl->connections; }
-
-// ---- SlowServer ----
-
-struct SlowServer::Impl {
-  Kind kind = Kind::kTrickling;
+  Kind kind = Kind::kDocuments;
   int bytes = 0;
   unsigned long intervalMs = 0;
   SOCKET listener = INVALID_SOCKET;
   int port = 0;
   std::atomic<bool> stop{false};
-  std::thread acceptor;
-  std::mutex lock;
-  std::vector<std::thread> connections;
+  std::atomic<int> requests{0};
+  std::thread thread;
+  mutable std::mutex lock;
+  std::map<std::string, std::pair<int, std::string>> documents;
+  std::string lastHead;  // request line and headers
 
   // Waits up to milliseconds; false when the server is being stopped.
   bool Pause(unsigned long milliseconds) {
@@ -251,54 +63,115 @@ struct SlowServer::Impl {
   }
 
   void Answer(SOCKET client) {
-    char request[4096];
-    recv(client, request, sizeof request, 0);
-    if (kind == Kind::kTrickling) {
-      const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
-                               std::to_string(bytes) + "\r\nConnection: close\r\n\r\n";
-      send(client, head.data(), static_cast<int>(head.size()), 0);
-      for (int sent = 0; sent < bytes && Pause(intervalMs); ++sent) send(client, "x", 1, 0);
-    } else {
-      Pause(intervalMs * bytes);
+    std::string head;
+    char chunk[4096];
+    int got = 0;
+    while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536 &&
+           (got = recv(client, chunk, sizeof chunk, 0)) > 0) {
+      head.append(chunk, static_cast<size_t>(got));
     }
-    closesocket(client);
+    ++requests;
+    if (kind == Kind::kTrickling) {
+      SendAll(client, "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(bytes) +
+                          "\r\nConnection: close\r\n\r\n");
+      for (int sent = 0; sent < bytes && Pause(intervalMs); ++sent) send(client, "x", 1, 0);
+      return;
+    }
+    if (kind == Kind::kSilent) {
+      Pause(intervalMs * bytes);
+      return;
+    }
+    // "GET <target> HTTP/1.1": the path is the target without scheme, host and query.
+    const size_t from = head.find(' ') + 1, to = head.find(' ', from);
+    std::string path = head.substr(from, to == std::string::npos ? 0 : to - from);
+    if (path.compare(0, 7, "http://") == 0) path = path.substr(std::min(path.find('/', 7), path.size()));
+    path = path.substr(0, path.find('?'));
+    int status = 404;
+    std::string body = "not here";
+    {
+      std::lock_guard<std::mutex> hold(lock);
+      lastHead = head;
+      auto found = documents.find(path);
+      if (found != documents.end()) std::tie(status, body) = found->second;
+    }
+    SendAll(client, "HTTP/1.1 " + std::to_string(status) + (status == 200 ? " OK" : " Failed") +
+                        "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
+                        "\r\nConnection: close\r\n\r\n" + body);
+    shutdown(client, SD_SEND);
   }
 
-  void Accept() {
+  void Run() {
     while (!stop) {
-      SOCKET client = AcceptWithin20Ms(listener);
+      // A connection within 20 ms, or another look at the stop.
+      fd_set readable;
+      FD_ZERO(&readable);
+      FD_SET(listener, &readable);
+      timeval wait = {0, 20000};
+      if (select(0, &readable, nullptr, nullptr, &wait) <= 0) continue;
+      SOCKET client = accept(listener, nullptr, nullptr);
       if (client == INVALID_SOCKET) continue;
-      std::lock_guard<std::mutex> hold(lock);
-      connections.emplace_back([this, client] { Answer(client); });
+      if (kind == Kind::kDropping) {
+        ++requests;
+        linger abort = {1, 0};  // reset, not a graceful close
+        setsockopt(client, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
+      } else {
+        Answer(client);
+      }
+      closesocket(client);
     }
   }
 };
 
-SlowServer::SlowServer(Kind kind, int bytes, unsigned long intervalMs) : mImpl(std::make_unique<Impl>()) {
+LocalHttpServer::LocalHttpServer(Kind kind, int bytes, unsigned long intervalMs) : mImpl(std::make_unique<Impl>()) {
   mImpl->kind = kind;
   mImpl->bytes = bytes;
   mImpl->intervalMs = intervalMs;
 }
 
-SlowServer::~SlowServer() {
+LocalHttpServer::~LocalHttpServer() {
   mImpl->stop = true;
-  if (mImpl->acceptor.joinable()) mImpl->acceptor.join();
-  for (std::thread& connection : mImpl->connections) connection.join();
+  if (mImpl->thread.joinable()) mImpl->thread.join();
   if (mImpl->listener != INVALID_SOCKET) closesocket(mImpl->listener);
 }
 
-bool SlowServer::Start() {
+void LocalHttpServer::Serve(const std::string& path, const std::string& body, int status) {
+  std::lock_guard<std::mutex> hold(mImpl->lock);
+  mImpl->documents[path] = {status, body};
+}
+
+bool LocalHttpServer::Start() {
   mImpl->listener = BindLoopback(&mImpl->port);
   if (mImpl->listener == INVALID_SOCKET || listen(mImpl->listener, 16) != 0) return false;
-  mImpl->acceptor = std::thread([impl = mImpl.get()] { impl->Accept(); });
+  mImpl->thread = std::thread([impl = mImpl.get()] { impl->Run(); });
   return true;
 }
 
-std::wstring SlowServer::Url(const std::string& pathAndQuery) const {
-  return L"http://127.0.0.1:" + std::to_wstring(mImpl->port) + Widen(pathAndQuery);
+int LocalHttpServer::Port() const { return mImpl->port; }
+
+std::wstring LocalHttpServer::Url(const std::string& pathAndQuery) const {
+  return L"http://127.0.0.1:" + std::to_wstring(mImpl->port) + std::wstring(pathAndQuery.begin(), pathAndQuery.end());
 }
 
-// ---- UnusedLocalPort ----
+int LocalHttpServer::RequestCount() const { return mImpl->requests; }
+
+std::string LocalHttpServer::LastHeader(const std::string& name) const {
+  std::lock_guard<std::mutex> hold(mImpl->lock);
+  for (size_t at = mImpl->lastHead.find("\r\n"); at != std::string::npos; at = mImpl->lastHead.find("\r\n", at + 2)) {
+    const size_t colon = mImpl->lastHead.find(':', at + 2);
+    if (colon != std::string::npos && colon - at - 2 == name.size() &&
+        _strnicmp(mImpl->lastHead.c_str() + at + 2, name.c_str(), name.size()) == 0) {
+      const size_t value = mImpl->lastHead.find_first_not_of(' ', colon + 1);
+      return mImpl->lastHead.substr(value, mImpl->lastHead.find("\r\n", value) - value);
+    }
+  }
+  return std::string();
+}
+
+std::string LocalHttpServer::LastTarget() const {
+  std::lock_guard<std::mutex> hold(mImpl->lock);
+  const size_t from = mImpl->lastHead.find(' ') + 1;
+  return mImpl->lastHead.substr(from, mImpl->lastHead.find(' ', from) - from);
+}
 
 int UnusedLocalPort() {
   int port = 0;
