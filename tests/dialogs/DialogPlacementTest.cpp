@@ -92,21 +92,22 @@ LONG Height(const RECT& r) { return r.bottom - r.top; }
 
 TEST(DialogPlacement, ADialogIsMovedOnlyAsFarAsItMustToLieWholeInTheWorkArea) {
   const RECT primary = ui::WorkAreaFor(RECT{0, 0, 10, 10});
-  enum Goal { kStays, kBottomMeetsTheArea, kBottomRightCorner, kTopLeftCorner };
+  // Where each edge must end: where it started, at the area's edge, or anywhere inside.
+  enum Edge { kAnywhere, kStart, kArea };
   struct Case {
     const char* name;
     LONG x, y;
-    Goal goal;
-  } cases[] = {{"fits", 120, 90, kStays},
-               {"crossing the bottom", 200, primary.bottom - 40, kBottomMeetsTheArea},
-               {"past the bottom right", 900, 700, kBottomRightCorner},
-               {"far past the bottom right", 6000, 5000, kBottomRightCorner},
-               {"above and left", -200, -100, kTopLeftCorner},
-               {"far off to the top left", -6000, -5000, kTopLeftCorner}};
+    Edge left, top, right, bottom;
+  } cases[] = {{"fits", 120, 90, kStart, kStart, kAnywhere, kAnywhere},
+               {"crossing the bottom", 200, primary.bottom - 40, kStart, kAnywhere, kAnywhere, kArea},
+               {"past the bottom right", 900, 700, kAnywhere, kAnywhere, kArea, kArea},
+               {"far past the bottom right", 6000, 5000, kAnywhere, kAnywhere, kArea, kArea},
+               {"above and left", -200, -100, kArea, kArea, kAnywhere, kAnywhere},
+               {"far off to the top left", -6000, -5000, kArea, kArea, kAnywhere, kAnywhere}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RECT before;
-    RECT after = PlaceFrom(c.x, c.y, &before);
+    const RECT after = PlaceFrom(c.x, c.y, &before);
     const RECT area = ui::WorkAreaFor(after);
     EXPECT_GE(after.left, area.left);
     EXPECT_GE(after.top, area.top);
@@ -114,23 +115,17 @@ TEST(DialogPlacement, ADialogIsMovedOnlyAsFarAsItMustToLieWholeInTheWorkArea) {
     EXPECT_LE(after.bottom, area.bottom);
     EXPECT_EQ(Width(after), Width(before));
     EXPECT_EQ(Height(after), Height(before));
-    if (c.goal == kStays || c.goal == kBottomMeetsTheArea) {
-      EXPECT_EQ(after.left, c.x);
+    if (c.left != kAnywhere) {
+      EXPECT_EQ(after.left, c.left == kStart ? c.x : area.left);
     }
-    if (c.goal == kStays) {
-      EXPECT_EQ(after.top, c.y);
+    if (c.top != kAnywhere) {
+      EXPECT_EQ(after.top, c.top == kStart ? c.y : area.top);
     }
-    if (c.goal == kBottomMeetsTheArea || c.goal == kBottomRightCorner) {
-      EXPECT_EQ(after.bottom, area.bottom);
-    }
-    if (c.goal == kBottomRightCorner) {
+    if (c.right == kArea) {
       EXPECT_EQ(after.right, area.right);
     }
-    if (c.goal == kTopLeftCorner) {
-      EXPECT_EQ(after.left, area.left);
-    }
-    if (c.goal == kTopLeftCorner) {
-      EXPECT_EQ(after.top, area.top);
+    if (c.bottom == kArea) {
+      EXPECT_EQ(after.bottom, area.bottom);
     }
   }
 }

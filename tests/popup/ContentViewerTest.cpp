@@ -109,6 +109,8 @@ TEST_F(ViewerTest, WithoutServersOnlyTheExplanationShowsThenTheSectionsAppear) {
   SaveScreenshot(parent.Hwnd(), "viewer/one-server");
 }
 
+// Scrolled by the wheel, by the scroll bar's commands (a line is 10 pixels, a page the
+// view's height) or to an end: the rows recycle, and only those in view hold a VM.
 TEST_F(LargeViewerTest, ASectionUnderFiftyListsEveryVMAndTheRowsRecycleWhileScrolling) {
   OlvarkServerPtr server = AddServer();
   ui::Section& section = ServerSection();
@@ -153,12 +155,7 @@ TEST_F(LargeViewerTest, ASectionUnderFiftyListsEveryVMAndTheRowsRecycleWhileScro
   PumpFor(20);
   EXPECT_EQ(viewer->ScrollPosition(), 0);
   EXPECT_EQ(ShownRowTexts()[3], firstRow);
-}
 
-// The scroll bar's commands in turn: a line is 10 pixels, a page the view's height.
-TEST_F(LargeViewerTest, ScrollBarCommandsMoveByALineAPageOrToAnEnd) {
-  AddServer();
-  ASSERT_TRUE(viewer->IsScrollBarShown());
   RECT client;
   GetClientRect(viewer->Hwnd(), &client);
   const int page = client.bottom;

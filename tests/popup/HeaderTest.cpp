@@ -151,7 +151,8 @@ TEST_F(HeaderTest, AFailedLoginShowsItsMessageAndBringsLoginAndRemoveBack) {
   SaveScreenshot(parent.Hwnd(), "rows/header-login-failed");
 }
 
-TEST_F(HeaderTest, CollapseAndClicksAndKeys) {
+// Clicks and keys collapse, expand and move on; Remove asks first and tells the list only on Yes.
+TEST_F(HeaderTest, CollapseKeysAndRemove) {
   OlvarkServerPtr server = NewServer(kUser, kPassword);
   ui::Header& h = ServerHeader(server);
   const int H = h.LineHeight();
@@ -190,24 +191,14 @@ TEST_F(HeaderTest, CollapseAndClicksAndKeys) {
   PumpFor(20);
   ASSERT_NE(parent.Last(WM_ITEM_UNFOCUSED), nullptr);
   EXPECT_EQ(parent.Last(WM_ITEM_UNFOCUSED)->wParam, reinterpret_cast<WPARAM>(&h));
-}
 
-TEST_F(HeaderTest, RemoveAsksFirstAndTellsTheListOnlyOnYes) {
-  OlvarkServerPtr server = NewServer(kUser, kPassword);
-  ui::Header& h = ServerHeader(server);
-  {
-    MessageBoxAnswer no(false);
+  for (const bool yes : {false, true}) {
+    MessageBoxAnswer answer(yes);
     SendMessageW(h.Hwnd(), WM_COMMAND, MAKEWPARAM(IDC_REMOVE, 0), reinterpret_cast<LPARAM>(Remove()));
-    EXPECT_EQ(no.Text(), L"Are you sure you want to remove '127.0.0.1'?");
+    EXPECT_EQ(answer.Text(), L"Are you sure you want to remove '127.0.0.1'?");
+    PumpFor(20);
+    ASSERT_EQ(parent.Count(WM_REMOVE_SERVER), yes ? 1 : 0);
   }
-  PumpFor(20);
-  EXPECT_EQ(parent.Count(WM_REMOVE_SERVER), 0);
-  {
-    MessageBoxAnswer yes(true);
-    SendMessageW(h.Hwnd(), WM_COMMAND, MAKEWPARAM(IDC_REMOVE, 0), reinterpret_cast<LPARAM>(Remove()));
-  }
-  PumpFor(20);
-  ASSERT_EQ(parent.Count(WM_REMOVE_SERVER), 1);
   EXPECT_EQ(parent.Last(WM_REMOVE_SERVER)->wParam, reinterpret_cast<WPARAM>(&h));
 }
 

@@ -43,21 +43,20 @@ class RowTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(RowTest, AClickTogglesExpansionAndReportsTheFocusEachTime) {
+// A click toggles the expansion and reports the focus each time; leaving the focus collapses
+// the row, unless it goes to the row's own button, whose command gives the row the focus back.
+TEST_F(RowTest, ClicksToggleTheExpansionAndTheFocusLeavingTheRowCollapsesIt) {
   ClickAt(row->Hwnd(), POINT{40, 10});
   EXPECT_TRUE(row->IsExpanded());
   EXPECT_TRUE(row->IsSelected());
   EXPECT_EQ(GetFocus(), row->Hwnd());
   EXPECT_EQ(parent.Count(WM_ITEM_FOCUSED), 1) << "taking the focus reports it";
-
   ClickAt(row->Hwnd(), POINT{40, 10});
   EXPECT_FALSE(row->IsExpanded());
   EXPECT_TRUE(row->IsSelected());
   EXPECT_EQ(parent.Count(WM_ITEM_FOCUSED), 2) << "a click with the focus reports it again";
   EXPECT_EQ(parent.Last(WM_ITEM_FOCUSED)->lParam, reinterpret_cast<LPARAM>(row->Hwnd()));
-}
 
-TEST_F(RowTest, LeavingTheFocusCollapsesUnlessItGoesToTheRowsOwnButton) {
   ClickAt(row->Hwnd(), POINT{40, 10});
   ASSERT_TRUE(row->IsExpanded());
   SetFocus(Child(row->Hwnd(), IDC_VM_CONNECT));
@@ -65,11 +64,9 @@ TEST_F(RowTest, LeavingTheFocusCollapsesUnlessItGoesToTheRowsOwnButton) {
   EXPECT_TRUE(row->IsExpanded());
   EXPECT_TRUE(row->IsSelected());
   EXPECT_EQ(parent.Count(WM_ITEM_UNFOCUSED), 0);
-
-  // A command of a button gives the row the focus back; then the search box takes it.
   ClickAt(Child(row->Hwnd(), IDC_STAR), POINT{8, 8});
   EXPECT_EQ(GetFocus(), row->Hwnd());
-  SetFocus(other);
+  SetFocus(other);  // the search box, say
   PumpFor(10);
   EXPECT_FALSE(row->IsExpanded());
   EXPECT_FALSE(row->IsSelected());

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "tests/support/CursorPlacement.h"
+#include "tests/support/Polling.h"
 
 namespace popuptest {
 
@@ -54,37 +55,14 @@ void PumpFor(DWORD ms) {
 }
 
 MessageBoxAnswer::MessageBoxAnswer(bool yes) {
-  const DWORD process = GetCurrentProcessId();
-  mThread = std::thread([this, yes, process] {
-    for (int i = 0; i < 1000; ++i) {
-      struct Find {
-        DWORD process;
-        HWND found;
-      } find = {process, nullptr};
-      EnumWindows(
-          [](HWND hwnd, LPARAM lParam) -> BOOL {
-            auto* f = reinterpret_cast<Find*>(lParam);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(hwnd, &owner);
-            wchar_t cls[16] = {};
-            GetClassNameW(hwnd, cls, 16);
-            if (owner == f->process && wcscmp(cls, L"#32770") == 0 && IsWindowVisible(hwnd)) {
-              f->found = hwnd;
-              return FALSE;
-            }
-            return TRUE;
-          },
-          reinterpret_cast<LPARAM>(&find));
-      if (find.found) {
-        Sleep(50);
-        wchar_t text[1024] = {};
-        GetDlgItemTextW(find.found, 0xFFFF, text, 1024);
-        mText = text;
-        PostMessageW(find.found, WM_COMMAND, yes ? IDYES : IDNO, 0);
-        return;
-      }
-      Sleep(10);
-    }
+  mThread = std::thread([this, yes] {
+    HWND box = polling::WaitForTopLevel(L"#32770", nullptr, GetCurrentProcessId(), true, 10000);
+    if (!box) return;
+    Sleep(50);
+    wchar_t text[1024] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 1024);
+    mText = text;
+    PostMessageW(box, WM_COMMAND, yes ? IDYES : IDNO, 0);
   });
 }
 
@@ -192,21 +170,18 @@ std::string Png(const std::vector<uint8_t>& rgb, int width, int height) {
 
 }  // namespace
 
-std::vector<uint8_t> ScreenPixels(HWND window, int* widthOut, int* heightOut) {
-  RECT rect;
-  GetWindowRect(window, &rect);
-  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  if (widthOut) *widthOut = width;
-  if (heightOut) *heightOut = height;
+namespace {
+
+// A rectangle of a DC as RGB, top row first.
+std::vector<uint8_t> Grab(HDC source, int left, int top, int width, int height) {
   if (width <= 0 || height <= 0) return {};
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
+  HDC memory = CreateCompatibleDC(source);
   BITMAPINFO info = {};
   info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB};
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP bitmap = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  BitBlt(memory, 0, 0, width, height, source, left, top, SRCCOPY);
   GdiFlush();
   const int stride = (width * 3 + 3) & ~3;
   std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
@@ -222,8 +197,39 @@ std::vector<uint8_t> ScreenPixels(HWND window, int* widthOut, int* heightOut) {
   SelectObject(memory, old);
   DeleteObject(bitmap);
   DeleteDC(memory);
+  return rgb;
+}
+
+}  // namespace
+
+std::vector<uint8_t> ScreenPixels(HWND window, int* widthOut, int* heightOut) {
+  RECT rect;
+  GetWindowRect(window, &rect);
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  if (widthOut) *widthOut = width;
+  if (heightOut) *heightOut = height;
+  HDC screen = GetDC(nullptr);
+  std::vector<uint8_t> rgb = Grab(screen, rect.left, rect.top, width, height);
   ReleaseDC(nullptr, screen);
   return rgb;
+}
+
+std::vector<uint8_t> ClientPixels(HWND window) {
+  UpdateWindow(window);
+  RECT client;
+  GetClientRect(window, &client);
+  HDC dc = GetDC(window);
+  std::vector<uint8_t> rgb = Grab(dc, 0, 0, client.right, client.bottom);
+  ReleaseDC(window, dc);
+  return rgb;
+}
+
+int CountColour(const std::vector<uint8_t>& rgb, COLORREF colour) {
+  int count = 0;
+  for (size_t i = 0; i + 2 < rgb.size(); i += 3) {
+    count += rgb[i] == GetRValue(colour) && rgb[i + 1] == GetGValue(colour) && rgb[i + 2] == GetBValue(colour);
+  }
+  return count;
 }
 
 std::string SaveScreenshot(HWND window, const std::string& name) {

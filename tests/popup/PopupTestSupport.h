@@ -18,11 +18,12 @@ struct Posted {
   LPARAM lParam;
 };
 
-// A top-level window that rows are created in; it records the private messages and
-// WM_CHAR that reach it.
+// A top-level window that rows and controls are created in; it records the private
+// messages, WM_CHAR and WM_COMMAND that reach it (commands then go on to the reflection).
 class Parent : public ui::WindowImpl {
  public:
   std::vector<Posted> seen;
+  HBRUSH staticBackground = nullptr;  // what WM_CTLCOLORSTATIC answers, as a dialog does
   HWND CreateParent(int width = 320, int height = 200);
   int Count(UINT msg) const;
   const Posted* Last(UINT msg) const;
@@ -34,6 +35,11 @@ class Parent : public ui::WindowImpl {
     if ((uMsg >= WM_APP && uMsg < WM_APP + 0x20 && uMsg != WM_APP + 0xD) || uMsg == WM_CHAR) {
       seen.push_back({uMsg, wParam, lParam});
       lResult = 0;
+      return true;
+    }
+    if (uMsg == WM_COMMAND) seen.push_back({uMsg, wParam, lParam});
+    if (uMsg == WM_CTLCOLORSTATIC && staticBackground) {
+      lResult = reinterpret_cast<LRESULT>(staticBackground);
       return true;
     }
     ZW_REFLECT_NOTIFICATIONS()
@@ -66,6 +72,10 @@ void MoveCursorTo(HWND window, POINT client);
 
 // The window's pixels as the screen shows them now (RGB, top row first), without a repaint.
 std::vector<uint8_t> ScreenPixels(HWND window, int* width = nullptr, int* height = nullptr);
+// The client area as the window's own DC holds it (RGB, top row first), after painting
+// what is pending; and how many of such pixels have this colour.
+std::vector<uint8_t> ClientPixels(HWND window);
+int CountColour(const std::vector<uint8_t>& rgb, COLORREF colour);
 // Saves the window as a PNG under build/screenshots/<name>.png; the path, empty on failure.
 std::string SaveScreenshot(HWND window, const std::string& name);
 std::wstring WindowText(HWND window);

@@ -26,10 +26,6 @@ namespace {
 // As wide as the popup at this DPI.
 const int kWidth = utils::LayoutMetricsFor(utils::GetDpiScale()).popupWidth;
 
-struct PowerView {
-  bool on, onHeld, off, offHeld, suspend, suspendHeld, reset;  // enabled, or shown for the held ones
-};
-
 class VMRowTest : public ServerTest {
  protected:
   void SetUp() override {
@@ -75,25 +71,23 @@ class VMRowTest : public ServerTest {
     std::vector<HWND> held = Children(row->Hwnd(), IDC_POWER_HELD);
     return index < static_cast<int>(held.size()) ? held[index] : nullptr;
   }
-  PowerView View() const {
-    return {IsShown(Control(IDC_POWER_ON)) && IsEnabled(Control(IDC_POWER_ON)), IsShown(Held(0)),
-            IsShown(Control(IDC_POWER_OFF)) && IsEnabled(Control(IDC_POWER_OFF)), IsShown(Held(1)),
-            IsShown(Control(IDC_SUSPEND)) && IsEnabled(Control(IDC_SUSPEND)), IsShown(Held(2)),
-            IsShown(Control(IDC_RESET)) && IsEnabled(Control(IDC_RESET))};
+  // One letter per pair (Power On, Power Off, Suspend): H its held button shown, E its plain
+  // one shown and enabled, ! both, - neither; then Reset: E or -.
+  std::string View() const {
+    std::string view;
+    for (int id : {IDC_POWER_ON, IDC_POWER_OFF, IDC_SUSPEND}) {
+      const bool held = IsShown(Held(static_cast<int>(view.size())));
+      const bool plain = IsShown(Control(id)) && IsEnabled(Control(id));
+      view += held ? (plain ? '!' : 'H') : (plain ? 'E' : '-');
+    }
+    return view + (IsShown(Control(IDC_RESET)) && IsEnabled(Control(IDC_RESET)) ? 'E' : '-');
   }
-  bool ViewIs(const PowerView& want) const {
-    PowerView v = View();
-    return v.on == want.on && v.onHeld == want.onHeld && v.off == want.off && v.offHeld == want.offHeld &&
-           v.suspend == want.suspend && v.suspendHeld == want.suspendHeld && v.reset == want.reset;
-  }
-  void ExpectViewSoon(uint32_t state, const PowerView& want) {
+  void ExpectViewSoon(uint32_t state, const std::string& want) {
     SCOPED_TRACE(testing::Message() << "power state 0x" << std::hex << state);
     SetPower(state);
     // Within one poll period at most.
-    EXPECT_TRUE(PumpUntil([&] { return row->GetLastPowerState() == state && ViewIs(want); }, 3000))
-        << "on " << View().on << " onHeld " << View().onHeld << " off " << View().off << " offHeld "
-        << View().offHeld << " suspend " << View().suspend << " suspendHeld " << View().suspendHeld << " reset "
-        << View().reset;
+    EXPECT_TRUE(PumpUntil([&] { return row->GetLastPowerState() == state && View() == want; }, 3000))
+        << "shown: " << View();
   }
 
   Parent parent;
@@ -126,18 +120,14 @@ TEST_F(VMRowTest, ExpandingOpensTheVMAndThePowerButtonsFollowItsState) {
   EXPECT_TRUE(row->IsPolling());
   EXPECT_TRUE(log->Contains("VMItem::OnExpandedChanged: VM 'web-01' is not opened yet; opening now."));
   EXPECT_TRUE(log->Contains("VMItem::UIThreadVMOpenStateChanged: VM 'web-01' open state changed to STATE_OPEN_SUCCESS."));
-  //                 on     onHeld off    offHeld susp   suspHeld reset
-  EXPECT_TRUE(ViewIs({false, true, true, false, true, false, true}));
+  EXPECT_EQ(View(), "HEEE");
   EXPECT_EQ(SendMessageW(Held(0), BM_GETCHECK, 0, 0), BST_CHECKED);
   SaveScreenshot(parent.Hwnd(), "rows/vm-powered-on");
 
-  ExpectViewSoon(0x0002, {true, false, false, true, false, false, false});    // powered off
+  ExpectViewSoon(0x0002, "EH--");  // powered off
   SaveScreenshot(parent.Hwnd(), "rows/vm-powered-off");
-  ExpectViewSoon(0x0020, {true, false, false, false, false, true, false});    // suspended
-  ExpectViewSoon(0x0200, {true, false, false, false, false, true, false});    // also suspended
-  ExpectViewSoon(0x0004, {false, true, false, false, false, false, false});   // powering on
-  ExpectViewSoon(0x0800, {false, true, false, false, false, false, false});   // also powering on
-  ExpectViewSoon(0x0011, {false, false, false, true, false, true, false});    // powering off and suspending
+  ExpectViewSoon(0x0020, "E-H-");  // suspended
+  ExpectViewSoon(0x0011, "-HH-");  // powering off and suspending (every other word: PowerButtonsTest)
   SaveScreenshot(parent.Hwnd(), "rows/vm-in-transition");
 }
 
@@ -178,10 +168,10 @@ TEST_F(VMRowTest, PowerOperationsAskFirstActOnTheVMAskedAboutAndMakeItRecentOnly
 
   row->Reset();
   row->Bind(vm, 7, false, true);
-  EXPECT_TRUE(PumpUntil([&] { return ViewIs({true, false, false, true, false, false, false}); }, 5000));
+  EXPECT_TRUE(PumpUntil([&] { return View() == "EH--"; }, 5000));
   Sleep(1100);
   SendMessageW(Control(IDC_POWER_ON), BM_CLICK, 0, 0);  // no question for Power On
-  EXPECT_TRUE(PumpUntil([&] { return ViewIs({false, true, true, false, true, false, true}); }, 5000));
+  EXPECT_TRUE(PumpUntil([&] { return View() == "HEEE"; }, 5000));
   EXPECT_EQ(parent.Count(WM_RECENT_ADDED), 1) << "already recent";
   EXPECT_GT(vm->GetLastUse(), firstUse) << "but the use is stamped again";
 }
@@ -235,9 +225,10 @@ TEST_F(VMRowTest, ConnectMakesTheVMRecentFirstAndHidesThePopupOnlyWhenTheConsole
   EXPECT_EQ(parent.Count(WM_RECENT_ADDED), 1) << "recent once";
 }
 
-// A refresh keeps the session: an open VM's buttons keep following its state meanwhile.
-TEST_F(VMRowTest, PowerButtonsFollowTheStateWhileTheServerEnumeratesAgain) {
-  ASSERT_TRUE(BoundRow("web-07", 8, true));
+// A refresh keeps the session: an open VM's buttons keep following its state meanwhile. A
+// server that dropped the session leaves the row logged off until a login from the row.
+TEST_F(VMRowTest, TheRowFollowsItsVMThroughARefreshAndADroppedSession) {
+  ASSERT_TRUE(BoundRow("app-04", 8, true));
   ASSERT_TRUE(sim.Admin("latency", R"({"ms":1500})"));
   server->Refresh();
   ASSERT_TRUE(PumpUntil([&] { return server->GetState() == VMCollection::STATE_ENUMERATING; }));
@@ -246,17 +237,13 @@ TEST_F(VMRowTest, PowerButtonsFollowTheStateWhileTheServerEnumeratesAgain) {
   EXPECT_TRUE(PumpUntil(
       [&] {
         stateWhenShown = server->GetState();
-        return ViewIs({true, false, false, true, false, false, false});
+        return View() == "EH--";
       },
       8000));
   EXPECT_EQ(stateWhenShown, VMCollection::STATE_ENUMERATING) << "shown only once the enumeration ended";
   ASSERT_TRUE(sim.Admin("latency", R"({"ms":0})"));
-  EXPECT_TRUE(PumpUntil([&] { return server->GetState() == VMCollection::STATE_ENUMERATED; }));
-}
+  ASSERT_TRUE(PumpUntil([&] { return server->GetState() == VMCollection::STATE_ENUMERATED; }));
 
-TEST_F(VMRowTest, AServerThatDropsItsSessionsLeavesTheRowLoggedOff) {
-  std::shared_ptr<QorVM> vm = BoundRow("app-04", 8, true);
-  ASSERT_TRUE(vm);
   ASSERT_TRUE(sim.Admin("dropSessions"));
   server->Refresh();
   ASSERT_TRUE(PumpUntil([&] { return row->GetStatusText() == utils::LoadStringResource(IDS_NOT_LOGGED_IN); }));
@@ -266,7 +253,6 @@ TEST_F(VMRowTest, AServerThatDropsItsSessionsLeavesTheRowLoggedOff) {
   EXPECT_FALSE(IsShown(Held(0)));
   EXPECT_FALSE(row->IsPolling());
   SaveScreenshot(parent.Hwnd(), "rows/vm-logged-off");
-
   // Login from the row, with the saved credentials, brings the VM back.
   SendMessageW(row->Hwnd(), WM_KEYDOWN, VK_RETURN, 0);
   EXPECT_TRUE(PumpUntil([&] { return IsShown(Control(IDC_VM_CONNECT)); })) << "state " << server->GetState();

@@ -1,5 +1,5 @@
 // Icons: each named one loads at 16 x 16 with real pixels, no two are the same
-// picture, and the module holds no icon without a name.
+// picture, the module holds no icon without a name, and the program's has its own sizes.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -61,33 +61,28 @@ int NativeImageWidth(int groupId, int size) {
 
 }  // namespace
 
-TEST(Icons, EveryNamedIconLoadsAt16x16WithTransparencyAndContent) {
+// The module holds exactly the named icons; each loads at 16 x 16 with real pixels and a
+// transparent background, and no two are the same picture.
+TEST(Icons, EveryNamedIconLoadsAt16x16AsAPictureOfItsOwn) {
   ASSERT_EQ(std::size(kIconIds), 16u);
+  std::set<int> named;
+  std::set<std::vector<DWORD>> seen;
   for (const ResourceId& icon : kIconIds) {
+    SCOPED_TRACE(testing::Message() << "icon " << icon.id);
+    named.insert(icon.id);
     IconPixels pixels = ReadIcon(icon.id, 16);
-    ASSERT_EQ(pixels.width, 16) << "icon " << icon.id;
-    ASSERT_EQ(pixels.height, 16) << "icon " << icon.id;
-    ASSERT_EQ(pixels.bgra.size(), 256u) << "icon " << icon.id;
+    ASSERT_EQ(pixels.width, 16);
+    ASSERT_EQ(pixels.height, 16);
+    ASSERT_EQ(pixels.bgra.size(), 256u);
     int opaque = 0, clear = 0;
     for (DWORD p : pixels.bgra) {
-      BYTE alpha = p >> 24;
-      opaque += alpha >= 128;
-      clear += alpha == 0;
+      opaque += (p >> 24) >= 128;
+      clear += (p >> 24) == 0;
     }
-    EXPECT_GE(opaque, 20) << "icon " << icon.id << " is nearly empty";
-    EXPECT_GE(clear, 4) << "icon " << icon.id << " has no transparent background";
+    EXPECT_GE(opaque, 20) << "nearly empty";
+    EXPECT_GE(clear, 4) << "no transparent background";
+    EXPECT_TRUE(seen.insert(pixels.bgra).second) << "repeats another";
   }
-}
-
-TEST(Icons, NoTwoIconsAreTheSamePicture) {
-  std::set<std::vector<DWORD>> seen;
-  for (const ResourceId& icon : kIconIds)
-    EXPECT_TRUE(seen.insert(ReadIcon(icon.id, 16).bgra).second) << "icon " << icon.id << " repeats another";
-}
-
-TEST(Icons, ModuleHoldsExactlyTheNamedIcons) {
-  std::set<int> named;
-  for (const ResourceId& icon : kIconIds) named.insert(icon.id);
   const std::vector<int> present = ResourceNames(RT_GROUP_ICON);
   EXPECT_EQ(std::set<int>(present.begin(), present.end()), named);
   EXPECT_EQ(present.size(), named.size());

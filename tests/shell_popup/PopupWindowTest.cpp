@@ -46,19 +46,20 @@ RECT Taskbar() {
   return data.rc;
 }
 
-// Whether WM_QUIT reaches this thread's queue within the time; dispatches everything else.
-bool QuitPosted(DWORD milliseconds) {
+// The exit code of the WM_QUIT that reaches this thread's queue within the time (-1: none
+// came), as the program's loop would end; dispatches everything else.
+int QuitCode(DWORD milliseconds) {
   const ULONGLONG end = GetTickCount64() + milliseconds;
   MSG msg;
   while (GetTickCount64() < end) {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) return true;
+      if (msg.message == WM_QUIT) return static_cast<int>(msg.wParam);
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
   }
-  return false;
+  return -1;
 }
 
 // The width of the icon's own image (0 without one).
@@ -220,46 +221,46 @@ TEST_F(PopupWindowTest, ShownAtStartBesideTheTaskbarWithItsBandSearchBoxListAndL
   EXPECT_FALSE(shot.empty());
 }
 
-TEST_F(PopupWindowTest, TrayMenuHoldsShowPreferencesAndExit) {
-  Start(true);
-  HMENU menu = mPopup->TrayMenu();
-  ASSERT_TRUE(menu);
-  ASSERT_EQ(4, GetMenuItemCount(menu));
-  EXPECT_EQ(static_cast<UINT>(IDM_SHOW), GetMenuItemID(menu, 0));
-  EXPECT_EQ(static_cast<UINT>(IDM_PREFERENCES), GetMenuItemID(menu, 1));
-  EXPECT_EQ(static_cast<UINT>(IDM_EXIT), GetMenuItemID(menu, 3));
-  EXPECT_EQ(static_cast<UINT>(IDM_SHOW), GetMenuDefaultItem(menu, FALSE, 0));
-  MENUITEMINFOW separator = {sizeof separator, MIIM_FTYPE};
-  ASSERT_TRUE(GetMenuItemInfoW(menu, 2, TRUE, &separator));
-  EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
-  wchar_t text[64];
-  GetMenuStringW(menu, IDM_SHOW, text, 64, MF_BYCOMMAND);
-  EXPECT_STREQ(L"&Show", text);
-  GetMenuStringW(menu, IDM_PREFERENCES, text, 64, MF_BYCOMMAND);
-  EXPECT_STREQ(L"&Preferences", text);
-  GetMenuStringW(menu, IDM_EXIT, text, 64, MF_BYCOMMAND);
-  EXPECT_STREQ(L"E&xit", text);
-}
-
-TEST_F(PopupWindowTest, StartedHiddenTheFirstTrayClickRunsTheStartupWorkOnceAndShows) {
+// Started hidden (with Windows), the first tray event runs the start-up work, once; a click
+// or a key on the icon shows the popup docked to the taskbar, or ten pixels above an icon in
+// an overflow area, wherever the cursor is by the time it is handled.
+TEST_F(PopupWindowTest, StartedHiddenTheFirstTrayEventRunsTheStartupWorkAndTheIconShowsThePopupAtItsPoint) {
   HWND popup = Start(true);
   ASSERT_TRUE(popup);
   EXPECT_FALSE(IsWindowVisible(popup));
   EXPECT_EQ(0, mUpdateChecks);
   EXPECT_TRUE(mPopup->StartupWorkPending());
-
-  // A click on the taskbar itself: the popup docks beside it.
   const RECT taskbar = Taskbar();
-  const POINT onTaskbar = {taskbar.right - 20, taskbar.top};
-  TrayLeftClick(onTaskbar);
-  EXPECT_EQ(1, mUpdateChecks);
+  const POINT onTaskbar = {taskbar.right - 20, taskbar.top}, overflow = {taskbar.right - 30, taskbar.top - 300};
+  SendTray(WM_LBUTTONUP, onTaskbar);
+  EXPECT_EQ(1, mUpdateChecks) << "the first tray event starts the work";
   EXPECT_FALSE(mPopup->StartupWorkPending());
-  EXPECT_TRUE(IsWindowVisible(popup));
-  EXPECT_EQ(taskbar.top, WindowRect(popup).bottom);
-
+  EXPECT_FALSE(IsWindowVisible(popup)) << "a button up without a down shows nothing";
   SendMessageW(popup, WM_TIMER, ui::PopupWindow::kStartupTimer, 0);
+
   TrayLeftClick(onTaskbar);
+  ASSERT_TRUE(IsWindowVisible(popup));
+  EXPECT_EQ(taskbar.top, WindowRect(popup).bottom);
   EXPECT_EQ(1, mUpdateChecks) << "the start-up work runs once";
+  SendMessageW(popup, WM_HIDE_POPUP, 0, 0);
+  TrayLeftClick(overflow);
+  ASSERT_TRUE(IsWindowVisible(popup));
+  EXPECT_EQ(overflow.y - 10, WindowRect(popup).bottom);
+  EXPECT_EQ(taskbar.right, WindowRect(popup).right);
+
+  // Enter or Space on the icon (at the icon's point) may be reported twice: it shows, it does
+  // not toggle, and the keyboard goes on in the list.
+  SendMessageW(popup, WM_HIDE_POPUP, 0, 0);
+  SendTray(NIN_KEYSELECT, onTaskbar);
+  SendTray(NIN_KEYSELECT, onTaskbar);
+  PumpFor(30);
+  ASSERT_TRUE(IsWindowVisible(popup));
+  EXPECT_EQ(taskbar.top, WindowRect(popup).bottom);
+  EXPECT_EQ(mPopup->Viewer()->Hwnd(), GetFocus());
+  SendMessageW(popup, WM_HIDE_POPUP, 0, 0);
+  SendTray(NIN_KEYSELECT, overflow);
+  ASSERT_TRUE(IsWindowVisible(popup));
+  EXPECT_EQ(overflow.y - 10, WindowRect(popup).bottom);
 }
 
 TEST_F(PopupWindowTest, StartedHiddenTheStartupDelayRunsTheWorkAndStaysHidden) {
@@ -270,39 +271,6 @@ TEST_F(PopupWindowTest, StartedHiddenTheStartupDelayRunsTheWorkAndStaysHidden) {
   TrayLeftClick({Taskbar().right - 20, Taskbar().top});
   EXPECT_EQ(1, mUpdateChecks);
   EXPECT_TRUE(IsWindowVisible(popup));
-}
-
-TEST_F(PopupWindowTest, AnOverflowClickAboveTheTaskbarShowsThePopupTenPixelsAboveIt) {
-  HWND popup = Start(true);
-  const RECT taskbar = Taskbar();
-  // Where the shell says the click was, wherever the cursor is by the time it is handled.
-  const POINT click = {taskbar.right - 30, taskbar.top - 300};
-  TrayLeftClick(click);
-  ASSERT_TRUE(IsWindowVisible(popup));
-  const RECT rect = WindowRect(popup);
-  EXPECT_EQ(click.y - 10, rect.bottom);
-  EXPECT_EQ(taskbar.right, rect.right);
-}
-
-TEST_F(PopupWindowTest, EnterOrSpaceOnTheTrayIconShowsThePopupWithTheListFocusedAndRunsTheStartupWork) {
-  HWND popup = Start(true);
-  const RECT taskbar = Taskbar();
-  // The point is the icon's; Enter may be reported twice: the popup shows, it does not toggle.
-  const POINT icon = {taskbar.right - 20, taskbar.top};
-  SendTray(NIN_KEYSELECT, icon);
-  SendTray(NIN_KEYSELECT, icon);
-  PumpFor(30);
-  EXPECT_EQ(1, mUpdateChecks);
-  ASSERT_TRUE(IsWindowVisible(popup));
-  EXPECT_EQ(taskbar.top, WindowRect(popup).bottom);
-  EXPECT_EQ(mPopup->Viewer()->Hwnd(), GetFocus()) << "the keyboard goes on in the list";
-
-  // An icon in an overflow area: the popup shows beside it, as for a click there.
-  SendMessageW(popup, WM_HIDE_POPUP, 0, 0);
-  const POINT overflow = {taskbar.right - 30, taskbar.top - 300};
-  SendTray(NIN_KEYSELECT, overflow);
-  ASSERT_TRUE(IsWindowVisible(popup));
-  EXPECT_EQ(overflow.y - 10, WindowRect(popup).bottom);
 }
 
 // Counts the openings of the menus a window owns, and where the last one showed, closing each
@@ -346,6 +314,23 @@ MenuWatch* MenuWatch::sWatch = nullptr;
 
 TEST_F(PopupWindowTest, TheTrayMenuOpensOnceForARightClickAndForTheMenuKeyAtTheirPoints) {
   HWND popup = Start(true);
+  HMENU menu = mPopup->TrayMenu();
+  ASSERT_TRUE(menu);
+  ASSERT_EQ(4, GetMenuItemCount(menu));
+  const UINT ids[] = {IDM_SHOW, IDM_PREFERENCES, 0, IDM_EXIT};
+  const wchar_t* texts[] = {L"&Show", L"&Preferences", L"", L"E&xit"};
+  for (int i = 0; i < 4; ++i) {
+    MENUITEMINFOW item = {sizeof item, MIIM_FTYPE | MIIM_ID};
+    ASSERT_TRUE(GetMenuItemInfoW(menu, i, TRUE, &item));
+    EXPECT_EQ(i == 2, (item.fType & MFT_SEPARATOR) != 0) << i;
+    if (i == 2) continue;
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
+    EXPECT_EQ(ids[i], item.wID) << i;
+    EXPECT_STREQ(texts[i], text);
+  }
+  EXPECT_EQ(static_cast<UINT>(IDM_SHOW), GetMenuDefaultItem(menu, FALSE, 0));
+
   MenuWatch menus(popup);
   ASSERT_TRUE(menus.Hooked());
   // A right click: both buttons, then WM_CONTEXTMENU; the menu's corner at the click.
@@ -354,7 +339,6 @@ TEST_F(PopupWindowTest, TheTrayMenuOpensOnceForARightClickAndForTheMenuKeyAtThei
   EXPECT_EQ(1, menus.Opened()) << "a right click is one menu";
   EXPECT_EQ(click.x, menus.Last().right);
   EXPECT_EQ(click.y, menus.Last().bottom);
-
   // Shift+F10 or the menu key on the icon: no button at all, the icon's point.
   const POINT icon = {620, 560};
   SendTray(WM_CONTEXTMENU, icon);
@@ -363,62 +347,33 @@ TEST_F(PopupWindowTest, TheTrayMenuOpensOnceForARightClickAndForTheMenuKeyAtThei
   EXPECT_EQ(icon.y, menus.Last().bottom);
 }
 
-TEST_F(PopupWindowTest, TrayUpWithoutADownShowsNothing) {
-  HWND popup = Start(true);
-  SendTray(WM_LBUTTONUP, {Taskbar().right - 20, Taskbar().top});
-  EXPECT_EQ(1, mUpdateChecks) << "the first tray click still starts the work";
-  EXPECT_FALSE(IsWindowVisible(popup));
-}
-
-TEST_F(PopupWindowTest, ExitAnsweredNoKeepsRunning) {
-  HWND popup = Start(true);
-  {
-    MessageBoxAnswer no(false);
-    PostMessageW(popup, WM_COMMAND, IDM_EXIT, 0);
-    EXPECT_FALSE(QuitPosted(1500));
-    EXPECT_EQ(utils::LoadStringResource(IDS_CONFIRM_EXIT), no.Text());
-  }
-  EXPECT_TRUE(IsWindow(popup));
-}
-
-TEST_F(PopupWindowTest, ExitAnsweredYesEndsTheMessageLoop) {
-  HWND popup = Start(true);
-  MessageBoxAnswer yes(true);
-  PostMessageW(popup, WM_COMMAND, IDM_EXIT, 0);
-  // The program's loop: GetMessage ends on WM_QUIT.
-  UINT_PTR guard = SetTimer(nullptr, 0, 10000, nullptr);
-  MSG msg;
-  bool quit = false;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == guard) break;
-    DispatchMessageW(&msg);
-  }
-  quit = msg.message == WM_QUIT;
-  KillTimer(nullptr, guard);
-  EXPECT_TRUE(quit);
-  EXPECT_EQ(0, static_cast<int>(msg.wParam));
-  EXPECT_EQ(utils::LoadStringResource(IDS_CONFIRM_EXIT), yes.Text());
-}
-
-TEST_F(PopupWindowTest, ShowAndPreferencesCommands) {
+// The menu's commands and the messages of other instances; Exit asks first.
+TEST_F(PopupWindowTest, CommandsAndMessagesShowHideOrEndTheProgram) {
   HWND popup = Start(true);
   SendMessageW(popup, WM_COMMAND, IDM_PREFERENCES, 0);
   EXPECT_EQ(1, mPreferences);
   EXPECT_FALSE(IsWindowVisible(popup));
   SendMessageW(popup, WM_COMMAND, IDM_SHOW, 0);
   EXPECT_TRUE(IsWindowVisible(popup));
+  SendMessageW(popup, WM_HIDE_POPUP, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(popup));
+  SendMessageW(popup, WM_SHOWPOPUP, 0, 0);  // a second instance
+  EXPECT_TRUE(IsWindowVisible(popup));
+  SendMessageW(popup, WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_FALSE(IsWindowVisible(popup)) << "hidden when it loses the activation";
+
+  for (const bool yes : {false, true}) {
+    MessageBoxAnswer answer(yes);
+    PostMessageW(popup, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_EQ(yes ? 0 : -1, QuitCode(yes ? 10000 : 1500)) << "answered " << (yes ? "Yes" : "No");
+    EXPECT_EQ(utils::LoadStringResource(IDS_CONFIRM_EXIT), answer.Text());
+  }
+  PostMessageW(popup, WM_QUITAPP, 0, 0);  // another instance's /kill
+  EXPECT_EQ(0, QuitCode(2000));
 }
 
-TEST_F(PopupWindowTest, EscapeInAnEmptySearchBoxHidesThePopup) {
-  HWND popup = Start(false);
-  ASSERT_TRUE(IsWindowVisible(popup));
-  HWND search = mPopup->SearchBox();
-  SetFocus(search);
-  SendMessageW(search, WM_CHAR, VK_ESCAPE, 0);
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(popup); }, 2000));
-}
-
-TEST_F(PopupWindowTest, EscapeInASearchBoxWithTextOnlyEmptiesIt) {
+// The first Escape empties the search (and the list's filter), the second hides the popup.
+TEST_F(PopupWindowTest, EscapeInTheSearchBoxEmptiesItThenHidesThePopup) {
   HWND popup = Start(false);
   HWND search = mPopup->SearchBox();
   SetFocus(search);
@@ -429,11 +384,14 @@ TEST_F(PopupWindowTest, EscapeInASearchBoxWithTextOnlyEmptiesIt) {
   EXPECT_EQ(L"", popuptest::WindowText(search));
   EXPECT_TRUE(IsWindowVisible(popup));
   EXPECT_EQ(L"", mPopup->Viewer()->SearchText());
+  SendMessageW(search, WM_CHAR, VK_ESCAPE, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(popup); }, 2000));
 }
 
-TEST_F(PopupWindowTest, SizingBordersAnswerAsPlainBorder) {
+// Under composition the frame is thick, yet its borders do not size the popup; a change of
+// composition sets the frame to what the desktop reports (Wine: none, so a thin border).
+TEST_F(PopupWindowTest, TheFrameFollowsCompositionAndItsBordersDoNotSize) {
   HWND popup = Start(false);
-  // Under composition the frame is thick; make it so to get sizing answers.
   SetWindowLongPtrW(popup, GWL_STYLE, (GetWindowLongPtrW(popup, GWL_STYLE) & ~WS_BORDER) | WS_THICKFRAME);
   SetWindowPos(popup, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
   const RECT r = WindowRect(popup);
@@ -441,35 +399,13 @@ TEST_F(PopupWindowTest, SizingBordersAnswerAsPlainBorder) {
                          {(r.left + r.right) / 2, r.top},  {(r.left + r.right) / 2, r.bottom - 1},
                          {r.left, r.top},                  {r.right - 1, r.bottom - 1}};
   for (const POINT& p : edges) {
-    SCOPED_TRACE(std::to_string(p.x) + "," + std::to_string(p.y));
-    EXPECT_EQ(HTBORDER, SendMessageW(popup, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)));
+    EXPECT_EQ(HTBORDER, SendMessageW(popup, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y))) << p.x << "," << p.y;
   }
   EXPECT_EQ(HTCLIENT, SendMessageW(popup, WM_NCHITTEST, 0, MAKELPARAM(r.left + 50, r.top + 20)));
-}
-
-TEST_F(PopupWindowTest, CompositionChangeSetsTheFrameToWhatTheDesktopReports) {
-  HWND popup = Start(true);
-  SetWindowLongPtrW(popup, GWL_STYLE, (GetWindowLongPtrW(popup, GWL_STYLE) & ~WS_BORDER) | WS_THICKFRAME);
   SendMessageW(popup, WM_DWMCOMPOSITIONCHANGED, 0, 0);
   const LONG_PTR style = GetWindowLongPtrW(popup, GWL_STYLE);
-  EXPECT_FALSE(style & WS_THICKFRAME) << "Wine reports no composition";
+  EXPECT_FALSE(style & WS_THICKFRAME);
   EXPECT_TRUE(style & WS_BORDER);
-}
-
-TEST_F(PopupWindowTest, HiddenByItsMessageAndByLosingTheActivationShownByASecondInstance) {
-  HWND popup = Start(false);
-  SendMessageW(popup, WM_HIDE_POPUP, 0, 0);
-  EXPECT_FALSE(IsWindowVisible(popup));
-  SendMessageW(popup, WM_SHOWPOPUP, 0, 0);
-  EXPECT_TRUE(IsWindowVisible(popup));
-  SendMessageW(popup, WM_ACTIVATEAPP, FALSE, 0);
-  EXPECT_FALSE(IsWindowVisible(popup));
-}
-
-TEST_F(PopupWindowTest, QuitMessageFromAnotherInstanceEndsTheLoop) {
-  HWND popup = Start(true);
-  PostMessageW(popup, WM_QUITAPP, 0, 0);
-  EXPECT_TRUE(QuitPosted(2000));
 }
 
 TEST_F(PopupWindowTest, EndSessionSavesThePrefsUnlessOnlyThisAppIsAskedToClose) {

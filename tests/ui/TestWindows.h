@@ -66,6 +66,4 @@ class ReflectedEdit : public ui::WindowImpl {
   }
 };
 
-void PumpPending();
-
 }  // namespace testwin

@@ -1,157 +1,92 @@
+// The link control that works as a command button: clicks and keys, a static taken over,
+// its label, font, tooltip and colours.
 #include <gtest/gtest.h>
 
-#include <cstdint>
+#include <windows.h>
+#include <windowsx.h>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "tests/popup/PopupTestSupport.h"
 #include "tests/support/CursorPlacement.h"
 #include "ui/controls/HyperLink.h"
 
-// Defined in hint_edit_test.cpp: the two files make one test program.
-namespace controls_test {
-struct Shot {
-  int width = 0;
-  int height = 0;
-  std::vector<uint32_t> bgra;
-};
-Shot Capture(HWND hwnd);
-int CountColor(const Shot& shot, COLORREF color);
-void SaveBmp(const Shot& shot, const wchar_t* name);
-void PumpPending();
-}  // namespace controls_test
-
-using controls_test::Capture;
-using controls_test::CountColor;
-using controls_test::PumpPending;
+using popuptest::ClientPixels;
+using popuptest::CountColour;
+using popuptest::PumpFor;
+using popuptest::WindowText;
 using ui::CHyperLink;
 
 namespace {
 
 constexpr UINT kLinkId = 42;
-const COLORREF kBlue = RGB(0, 0, 255);
-const COLORREF kRed = RGB(255, 0, 0);
-const COLORREF kGreen = RGB(0, 128, 0);
-const wchar_t kSettingsKey[] = L"Software\\Microsoft\\Internet Explorer\\Settings";
+const COLORREF kBlue = RGB(0, 0, 255), kRed = RGB(255, 0, 0), kGreen = RGB(0, 128, 0);
 
-// A dialog-like parent: white background for statics, records every command.
-class LinkHost : public ui::WindowImpl {
- public:
-  struct Command {
-    WORD id;
-    WORD code;
-    HWND from;
-  };
-  std::vector<Command> commands;
-
-  LinkHost() : mWhite(CreateSolidBrush(RGB(255, 255, 255))) {
-    RECT rc = {80, 80, 400, 240};
-    HWND hwnd = Create(nullptr, L"link host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, rc);
-    UpdateWindow(hwnd);
-  }
-  ~LinkHost() override {
-    DestroyWindow();
-    DeleteObject(mWhite);
-  }
-
- protected:
-  const wchar_t* ClassName() const override { return L"ZwTest Link Host"; }
-  ZW_BEGIN_MSG_MAP()
-    ZW_MESSAGE_HANDLER(WM_COMMAND, OnCommand)
-    ZW_MESSAGE_HANDLER(WM_CTLCOLORSTATIC, OnColorStatic)
-  ZW_END_MSG_MAP()
-
-  LRESULT OnCommand(UINT, WPARAM w, LPARAM l, BOOL&) {
-    commands.push_back({LOWORD(w), HIWORD(w), reinterpret_cast<HWND>(l)});
-    return 0;
-  }
-  LRESULT OnColorStatic(UINT, WPARAM, LPARAM, BOOL&) { return reinterpret_cast<LRESULT>(mWhite); }
-
- private:
-  HBRUSH mWhite;
-};
-
-// Sets or removes the browser colour values for one test and puts the old ones back.
-class AnchorColors {
- public:
-  AnchorColors() {
-    mKeyExisted = RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &mKey) == ERROR_SUCCESS;
-    if (mKeyExisted) RegCloseKey(mKey);
-    RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &mKey,
-                    nullptr);
-    for (Saved& s : mSaved) {
-      DWORD size = sizeof(s.data);
-      s.present = RegQueryValueExW(mKey, s.name, nullptr, &s.type, s.data, &size) == ERROR_SUCCESS;
-      s.size = size;
-    }
-    Remove(L"Anchor Color");
-    Remove(L"Anchor Color Visited");
-  }
-  ~AnchorColors() {
-    for (Saved& s : mSaved) {
-      if (s.present) {
-        RegSetValueExW(mKey, s.name, 0, s.type, s.data, s.size);
-      } else {
-        RegDeleteValueW(mKey, s.name);
-      }
-    }
-    RegCloseKey(mKey);
-    if (!mKeyExisted) RegDeleteKeyW(HKEY_CURRENT_USER, kSettingsKey);
-  }
-  void Set(const wchar_t* name, const wchar_t* value) {
-    RegSetValueExW(mKey, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                   static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
-  }
-  void SetDword(const wchar_t* name, DWORD value) {
-    RegSetValueExW(mKey, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-  }
-  void Remove(const wchar_t* name) { RegDeleteValueW(mKey, name); }
-
- private:
-  struct Saved {
-    const wchar_t* name;
-    bool present = false;
-    DWORD type = 0;
-    DWORD size = 0;
-    BYTE data[256] = {};
-  };
-  HKEY mKey = nullptr;
-  bool mKeyExisted = false;
-  Saved mSaved[2] = {{L"Anchor Color"}, {L"Anchor Color Visited"}};
-};
-
-// A command-button link in a visible parent.
+// A command link in a parent that paints statics white (as a dialog) and records commands.
 struct LinkBox {
-  LinkHost host;
+  popuptest::Parent host;
   CHyperLink link;
   HWND hwnd = nullptr;
 
   explicit LinkBox(DWORD style = 0, const wchar_t* label = L"Add a server") {
+    host.staticBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    host.CreateParent(320, 160);
     link.SetLabel(label);
-    RECT rc = {10, 10, 210, 40};
-    hwnd = link.CreateLink(host.Hwnd(), rc, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, kLinkId);
+    hwnd = link.CreateLink(host.Hwnd(), RECT{10, 10, 210, 40}, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, kLinkId);
     UpdateWindow(hwnd);
+    host.Clear();
   }
-  LPARAM LabelCentre() const {
-    RECT r = link.GetLabelRect();
-    return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  LPARAM At(bool onLabel) const {
+    const RECT r = link.GetLabelRect();
+    return onLabel ? MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2) : MAKELPARAM(r.right + 5, r.bottom + 5);
   }
-  LPARAM OutsideLabel() const {
-    RECT r = link.GetLabelRect();
-    return MAKELPARAM(r.right + 5, r.bottom + 5);
-  }
-  controls_test::Shot Painted() {
+  std::vector<uint8_t> Painted() {
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    return Capture(hwnd);
+    return ClientPixels(hwnd);
   }
-  int Pixels(COLORREF color) { return CountColor(Painted(), color); }
+  int Pixels(COLORREF color) { return CountColour(Painted(), color); }
+  // The command sent, as the parent heard it: one with the link's id, code 0 and window.
+  void ExpectCommands(int count) {
+    ASSERT_EQ(host.Count(WM_COMMAND), count);
+    if (count) {
+      EXPECT_EQ(host.Last(WM_COMMAND)->wParam, MAKEWPARAM(kLinkId, 0));
+      EXPECT_EQ(host.Last(WM_COMMAND)->lParam, reinterpret_cast<LPARAM>(hwnd));
+    }
+  }
 };
 
-std::wstring WindowText(HWND hwnd) {
-  wchar_t buffer[256] = {};
-  GetWindowTextW(hwnd, buffer, 256);
-  return buffer;
-}
+// Sets (or, with no data, removes) one of the browser's link colours and puts it back after.
+class AnchorColor {
+ public:
+  AnchorColor(const wchar_t* name, DWORD type, const void* data, DWORD size) : mName(name) {
+    DWORD created = 0;
+    RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &mKey, &created);
+    mCreated = created == REG_CREATED_NEW_KEY;
+    DWORD oldSize = sizeof mOld;
+    mHadOld = RegQueryValueExW(mKey, name, nullptr, &mOldType, mOld, &oldSize) == ERROR_SUCCESS;
+    mOldSize = oldSize;
+    if (data) RegSetValueExW(mKey, name, 0, type, static_cast<const BYTE*>(data), size);
+    else RegDeleteValueW(mKey, name);
+  }
+  explicit AnchorColor(const wchar_t* value, const wchar_t* name = L"Anchor Color")
+      : AnchorColor(name, REG_SZ, value, static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t))) {}
+  ~AnchorColor() {
+    if (mHadOld) RegSetValueExW(mKey, mName, 0, mOldType, mOld, mOldSize);
+    else RegDeleteValueW(mKey, mName);
+    RegCloseKey(mKey);
+    if (mCreated) RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
+  }
+
+ private:
+  static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Internet Explorer\\Settings";
+  const wchar_t* mName;
+  HKEY mKey = nullptr;
+  bool mCreated = false, mHadOld = false;
+  DWORD mOldType = 0, mOldSize = 0;
+  BYTE mOld[256] = {};
+};
 
 int ThreadToolTips() {
   int count = 0;
@@ -169,136 +104,88 @@ int ThreadToolTips() {
 
 }  // namespace
 
-// --- Mouse and keyboard -------------------------------------------------------------------
-
-TEST(HyperLinkInput, ClickOnTheLabelSendsExactlyOneCommand) {
-  LinkBox box;
-  SendMessageW(box.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, box.LabelCentre());
-  EXPECT_EQ(GetCapture(), box.hwnd);
-  EXPECT_TRUE(box.host.commands.empty());  // nothing until the button comes up
-  SendMessageW(box.hwnd, WM_LBUTTONUP, 0, box.LabelCentre());
-  PumpPending();
-  ASSERT_EQ(box.host.commands.size(), 1u);
-  EXPECT_EQ(box.host.commands[0].id, kLinkId);
-  EXPECT_EQ(box.host.commands[0].code, 0);
-  EXPECT_EQ(box.host.commands[0].from, box.hwnd);
-  EXPECT_NE(GetCapture(), box.hwnd);
-}
-
-TEST(HyperLinkInput, PressOnTheLabelReleaseOutsideSendsNothing) {
-  LinkBox box;
-  SendMessageW(box.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, box.LabelCentre());
-  SendMessageW(box.hwnd, WM_LBUTTONUP, 0, box.OutsideLabel());
-  PumpPending();
-  EXPECT_TRUE(box.host.commands.empty());
-  EXPECT_NE(GetCapture(), box.hwnd);
-}
-
-TEST(HyperLinkInput, ReleaseWithoutAPressOrAPressOutsideSendsNothing) {
-  LinkBox box;
-  SendMessageW(box.hwnd, WM_LBUTTONUP, 0, box.LabelCentre());
-  SendMessageW(box.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, box.OutsideLabel());
-  SendMessageW(box.hwnd, WM_LBUTTONUP, 0, box.LabelCentre());
-  PumpPending();
-  EXPECT_TRUE(box.host.commands.empty());
-}
-
-TEST(HyperLinkInput, EnterAndSpaceWhileFocusedSendTheCommand) {
-  LinkBox box;
-  SetFocus(box.hwnd);
-  SendMessageW(box.hwnd, WM_CHAR, VK_RETURN, 1);
-  SendMessageW(box.hwnd, WM_CHAR, VK_SPACE, 1);
-  ASSERT_EQ(box.host.commands.size(), 2u);
-  for (const auto& c : box.host.commands) {
-    EXPECT_EQ(c.id, kLinkId);
-    EXPECT_EQ(c.code, 0);
+// Only a press and a release both on the label make a click.
+TEST(HyperLinkInput, APressAndAReleaseOnTheLabelSendOneCommand) {
+  const struct {
+    const char* what;
+    int down;  // -1 no press, 0 beside the label, 1 on it
+    bool upOnLabel;
+    int commands;
+  } rows[] = {{"press and release on the label", 1, true, 1},
+              {"released beside it", 1, false, 0},
+              {"a release without a press", -1, true, 0},
+              {"pressed beside it", 0, true, 0}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    LinkBox box;
+    if (row.down >= 0) SendMessageW(box.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, box.At(row.down == 1));
+    if (row.down == 1) {
+      EXPECT_EQ(GetCapture(), box.hwnd);
+    }
+    box.ExpectCommands(0);  // nothing until the button comes up
+    SendMessageW(box.hwnd, WM_LBUTTONUP, 0, box.At(row.upOnLabel));
+    PumpFor(0);
+    box.ExpectCommands(row.commands);
+    EXPECT_NE(GetCapture(), box.hwnd);
   }
-  SendMessageW(box.hwnd, WM_CHAR, L'a', 1);
-  EXPECT_EQ(box.host.commands.size(), 2u);
-  EXPECT_EQ(SendMessageW(box.hwnd, WM_GETDLGCODE, 0, 0), DLGC_WANTCHARS);
 }
 
-TEST(HyperLinkInput, KeysWithoutTheFocusSendNothing) {
+TEST(HyperLinkInput, EnterAndSpaceSendTheCommandOnlyWithTheFocus) {
   LinkBox box;
   SetFocus(box.host.Hwnd());
   SendMessageW(box.hwnd, WM_CHAR, VK_RETURN, 1);
-  EXPECT_TRUE(box.host.commands.empty());
+  box.ExpectCommands(0);
+  SetFocus(box.hwnd);
+  SendMessageW(box.hwnd, WM_CHAR, VK_RETURN, 1);
+  SendMessageW(box.hwnd, WM_CHAR, VK_SPACE, 1);
+  SendMessageW(box.hwnd, WM_CHAR, L'a', 1);
+  box.ExpectCommands(2);
+  EXPECT_EQ(SendMessageW(box.hwnd, WM_GETDLGCODE, 0, 0), DLGC_WANTCHARS);
 }
 
 TEST(HyperLinkInput, HandCursorOnlyOverTheLabel) {
   LinkBox box;
-  HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
-  RECT label = box.link.GetLabelRect();
-  POINT inside = {(label.left + label.right) / 2, (label.top + label.bottom) / 2};
-  ClientToScreen(box.hwnd, &inside);
-  ASSERT_TRUE(cursor::PlaceCursor(inside));
-  EXPECT_EQ(SendMessageW(box.hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(box.hwnd),
-                         MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
-            TRUE);
-  EXPECT_EQ(GetCursor(), hand);
-
-  SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-  POINT outside = {label.right + 5, label.bottom + 5};
-  ClientToScreen(box.hwnd, &outside);
-  ASSERT_TRUE(cursor::PlaceCursor(outside));
-  SendMessageW(box.hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(box.hwnd),
-               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-  EXPECT_NE(GetCursor(), hand);
+  const HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
+  for (bool onLabel : {true, false}) {
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    const LPARAM at = box.At(onLabel);
+    POINT screen = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    ClientToScreen(box.hwnd, &screen);
+    ASSERT_TRUE(cursor::PlaceCursor(screen));
+    const LRESULT set =
+        SendMessageW(box.hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(box.hwnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    if (onLabel) {
+      EXPECT_EQ(set, TRUE);
+    }
+    EXPECT_EQ(GetCursor() == hand, onLabel) << "on the label: " << onLabel;
+  }
 }
 
-// --- Taking over a static -----------------------------------------------------------------
-
-TEST(HyperLinkStatic, SubclassedStaticTakesTheWindowTextAsLabelAndClicksOnce) {
-  LinkHost host;
-  HWND stat = CreateWindowExW(0, L"static", L"Manage servers", WS_CHILD | WS_VISIBLE, 10, 50, 200, 20,
-                              host.Hwnd(), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kLinkId)),
-                              nullptr, nullptr);
+// A static of a dialog taken over: its text is the label, it answers clicks with the link's
+// command only, and it works on as a static once the object is gone.
+TEST(HyperLinkStatic, ATakenOverStaticClicksOnceAndIsGivenBackWorking) {
+  popuptest::Parent host;
+  host.CreateParent(320, 160);
+  HWND stat = CreateWindowExW(0, L"static", L"Manage servers", WS_CHILD | WS_VISIBLE, 10, 50, 200, 20, host.Hwnd(),
+                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kLinkId)), nullptr, nullptr);
   ASSERT_NE(stat, nullptr);
-  CHyperLink link;
-  ASSERT_TRUE(link.SubclassWindow(stat));
-  EXPECT_EQ(link.Hwnd(), stat);
-  EXPECT_EQ(link.GetLabel(), L"Manage servers");
-  EXPECT_TRUE(GetWindowLongPtrW(stat, GWL_STYLE) & SS_NOTIFY);
-  // A static with SS_NOTIFY answers the hit test, so real clicks reach it.
-  POINT pt = {20, 55};
-  ClientToScreen(host.Hwnd(), &pt);
-  EXPECT_EQ(SendMessageW(stat, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y)), HTCLIENT);
-
-  RECT r = link.GetLabelRect();
-  const LPARAM centre = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  SendMessageW(stat, WM_LBUTTONDOWN, MK_LBUTTON, centre);
-  SendMessageW(stat, WM_LBUTTONUP, 0, centre);
-  PumpPending();
-  // Only the link's command: the static's own click notification never goes out.
-  ASSERT_EQ(host.commands.size(), 1u);
-  EXPECT_EQ(host.commands[0].id, kLinkId);
-  EXPECT_EQ(host.commands[0].code, 0);
-}
-
-TEST(HyperLinkStatic, ImageStylesAreLeftToTheStatic) {
-  LinkHost host;
-  HWND stat = CreateWindowExW(0, L"static", L"", WS_CHILD | WS_VISIBLE | SS_BLACKRECT, 10, 50, 60, 20,
-                              host.Hwnd(), nullptr, nullptr, nullptr);
-  CHyperLink link;
-  ASSERT_TRUE(link.SubclassWindow(stat));
-  RedrawWindow(stat, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-  controls_test::Shot shot = Capture(stat);
-  // The static still paints its solid rectangle; no label is drawn over it.
-  ASSERT_FALSE(shot.bgra.empty());
-  const COLORREF fill = RGB((shot.bgra[0] >> 16) & 0xFF, (shot.bgra[0] >> 8) & 0xFF, shot.bgra[0] & 0xFF);
-  EXPECT_EQ(CountColor(shot, fill), shot.width * shot.height);
-  EXPECT_NE(fill, RGB(255, 255, 255));
-  EXPECT_EQ(CountColor(shot, kBlue), 0);
-  EXPECT_EQ(link.GetLinkFont(), nullptr);
-}
-
-TEST(HyperLinkStatic, ObjectGoneLeavesAWorkingStatic) {
-  LinkHost host;
-  HWND stat = CreateWindowExW(0, L"static", L"Help", WS_CHILD | WS_VISIBLE, 10, 50, 100, 20,
-                              host.Hwnd(), nullptr, nullptr, nullptr);
   {
     CHyperLink link;
     ASSERT_TRUE(link.SubclassWindow(stat));
+    EXPECT_EQ(link.GetLabel(), L"Manage servers");
+    EXPECT_TRUE(GetWindowLongPtrW(stat, GWL_STYLE) & SS_NOTIFY);
+    // A static with SS_NOTIFY answers the hit test, so real clicks reach it.
+    POINT pt = {20, 55};
+    ClientToScreen(host.Hwnd(), &pt);
+    EXPECT_EQ(SendMessageW(stat, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y)), HTCLIENT);
+    const RECT r = link.GetLabelRect();
+    const LPARAM centre = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMessageW(stat, WM_LBUTTONDOWN, MK_LBUTTON, centre);
+    SendMessageW(stat, WM_LBUTTONUP, 0, centre);
+    PumpFor(0);
+    // Only the link's command: the static's own click notification never goes out.
+    ASSERT_EQ(host.Count(WM_COMMAND), 1);
+    EXPECT_EQ(host.Last(WM_COMMAND)->wParam, MAKEWPARAM(kLinkId, 0));
   }
   ASSERT_TRUE(IsWindow(stat));
   SetWindowTextW(stat, L"Help me");
@@ -308,29 +195,51 @@ TEST(HyperLinkStatic, ObjectGoneLeavesAWorkingStatic) {
   EXPECT_EQ(WindowText(stat), L"Help me");
 }
 
-// --- Label --------------------------------------------------------------------------------
+TEST(HyperLinkStatic, ImageStylesAreLeftToTheStatic) {
+  popuptest::Parent host;
+  host.CreateParent(320, 160);
+  HWND stat = CreateWindowExW(0, L"static", L"", WS_CHILD | WS_VISIBLE | SS_BLACKRECT, 10, 50, 60, 20, host.Hwnd(),
+                              nullptr, nullptr, nullptr);
+  CHyperLink link;
+  ASSERT_TRUE(link.SubclassWindow(stat));
+  RedrawWindow(stat, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  const std::vector<uint8_t> shot = ClientPixels(stat);
+  // The static still paints its solid rectangle; no label is drawn over it.
+  ASSERT_FALSE(shot.empty());
+  const COLORREF fill = RGB(shot[0], shot[1], shot[2]);
+  EXPECT_EQ(CountColour(shot, fill) * 3, static_cast<int>(shot.size()));
+  EXPECT_NE(fill, RGB(255, 255, 255));
+  EXPECT_EQ(link.GetLinkFont(), nullptr);
+}
 
-TEST(HyperLinkLabel, WindowTextFollowsTheLabel) {
+// The label is the window text both ways, and a long one wraps inside the control.
+TEST(HyperLinkLabel, TheLabelIsTheWindowTextAndALongOneWraps) {
   LinkBox box;
   EXPECT_EQ(WindowText(box.hwnd), L"Add a server");
   box.link.SetLabel(L"Remove");
   EXPECT_EQ(WindowText(box.hwnd), L"Remove");
-  EXPECT_EQ(box.link.GetLabel(), L"Remove");
-  // Text set from outside names the label as well.
   SetWindowTextW(box.hwnd, L"Rename");
   EXPECT_EQ(box.link.GetLabel(), L"Rename");
+
+  LinkBox wrapped(0, L"Connect to every server that the administrator has listed");
+  RECT client;
+  GetClientRect(wrapped.hwnd, &client);
+  const RECT label = wrapped.link.GetLabelRect();
+  EXPECT_LE(label.right, client.right);
+  HDC dc = GetDC(wrapped.hwnd);
+  HGDIOBJ old = SelectObject(dc, wrapped.link.GetLinkFont());
+  TEXTMETRICW tm;
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(wrapped.hwnd, dc);
+  EXPECT_GE(label.bottom - label.top, 2 * tm.tmHeight);
 }
 
 TEST(HyperLinkLabel, LabelRectFollowsTheAlignmentStyle) {
-  LinkBox left(SS_LEFT);
-  LinkBox centre(SS_CENTER);
-  LinkBox right(SS_RIGHT);
+  LinkBox left(SS_LEFT), centre(SS_CENTER), right(SS_RIGHT);
   RECT client;
   GetClientRect(centre.hwnd, &client);
-
-  const RECT l = left.link.GetLabelRect();
-  const RECT c = centre.link.GetLabelRect();
-  const RECT r = right.link.GetLabelRect();
+  const RECT l = left.link.GetLabelRect(), c = centre.link.GetLabelRect(), r = right.link.GetLabelRect();
   ASSERT_GT(c.right - c.left, 0);
   ASSERT_LT(c.right - c.left, client.right);
   EXPECT_EQ(l.left, 0);
@@ -340,108 +249,73 @@ TEST(HyperLinkLabel, LabelRectFollowsTheAlignmentStyle) {
   EXPECT_EQ(r.right - r.left, l.right - l.left);
 }
 
-TEST(HyperLinkLabel, LongLabelWrapsWithinTheControl) {
-  LinkBox box(0, L"Connect to every server that the administrator has listed");
-  RECT client;
-  GetClientRect(box.hwnd, &client);
-  const RECT label = box.link.GetLabelRect();
-  EXPECT_LE(label.right, client.right);
-  HDC dc = GetDC(box.hwnd);
-  HGDIOBJ old = SelectObject(dc, box.link.GetLinkFont());
-  TEXTMETRICW tm;
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(box.hwnd, dc);
-  EXPECT_GE(label.bottom - label.top, 2 * tm.tmHeight);
-}
-
-// --- Fonts and tooltip --------------------------------------------------------------------
-
-TEST(HyperLinkFont, OwnUnderlinedFontIsReplacedAndDeleted) {
-  LinkBox box;
-  HFONT own = box.link.GetLinkFont();
-  ASSERT_NE(own, nullptr);
-  LOGFONTW lf = {};
-  ASSERT_NE(GetObjectW(own, sizeof(lf), &lf), 0);
-  EXPECT_TRUE(lf.lfUnderline);
-
-  HFONT given = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
-  box.link.SetLinkFont(given);
-  EXPECT_EQ(box.link.GetLinkFont(), given);
-  EXPECT_EQ(GetObjectType(own), 0u);  // deleted
-  EXPECT_NE(GetObjectType(given), 0u);  // not owned, still there
-}
-
-TEST(HyperLinkFont, ToolTipGoesWithTheControl) {
+// Its own underlined font is deleted when another is given; its tooltip is made once, when
+// the mouse first comes, and goes with the control.
+TEST(HyperLinkFont, OwnFontAndToolTipAreFreedWithTheControl) {
   const int before = ThreadToolTips();
   {
     LinkBox box;
+    HFONT own = box.link.GetLinkFont();
+    ASSERT_NE(own, nullptr);
+    LOGFONTW lf = {};
+    ASSERT_NE(GetObjectW(own, sizeof(lf), &lf), 0);
+    EXPECT_TRUE(lf.lfUnderline);
+    HFONT given = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+    box.link.SetLinkFont(given);
+    EXPECT_EQ(box.link.GetLinkFont(), given);
+    EXPECT_EQ(GetObjectType(own), 0u) << "deleted";
+    EXPECT_NE(GetObjectType(given), 0u) << "not owned, still there";
+
     box.link.SetHyperLink(L"Opens the server list");
     box.link.SetToolTipDelay(100);
-    EXPECT_EQ(ThreadToolTips(), before) << "made when the mouse first comes";
-    SendMessageW(box.link.Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    EXPECT_EQ(ThreadToolTips(), before);
+    SendMessageW(box.hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+    SendMessageW(box.hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(3, 2));
     EXPECT_EQ(ThreadToolTips(), before + 1);
-    SendMessageW(box.link.Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 2));
-    EXPECT_EQ(ThreadToolTips(), before + 1) << "once";
   }
   EXPECT_EQ(ThreadToolTips(), before);
 }
 
-// --- Colours ------------------------------------------------------------------------------
-
-TEST(HyperLinkColors, NoRegistryValuePaintsTheDefaultBlue) {
-  AnchorColors colors;
-  LinkBox box;
-  EXPECT_EQ(box.link.GetLinkColor(), kBlue);
-  EXPECT_GT(box.Pixels(kBlue), 20);
-  controls_test::SaveBmp(Capture(box.hwnd), L"hyperlink_default");
+// The user's browser colour paints the link when it is well formed; a colour set by the
+// program wins over it.
+TEST(HyperLinkColors, TheBrowserColourWhenWellFormedElseBlue) {
+  const struct {
+    const wchar_t* value;  // null: no value
+    COLORREF expected;
+  } rows[] = {{nullptr, kBlue},     {L"255,0,0", kRed}, {L"255,0", kBlue}, {L"256,0,0", kBlue}, {L"red", kBlue},
+              {L"1,2,3,4", kBlue}, {L"-1,0,0", kBlue}, {L"", kBlue},      {L"12,,0", kBlue}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::PrintToString(std::wstring(row.value ? row.value : L"(none)")));
+    AnchorColor color(L"Anchor Color", REG_SZ, row.value,
+                      row.value ? static_cast<DWORD>((wcslen(row.value) + 1) * sizeof(wchar_t)) : 0);
+    LinkBox box;
+    EXPECT_EQ(box.link.GetLinkColor(), row.expected);
+    EXPECT_GT(box.Pixels(row.expected), 20);
+    if (!row.value) popuptest::SaveScreenshot(box.host.Hwnd(), "controls/hyperlink_default");
+  }
+  const DWORD notText = 0xFF;
+  AnchorColor dword(L"Anchor Color", REG_DWORD, &notText, sizeof notText);
+  EXPECT_GT(LinkBox().Pixels(kBlue), 20);
 }
 
-TEST(HyperLinkColors, RegistryAnchorColorPaintsTheLinkAlsoAfterAClick) {
-  AnchorColors colors;
-  colors.Set(L"Anchor Color", L"255,0,0");
-  colors.Set(L"Anchor Color Visited", L"0,128,0");
+TEST(HyperLinkColors, AClickedLinkKeepsItsColourAndTheFocusRectangleShowsOnlyWithTheFocus) {
+  AnchorColor link(L"255,0,0"), visited(L"0,128,0", L"Anchor Color Visited");
   LinkBox box;
-  EXPECT_GT(box.Pixels(kRed), 20);
-  EXPECT_EQ(box.Pixels(kBlue), 0);
-
+  SetFocus(box.host.Hwnd());
+  const std::vector<uint8_t> unfocused = box.Painted();
+  EXPECT_GT(CountColour(unfocused, kRed), 20);
+  EXPECT_EQ(CountColour(unfocused, kBlue), 0);
   // A command, not a page: it has no visited look.
   SetFocus(box.hwnd);
   SendMessageW(box.hwnd, WM_CHAR, VK_SPACE, 1);
-  EXPECT_GT(box.Pixels(kRed), 20);
-  EXPECT_EQ(box.Pixels(kGreen), 0);
-  controls_test::SaveBmp(Capture(box.hwnd), L"hyperlink_clicked_focused");
-}
+  const std::vector<uint8_t> focused = box.Painted();
+  EXPECT_GT(CountColour(focused, kRed), 20);
+  EXPECT_EQ(CountColour(focused, kGreen), 0);
+  // The dotted rectangle inverts pixels around the label: black dots on white.
+  EXPECT_GT(CountColour(focused, RGB(0, 0, 0)), CountColour(unfocused, RGB(0, 0, 0)));
+  popuptest::SaveScreenshot(box.host.Hwnd(), "controls/hyperlink_clicked_focused");
 
-TEST(HyperLinkColors, MalformedValuesKeepTheDefaults) {
-  const wchar_t* bad[] = {L"255,0", L"256,0,0", L"red", L"1,2,3,4", L"-1,0,0", L"", L"12,,0"};
-  for (const wchar_t* value : bad) {
-    AnchorColors colors;
-    colors.Set(L"Anchor Color", value);
-    LinkBox box;
-    EXPECT_EQ(box.link.GetLinkColor(), kBlue) << testing::PrintToString(std::wstring(value));
-  }
-  AnchorColors colors;
-  colors.SetDword(L"Anchor Color", 0xFF);  // not text
-  LinkBox box;
-  EXPECT_GT(box.Pixels(kBlue), 20);
-}
-
-TEST(HyperLinkColors, ColorsSetAfterCreationWinOverTheRegistry) {
-  AnchorColors colors;
-  colors.Set(L"Anchor Color", L"255,0,0");
-  LinkBox box;
   box.link.SetLinkColor(kGreen);
   EXPECT_GT(box.Pixels(kGreen), 20);
   EXPECT_EQ(box.Pixels(kRed), 0);
-}
-
-TEST(HyperLinkColors, FocusRectangleOnlyWhileFocused) {
-  LinkBox box;
-  SetFocus(box.host.Hwnd());
-  const controls_test::Shot unfocused = box.Painted();
-  SetFocus(box.hwnd);
-  const controls_test::Shot focused = box.Painted();
-  // The dotted rectangle inverts pixels around the label: black dots on white.
-  EXPECT_GT(CountColor(focused, RGB(0, 0, 0)), CountColor(unfocused, RGB(0, 0, 0)));
 }

@@ -1,8 +1,8 @@
+// The modal dialog base: a template run modally, its end value, and slots posted meanwhile.
 #include <gtest/gtest.h>
 
 #include "test_dialog.h"
 #include "tests/dialogs/DialogDriver.h"
-#include "ui/window/Messages.h"
 #include "ui/window/ModalDialog.h"
 #include "ui/window/UiThread.h"
 
@@ -11,7 +11,6 @@ namespace {
 class EchoDialog : public ui::ModalDialog {
  public:
   EchoDialog() : ui::ModalDialog(IDD_TEST_DIALOG) {}
-  std::wstring initialText = L"start";
   std::wstring textAtOk;
   bool sawInit = false;
 
@@ -23,7 +22,6 @@ class EchoDialog : public ui::ModalDialog {
 
   LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     sawInit = true;
-    SetDlgItemTextW(Hwnd(), IDC_TEST_EDIT, initialText.c_str());
     return TRUE;
   }
   LRESULT OnCommand(UINT, WPARAM w, LPARAM, BOOL& handled) {
@@ -43,36 +41,27 @@ const wchar_t kCaption[] = L"Framework Test";
 
 }  // namespace
 
-TEST(ModalDialog, RunsTheTemplateAndReturnsTheEndValue) {
-  EchoDialog dlg;
-  bool found = false;
-  INT_PTR result = dialogs::RunDriven(dlg, kCaption, [&](HWND h) {
-    found = true;
-    SendMessageW(GetDlgItem(h, IDC_TEST_EDIT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"typed"));
-    dialogs::Click(h, IDOK);
-  });
-  ASSERT_TRUE(found);
-  EXPECT_TRUE(dlg.sawInit);
-  EXPECT_EQ(result, IDOK);
-  EXPECT_EQ(dlg.textAtOk, L"typed");
-  EXPECT_EQ(dlg.Hwnd(), nullptr);
-}
-
-TEST(ModalDialog, CancelEndsTheDialogWithoutAHandler) {
-  EchoDialog dlg;
-  EXPECT_EQ(dialogs::RunDriven(dlg, kCaption, [](HWND h) { dialogs::Click(h, IDCANCEL); }), IDCANCEL);
-  EXPECT_TRUE(dlg.textAtOk.empty());
-}
-
-TEST(ModalDialog, MissingTemplateFailsWithoutShowingAnything) {
+TEST(ModalDialog, RunsTheTemplateAndReturnsTheButtonThatEndedIt) {
+  for (int button : {IDOK, IDCANCEL}) {
+    SCOPED_TRACE(button == IDOK ? "OK" : "Cancel, which has no handler");
+    EchoDialog dlg;
+    const INT_PTR result = dialogs::RunDriven(dlg, kCaption, [&](HWND h) {
+      SendMessageW(GetDlgItem(h, IDC_TEST_EDIT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"typed"));
+      dialogs::Click(h, button);
+    });
+    EXPECT_TRUE(dlg.sawInit);
+    EXPECT_EQ(result, button);
+    EXPECT_EQ(dlg.textAtOk, button == IDOK ? L"typed" : L"");
+    EXPECT_EQ(dlg.Hwnd(), nullptr);
+  }
   class Missing : public ui::ModalDialog {
    public:
     Missing() : ui::ModalDialog(12345) {}
    protected:
     ZW_BEGIN_MSG_MAP()
     ZW_END_MSG_MAP()
-  } dlg;
-  EXPECT_EQ(dlg.DoModal(nullptr), -1);
+  } missing;
+  EXPECT_EQ(missing.DoModal(nullptr), -1) << "a missing template fails without showing anything";
 }
 
 TEST(ModalDialog, PostedSlotRunsInsideTheDialogsLoop) {

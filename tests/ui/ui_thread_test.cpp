@@ -1,3 +1,5 @@
+// Slots posted to a window's thread: run there once, or freed without running when their
+// target, their window or their turn is gone.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,10 +9,9 @@
 #include <sigc++/sigc++.h>
 
 #include "TestWindows.h"
-#include "ui/window/Messages.h"
+#include "tests/popup/PopupTestSupport.h"
 #include "ui/window/UiThread.h"
 
-using testwin::PumpPending;
 using testwin::Recorder;
 
 namespace {
@@ -37,10 +38,9 @@ std::atomic<int> Counted::live{0};
 
 // Counts its runs outside the object, so a run after its death would still be seen.
 struct Doomed : sigc::trackable {
-  static int runs;
+  static inline int runs = 0;
   void Handle() { ++runs; }
 };
-int Doomed::runs = 0;
 
 }  // namespace
 
@@ -51,66 +51,51 @@ TEST(UiThread, SlotPostedFromAnotherThreadRunsOnceOnTheWindowsThread) {
   std::thread worker([&] { ui::PostToWindow(hwnd, sigc::mem_fun(target, &Target::Handle)); });
   worker.join();
   EXPECT_EQ(target.runs, 0);  // nothing runs on the worker
-  PumpPending();
+  popuptest::PumpFor(0);
   EXPECT_EQ(target.runs, 1);
   EXPECT_EQ(target.ranOnThread, GetCurrentThreadId());
 }
 
-TEST(UiThread, SlotWhoseTargetDiedDoesNothing) {
+// Queued behind the two that must not run: one that does, to show the pump delivered them.
+TEST(UiThread, ASlotWhoseTargetDiedOrThatIsBlockedDoesNothingAndIsFreed) {
   Recorder w;
   HWND hwnd = w.CreateTopLevel();
-  Doomed::runs = 0;
   auto target = std::make_unique<Doomed>();
+  const int live = Counted::live;
+  auto blockedRuns = std::make_shared<int>(0), laterRuns = std::make_shared<int>(0);
   ASSERT_TRUE(ui::PostToWindow(hwnd, sigc::mem_fun(*target, &Doomed::Handle)));
-  // Queued behind it, to show the pump did deliver the first one.
-  auto laterRuns = std::make_shared<int>(0);
+  sigc::slot<void> blocked = Counted(blockedRuns);
+  blocked.block();
+  ASSERT_TRUE(ui::PostToWindow(hwnd, blocked));
+  blocked = sigc::slot<void>();
   ASSERT_TRUE(ui::PostToWindow(hwnd, Counted(laterRuns)));
   target.reset();  // the trackable cuts the posted slot
-  PumpPending();
+  popuptest::PumpFor(0);
   EXPECT_EQ(*laterRuns, 1);
   EXPECT_EQ(Doomed::runs, 0);
+  EXPECT_EQ(*blockedRuns, 0);
+  EXPECT_EQ(Counted::live, live);
 }
 
-TEST(UiThread, PostingToAGoneWindowFailsAndFreesTheCopy) {
+TEST(UiThread, SlotsForAGoneWindowAreFreedNotRunAndAQuitStaysForTheLoop) {
   auto runs = std::make_shared<int>(0);
-  HWND hwnd;
+  const int before = Counted::live;
+  HWND gone;
   {
     Recorder w;
-    hwnd = w.CreateTopLevel();
-  }
-  int before = Counted::live;
-  EXPECT_FALSE(ui::PostToWindow(hwnd, Counted(runs)));
-  EXPECT_FALSE(ui::PostToWindow(nullptr, Counted(runs)));
-  EXPECT_EQ(Counted::live, before);
-  EXPECT_EQ(*runs, 0);
-}
-
-TEST(UiThread, SlotsStillQueuedWhenTheWindowDiesAreFreedNotRunAndAQuitStaysForTheLoop) {
-  auto runs = std::make_shared<int>(0);
-  int before = Counted::live;
-  {
-    Recorder w;
-    HWND hwnd = w.CreateTopLevel();
-    for (int i = 0; i < 5; ++i) ASSERT_TRUE(ui::PostToWindow(hwnd, Counted(runs)));
+    gone = w.CreateTopLevel();
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(ui::PostToWindow(gone, Counted(runs)));
     EXPECT_EQ(Counted::live, before + 5);
     PostQuitMessage(7);
     w.DestroyWindow();
   }
-  EXPECT_EQ(Counted::live, before);
+  EXPECT_EQ(Counted::live, before) << "still queued when the window died";
+  EXPECT_FALSE(ui::PostToWindow(gone, Counted(runs)));
+  EXPECT_FALSE(ui::PostToWindow(nullptr, Counted(runs)));
+  EXPECT_EQ(Counted::live, before) << "posting to no window";
   EXPECT_EQ(*runs, 0);
   MSG msg = {};
   ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(static_cast<UINT>(WM_QUIT), msg.message);
   EXPECT_EQ(7u, msg.wParam);
-}
-
-TEST(UiThread, BlockedSlotIsSkippedAndFreed) {
-  auto runs = std::make_shared<int>(0);
-  Recorder w;
-  HWND hwnd = w.CreateTopLevel();
-  sigc::slot<void> slot = Counted(runs);
-  slot.block();
-  ASSERT_TRUE(ui::PostToWindow(hwnd, slot));
-  PumpPending();
-  EXPECT_EQ(*runs, 0);
 }

@@ -1,27 +1,22 @@
+// The window base: one object per window, its message map, its end, and windows taken over.
 #include <gtest/gtest.h>
 
 #include "TestWindows.h"
 
-namespace testwin {
-void PumpPending() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-}  // namespace testwin
-
 using testwin::Recorder;
 
-TEST(WindowImpl, BindsObjectToHandleAndRoutesTheMessageMap) {
-  Recorder w;
+TEST(WindowImpl, EachWindowRoutesItsMessagesToItsOwnObject) {
+  Recorder w, other;
   HWND hwnd = w.CreateTopLevel();
   ASSERT_NE(hwnd, nullptr);
+  HWND otherHwnd = other.CreateTopLevel();
   EXPECT_EQ(w.Hwnd(), hwnd);
   EXPECT_EQ(ui::WindowImpl::FromHandle(hwnd), &w);
+  EXPECT_EQ(ui::WindowImpl::FromHandle(otherHwnd), &other);
+  EXPECT_EQ(w.CreateTopLevel(), nullptr) << "one object cannot own two windows";
   EXPECT_EQ(SendMessageW(hwnd, WM_APP + 50, 21, 0), 42);
-  ASSERT_EQ(w.seen.size(), 1u);
+  EXPECT_EQ(w.seen.size(), 1u);
+  EXPECT_TRUE(other.seen.empty());
   // A handler that declines passes the message on to default processing (answers 0).
   EXPECT_EQ(SendMessageW(hwnd, WM_APP + 51, 0, 0), 0);
   EXPECT_EQ(w.seen.size(), 2u);
@@ -32,31 +27,21 @@ TEST(WindowImpl, BindsObjectToHandleAndRoutesTheMessageMap) {
   EXPECT_STREQ(text, L"changed");
 }
 
-TEST(WindowImpl, DestroyForgetsTheHandleAndCallsTheFinalMessageOnce) {
-  Recorder w;
-  HWND hwnd = w.CreateTopLevel();
-  ASSERT_TRUE(w.DestroyWindow());
-  EXPECT_EQ(w.Hwnd(), nullptr);
-  EXPECT_FALSE(IsWindow(hwnd));
-  EXPECT_EQ(ui::WindowImpl::FromHandle(hwnd), nullptr);
-  EXPECT_EQ(w.finalMessages, 1);
-  EXPECT_FALSE(w.DestroyWindow());
-}
-
-TEST(WindowImpl, DestructorDestroysALiveWindow) {
+TEST(WindowImpl, DestroyOrTheDestructorEndTheWindowAndTheFinalMessageComesOnce) {
   HWND hwnd;
   {
     Recorder w;
     hwnd = w.CreateTopLevel();
+    ASSERT_TRUE(w.DestroyWindow());
+    EXPECT_EQ(w.Hwnd(), nullptr);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(ui::WindowImpl::FromHandle(hwnd), nullptr);
+    EXPECT_EQ(w.finalMessages, 1);
+    EXPECT_FALSE(w.DestroyWindow());
+    hwnd = w.CreateTopLevel();
     ASSERT_TRUE(IsWindow(hwnd));
   }
-  EXPECT_FALSE(IsWindow(hwnd));
-}
-
-TEST(WindowImpl, OneObjectCannotOwnTwoWindows) {
-  Recorder w;
-  ASSERT_NE(w.CreateTopLevel(), nullptr);
-  EXPECT_EQ(w.CreateTopLevel(), nullptr);
+  EXPECT_FALSE(IsWindow(hwnd)) << "the destructor destroys a live window";
 }
 
 // Taking over a window the object did not create: its map comes first, the window's own
@@ -92,14 +77,4 @@ TEST(WindowImpl, SubclassedWindowRunsTheMapAndIsGivenBackWhole) {
   EXPECT_EQ(w.Hwnd(), nullptr);
   EXPECT_FALSE(w.IsSubclassed());
   EXPECT_EQ(w.finalMessages, 1);
-}
-
-TEST(WindowImpl, ManyWindowsOfOneClassKeepTheirOwnObjects) {
-  Recorder a, b;
-  HWND ha = a.CreateTopLevel();
-  HWND hb = b.CreateTopLevel();
-  SendMessageW(hb, WM_APP + 50, 1, 0);
-  EXPECT_TRUE(a.seen.empty());
-  EXPECT_EQ(b.seen.size(), 1u);
-  EXPECT_EQ(ui::WindowImpl::FromHandle(ha), &a);
 }
