@@ -33,6 +33,7 @@ TEST_P(BadRequestTest, BodiesThatAreNotARequestObjectGet400) {
   ExpectMalformed("[{\"v\":1,\"op\":\"login\"}]", "must be a JSON object");
   ExpectMalformed("42", "must be a JSON object");
   ExpectMalformed("\"text\"", "must be a JSON object");
+  ExpectMalformed("null", "must be a JSON object");
   ExpectMalformed(std::string("{\"v\":1,\"op\":\"lo\xff\"}"), "not valid JSON");  // invalid UTF-8
 }
 
@@ -48,6 +49,7 @@ TEST_P(BadRequestTest, MissingOrMistypedFieldsAndUnknownOpsGet400) {
   ExpectMalformed(R"({"v":1,"op":"login","user":["alice"],"password":"s3cret"})", "'user'");
   ExpectMalformed(R"({"v":1,"op":"listVms"})", "'session'");
   ExpectMalformed(R"({"v":1,"op":"listVms","session":null})", "'session'");
+  ExpectMalformed(R"({"v":1,"op":"events","session":{}})", "'session'");
   ExpectMalformed(R"({"v":1,"op":"power","session":")" + session + R"(","moid":1,"action":"on"})", "'moid'");
   ExpectMalformed(R"({"v":1,"op":"power","session":")" + session + R"(","moid":"vm-1"})", "'action'");
 }
@@ -73,7 +75,8 @@ TEST_P(BadRequestTest, ABodyOverOneMebibyteGets413AndTheServerKeepsServing) {
   // Just under the limit is parsed (and refused for its credentials).
   std::string large = R"({"v":1,"op":"login","user":")" + std::string(1000 * 1000, 'a') + R"(","password":"x"})";
   EXPECT_EQ(Raw(large).Json()["error"], 3014);
-  EXPECT_FALSE(Login().empty());
+  // The server keeps serving after all of them.
+  EXPECT_EQ(SdkJson({{"op", "listVms"}, {"session", Login()}})["vms"].size(), 5u);
 }
 
 TEST_P(BadRequestTest, OtherMethodsAndPathsAreRefusedWithABody) {
@@ -84,14 +87,6 @@ TEST_P(BadRequestTest, OtherMethodsAndPathsAreRefusedWithABody) {
   auto elsewhere = TestClient(BaseUrl()).Post("/api", "{}");
   EXPECT_EQ(elsewhere.status, 404);
   EXPECT_TRUE(elsewhere.Header("X-Zandor-Sdk").empty());
-}
-
-TEST_P(BadRequestTest, TheServerKeepsServingAfterABarrageOfBadRequests) {
-  const char* bodies[] = {"", "{", "[]", "null", "{\"v\":1}", "{\"v\":1,\"op\":\"events\",\"session\":{}}",
-                          "{\"v\":1,\"op\":\"getVm\",\"session\":\"x\",\"moid\":[]}", "\x01\x02\x03"};
-  for (int round = 0; round < 3; ++round)
-    for (const char* body : bodies) EXPECT_TRUE(Raw(body).answered);
-  EXPECT_EQ(SdkJson({{"op", "listVms"}, {"session", Login()}})["vms"].size(), 5u);
 }
 
 }  // namespace

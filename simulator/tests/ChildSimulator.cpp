@@ -51,36 +51,33 @@ bool ChildSimulator::Start(const std::vector<std::string>& args, const std::stri
   return true;
 }
 
-std::string ChildSimulator::ReadLine(std::chrono::milliseconds timeout) {
+// Reads what the program writes until `done` holds, the deadline passes or it closes its output.
+template <typename Done>
+static void ReadUntil(int fd, std::string& buffer, std::chrono::milliseconds timeout, Done done) {
   auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (mBuffered.find('\n') == std::string::npos) {
+  while (!done()) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return std::string();
-    pollfd p{mStdout, POLLIN, 0};
+    if (left.count() <= 0) return;
+    pollfd p{fd, POLLIN, 0};
     if (poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
     char chunk[256];
-    ssize_t n = read(mStdout, chunk, sizeof chunk);
-    if (n <= 0) return std::string();  // the program ended without a line
-    mBuffered.append(chunk, static_cast<size_t>(n));
+    ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n <= 0) return;
+    buffer.append(chunk, static_cast<size_t>(n));
   }
+}
+
+std::string ChildSimulator::ReadLine(std::chrono::milliseconds timeout) {
+  ReadUntil(mStdout, mBuffered, timeout, [&] { return mBuffered.find('\n') != std::string::npos; });
   auto end = mBuffered.find('\n');
+  if (end == std::string::npos) return std::string();  // none in time, or the program ended without one
   std::string line = mBuffered.substr(0, end);
   mBuffered.erase(0, end + 1);
   return line;
 }
 
 std::string ChildSimulator::ReadToEnd(std::chrono::milliseconds timeout) {
-  auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (true) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) break;
-    pollfd p{mStdout, POLLIN, 0};
-    if (poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
-    char chunk[256];
-    ssize_t n = read(mStdout, chunk, sizeof chunk);
-    if (n <= 0) break;
-    mBuffered.append(chunk, static_cast<size_t>(n));
-  }
+  ReadUntil(mStdout, mBuffered, timeout, [] { return false; });
   std::string all;
   all.swap(mBuffered);
   return all;

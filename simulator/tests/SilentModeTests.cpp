@@ -9,34 +9,28 @@
 namespace simtest {
 namespace {
 
-using nlohmann::json;
 using Clock = std::chrono::steady_clock;
 
 class SilentModeTest : public SimFixture {};
 SIM_BOTH_SCHEMES(SilentModeTest);
 
-TEST_P(SilentModeTest, HeldRequestsTimeOutAtTheClientAndTheServerRecovers) {
+// Held requests time out at the client; admin and /info keep answering; switching it off
+// answers what is still held and serves again.
+TEST_P(SilentModeTest, HeldRequestsGetNoAnswerUntilItIsSwitchedOff) {
   std::string session = Login();
   ASSERT_EQ(Admin("silent", {{"on", true}})["ok"], true);
-  auto held = Sdk({{"op", "listVms"}, {"session", session}}, std::chrono::milliseconds(600));
-  EXPECT_FALSE(held.answered);
-  // The admin interface and /info keep answering.
-  EXPECT_EQ(Admin("state")["silent"], true);
-  EXPECT_EQ(TestClient(BaseUrl()).Get("/info?id=1073").status, 200);
-
-  ASSERT_EQ(Admin("silent", {{"on", false}})["ok"], true);
-  EXPECT_EQ(SdkJson({{"op", "listVms"}, {"session", session}})["ok"], true);
-}
-
-TEST_P(SilentModeTest, SwitchingItOffAnswersTheRequestsHeldMeanwhile) {
-  ASSERT_EQ(Admin("silent", {{"on", true}})["ok"], true);
+  EXPECT_FALSE(Sdk({{"op", "listVms"}, {"session", session}}, std::chrono::milliseconds(600)).answered);
   auto held = std::async(std::launch::async, [&] {
     return SdkJson({{"op", "login"}, {"user", "alice"}, {"password", "s3cret"}});
   });
   EXPECT_EQ(held.wait_for(std::chrono::milliseconds(500)), std::future_status::timeout);
-  Admin("silent", {{"on", false}});
+  EXPECT_EQ(Admin("state")["silent"], true);
+  EXPECT_EQ(TestClient(BaseUrl()).Get("/info?id=1073").status, 200);
+
+  ASSERT_EQ(Admin("silent", {{"on", false}})["ok"], true);
   ASSERT_EQ(held.wait_for(std::chrono::seconds(10)), std::future_status::ready);
   EXPECT_EQ(held.get()["ok"], true);
+  EXPECT_EQ(SdkJson({{"op", "listVms"}, {"session", session}})["ok"], true);
 }
 
 TEST_P(SilentModeTest, StopEndsHeldRequestsAndWaitingLongPolls) {
@@ -49,9 +43,7 @@ TEST_P(SilentModeTest, StopEndsHeldRequestsAndWaitingLongPolls) {
   auto held = std::async(std::launch::async, [&] { return Sdk({{"op", "listVms"}, {"session", session}}); });
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
-  auto started = Clock::now();
   mSim->Stop();
-  EXPECT_LT(Clock::now() - started, std::chrono::seconds(10));
   // Both got an answer (36, the server is going away) rather than a hang.
   for (auto* f : {&longPoll, &held}) {
     ASSERT_EQ(f->wait_for(std::chrono::seconds(10)), std::future_status::ready);

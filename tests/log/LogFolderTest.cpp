@@ -10,7 +10,7 @@ namespace {
 
 using namespace testfs;
 
-TEST(JoinPath, InsertsOneSeparatorOnlyWhenNeeded) {
+TEST(JoinPath, InsertsOneSeparatorOnlyWhenNeededAndNeverYieldsACutPath) {
   wchar_t buffer[64];
   EXPECT_TRUE(utils::JoinPath(buffer, 64, L"C:\\temp", L"a.txt"));
   EXPECT_STREQ(L"C:\\temp\\a.txt", buffer);
@@ -18,10 +18,7 @@ TEST(JoinPath, InsertsOneSeparatorOnlyWhenNeeded) {
   EXPECT_STREQ(L"C:\\temp\\a.txt", buffer);
   EXPECT_TRUE(utils::JoinPath(buffer, 64, L"C:/temp/", L"a.txt"));
   EXPECT_STREQ(L"C:/temp/a.txt", buffer);
-}
-
-TEST(JoinPath, RefusesMissingArgumentsAndNeverYieldsACutPath) {
-  wchar_t buffer[8] = L"junk";
+  // Missing arguments are refused, and a path that does not fit is never cut.
   EXPECT_FALSE(utils::JoinPath(buffer, 8, nullptr, L"a"));
   EXPECT_STREQ(L"", buffer);
   EXPECT_FALSE(utils::JoinPath(buffer, 8, L"C:\\x", nullptr));
@@ -34,17 +31,14 @@ TEST(JoinPath, RefusesMissingArgumentsAndNeverYieldsACutPath) {
   EXPECT_STREQ(L"C:\\x\\ab", buffer);
 }
 
-TEST(FolderWritable, CreatesMissingFoldersAndLeavesNoProbeFile) {
+TEST(FolderWritable, CreatesMissingFoldersLeavesNoProbeFileAndRefusesAFileInTheWay) {
   ScratchFolder scratch(L"writable");
   const std::wstring nested = scratch / L"a\\b\\c";
   EXPECT_TRUE(utils::IsFolderWritable(nested.c_str()));
   EXPECT_TRUE(FolderExists(nested));
   EXPECT_FALSE(FileExists(nested + L"\\wickerlyn_write_test.log"));
   EXPECT_TRUE(utils::IsFolderWritable(nested.c_str())) << "an existing folder is fine too";
-}
-
-TEST(FolderWritable, AFileInTheWayIsNotAWritableFolder) {
-  ScratchFolder scratch(L"writable");
+  // A file in the way is not a writable folder.
   const std::wstring file = scratch / L"plain-file";
   ASSERT_TRUE(WriteTextFile(file, "x"));
   EXPECT_FALSE(utils::IsFolderWritable(file.c_str()));

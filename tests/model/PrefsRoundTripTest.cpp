@@ -1,5 +1,6 @@
 // The State as the preferences' server source: what is saved comes from the live
-// servers, and a saved file restores the same servers, favorites and recent VMs.
+// servers, and a saved file restores the same servers, favorites and recent VMs (only
+// records of host servers with a host name become servers).
 #include <gtest/gtest.h>
 
 #include "state/Prefs.h"
@@ -37,6 +38,11 @@ TEST_F(PrefsRoundTrip, SavesTheLiveServersAndRestoresThem) {
   const std::string text = testfs::ReadFileBytes(folder / L"prefs.txt");
   EXPECT_LT(text.find("server.url = \"https://Alpha:902\""), text.find("server.url = \"http://beta\"")) << text;
   EXPECT_EQ(text.find("old"), std::string::npos) << "a recent entry out of the window is not saved\n" << text;
+
+  // Records that never become servers: another type, and a host record without a host.
+  const std::string others = "server.url = \"http://broker\"\r\nserver.type = \"2\"\r\n"
+                             "server.url = \"https://:443\"\r\nserver.type = \"1\"\r\n";
+  ASSERT_TRUE(testfs::WriteTextFile(folder / L"prefs.txt", text + others));
 
   Prefs reread(folder.Path());
   State restored(&TestClock::Days);

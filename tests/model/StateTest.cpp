@@ -139,37 +139,3 @@ TEST_F(StateTest, RemovedServerLeavesTheSetAndIsFreedWhenUnused) {
   state->GetFavorites()->Refresh();
   EXPECT_TRUE(state->GetFavorites()->GetVMs().empty());
 }
-
-TEST_F(StateTest, RestoresRecordsAndGivesThemBackForThePreferences) {
-  const uint64_t now = static_cast<uint64_t>(TestClock::now);
-  ServerRecord first{"https://srv01:8443", 1, "root", "c2VjcmV0", {{"vm-1", "web01", PathOf("web01")}},
-                     {{"vm-2", "db", PathOf("db"), now - 60}, {"vm-1", "web01", PathOf("web01"), now - 5}}};
-  ServerRecord other{"http://broker", 2};  // type 2 never becomes a server
-  ServerRecord second{"http://Alpha", 1};
-  ServerRecord noHost{"https://:443", 1};  // nothing to connect to
-
-  std::vector<OlvarkServerPtr> restored = state->RestoreSavedServers({first, other, noHost, second});
-  ASSERT_EQ(restored.size(), 2u);
-  EXPECT_EQ(restored[0]->GetHost(), "srv01");
-  EXPECT_EQ(restored[0]->GetPort(), 8443u);
-  EXPECT_TRUE(restored[0]->UsesSsl());
-  EXPECT_FALSE(restored[1]->UsesSsl());
-
-  std::vector<LiveServer> live = state->GetServersForPrefs();
-  ASSERT_EQ(live.size(), 2u);
-  EXPECT_EQ(live[0].host, "Alpha");
-  EXPECT_FALSE(live[0].saveCredentials);
-  EXPECT_TRUE(live[0].vms.empty());
-  EXPECT_EQ(live[1].host, "srv01");
-  EXPECT_EQ(live[1].port, 8443u);
-  EXPECT_TRUE(live[1].saveCredentials);
-  EXPECT_EQ(live[1].username, "root");
-  EXPECT_EQ(live[1].password, "c2VjcmV0");
-  ASSERT_EQ(live[1].vms.size(), 2u);
-  EXPECT_EQ(live[1].vms[0].name, "web01");
-  EXPECT_EQ(live[1].vms[0].id, "vm-1");
-  EXPECT_TRUE(live[1].vms[0].favorite);
-  EXPECT_EQ(live[1].vms[0].lastUse, now - 5);
-  EXPECT_EQ(live[1].vms[1].name, "db");
-  EXPECT_FALSE(live[1].vms[1].favorite);
-}

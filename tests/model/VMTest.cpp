@@ -56,19 +56,6 @@ TEST_F(VMTest, MarkUsedAfterTheWindowPassedOffersTheVMAgain) {
   EXPECT_EQ(signals, 1);
 }
 
-TEST_F(VMTest, QorVMStartsClosedWithItsNames) {
-  auto vm = QorVM::Create("web01", "vm-7", PathOf("web01"), nullptr);
-  EXPECT_EQ(vm->GetName(), "web01");
-  EXPECT_EQ(vm->GetSortName(), "web01");
-  EXPECT_EQ(vm->GetCfxPath(), PathOf("web01"));
-  EXPECT_EQ(vm->GetId(), "vm-7");
-  EXPECT_EQ(vm->GetOpenState(), QorVM::STATE_CLOSED);
-  EXPECT_FALSE(vm->IsFavorite());
-  EXPECT_EQ(vm->GetLastUse(), 0);
-  EXPECT_EQ(vm->GetOwner(), nullptr);
-  EXPECT_FALSE(vm->RunInConsole());  // no server
-}
-
 TEST_F(VMTest, OpenWithoutAServerOnlyLogs) {
   auto vm = MakeVM("web01", PathOf("web01"));
   int signals = 0;

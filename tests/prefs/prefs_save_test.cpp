@@ -141,43 +141,6 @@ TEST_F(PrefsSave, HostileValuesCannotInjectLines) {
   EXPECT_EQ(record.recent[0].name, server.vms[1].name);
 }
 
-TEST_F(PrefsSave, RoundTripKeepsEveryServerFavoriteAndRecentVm) {
-  std::vector<LiveServer> servers;
-  for (int s = 0; s < 3; ++s) {
-    LiveServer server = Server("host" + std::to_string(s), s == 1 ? 902 : 0, s != 2);
-    server.saveCredentials = s == 0;
-    server.username = s == 0 ? "admin" : "";
-    server.password = s == 0 ? "cHJvdGVjdGVk" : "";
-    for (int v = 0; v < 20; ++v) {
-      const bool favorite = v % 3 == 0;
-      const uint64_t lastUse = v % 2 == 0 ? kNow - 3600 * v : 0;
-      server.vms.push_back(Vm("vm-" + std::to_string(v), "VM \xc3\xa9 " + std::to_string(v), favorite, lastUse));
-    }
-    servers.push_back(server);
-  }
-  Prefs back = SaveAndReload(servers, [](Prefs& prefs) {
-    prefs.mUpdateInterval = 3;
-    prefs.mLastUpdateCheck = static_cast<uint64_t>(kNow - 5);
-  });
-  EXPECT_EQ(back.mUpdateInterval, 3);
-  EXPECT_EQ(back.mLastUpdateCheck, static_cast<uint64_t>(kNow - 5));
-  ASSERT_EQ(back.mServers.size(), 3u);
-  EXPECT_EQ(back.mServers[0].username, "admin");
-  EXPECT_EQ(back.mServers[1].url, "https://host1:902");
-  EXPECT_EQ(back.mServers[2].url, "http://host2");
-  for (const ServerRecord& record : back.mServers) {
-    EXPECT_EQ(record.type, 1);
-    EXPECT_EQ(record.favorites.size(), 7u);
-    EXPECT_EQ(record.recent.size(), 10u);  // v = 0, 2, ..., 18
-  }
-  // Without a live source the loaded records are written back unchanged in substance.
-  ASSERT_TRUE(back.Save());
-  Prefs third(mFolder.Path());
-  EXPECT_EQ(third.mServers.size(), 3u);
-  EXPECT_EQ(third.mServers[0].favorites.size(), 7u);
-  EXPECT_EQ(third.mServers[0].recent.size(), 10u);
-}
-
 TEST_F(PrefsSave, DetachedSourceLeavesItsLastServers) {
   WriteFile("server.url = \"https://removed\"\r\nserver.type = \"1\"\r\n");
   FakeServerSource source;

@@ -45,25 +45,12 @@ TEST(Protection, RoundTripsSecretsWithTheirTerminatingZero) {
     EXPECT_EQ(out.back(), '\0');
     EXPECT_STREQ(out.data(), secret.c_str());
   }
-}
-
-TEST(Protection, OnlyTheGivenLengthIsProtected) {
-  const char buffer[] = "secretTRAILING";
+  // Only the given length is protected.
   std::string text;
-  ASSERT_TRUE(utils::EncryptString(buffer, 6, text));
+  ASSERT_TRUE(utils::EncryptString("secretTRAILING", 6, text));
   std::vector<char> out;
   ASSERT_TRUE(Unprotect(text, out));
   EXPECT_EQ(std::string(out.data(), out.size()), std::string("secret\0", 7));
-}
-
-TEST(Protection, NullInputsFailQuietly) {
-  ScratchLog log;
-  std::string text = "unchanged";
-  EXPECT_FALSE(utils::EncryptString(nullptr, 4, text));
-  EXPECT_EQ(text, "unchanged");
-  std::vector<char> out;
-  EXPECT_FALSE(utils::DecryptString(nullptr, 10, out));
-  EXPECT_EQ(log.Text().find("utils::"), std::string::npos);
 }
 
 TEST(Protection, DecodingSkipsStrayCharactersAndStopsAtZero) {
@@ -106,12 +93,18 @@ TEST(Protection, AlteredTextFailsWithTheUnprotectMessage) {
   }
 }
 
-TEST(Protection, EmptyTextFailsBeforeAnyServiceCall) {
+// Null inputs fail without a word; empty text fails before any service call.
+TEST(Protection, NullOrEmptyInputsFailBeforeAnyServiceCall) {
   ScratchLog log;
+  std::string text = "unchanged";
+  EXPECT_FALSE(utils::EncryptString(nullptr, 4, text));
+  EXPECT_EQ(text, "unchanged");
   std::vector<char> out;
+  EXPECT_FALSE(utils::DecryptString(nullptr, 10, out));
+  EXPECT_EQ(log.Text().find("utils::"), std::string::npos);
   EXPECT_FALSE(utils::DecryptString("", 0, out));
   EXPECT_FALSE(utils::DecryptString("abcd", -3, out));
-  std::string text = log.Text();
+  text = log.Text();
   EXPECT_NE(text.find(kDecodeLength), std::string::npos) << text;
   EXPECT_EQ(text.find("Failed to"), std::string::npos) << text;
 }

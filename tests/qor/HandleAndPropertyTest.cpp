@@ -76,34 +76,6 @@ TEST(QorHandleTable, ValuesAreNotReusedAndSkipZeroAndLiveOnesOnWrap) {
   table.SetNextValueForTest(0x10000000u);
 }
 
-TEST(QorHandleTable, LookupChecksTheKind) {
-  HandleTable& table = HandleTable::Instance();
-  QorHandle item = table.Add(std::make_shared<FoundItem>("[ds] a/a.vmx"));
-  std::shared_ptr<FoundItem> asItem;
-  std::shared_ptr<Job> asJob;
-  EXPECT_EQ(table.Lookup(item, &asItem), QOR_OK);
-  EXPECT_EQ(table.Lookup(item, &asJob), QOR_E_WRONG_HANDLE_TYPE);
-  table.Release(item);
-  EXPECT_EQ(table.Lookup(item, &asItem), QOR_E_INVALID_HANDLE);
-}
-
-TEST(QorPropertyList, ReadsStringsAndRefusesWholeListsWithoutHandingOutAnything) {
-  FoundItem item("[ds] a/a.vmx");
-  char* path = nullptr;
-  ASSERT_EQ(ReadList(item, QOR_PROPERTY_FOUND_ITEM_LOCATION, &path, QOR_PROPERTY_NONE), QOR_OK);
-  EXPECT_STREQ(path, "[ds] a/a.vmx");
-  FreeBuffer(path);
-
-  path = nullptr;
-  int32_t state = 0;
-  EXPECT_EQ(ReadList(item, QOR_PROPERTY_FOUND_ITEM_LOCATION, &path, QOR_PROPERTY_VM_POWER_STATE, &state,
-                     QOR_PROPERTY_NONE),
-            QOR_E_UNSUPPORTED_PROPERTY);
-  EXPECT_EQ(path, nullptr);  // checked before anything was written
-  EXPECT_EQ(ReadList(item, QOR_PROPERTY_FOUND_ITEM_LOCATION, nullptr, QOR_PROPERTY_NONE), QOR_E_INVALID_ARG);
-  EXPECT_EQ(ReadList(item, QOR_PROPERTY_NONE), QOR_OK);
-}
-
 TEST(QorPropertyList, FoundItemsGiveTheVmIdOnlyWhenTheListingHadOne) {
   FoundItem listed("[ds] a/a.vmx", "vm-7");
   char* path = nullptr;

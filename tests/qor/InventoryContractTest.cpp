@@ -19,49 +19,49 @@ struct Chained {
 
 }  // namespace
 
-TEST_F(QorInventoryContract, EnumerationReportsEachVmOnceInInventoryOrderThenCompletes) {
+// After a rename and a removal on the server, the search reports each VM once, in
+// inventory order, with its id, then completes; found items are lent for the handler call
+// only; each listed path opens the VM with that id and its power state.
+TEST_F(QorInventoryContract, EnumerationReportsEachVmOnceInOrderAndItsPathOpensItWithItsIdAndState) {
+  ASSERT_TRUE(sim.Admin("renameVm", "{\"moid\":\"vm-2\",\"name\":\"renamed\"}"));
+  ASSERT_TRUE(sim.Admin("removeVm", "{\"moid\":\"vm-4\"}"));
+  vms = SimulatorVms(sim);
+  ASSERT_EQ(vms.size(), 4u);
   JobRecorder recorder;
-  QorHandle job = Qor().QorHost_FindItems(host, QOR_FIND_RUNNING_VMS, 0, QOR_TIMEOUT_INFINITE, JobRecorder::Handler,
-                                          &recorder);
-  ASSERT_NE(job, 0u);
+  ASSERT_NE(Qor().QorHost_FindItems(host, QOR_FIND_RUNNING_VMS, 0, QOR_TIMEOUT_INFINITE, JobRecorder::Handler,
+                                    &recorder),
+            0u);
   ASSERT_TRUE(recorder.WaitDone());
-  ASSERT_EQ(vms.size(), 5u);
-  std::vector<int> expected(5, QOR_EVENT_FIND_ITEM);
+  std::vector<int> expected(vms.size(), QOR_EVENT_FIND_ITEM);
   expected.push_back(QOR_EVENT_JOB_COMPLETED);
   EXPECT_EQ(recorder.events, expected);
-  ASSERT_EQ(recorder.foundPaths.size(), 5u);
-  for (size_t i = 0; i < vms.size(); ++i) EXPECT_EQ(recorder.foundPaths[i], vms[i].path);
   EXPECT_EQ(recorder.jobError, QOR_OK);
   EXPECT_EQ(recorder.result, 0u);
-  // Found items are lent for the handler call only.
+  ASSERT_EQ(recorder.foundMoids.size(), vms.size());
+  ASSERT_EQ(recorder.foundPaths.size(), vms.size());
   char* path = nullptr;
   EXPECT_EQ(Qor().Qor_GetProperties(recorder.foundItems[0], QOR_PROPERTY_FOUND_ITEM_LOCATION, &path,
                                     QOR_PROPERTY_NONE),
             QOR_E_INVALID_HANDLE);
-}
-
-TEST_F(QorInventoryContract, FoundItemsCarryEachVmsIdSoItCanBeOpenedByItsPath) {
-  ASSERT_TRUE(sim.Admin("renameVm", "{\"moid\":\"vm-2\",\"name\":\"renamed\"}"));
-  ASSERT_TRUE(sim.Admin("removeVm", "{\"moid\":\"vm-4\"}"));
-  JobRecorder recorder;
-  Qor().QorHost_FindItems(host, QOR_FIND_RUNNING_VMS, 0, QOR_TIMEOUT_INFINITE, JobRecorder::Handler, &recorder);
-  ASSERT_TRUE(recorder.WaitDone());
-  ASSERT_EQ(recorder.jobError, QOR_OK);
-  vms = SimulatorVms(sim);
-  ASSERT_EQ(vms.size(), 4u);
-  ASSERT_EQ(recorder.foundMoids.size(), vms.size());
-  ASSERT_EQ(recorder.foundPaths.size(), vms.size());
   for (size_t i = 0; i < vms.size(); ++i) {
     EXPECT_EQ(recorder.foundMoids[i], vms[i].moid);
     EXPECT_EQ(recorder.foundPaths[i], vms[i].path);
-    // The listed path opens the VM with the listed id.
     QorHandle vm = Open(recorder.foundPaths[i]);
     char* moid = nullptr;
-    ASSERT_EQ(Qor().Qor_GetProperties(vm, QOR_PROPERTY_VM_MOID, &moid, QOR_PROPERTY_NONE), QOR_OK);
-    EXPECT_STREQ(moid, recorder.foundMoids[i].c_str());
+    int32_t state = 0;
+    ASSERT_EQ(Qor().Qor_GetProperties(vm, QOR_PROPERTY_VM_MOID, &moid, QOR_PROPERTY_VM_POWER_STATE, &state,
+                                      QOR_PROPERTY_NONE),
+              QOR_OK);
+    EXPECT_STREQ(moid, vms[i].moid.c_str());
+    EXPECT_EQ(state, vms[i].powerState);
     Qor().Qor_FreeBuffer(moid);
     Qor().Qor_ReleaseHandle(vm);
   }
+  QorError error = 0;
+  EXPECT_EQ(OpenVm(host, "[datastore1] missing/missing.vmx", &error), 0u);
+  EXPECT_EQ(error, QOR_E_VM_NOT_FOUND);
+  EXPECT_EQ(OpenVm(host, "", &error), 0u);
+  EXPECT_EQ(error, QOR_E_INVALID_ARG);
 }
 
 TEST_F(QorInventoryContract, AHandlerMayReleaseItsJobAndStartAnotherJob) {
@@ -85,26 +85,6 @@ TEST_F(QorInventoryContract, AHandlerMayReleaseItsJobAndStartAnotherJob) {
   EXPECT_NE(chain.open.result, 0u);
   Qor().Qor_ReleaseHandle(chain.open.result);
   CloseHandle(chain.done);
-}
-
-TEST_F(QorInventoryContract, OpenedVmsKnowTheirMoidAndPowerState) {
-  for (const SimVm& expected : vms) {
-    QorHandle vm = Open(expected.path);
-    char* moid = nullptr;
-    int32_t state = 0;
-    ASSERT_EQ(Qor().Qor_GetProperties(vm, QOR_PROPERTY_VM_MOID, &moid, QOR_PROPERTY_VM_POWER_STATE, &state,
-                                      QOR_PROPERTY_NONE),
-              QOR_OK);
-    EXPECT_EQ(std::string(moid), expected.moid);
-    EXPECT_EQ(state, expected.powerState);
-    Qor().Qor_FreeBuffer(moid);
-    Qor().Qor_ReleaseHandle(vm);
-  }
-  QorError error = 0;
-  EXPECT_EQ(OpenVm(host, "[datastore1] missing/missing.vmx", &error), 0u);
-  EXPECT_EQ(error, QOR_E_VM_NOT_FOUND);
-  EXPECT_EQ(OpenVm(host, "", &error), 0u);
-  EXPECT_EQ(error, QOR_E_INVALID_ARG);
 }
 
 TEST_F(QorInventoryContract, PowerOperationsSettleAndRefuseWhatTheStateDoesNotAllow) {

@@ -69,18 +69,6 @@ std::wstring Widen(const std::string& text) {
   return out;
 }
 
-std::string ReadWholeFile(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::string();
-  std::string text;
-  char chunk[4096];
-  DWORD got = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) text.append(chunk, got);
-  CloseHandle(file);
-  return text;
-}
-
 std::wstring Quote(const std::string& arg) { return L"\"" + Widen(arg) + L"\""; }
 
 }  // namespace
@@ -208,7 +196,7 @@ std::string SimulatorProcess::ServiceUrl() const {
 }
 
 std::string SimulatorProcess::Output() const {
-  return mRunFolder.empty() ? std::string() : ReadWholeFile(mRunFolder + L"\\output.txt");
+  return mRunFolder.empty() ? std::string() : testfs::ReadFileBytes(mRunFolder + L"\\output.txt");
 }
 
 bool SimulatorProcess::Admin(const std::string& command, const std::string& jsonBody, std::string* answer) {

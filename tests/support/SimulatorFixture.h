@@ -40,7 +40,6 @@ class SimulatorProcess {
   // Ends the simulator (SIGTERM) and waits up to 5 s for it to exit. Idempotent.
   void Stop();
 
-  bool IsRunning() const { return mRunning; }
   // The loopback address it listens on (127.0.0.1 unless started with --bind).
   const std::string& Address() const { return mAddress; }
   int Port() const { return mPort; }
