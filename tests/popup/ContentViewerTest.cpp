@@ -18,7 +18,7 @@ using namespace popuptest;
 
 namespace {
 
-constexpr int kWidth = 320;
+constexpr int kViewerWidth = 320;
 constexpr int kHeight = 375;
 
 class ViewerTest : public ServerTest {
@@ -26,9 +26,9 @@ class ViewerTest : public ServerTest {
   void SetUp() override {
     ServerTest::SetUp();
     state = std::make_unique<State>(nullptr);
-    ASSERT_TRUE(parent.CreateParent(kWidth, kHeight));
+    ASSERT_TRUE(parent.CreateParent(kViewerWidth, kHeight));
     viewer = std::make_unique<ui::ContentViewer>(*state);
-    ASSERT_TRUE(viewer->CreateViewer(parent.Hwnd(), RECT{0, 0, kWidth, kHeight}));
+    ASSERT_TRUE(viewer->CreateViewer(parent.Hwnd(), RECT{0, 0, kViewerWidth, kHeight}));
   }
   void TearDown() override {
     viewer.reset();

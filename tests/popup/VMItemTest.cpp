@@ -24,13 +24,13 @@ using namespace popuptest;
 namespace {
 
 // As wide as the popup at this DPI.
-const int kWidth = utils::LayoutMetricsFor(utils::GetDpiScale()).popupWidth;
+const int kRowWidth = utils::LayoutMetricsFor(utils::GetDpiScale()).popupWidth;
 
 class VMRowTest : public ServerTest {
  protected:
   void SetUp() override {
     ServerTest::SetUp();
-    ASSERT_TRUE(parent.CreateParent(kWidth, 200));
+    ASSERT_TRUE(parent.CreateParent(kRowWidth, 200));
     row = std::make_unique<ui::VMItem>();
     // As the list gives them: its font and the hover and selection colours.
     font = ui::CreatePopupFont();
@@ -38,7 +38,7 @@ class VMRowTest : public ServerTest {
       brushes.push_back(CreateSolidBrush(colour));
     }
     row->SetColors(font, brushes[0], brushes[1], brushes[2], brushes[3]);
-    ASSERT_TRUE(row->CreateRow(parent.Hwnd(), RECT{0, 0, kWidth, 2 * utils::LINE_HEIGHT}));
+    ASSERT_TRUE(row->CreateRow(parent.Hwnd(), RECT{0, 0, kRowWidth, 2 * utils::LINE_HEIGHT}));
   }
   void TearDown() override {
     row.reset();
@@ -301,7 +301,7 @@ TEST_F(VMRowTest, NamesOfAnyKindStayClearOfTheStar) {
     HDC dc = GetDC(row->Hwnd());
     const COLORREF background = GetPixel(dc, M, R / 2);  // left of where the name starts
     int inked = 0;
-    for (int x = kWidth - 2 * M - 16 + 1; x < kWidth - M - 16; ++x) {
+    for (int x = kRowWidth - 2 * M - 16 + 1; x < kRowWidth - M - 16; ++x) {
       for (int y = 2; y < R - 2; ++y) inked += GetPixel(dc, x, y) != background;
     }
     ReleaseDC(row->Hwnd(), dc);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <windowsx.h>
 
 #include <cstdlib>
 #include <string>
@@ -149,7 +148,7 @@ TEST(HyperLinkInput, HandCursorOnlyOverTheLabel) {
   for (bool onLabel : {true, false}) {
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     const LPARAM at = box.At(onLabel);
-    POINT screen = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    POINT screen = {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
     ClientToScreen(box.hwnd, &screen);
     ASSERT_TRUE(cursor::PlaceCursor(screen));
     const LRESULT set =

@@ -194,12 +194,12 @@ TEST_F(UpdateCheckTest, OnlyAnInteractiveCheckReportsNoUpdateOrAFailure) {
 
 namespace {
 
-constexpr int64_t kNow = 1767225600;  // 2026-01-01 00:00 UTC
-constexpr int64_t kDay = 86400;
+constexpr int64_t kCheckNow = 1767225600;  // 2026-01-01 00:00 UTC
+constexpr int64_t kCheckDay = 86400;
 
-int64_t FixedNow() { return kNow; }
+int64_t FixedNow() { return kCheckNow; }
 
-// Preferences in a scratch data folder, the program's clock stopped at kNow, and the web
+// Preferences in a scratch data folder, the program's clock stopped at kCheckNow, and the web
 // information service pointed at the local server.
 class AutomaticCheckTest : public UpdateCheckTest {
  protected:
@@ -227,7 +227,7 @@ TEST_F(AutomaticCheckTest, ChecksAtOnceOnTheFirstRunThenOnlyWhenDueAndSilentlyWh
   Prefs& prefs = Prefs::Instance();
   EXPECT_TRUE(utils::RunAutomaticUpdateCheck(nullptr)) << "default settings, never checked";
   EXPECT_EQ(server.RequestCount(), 1);
-  EXPECT_EQ(prefs.mLastUpdateCheck, static_cast<uint64_t>(kNow));
+  EXPECT_EQ(prefs.mLastUpdateCheck, static_cast<uint64_t>(kCheckNow));
 
   const struct {
     const char* what;
@@ -235,10 +235,10 @@ TEST_F(AutomaticCheckTest, ChecksAtOnceOnTheFirstRunThenOnlyWhenDueAndSilentlyWh
     int64_t lastCheck;
     bool checks;
   } cases[] = {
-      {"exactly the interval ago", true, kNow - 3 * kDay, false},
-      {"a second more", true, kNow - 3 * kDay - 1, true},
+      {"exactly the interval ago", true, kCheckNow - 3 * kCheckDay, false},
+      {"a second more", true, kCheckNow - 3 * kCheckDay - 1, true},
       {"switched off", false, 0, false},
-      {"last checked in the future", true, kNow + 60, false},
+      {"last checked in the future", true, kCheckNow + 60, false},
   };
   prefs.mUpdateInterval = 3;
   for (const auto& c : cases) {
@@ -248,7 +248,7 @@ TEST_F(AutomaticCheckTest, ChecksAtOnceOnTheFirstRunThenOnlyWhenDueAndSilentlyWh
     prefs.mLastUpdateCheck = static_cast<uint64_t>(c.lastCheck);
     EXPECT_EQ(utils::RunAutomaticUpdateCheck(nullptr), c.checks);
     EXPECT_EQ(server.RequestCount() - requests, c.checks ? 1 : 0);
-    EXPECT_EQ(prefs.mLastUpdateCheck, static_cast<uint64_t>(c.checks ? kNow : c.lastCheck));
+    EXPECT_EQ(prefs.mLastUpdateCheck, static_cast<uint64_t>(c.checks ? kCheckNow : c.lastCheck));
   }
   watch.Stop();
   EXPECT_TRUE(watch.Seen().empty());  // automatic and nothing new: silent
@@ -264,5 +264,5 @@ TEST_F(AutomaticCheckTest, TickingTheBoxSwitchesThePreferenceOff) {
   watch.Stop();
   EXPECT_EQ(watch.Seen(), std::vector<std::wstring>{L"Update Available"});
   EXPECT_FALSE(Prefs::Instance().mCheckForUpdates);
-  EXPECT_EQ(Prefs::Instance().mLastUpdateCheck, static_cast<uint64_t>(kNow));
+  EXPECT_EQ(Prefs::Instance().mLastUpdateCheck, static_cast<uint64_t>(kCheckNow));
 }
