@@ -114,14 +114,17 @@ using ::EnvironmentGuard;
 
 // The console's test record as key -> value (UTF-8); empty when it did not appear in time.
 inline std::map<std::string, std::string> WaitForRecord(const std::wstring& file, int timeoutMs = 30000) {
+  // Read until it parses: a read that meets the console's replacing of the file gets nothing.
   std::map<std::string, std::string> record;
-  polling::WaitUntil([&] { return testfs::FileExists(file); }, timeoutMs);
-  std::istringstream lines(testfs::ReadFileBytes(file));
-  std::string line;
-  while (std::getline(lines, line)) {
-    size_t equals = line.find('=');
-    if (equals != std::string::npos) record[line.substr(0, equals)] = line.substr(equals + 1);
-  }
+  polling::WaitUntil([&] {
+    std::istringstream lines(testfs::ReadFileBytes(file));
+    std::string line;
+    while (std::getline(lines, line)) {
+      size_t equals = line.find('=');
+      if (equals != std::string::npos) record[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+    return !record.empty();
+  }, timeoutMs);
   return record;
 }
 
