@@ -62,25 +62,6 @@ TEST_P(PowerEventTest, EveryActionPassesThroughItsTransitionAndAnswersWhenSettle
   EXPECT_EQ(SdkJson({{"op", "getVm"}, {"session", session}, {"moid", "vm-2"}})["powerState"], 0x8);
 }
 
-TEST_P(PowerEventTest, RefusedActionsGiveTheirErrorAndChangeNothing) {
-  std::string session = Login();
-  const struct {
-    const char* moid;
-    const char* action;
-    int error;
-  } refused[] = {{"vm-1", "on", 3006},      {"vm-2", "off", 3006},  {"vm-2", "suspend", 3006},
-                 {"vm-2", "reset", 3006},   {"vm-3", "suspend", 3006}, {"vm-3", "reset", 3006},
-                 {"vm-77", "on", 4000},     {"vm-1", "explode", 3}};
-  for (const auto& r : refused) {
-    auto answer = Sdk({{"op", "power"}, {"session", session}, {"moid", r.moid}, {"action", r.action}});
-    EXPECT_EQ(answer.status, r.error == 3 ? 400 : 200) << r.moid << " " << r.action;
-    EXPECT_EQ(answer.Json()["ok"], false) << r.moid << " " << r.action;
-    EXPECT_EQ(answer.Json()["error"], r.error) << r.moid << " " << r.action;
-    if (r.error == 3006) EXPECT_EQ(answer.Json()["text"], "The operation is not allowed in the current state");
-  }
-  EXPECT_EQ(SdkJson({{"op", "events"}, {"session", session}, {"since", 0}, {"waitMs", 0}})["seq"], 0);
-}
-
 // During a transition (made seconds long, so a busy machine cannot let it settle first)
 // any action is refused, and a change behind the operation's back or a removal ends it
 // with an error.
@@ -102,62 +83,6 @@ TEST_P(PowerEventTest, ATransitionRefusesActionsAndEndsInErrorWhenTheVmChangesOr
   ASSERT_EQ(CollectChanges(session, 2, 1).size(), 1u);
   Admin("removeVm", {{"moid", "vm-4"}});
   EXPECT_EQ(removed.get()["error"], 4000);
-}
-
-// A waiting long poll is woken by a change, or by its session being dropped (36); one
-// without changes ends empty after waitMs; one from beyond the newest change asks for a
-// resync at once.
-TEST_P(PowerEventTest, LongPollsWakeOnAChangeOrADropAndAskForAResyncWhenAhead) {
-  std::string session = Login();
-  auto quiet = SdkJson({{"op", "events"}, {"session", session}, {"since", 0}, {"waitMs", 300}});
-  EXPECT_EQ(quiet["ok"], true);
-  EXPECT_EQ(quiet["seq"], 0);
-  EXPECT_TRUE(quiet["changes"].empty());
-  EXPECT_FALSE(quiet.contains("resync"));
-
-  auto poll = [&](uint64_t since) {
-    return std::async(std::launch::async, [this, session, since] {
-      return SdkJson({{"op", "events"}, {"session", session}, {"since", since}, {"waitMs", 30000}});
-    });
-  };
-  auto woken = poll(0);
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // let the poll start waiting
-  ASSERT_EQ(Admin("setPower", {{"moid", "vm-1"}, {"powerState", 0x2}})["ok"], true);
-  ASSERT_EQ(woken.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "the change did not wake the poll";
-  auto body = woken.get();
-  EXPECT_EQ(body["seq"], 1);
-  ASSERT_EQ(body["changes"].size(), 1u);
-  EXPECT_EQ(body["changes"][0]["moid"], "vm-1");
-  EXPECT_EQ(body["changes"][0]["powerState"], 0x2);
-
-  auto ahead = poll(500);
-  ASSERT_EQ(ahead.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-  body = ahead.get();
-  EXPECT_EQ(body["resync"], true);
-  EXPECT_EQ(body["seq"], 1);
-
-  auto dropped = poll(1);
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  Admin("dropSessions");
-  ASSERT_EQ(dropped.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "the drop did not wake the poll";
-  EXPECT_EQ(dropped.get()["error"], 36);
-}
-
-TEST_P(PowerEventTest, EventArgumentsOutOfRangeAreBadRequests) {
-  std::string session = Login();
-  const json bad[] = {{{"since", -1}, {"waitMs", 0}},   {{"since", 0}, {"waitMs", 30001}},
-                      {{"since", 0}, {"waitMs", -5}},   {{"since", "0"}, {"waitMs", 0}},
-                      {{"since", 0.5}, {"waitMs", 0}},  {{"waitMs", 0}}};
-  for (json args : bad) {
-    args["op"] = "events";
-    args["session"] = session;
-    auto answer = Sdk(args);
-    EXPECT_EQ(answer.status, 400) << args.dump();
-    EXPECT_EQ(answer.Json()["error"], 3) << args.dump();
-  }
-  // The upper bound itself is allowed (answered at once because a change is waiting).
-  Admin("setPower", {{"moid", "vm-1"}, {"powerState", 0x2}});
-  EXPECT_EQ(SdkJson({{"op", "events"}, {"session", session}, {"since", 0}, {"waitMs", 30000}})["seq"], 1);
 }
 
 }  // namespace

@@ -14,25 +14,6 @@ using Clock = std::chrono::steady_clock;
 class SilentModeTest : public SimFixture {};
 SIM_BOTH_SCHEMES(SilentModeTest);
 
-// Held requests time out at the client; admin and /info keep answering; switching it off
-// answers what is still held and serves again.
-TEST_P(SilentModeTest, HeldRequestsGetNoAnswerUntilItIsSwitchedOff) {
-  std::string session = Login();
-  ASSERT_EQ(Admin("silent", {{"on", true}})["ok"], true);
-  EXPECT_FALSE(Sdk({{"op", "listVms"}, {"session", session}}, std::chrono::milliseconds(600)).answered);
-  auto held = std::async(std::launch::async, [&] {
-    return SdkJson({{"op", "login"}, {"user", "alice"}, {"password", "s3cret"}});
-  });
-  EXPECT_EQ(held.wait_for(std::chrono::milliseconds(500)), std::future_status::timeout);
-  EXPECT_EQ(Admin("state")["silent"], true);
-  EXPECT_EQ(TestClient(BaseUrl()).Get("/info?id=1073").status, 200);
-
-  ASSERT_EQ(Admin("silent", {{"on", false}})["ok"], true);
-  ASSERT_EQ(held.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-  EXPECT_EQ(held.get()["ok"], true);
-  EXPECT_EQ(SdkJson({{"op", "listVms"}, {"session", session}})["ok"], true);
-}
-
 TEST_P(SilentModeTest, StopEndsHeldRequestsAndWaitingLongPolls) {
   std::string session = Login();
   auto longPoll = std::async(std::launch::async, [&] {
