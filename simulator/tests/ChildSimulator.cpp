@@ -76,13 +76,6 @@ std::string ChildSimulator::ReadLine(std::chrono::milliseconds timeout) {
   return line;
 }
 
-std::string ChildSimulator::ReadToEnd(std::chrono::milliseconds timeout) {
-  ReadUntil(mStdout, mBuffered, timeout, [] { return false; });
-  std::string all;
-  all.swap(mBuffered);
-  return all;
-}
-
 void ChildSimulator::Signal(int signal) {
   if (mPid > 0) kill(mPid, signal);
 }

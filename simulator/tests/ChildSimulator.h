@@ -19,8 +19,6 @@ class ChildSimulator {
   bool Start(const std::vector<std::string>& args, const std::string& stderrFile);
   // The first stdout line, or empty when none came within the timeout.
   std::string ReadLine(std::chrono::milliseconds timeout);
-  // Everything written to stdout until the program closes it.
-  std::string ReadToEnd(std::chrono::milliseconds timeout);
   void Signal(int signal);
   // The exit code, -1 when it did not exit in time (then it is killed), or 128 + signal.
   int WaitForExit(std::chrono::milliseconds timeout);

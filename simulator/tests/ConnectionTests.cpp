@@ -5,11 +5,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <thread>
 
 #include "simulator/src/ConnectionCloser.h"
-#include "simulator/tests/SimFixture.h"
+#include "simulator/src/Simulator.h"
+#include "simulator/tests/TestClient.h"
 
 namespace simtest {
 namespace {
@@ -35,12 +38,22 @@ int NoDelay(int fd) {
   return on;
 }
 
-class ConnectionTest : public SimFixture {};
-SIM_BOTH_SCHEMES(ConnectionTest);
+class ConnectionTest : public ::testing::TestWithParam<bool> {};
+INSTANTIATE_TEST_SUITE_P(Schemes, ConnectionTest, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return std::string(info.param ? "Https" : "Http");
+                         });
 
 // Without it every answer waits for the client's delayed ACK (about 40 ms).
 TEST_P(ConnectionTest, AcceptedConnectionsSendWithoutNagleDelay) {
-  for (int port : {mSim->Port(), mSim->AdminPort()}) {
+  sim::Options options;
+  options.port = 0;
+  options.adminAutoPort = true;
+  options.plainHttp = !GetParam();
+  sim::Simulator simulator(options, {});
+  std::string error;
+  ASSERT_TRUE(simulator.Start(&error)) << error;
+  for (int port : {simulator.Port(), simulator.AdminPort()}) {
     int client = ConnectLoopback(port);
     ASSERT_GE(client, 0) << port;
     std::vector<int> accepted = WaitForAccepted(port);

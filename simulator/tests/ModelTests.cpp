@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "simulator/src/EventLog.h"
-#include "simulator/src/HostModel.h"
 #include "simulator/src/PowerState.h"
 
 namespace {
@@ -63,24 +62,6 @@ TEST(EventLogTest, HandsOutChangesAfterSinceAndAsksForAResyncWhenSomeWereDropped
   EXPECT_FALSE(resync);
   EXPECT_TRUE(log.Since(9, &resync).empty());
   EXPECT_TRUE(resync);
-}
-
-TEST(HostModelTest, ListingAndSequenceNumberAgreeAndMoidsAreNeverReused) {
-  sim::Vm a;
-  a.moid = "vm-7";
-  a.name = "a";
-  a.path = "[ds] a/a.vmx";
-  a.powerState = sim::kPoweredOn;
-  sim::HostModel model({a});
-  sim::Vm added;
-  ASSERT_TRUE(model.Add("b", std::nullopt, sim::kPoweredOff, &added).ok());
-  EXPECT_EQ(added.moid, "vm-8");
-  ASSERT_TRUE(model.Remove("vm-8").ok());
-  ASSERT_TRUE(model.Add("b", std::nullopt, sim::kPoweredOff, &added).ok());
-  EXPECT_EQ(added.moid, "vm-9");
-  uint64_t seq = 0;
-  EXPECT_EQ(model.List(&seq).size(), 2u);
-  EXPECT_EQ(seq, 3u);
 }
 
 }  // namespace

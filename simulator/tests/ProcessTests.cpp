@@ -1,7 +1,6 @@
-// zandor-sim as a program: start line, signals, exit codes, files.
+// zandor-sim as a program: start line, signals, exit codes.
 
 #include <gtest/gtest.h>
-#include <openssl/pem.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -12,7 +11,6 @@
 #include <sstream>
 #include <thread>
 
-#include "simulator/src/SelfSignedCert.h"
 #include "simulator/tests/ChildSimulator.h"
 #include "simulator/tests/TestClient.h"
 
@@ -60,7 +58,7 @@ bool StartAndParse(ChildSimulator& child, const std::vector<std::string>& args, 
 
 json Sdk(const Started& s, const json& request) { return TestClient(s.Base()).Post("/sdk", request.dump()).Json(); }
 
-TEST(ProcessTest, AnnouncesItsPortsServesHoldsThemAndExitsWithZeroOnSigterm) {
+TEST(ProcessTest, AnnouncesItsPortsServesAndExitsWithZeroOnSigterm) {
   ChildSimulator child;
   Started s;
   const std::string log = TempPath("sigterm.log");
@@ -76,13 +74,6 @@ TEST(ProcessTest, AnnouncesItsPortsServesHoldsThemAndExitsWithZeroOnSigterm) {
   EXPECT_EQ(Sdk(s, {{"v", 1}, {"op", "listVms"}, {"session", login["session"]}})["vms"].size(), 50u);
   EXPECT_EQ(Sdk(s, {{"v", 1}, {"op", "login"}, {"user", "op"}, {"password", "pw-wrong-never-logged"}})["error"], 3014);
   EXPECT_EQ(TestClient(s.Admin()).Post("/admin/state", "{}").Json()["vms"].size(), 50u);
-  // A second one on the same fixed port cannot start.
-  ChildSimulator second;
-  ASSERT_TRUE(second.Start({"--port", std::to_string(s.port), "--http"}, log + "2"));
-  EXPECT_EQ(second.WaitForExit(15s), 1);
-  EXPECT_NE(ReadFile(log + "2").find("cannot listen"), std::string::npos);
-  std::remove((log + "2").c_str());
-
   child.Signal(SIGTERM);
   EXPECT_EQ(child.WaitForExit(15s), 0);
 
@@ -130,87 +121,6 @@ TEST(ProcessTest, SigintAnswersALongPollAndExitsWithoutWaitingForIdleOrHalfSentR
   close(idle);
   close(halfSent);
   std::remove(log.c_str());
-}
-
-TEST(ProcessTest, UsageErrorsExitWithTwoAndHelpWithZero) {
-  const std::string log = TempPath("usage.log");
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"--port", "70000"}, {"--bogus"}, {"--vms", "3", "--inventory", "x.json"}, {"--cert", "c.pem"}}) {
-    ChildSimulator child;
-    ASSERT_TRUE(child.Start(args, log));
-    EXPECT_EQ(child.WaitForExit(10s), 2) << args[0];
-  }
-  ChildSimulator help;
-  ASSERT_TRUE(help.Start({"--help"}, log));
-  std::string text = help.ReadToEnd(5s);
-  EXPECT_EQ(help.WaitForExit(10s), 0);
-  for (const char* option : {"--port", "--bind", "--http", "--cert", "--key", "--user", "--password", "--vms",
-                             "--inventory", "--unlicensed", "--latency-ms", "--power-delay-ms", "--admin-port",
-                             "--update-available", "--seed", "--help"})
-    EXPECT_NE(text.find(option), std::string::npos) << option;
-  std::remove(log.c_str());
-}
-
-TEST(ProcessTest, InventoryFileIsServedAndABadOneIsAStartFailure) {
-  const std::string log = TempPath("inventory.log");
-  const std::string file = TempPath("inventory.json");
-  std::ofstream(file) << R"({"vms":[{"name":"alpha","powerState":8},{"name":"beta","moid":"vm-40","path":"[san] b/beta.vmx"}]})";
-  ChildSimulator child;
-  Started s;
-  ASSERT_TRUE(StartAndParse(child, {"--port", "0", "--http", "--inventory", file}, log, &s));
-  auto session = Sdk(s, {{"v", 1}, {"op", "login"}, {"user", "root"}, {"password", "wickerlyn"}})["session"];
-  auto vms = Sdk(s, {{"v", 1}, {"op", "listVms"}, {"session", session}})["vms"];
-  ASSERT_EQ(vms.size(), 2u);
-  EXPECT_EQ(vms[0]["path"], "[datastore1] alpha/alpha.vmx");
-  EXPECT_EQ(vms[0]["moid"], "vm-41");
-  EXPECT_EQ(vms[1]["path"], "[san] b/beta.vmx");
-  child.Signal(SIGTERM);
-  EXPECT_EQ(child.WaitForExit(15s), 0);
-
-  std::ofstream(file) << R"({"vms":[{"name":"a"},{"name":"a"}]})";
-  ChildSimulator bad;
-  ASSERT_TRUE(bad.Start({"--port", "0", "--inventory", file}, log));
-  EXPECT_EQ(bad.WaitForExit(10s), 1);
-  EXPECT_NE(ReadFile(log).find("used twice"), std::string::npos);
-  std::remove(file.c_str());
-  std::remove(log.c_str());
-}
-
-TEST(ProcessTest, CertificateFilesAreServedAndAForeignKeyIsRefused) {
-  sim::TlsIdentity identity, other;
-  std::string error;
-  ASSERT_TRUE(sim::MakeSelfSignedIdentity(&identity, &error)) << error;
-  ASSERT_TRUE(sim::MakeSelfSignedIdentity(&other, &error)) << error;
-  const std::string cert = TempPath("cert.pem"), key = TempPath("key.pem"), otherKey = TempPath("other.pem");
-  auto writePem = [](const std::string& path, auto write) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(write(f), 1);
-    std::fclose(f);
-  };
-  writePem(cert, [&](FILE* f) { return PEM_write_X509(f, identity.cert.get()); });
-  writePem(key, [&](FILE* f) {
-    return PEM_write_PrivateKey(f, identity.key.get(), nullptr, nullptr, 0, nullptr, nullptr);
-  });
-  writePem(otherKey, [&](FILE* f) {
-    return PEM_write_PrivateKey(f, other.key.get(), nullptr, nullptr, 0, nullptr, nullptr);
-  });
-
-  const std::string log = TempPath("cert.log");
-  ChildSimulator child;
-  Started s;
-  ASSERT_TRUE(StartAndParse(child, {"--port", "0", "--admin-port", "auto", "--cert", cert, "--key", key}, log, &s));
-  auto state = TestClient(s.Admin()).Post("/admin/state", "{}").Json();
-  EXPECT_EQ(state["certSha256"], sim::Sha256Fingerprint(identity.cert.get()));
-  EXPECT_EQ(Sdk(s, {{"v", 1}, {"op", "login"}, {"user", "root"}, {"password", "wickerlyn"}})["ok"], true);
-  child.Signal(SIGTERM);
-  EXPECT_EQ(child.WaitForExit(15s), 0);
-
-  ChildSimulator mismatched;
-  ASSERT_TRUE(mismatched.Start({"--port", "0", "--cert", cert, "--key", otherKey}, log));
-  EXPECT_EQ(mismatched.WaitForExit(10s), 1);
-  EXPECT_NE(ReadFile(log).find("does not belong"), std::string::npos);
-  for (const auto& path : {cert, key, otherKey, log}) std::remove(path.c_str());
 }
 
 }  // namespace

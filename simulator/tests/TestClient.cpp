@@ -2,7 +2,6 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <strings.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -24,7 +23,6 @@ HttpAnswer Convert(const httplib::Result& result) {
   answer.answered = true;
   answer.status = result->status;
   answer.body = result->body;
-  for (const auto& header : result->headers) answer.headers.emplace(header.first, header.second);
   return answer;
 }
 
@@ -44,12 +42,6 @@ int ConnectLoopback(int port) {
   return fd;
 }
 
-std::string HttpAnswer::Header(const std::string& name) const {
-  for (const auto& header : headers)
-    if (strcasecmp(header.first.c_str(), name.c_str()) == 0) return header.second;
-  return std::string();
-}
-
 nlohmann::json HttpAnswer::Json() const {
   auto j = nlohmann::json::parse(body, nullptr, false);
   return j.is_discarded() ? nlohmann::json() : j;
@@ -60,12 +52,6 @@ HttpAnswer TestClient::Post(const std::string& path, const std::string& body,
   httplib::Client client(mBaseUrl);
   Configure(client, timeout);
   return Convert(client.Post(path.c_str(), body, "application/json"));
-}
-
-HttpAnswer TestClient::Get(const std::string& path, std::chrono::milliseconds timeout) const {
-  httplib::Client client(mBaseUrl);
-  Configure(client, timeout);
-  return Convert(client.Get(path.c_str()));
 }
 
 }  // namespace simtest

@@ -2,7 +2,6 @@
 // A small HTTP(S) client for the simulator tests; httplib stays inside TestClient.cpp.
 
 #include <chrono>
-#include <map>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -13,9 +12,6 @@ struct HttpAnswer {
   bool answered = false;  // false: connection failed or timed out
   int status = 0;
   std::string body;
-  std::multimap<std::string, std::string> headers;
-
-  std::string Header(const std::string& name) const;
   // The body as JSON (null when it is not JSON).
   nlohmann::json Json() const;
 };
@@ -31,7 +27,6 @@ class TestClient {
 
   HttpAnswer Post(const std::string& path, const std::string& body,
                   std::chrono::milliseconds timeout = std::chrono::seconds(40)) const;
-  HttpAnswer Get(const std::string& path, std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
 
  private:
   std::string mBaseUrl;

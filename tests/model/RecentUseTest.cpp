@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "backend/RecentUse.h"
-#include "tests/model/ModelTestSupport.h"
 
 TEST(RecentUse, TheWindowIsExclusiveAndDoesNotWrap) {
   const int64_t now = 1700000000;
@@ -23,15 +22,4 @@ TEST(RecentUse, TheWindowIsExclusiveAndDoesNotWrap) {
       {"the largest window", 1, INT32_MAX, true},
   };
   for (const auto& c : cases) EXPECT_EQ(utils::IsRecentUse(c.lastUse, now, c.days), c.recent) << c.what;
-}
-
-TEST(RecentUse, SourcesCanBeReplacedAndRestored) {
-  TestClock::now = 12345;
-  TestClock::days = 3;
-  TestClock::Install();
-  EXPECT_EQ(utils::CurrentUnixTime(), 12345);
-  EXPECT_EQ(utils::RecentDurationDays(), 3);
-  TestClock::Restore();
-  EXPECT_GT(utils::CurrentUnixTime(), 1600000000);
-  EXPECT_EQ(utils::RecentDurationDays(), 7);
 }

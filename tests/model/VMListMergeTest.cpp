@@ -39,12 +39,6 @@ Merged Merge(VMList old, VMList fresh) {
 
 }  // namespace
 
-TEST(VMListMerge, EmptyOldListTakesTheFreshOne) {
-  Merged merged = Merge({}, Sorted({MakeVM("b", PathOf("b")), MakeVM("a", PathOf("a"))}));
-  EXPECT_EQ(Paths(merged.list), (std::vector<std::string>{PathOf("a"), PathOf("b")}));
-  EXPECT_TRUE(merged.dropped.empty());
-}
-
 TEST(VMListMerge, FoundAgainKeepsTheObjectNewAppearsGoneIsDropped) {
   auto kept = MakeVM("web01", PathOf("web01"));
   kept->SetFavorite(true);

@@ -121,15 +121,6 @@ TEST_F(Login, UndecryptableSavedPasswordIsDropped) {
   EXPECT_EQ(SimSessions(), 0);
 }
 
-TEST_F(Login, UnreachableServerFailsWithAConnectError) {
-  OlvarkServerPtr server = NewServer();
-  sim.Stop();  // nothing listens on the port any more
-  server->Login(kUser, kPassword, false);
-  ASSERT_TRUE(WaitForState(server, VMCollection::STATE_LOGIN_FAILED));
-  EXPECT_EQ(utils::LoginErrorTextId(server->GetLastError(), utils::LoginErrorContext::kRow), 147) << server->GetLastError();
-  EXPECT_TRUE(log->Contains("OlvarkServer::OnHostConnected: Login failed to server '127.0.0.1' with error "));
-}
-
 TEST_F(SlowLogin, AnswerSlowerThanTheTimeOutFailsTheLogin) {
   ASSERT_TRUE(sim.Admin("latency", R"({"ms":5000})")) << sim.LastError();
   OlvarkServerPtr server = NewServer();

@@ -21,11 +21,6 @@ class StateWithServer : public ServerTest {
   std::unique_ptr<State> state;
 };
 
-class UnlicensedServer : public StateWithServer {
- protected:
-  std::vector<std::string> SimulatorArgs() const override { return {"--vms", "1", "--unlicensed"}; }
-};
-
 }  // namespace
 
 // The connection's own reference is released once the server holds the session; a host
@@ -63,12 +58,6 @@ TEST_F(StateWithServer, RefusedAddLeavesTheSetUnchanged) {
             nullptr);
   EXPECT_EQ(error, 0);
   EXPECT_EQ(SimSessions(), 0);
-}
-
-TEST_F(UnlicensedServer, AddServerReportsTheUnlicensedHost) {
-  int error = 0;
-  EXPECT_EQ(Add(kHost, kPassword, error), nullptr);
-  EXPECT_EQ(error, 32);
 }
 
 TEST_F(StateWithServer, ProbeAnswersOnlyForAServerThatRefusesEmptyCredentials) {

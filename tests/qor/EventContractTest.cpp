@@ -36,26 +36,6 @@ class QorEventContract : public QorHostTest {
 
 }  // namespace
 
-TEST_F(QorEventContract, ChangesBehindTheLibrarysBackReachOnlyThatVmsHandlers) {
-  QorHandle first = Open(1);
-  QorHandle second = Open(2);
-  EventProbe firstProbe, secondProbe;
-  ASSERT_EQ(Qor().Qor_SubscribeToEvents(first, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &firstProbe), QOR_OK);
-  ASSERT_EQ(Qor().Qor_SubscribeToEvents(second, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &secondProbe), QOR_OK);
-  Sleep(300);
-  int secondBefore = secondProbe.calls;
-  int next = vms[1].powerState == QOR_POWERSTATE_SUSPENDED ? QOR_POWERSTATE_POWERED_OFF : QOR_POWERSTATE_SUSPENDED;
-  ASSERT_TRUE(SetPower(1, next)) << sim.LastError();
-  EXPECT_TRUE(polling::WaitUntil([&] { return firstProbe.calls >= 1; }));
-  EXPECT_EQ(PowerStateOf(first), next);
-  Sleep(200);
-  EXPECT_EQ(secondProbe.calls, secondBefore);
-  Qor().Qor_CancelEventSubscription(first, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &firstProbe);
-  Qor().Qor_CancelEventSubscription(second, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &secondProbe);
-  Qor().Qor_ReleaseHandle(first);
-  Qor().Qor_ReleaseHandle(second);
-}
-
 namespace {
 struct SelfCancelling {
   QorHandle vm = 0;

@@ -1,4 +1,4 @@
-// Handles through the exports: kinds, references, unknown values, missing outputs.
+// Handles through the exports: kinds, unknown values, missing outputs.
 #include "tests/qor/QorTestSupport.h"
 
 namespace {
@@ -80,19 +80,4 @@ TEST_F(QorHandleContract, UnknownHandlesAndMissingOutputsGiveErrorsNotCrashes) {
   // Error texts come from the library, whatever the language asked for.
   EXPECT_STREQ(Qor().Qor_GetErrorText(QOR_E_CONNECTION_LOST, "de"), "The connection to the server was lost");
   EXPECT_STREQ(Qor().Qor_GetErrorText(424242, nullptr), "Unknown error");
-}
-
-TEST_F(QorHandleContract, ReferencesKeepHandlesAliveAndValuesAreNotReused) {
-  QorHandle second = Open(vms[1].path);
-  Qor().Qor_AddRefHandle(second);
-  Qor().Qor_ReleaseHandle(second);
-  EXPECT_NE(PowerStateOf(second), -1);  // one reference left
-  Qor().Qor_ReleaseHandle(second);
-  EXPECT_EQ(PowerStateOf(second), -1);
-  Qor().Qor_ReleaseHandle(second);  // double release: harmless
-  Qor().Qor_ReleaseHandle(second);
-
-  QorHandle third = Open(vms[1].path);
-  EXPECT_GT(third, second);
-  Qor().Qor_ReleaseHandle(third);
 }
