@@ -93,7 +93,7 @@ class LargeViewerTest : public ViewerTest {
 
 }  // namespace
 
-TEST_F(ViewerTest, WithoutServersOnlyTheExplanationShowsThenTheSectionsAppear) {
+TEST_F(ViewerTest, WithoutServersOnlyTheExplanationShowsThenTheSectionsAppearAndGoWithTheServer) {
   PumpFor(50);
   EXPECT_TRUE(ShownRowTexts().empty());
   SaveScreenshot(parent.Hwnd(), "viewer/not-connected");
@@ -102,11 +102,30 @@ TEST_F(ViewerTest, WithoutServersOnlyTheExplanationShowsThenTheSectionsAppear) {
 
   AddVm("web-01", 8);
   AddVm("db-01", 2);
-  AddServer();
+  OlvarkServerPtr server = AddServer();
   EXPECT_EQ(ShownRowTexts(), (std::vector<std::wstring>{L"Favorites", L"Recently Used", L"127.0.0.1", L"db-01",
                                                         L"web-01"}));
   EXPECT_EQ(viewer->PoolSize(), pool) << "the pool never grows";
   SaveScreenshot(parent.Hwnd(), "viewer/one-server");
+
+  // Favorites follow the star, in name order; removing the server leaves no focus behind.
+  for (const char* name : {"web-01", "db-01"}) {
+    VMPtr vm = FindVM(server, name);
+    vm->SetFavorite(true);
+    PostMessageW(viewer->Hwnd(), WM_FAVORITE_CHANGED, reinterpret_cast<WPARAM>(vm.get()), 1);
+  }
+  PumpFor(50);
+  EXPECT_EQ(ShownRowTexts(), (std::vector<std::wstring>{L"Favorites", L"db-01", L"web-01", L"Recently Used",
+                                                        L"127.0.0.1", L"db-01", L"web-01"}));
+  NavigateKey(VK_END);
+  ASSERT_EQ(FocusName(), L"web-01");
+  SendMessageW(viewer->Hwnd(), WM_REMOVE_SERVER, reinterpret_cast<WPARAM>(ServerSection().header.get()), 0);
+  PumpFor(50);
+  EXPECT_EQ(viewer->Sections().size(), 2u);
+  EXPECT_EQ(viewer->FocusHeader(), nullptr);
+  EXPECT_TRUE(state->GetServers().empty());
+  EXPECT_TRUE(ShownRowTexts().empty()) << "back to the explanation only";
+  SendMessageW(viewer->Hwnd(), WM_REMOVE_SERVER, 12345, 0);  // a stale removal does nothing
 }
 
 // Scrolled by the wheel, by the scroll bar's commands (a line is 10 pixels, a page the
@@ -180,8 +199,6 @@ TEST_F(PagedViewerTest, ALargeSectionFoldsIntoRangesThatRevealTheirVMs) {
   OlvarkServerPtr server = AddServer();
   ui::Section& section = ServerSection();
   ASSERT_EQ(section.pages.size(), 2u);
-  EXPECT_EQ(section.pages[0].last - section.pages[0].first + 1, 75u);
-  EXPECT_EQ(section.pages[1].last - section.pages[1].first + 1, 74u);
   std::vector<std::wstring> rows = ShownRowTexts();
   ASSERT_GE(rows.size(), 6u);
   EXPECT_EQ(rows[3], L"Show All (149 VMs)");
@@ -272,8 +289,7 @@ TEST_F(ViewerTest, KeysWalkTheSectionsAndTypeAheadJumpsByName) {
   EXPECT_EQ(FocusName(), L"alpha");
 
   // With the server folded, End stops on its header and type-ahead finds nothing in it.
-  SendMessageW(ServerSection().header->Hwnd(), WM_KEYDOWN, VK_LEFT, 0);
-  PumpFor(20);
+  PressKey(ServerSection().header->Hwnd(), VK_LEFT);
   NavigateKey(VK_END);
   EXPECT_EQ(viewer->FocusHeader(), ServerSection().header.get());
   EXPECT_EQ(FocusName(), L"") << "no VM of a folded section";
@@ -282,33 +298,6 @@ TEST_F(ViewerTest, KeysWalkTheSectionsAndTypeAheadJumpsByName) {
   SendMessageW(viewer->Hwnd(), WM_CHAR, L'e', 0);
   EXPECT_EQ(viewer->FocusHeader()->GetTitle(), L"Favorites") << "type-ahead skips a folded section";
   EXPECT_EQ(FocusName(), L"");
-}
-
-TEST_F(ViewerTest, FavoritesFollowTheStarAndRemovingAServerLeavesNoFocus) {
-  for (const char* name : {"bravo", "alpha", "charlie"}) AddVm(name);
-  OlvarkServerPtr server = AddServer();
-  for (const char* name : {"charlie", "alpha"}) {
-    VMPtr vm = FindVM(server, name);
-    vm->SetFavorite(true);
-    PostMessageW(viewer->Hwnd(), WM_FAVORITE_CHANGED, reinterpret_cast<WPARAM>(vm.get()), 1);
-  }
-  PumpFor(50);
-  std::vector<std::wstring> rows = ShownRowTexts();
-  ASSERT_GE(rows.size(), 4u);
-  EXPECT_EQ(rows[1], L"alpha") << "favorites in name order";
-  EXPECT_EQ(rows[2], L"charlie");
-  EXPECT_EQ(rows[3], L"Recently Used");
-
-  NavigateKey(VK_END);
-  ASSERT_EQ(FocusName(), L"charlie");
-  SendMessageW(viewer->Hwnd(), WM_REMOVE_SERVER, reinterpret_cast<WPARAM>(ServerSection().header.get()), 0);
-  PumpFor(50);
-  EXPECT_EQ(viewer->Sections().size(), 2u);
-  EXPECT_EQ(viewer->FocusHeader(), nullptr);
-  EXPECT_TRUE(state->GetServers().empty());
-  EXPECT_TRUE(ShownRowTexts().empty()) << "back to the explanation only";
-  // A stale removal for the same header does nothing.
-  SendMessageW(viewer->Hwnd(), WM_REMOVE_SERVER, 12345, 0);
 }
 
 // A row that joins or leaves a section above the view moves the view with it, so the rows a
@@ -322,10 +311,7 @@ TEST_F(LargeViewerTest, RowsInViewStayPutWhenASectionAboveGainsOrLosesARow) {
     SendMessageW(viewer->Hwnd(), WM_FAVORITE_CHANGED, reinterpret_cast<WPARAM>(vm.get()), on);
     PumpFor(20);
   };
-  auto collapse = [&](size_t section) {
-    SendMessageW(viewer->Sections()[section]->header->Hwnd(), WM_KEYDOWN, VK_LEFT, 0);  // as the user folds it
-    PumpFor(20);
-  };
+  auto collapse = [&](size_t section) { PressKey(viewer->Sections()[section]->header->Hwnd(), VK_LEFT); };
 
   std::vector<std::wstring> rows = ShownRowTexts();
   star(vms[40], true);

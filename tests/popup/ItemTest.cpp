@@ -31,10 +31,7 @@ class RowTest : public ::testing::Test {
     row.reset();
     parent.DestroyWindow();
   }
-  void Key(UINT key) {
-    SendMessageW(row->Hwnd(), WM_KEYDOWN, key, 0);
-    PumpFor(10);
-  }
+  void Key(UINT key) { PressKey(row->Hwnd(), key); }
 
   Parent parent;
   HWND other = nullptr;

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
+#include <utility>
+
+#include <wincodec.h>
 
 #include "tests/support/CursorPlacement.h"
 #include "tests/support/Polling.h"
@@ -83,6 +87,18 @@ void MoveCursorTo(HWND window, POINT client) {
   PumpFor(30);
 }
 
+void PressKey(HWND window, UINT key) {
+  SendMessageW(window, WM_KEYDOWN, key, 0);
+  PumpFor(20);
+}
+
+RECT ChildRect(HWND child) {
+  RECT rect = {};
+  GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
 void ClickAt(HWND window, POINT client) {
   POINT screen = client;
   ClientToScreen(window, &screen);
@@ -107,65 +123,29 @@ void ClickAt(HWND window, POINT client) {
 
 namespace {
 
-void PutBig32(std::string& out, uint32_t v) {
-  for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((v >> shift) & 0xFF);
-}
-
-uint32_t Crc32(const std::string& data) {
-  uint32_t crc = 0xFFFFFFFFu;
-  for (unsigned char c : data) {
-    crc ^= c;
-    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+// Writes BGR rows (top first) as a PNG file through the system's image codecs.
+bool WritePng(const std::wstring& path, std::vector<uint8_t>& bgr, int width, int height) {
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IWICImagingFactory* factory = nullptr;
+  IWICStream* stream = nullptr;
+  IWICBitmapEncoder* encoder = nullptr;
+  IWICBitmapFrameEncode* frame = nullptr;
+  WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+  const UINT stride = static_cast<UINT>(width) * 3;
+  const bool written =
+      SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))) &&
+      SUCCEEDED(factory->CreateStream(&stream)) && SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
+      SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
+      SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) && SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) &&
+      SUCCEEDED(frame->Initialize(nullptr)) && SUCCEEDED(frame->SetSize(width, height)) &&
+      SUCCEEDED(frame->SetPixelFormat(&format)) && IsEqualGUID(format, GUID_WICPixelFormat24bppBGR) &&
+      SUCCEEDED(frame->WritePixels(height, stride, stride * height, bgr.data())) && SUCCEEDED(frame->Commit()) &&
+      SUCCEEDED(encoder->Commit());
+  for (IUnknown* object : std::initializer_list<IUnknown*>{frame, encoder, stream, factory}) {
+    if (object) object->Release();
   }
-  return ~crc;
-}
-
-void Chunk(std::string& out, const char* type, const std::string& data) {
-  PutBig32(out, static_cast<uint32_t>(data.size()));
-  const std::string body = std::string(type, 4) + data;
-  out += body;
-  PutBig32(out, Crc32(body));
-}
-
-// A zlib stream of stored (uncompressed) blocks: screenshots are small.
-std::string Stored(const std::string& raw) {
-  std::string out("\x78\x01", 2);
-  size_t at = 0;
-  do {
-    const size_t n = std::min<size_t>(65535, raw.size() - at);
-    const bool last = at + n == raw.size();
-    out += static_cast<char>(last ? 1 : 0);
-    out += static_cast<char>(n & 0xFF);
-    out += static_cast<char>(n >> 8);
-    out += static_cast<char>(~n & 0xFF);
-    out += static_cast<char>((~n >> 8) & 0xFF);
-    out.append(raw, at, n);
-    at += n;
-  } while (at < raw.size());
-  uint32_t a = 1, b = 0;
-  for (unsigned char c : raw) {
-    a = (a + c) % 65521;
-    b = (b + a) % 65521;
-  }
-  PutBig32(out, (b << 16) | a);
-  return out;
-}
-
-std::string Png(const std::vector<uint8_t>& rgb, int width, int height) {
-  std::string raw;
-  for (int y = 0; y < height; ++y) {
-    raw += '\0';
-    raw.append(reinterpret_cast<const char*>(&rgb[static_cast<size_t>(y) * width * 3]), static_cast<size_t>(width) * 3);
-  }
-  std::string out = "\x89PNG\r\n\x1a\n";
-  std::string header;
-  PutBig32(header, width);
-  PutBig32(header, height);
-  header += std::string("\x08\x02\x00\x00\x00", 5);
-  Chunk(out, "IHDR", header);
-  Chunk(out, "IDAT", Stored(raw));
-  Chunk(out, "IEND", "");
-  return out;
+  if (SUCCEEDED(com)) CoUninitialize();
+  return written;
 }
 
 }  // namespace
@@ -236,7 +216,7 @@ std::string SaveScreenshot(HWND window, const std::string& name) {
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   PumpFor(50);
   int width = 0, height = 0;
-  const std::vector<uint8_t> rgb = ScreenPixels(window, &width, &height);
+  std::vector<uint8_t> rgb = ScreenPixels(window, &width, &height);
   if (rgb.empty()) return std::string();
   // Tests run in build/bin. A themed or scaled run keeps its own set (ZW_SCREENSHOT_SET).
   std::string path = "..\\screenshots";
@@ -249,12 +229,8 @@ std::string SaveScreenshot(HWND window, const std::string& name) {
     CreateDirectoryA((path + "\\" + name.substr(0, slash)).c_str(), nullptr);
   }
   path += "\\" + name + ".png";
-  FILE* file = fopen(path.c_str(), "wb");
-  if (!file) return std::string();
-  const std::string png = Png(rgb, width, height);
-  fwrite(png.data(), 1, png.size(), file);
-  fclose(file);
-  return path;
+  for (size_t i = 0; i + 2 < rgb.size(); i += 3) std::swap(rgb[i], rgb[i + 2]);
+  return WritePng(std::wstring(path.begin(), path.end()), rgb, width, height) ? path : std::string();
 }
 
 std::wstring WindowText(HWND window) {

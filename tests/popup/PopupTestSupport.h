@@ -69,6 +69,10 @@ class MessageBoxAnswer {
 // button there (as a person clicks), pumping in between.
 void ClickAt(HWND window, POINT client);
 void MoveCursorTo(HWND window, POINT client);
+// A key pressed in the window (WM_KEYDOWN), then what it posted dispatched.
+void PressKey(HWND window, UINT key);
+// A child's rectangle in its parent's client coordinates.
+RECT ChildRect(HWND child);
 
 // The window's pixels as the screen shows them now (RGB, top row first), without a repaint.
 std::vector<uint8_t> ScreenPixels(HWND window, int* width = nullptr, int* height = nullptr);

@@ -113,7 +113,7 @@ struct Launch {
 
 }  // namespace
 
-TEST_F(VMRowTest, ExpandingOpensTheVMAndThePowerButtonsFollowItsState) {
+TEST_F(VMRowTest, ExpandingOpensTheVMThePowerButtonsFollowItsStateAndResetUnbinds) {
   std::shared_ptr<QorVM> vm = BoundRow("web-01", 8, true);
   ASSERT_TRUE(vm);
   EXPECT_EQ(WindowText(row->Hwnd()), L"web-01");
@@ -129,6 +129,19 @@ TEST_F(VMRowTest, ExpandingOpensTheVMAndThePowerButtonsFollowItsState) {
   ExpectViewSoon(0x0020, "E-H-");  // suspended
   ExpectViewSoon(0x0011, "-HH-");  // powering off and suspending (every other word: PowerButtonsTest)
   SaveScreenshot(parent.Hwnd(), "rows/vm-in-transition");
+
+  // Reset unbinds at once: later changes of the VM reach no handler of the row.
+  row->Reset();
+  EXPECT_FALSE(row->IsPolling());
+  EXPECT_EQ(row->GetVM(), nullptr);
+  EXPECT_EQ(WindowText(row->Hwnd()), L"");
+  EXPECT_FALSE(row->IsExpanded());
+  const size_t linesBefore = log->Text().size();
+  SetPower(0x0002);
+  vm->SetFavorite(true);
+  PumpFor(1500);
+  EXPECT_EQ(log->Text().find("UIThreadPowerStateChanged", linesBefore), std::string::npos);
+  EXPECT_FALSE(static_cast<ui::HoverBtn*>(ui::WindowImpl::FromHandle(Control(IDC_STAR)))->IsToggled());
 }
 
 // The question's modal loop runs whatever was posted: a rebuild that binds the row to
@@ -184,8 +197,7 @@ TEST_F(VMRowTest, SpaceAndTheStarToggleTheFavoriteAndTheStarFollowsTheVM) {
   HWND star = Control(IDC_STAR);
   SetFocus(row->Hwnd());
   PumpFor(20);
-  SendMessageW(row->Hwnd(), WM_KEYDOWN, VK_SPACE, 0);
-  PumpFor(20);
+  PressKey(row->Hwnd(), VK_SPACE);
   EXPECT_TRUE(vm->IsFavorite());
   ASSERT_EQ(parent.Count(WM_FAVORITE_CHANGED), 1);
   EXPECT_EQ(parent.Last(WM_FAVORITE_CHANGED)->lParam, 1);
@@ -254,25 +266,8 @@ TEST_F(VMRowTest, TheRowFollowsItsVMThroughARefreshAndADroppedSession) {
   EXPECT_FALSE(row->IsPolling());
   SaveScreenshot(parent.Hwnd(), "rows/vm-logged-off");
   // Login from the row, with the saved credentials, brings the VM back.
-  SendMessageW(row->Hwnd(), WM_KEYDOWN, VK_RETURN, 0);
+  PressKey(row->Hwnd(), VK_RETURN);
   EXPECT_TRUE(PumpUntil([&] { return IsShown(Control(IDC_VM_CONNECT)); })) << "state " << server->GetState();
-}
-
-TEST_F(VMRowTest, ResetUnbindsAtOnceAndLateSignalsDoNothing) {
-  std::shared_ptr<QorVM> vm = BoundRow("old-05", 8, true);
-  ASSERT_TRUE(vm);
-  ASSERT_TRUE(row->IsPolling());
-  row->Reset();
-  EXPECT_FALSE(row->IsPolling());
-  EXPECT_EQ(row->GetVM(), nullptr);
-  EXPECT_EQ(WindowText(row->Hwnd()), L"");
-  EXPECT_FALSE(row->IsExpanded());
-  const size_t linesBefore = log->Text().size();
-  SetPower(0x0002);
-  vm->SetFavorite(true);
-  PumpFor(1500);
-  EXPECT_EQ(log->Text().find("UIThreadPowerStateChanged", linesBefore), std::string::npos);
-  EXPECT_FALSE(static_cast<ui::HoverBtn*>(ui::WindowImpl::FromHandle(Control(IDC_STAR)))->IsToggled());
 }
 
 TEST_F(VMRowTest, NamesOfAnyKindStayClearOfTheStar) {

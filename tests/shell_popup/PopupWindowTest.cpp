@@ -22,6 +22,7 @@ namespace {
 
 const auto* const kQor = ::testing::AddGlobalTestEnvironment(new QorLibraryEnvironment);
 
+using popuptest::ChildRect;
 using popuptest::MessageBoxAnswer;
 using popuptest::PumpFor;
 using popuptest::PumpUntil;
@@ -29,13 +30,6 @@ using popuptest::PumpUntil;
 RECT WindowRect(HWND hwnd) {
   RECT rect = {};
   GetWindowRect(hwnd, &rect);
-  return rect;
-}
-
-// A child's rectangle in its parent's client coordinates.
-RECT ChildRect(HWND child) {
-  RECT rect = WindowRect(child);
-  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
   return rect;
 }
 
@@ -148,8 +142,6 @@ TEST_F(PopupWindowTest, ShownAtStartBesideTheTaskbarWithItsBandSearchBoxListAndL
   GetClassNameW(popup, name, 128);
   EXPECT_STREQ(ui::PopupWindow::kClassName, name) << "other instances find it by this name";
   EXPECT_EQ(L"Zandor Wickerlyn", popuptest::WindowText(popup));
-  EXPECT_EQ(0u, GetClassLongPtrW(popup, GCL_STYLE));
-  EXPECT_EQ(0u, GetClassLongPtrW(popup, GCLP_HBRBACKGROUND));
   const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(popup, GWL_STYLE));
   EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_BORDER), style & ~(WS_VISIBLE | WS_CLIPSIBLINGS)) << std::hex << style;
   EXPECT_TRUE(GetWindowLongPtrW(popup, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
@@ -186,8 +178,6 @@ TEST_F(PopupWindowTest, ShownAtStartBesideTheTaskbarWithItsBandSearchBoxListAndL
   EXPECT_EQ((S(35) - searchHeight) / 2 - 1, search.top);
   EXPECT_EQ(searchHeight, search.bottom - search.top);
   const DWORD searchStyle = static_cast<DWORD>(GetWindowLongPtrW(mPopup->SearchBox(), GWL_STYLE));
-  EXPECT_TRUE(searchStyle & WS_TABSTOP);
-  EXPECT_TRUE(searchStyle & ES_AUTOHSCROLL);
   // Multi-line only where Windows says it is 5.1 or older (a themed run claims XP).
   OSVERSIONINFOW version = {sizeof version};
   GetVersionExW(&version);
@@ -261,16 +251,13 @@ TEST_F(PopupWindowTest, StartedHiddenTheFirstTrayEventRunsTheStartupWorkAndTheIc
   SendTray(NIN_KEYSELECT, overflow);
   ASSERT_TRUE(IsWindowVisible(popup));
   EXPECT_EQ(overflow.y - 10, WindowRect(popup).bottom);
-}
 
-TEST_F(PopupWindowTest, StartedHiddenTheStartupDelayRunsTheWorkAndStaysHidden) {
-  HWND popup = Start(true);
+  // Without a tray event, the start-up delay runs the work and the popup stays hidden.
+  mPopup.reset();
+  popup = Start(true);
   SendMessageW(popup, WM_TIMER, ui::PopupWindow::kStartupTimer, 0);
-  EXPECT_EQ(1, mUpdateChecks);
+  EXPECT_EQ(2, mUpdateChecks);
   EXPECT_FALSE(IsWindowVisible(popup));
-  TrayLeftClick({Taskbar().right - 20, Taskbar().top});
-  EXPECT_EQ(1, mUpdateChecks);
-  EXPECT_TRUE(IsWindowVisible(popup));
 }
 
 // Counts the openings of the menus a window owns, and where the last one showed, closing each
@@ -372,8 +359,8 @@ TEST_F(PopupWindowTest, CommandsAndMessagesShowHideOrEndTheProgram) {
   EXPECT_EQ(0, QuitCode(2000));
 }
 
-// The first Escape empties the search (and the list's filter), the second hides the popup.
-TEST_F(PopupWindowTest, EscapeInTheSearchBoxEmptiesItThenHidesThePopup) {
+// Escape empties the search and the list's filter with it (the box's own keys: HintEdit).
+TEST_F(PopupWindowTest, EscapeInTheSearchBoxEmptiesTheListsFilter) {
   HWND popup = Start(false);
   HWND search = mPopup->SearchBox();
   SetFocus(search);
@@ -384,8 +371,6 @@ TEST_F(PopupWindowTest, EscapeInTheSearchBoxEmptiesItThenHidesThePopup) {
   EXPECT_EQ(L"", popuptest::WindowText(search));
   EXPECT_TRUE(IsWindowVisible(popup));
   EXPECT_EQ(L"", mPopup->Viewer()->SearchText());
-  SendMessageW(search, WM_CHAR, VK_ESCAPE, 0);
-  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(popup); }, 2000));
 }
 
 // Under composition the frame is thick, yet its borders do not size the popup; a change of
@@ -513,10 +498,6 @@ TEST_F(PopupWindowTest, TheTrayIconIsAddedOnceTheShellTakesItAndAgainAfterTheShe
   SendMessageW(popup, WM_TIMER, ui::PopupWindow::kTrayRetryTimer, 0);
   EXPECT_TRUE(TrayIconShown(popup)) << "not retried";
   EXPECT_EQ(utils::LoadStringResource(IDS_TRAY_TIP), mPopup->TrayTip());
-  // The icon added late reports in version 4 too: a click shows the popup at its point.
-  const POINT overflow = {Taskbar().right - 30, Taskbar().top - 300};
-  TrayLeftClick(overflow);
-  EXPECT_EQ(overflow.y - 10, WindowRect(popup).bottom);
 
   // A restarted shell has lost every icon and announces itself.
   NOTIFYICONDATAW lost = {};
