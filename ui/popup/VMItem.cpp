@@ -101,7 +101,9 @@ void VMItem::DestroyChildren() {
 }
 
 void VMItem::Bind(const std::shared_ptr<QorVM>& vm, UINT_PTR tag, bool takeFocus, bool expanded) {
-  if (!mVM && vm) {
+  if (vm && (vm != mVM || tag != GetTag())) {
+    // Bound to another VM: it goes first, and the window text changes once, to the new name.
+    if (mVM) Unbind();
     mVM = vm;
     mServer = vm->GetOwner();
     SetTag(tag);
@@ -112,12 +114,6 @@ void VMItem::Bind(const std::shared_ptr<QorVM>& vm, UINT_PTR tag, bool takeFocus
     Links().Connect(mVM, mVM->mOpenStateChanged, [this] { UIThreadVMOpenStateChanged(); });
     if (mServer) Links().Connect(mServer, mServer->mChanged, [this] { UIThreadLoginStateChanged(); });
     UIThreadLoginStateChanged();
-    POINT cursor;
-    RECT client;
-    if (GetCursorPos(&cursor) && ScreenToClient(Hwnd(), &cursor) && GetClientRect(Hwnd(), &client) &&
-        PtInRect(&client, cursor)) {
-      PostMessageW(Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(cursor.x, cursor.y));
-    }
   }
   SetExpandedFlag(expanded);
   if (takeFocus) {
@@ -128,7 +124,7 @@ void VMItem::Bind(const std::shared_ptr<QorVM>& vm, UINT_PTR tag, bool takeFocus
   Layout();
 }
 
-void VMItem::Reset() {
+void VMItem::Unbind() {
   Links().CutAll();
   mPowerConnected = false;
   for (HWND control : {mLogin, mRetry, mConnect}) ShowControl(control, false);
@@ -140,9 +136,13 @@ void VMItem::Reset() {
   mName.clear();
   mStatusShown = false;
   mStatusText.clear();
-  UpdateWindowText();
   StopPoll();
   mLastPowerState = kUnknownPowerState;
+}
+
+void VMItem::Reset() {
+  Unbind();
+  UpdateWindowText();
 }
 
 void VMItem::ShowControl(HWND control, bool shown) {
@@ -157,7 +157,8 @@ void VMItem::StartPoll(UINT ms) {
 }
 
 void VMItem::StopPoll() {
-  if (IsWindow()) KillTimer(Hwnd(), kPollTimer);
+  // Only a running poll has a timer to kill: rows are rebound on every step.
+  if (mPolling && IsWindow()) KillTimer(Hwnd(), kPollTimer);
   mPolling = false;
 }
 
