@@ -386,29 +386,14 @@ void ContentViewer::Place(bool scrolled) {
     if (row->GetVM()) row->Reset();
     if (HasVisibleStyle(row->Hwnd())) ShowWindow(row->Hwnd(), SW_HIDE);
   }
-  bool rebound = false;
   for (const Wanted& w : wanted) {
     if (!w.row) continue;  // the pool covers the view; never move a row not found
     const bool focused = w.header == mFocus.header && w.entry->vm == mFocus.vm;
     const UINT_PTR tag = reinterpret_cast<UINT_PTR>(w.header);
-    rebound = rebound || w.row->GetVM() != w.entry->vm || w.row->GetTag() != tag;
     w.row->Bind(std::static_pointer_cast<QorVM>(w.entry->vm), tag, focused, focused && mFocus.expanded);
     PlaceChild(w.row->Hwnd(), 0, w.entry->y - top, width, w.entry->height, true);
   }
   HideSpareLinks();
-  // A row bound anew under a cursor that stays still is hovered, as if the cursor had come.
-  if (rebound) {
-    const DWORD at = GetMessagePos();
-    POINT cursor = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
-    ScreenToClient(Hwnd(), &cursor);
-    for (const Wanted& w : wanted) {
-      const int y = w.entry->y - top;
-      if (w.row && !w.row->IsHovered() && cursor.x >= 0 && cursor.x < width && cursor.y >= y &&
-          cursor.y < y + w.entry->height) {
-        PostMessageW(w.row->Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(cursor.x, cursor.y - y));
-      }
-    }
-  }
   if (scrolled) {
     RedrawWindow(Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     return;

@@ -1,5 +1,7 @@
 #include "ui/popup/VMItem.h"
 
+#include <windowsx.h>
+
 #include <vector>
 
 #include "backend/LoginErrorText.h"
@@ -114,6 +116,14 @@ void VMItem::Bind(const std::shared_ptr<QorVM>& vm, UINT_PTR tag, bool takeFocus
     Links().Connect(mVM, mVM->mOpenStateChanged, [this] { UIThreadVMOpenStateChanged(); });
     if (mServer) Links().Connect(mServer, mServer->mChanged, [this] { UIThreadLoginStateChanged(); });
     UIThreadLoginStateChanged();
+    // Bound under a cursor that stays still: hovered, as if the cursor had come. Where the
+    // cursor was at the last message, not a query per row.
+    const DWORD at = GetMessagePos();
+    POINT cursor = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    RECT client;
+    if (ScreenToClient(Hwnd(), &cursor) && GetClientRect(Hwnd(), &client) && PtInRect(&client, cursor)) {
+      PostMessageW(Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(cursor.x, cursor.y));
+    }
   }
   SetExpandedFlag(expanded);
   if (takeFocus) {
