@@ -1,11 +1,15 @@
-// How sections fold into pages, how pages are labelled and revealed, and what the search
-// matches: the section model alone, without windows.
+// How sections fold into pages, how pages are labelled and revealed, what the search
+// matches and what a rebuild keeps: the section model alone, without windows.
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <map>
 #include <memory>
+#include <random>
+#include <set>
 #include <string>
 
+#include "services/TextConversion.h"
 #include "ui/popup/SectionModel.h"
 
 using ui::PageSizes;
@@ -122,4 +126,65 @@ TEST(SectionPaging, RevealingRangesHidesTheirLinksAndShowAllOnceNoneIsFolded) {
   ui::RevealAllPages(all.section);
   EXPECT_EQ(all.Shown(), paged.Shown());
   EXPECT_TRUE(all.section.pages[0].shown && all.section.pages[1].shown);
+}
+
+namespace {
+class NamedVM : public VM {
+ public:
+  explicit NamedVM(std::string name) : mName(std::move(name)) {}
+  const std::string& GetName() const override { return mName; }
+  const std::string& GetSortName() const override { return mName; }
+  const std::string& GetCfxPath() const override { return mName; }
+  bool RunInConsole() override { return false; }
+
+ private:
+  std::string mName;
+};
+}  // namespace
+
+// A rebuild hands each VM the entry the last fill made for it, whatever was added, removed,
+// moved or listed twice meanwhile; VMs new to the list get new entries.
+TEST(SectionRebuild, EachVMGetsItsOwnKeptEntryOnceAndNewVMsNewOnes) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 300; ++round) {
+    VMList old;
+    const size_t n = random() % 40;
+    for (size_t i = 0; i < n; ++i) old.push_back(std::make_shared<NamedVM>("vm" + std::to_string(random() % 1000)));
+    if (n > 2 && random() % 3 == 0) old.push_back(old[random() % n]);  // listed twice
+    std::vector<ui::SectionEntry> entries;
+    entries.emplace_back();  // a link row among them
+    entries.back().kind = ui::SectionEntry::LINK_ROW;
+    for (size_t i = 0; i < old.size(); ++i) {
+      entries.push_back(ui::MakeVMEntry(old[i], true));
+      entries.back().words = {std::to_wstring(i)};  // which old entry it is
+    }
+    VMList now = old;
+    for (int change = random() % 6; change-- > 0 && !now.empty();) {
+      const size_t at = random() % now.size();
+      switch (random() % 4) {
+        case 0: now.erase(now.begin() + at); break;
+        case 1: now.insert(now.begin() + at, std::make_shared<NamedVM>("new" + std::to_string(change))); break;
+        case 2: now.insert(now.begin() + at, now[random() % now.size()]); break;  // listed twice now
+        default: std::swap(now[at], now[random() % now.size()]); break;
+      }
+    }
+    ui::KnownEntries known(entries);
+    std::map<const VM*, std::set<std::wstring>> unused;  // the old entries of each VM
+    for (size_t i = 0; i < old.size(); ++i) unused[old[i].get()].insert(std::to_wstring(i));
+    for (size_t i = 0; i < now.size(); ++i) {
+      const std::wstring name = utils::ToWideString(now[i]->GetName());
+      EXPECT_EQ(known.NameOf(now[i], random() % (now.size() + 1)), name);
+      const ui::SectionEntry entry = known.Take(now[i], false);
+      EXPECT_EQ(entry.vm, now[i]);
+      EXPECT_EQ(entry.name, name);
+      EXPECT_FALSE(entry.visible);
+      std::set<std::wstring>& left = unused[now[i].get()];
+      if (left.empty()) {
+        EXPECT_TRUE(entry.words.empty()) << "round " << round << ": " << now[i]->GetName() << " has no entry left";
+      } else {
+        ASSERT_EQ(entry.words.size(), 1u) << "round " << round << ": " << now[i]->GetName() << " got a new entry";
+        EXPECT_EQ(left.erase(entry.words[0]), 1u) << "round " << round << ": not one of its own, or given twice";
+      }
+    }
+  }
 }

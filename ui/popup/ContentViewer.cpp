@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <unordered_map>
+#include <functional>
 
 #include "log/Log.h"
 #include "res/resource.h"
@@ -17,20 +17,6 @@
 #include "ui/window/Module.h"
 
 namespace ui {
-namespace {
-
-SectionEntry VMEntry(const VMPtr& vm, bool visible) {
-  SectionEntry entry;
-  entry.kind = SectionEntry::VM_ROW;
-  entry.vm = vm;
-  entry.visible = visible;
-  entry.height = utils::LINE_HEIGHT;
-  entry.name = utils::ToWideString(vm->GetName());
-  return entry;
-}
-
-}  // namespace
-
 ContentViewer::ContentViewer(State& state) : mState(state) {}
 
 ContentViewer::~ContentViewer() {
@@ -57,8 +43,13 @@ int ContentViewer::ScrollPosition() const {
 
 std::unique_ptr<LinkItem> ContentViewer::MakeLink(const std::wstring& text) {
   if (!mSpareLinks.empty()) {
-    std::unique_ptr<LinkItem> spare = std::move(mSpareLinks.back());
-    mSpareLinks.pop_back();
+    // One that shows this text already (a rebuild of the same list) costs no window
+    // operation; any other is given the text.
+    auto same = std::find_if(mSpareLinks.begin(), mSpareLinks.end(),
+                             [&](const std::unique_ptr<LinkItem>& link) { return link->Text() == text; });
+    if (same == mSpareLinks.end()) same = std::prev(mSpareLinks.end());
+    std::unique_ptr<LinkItem> spare = std::move(*same);
+    mSpareLinks.erase(same);
     spare->SetText(text);
     return spare;
   }
@@ -170,10 +161,10 @@ void ContentViewer::AddServerSection(const OlvarkServerPtr& server, bool startup
 }
 
 void ContentViewer::ClearSection(Section& section) {
+  // Spares stay where they are until the next placing: one that the rebuild takes again
+  // is then neither hidden nor shown (HideSpareLinks hides the rest).
   auto keep = [this](std::unique_ptr<LinkItem> link) {
-    if (!link) return;
-    ShowWindow(link->Hwnd(), SW_HIDE);
-    mSpareLinks.push_back(std::move(link));
+    if (link) mSpareLinks.push_back(std::move(link));
   };
   keep(std::move(section.showAll));
   for (SectionPage& page : section.pages) keep(std::move(page.link));
@@ -184,20 +175,7 @@ void ContentViewer::ClearSection(Section& section) {
 void ContentViewer::RebuildSection(Header* header) {
   Section* section = FindSection(header);
   if (!section || !header->IsWindow()) return;
-  // A VM's names never change: keep what the last fill made of them.
-  std::unordered_map<const VM*, SectionEntry> known;
-  known.reserve(section->entries.size());
-  for (SectionEntry& entry : section->entries) {
-    if (entry.kind == SectionEntry::VM_ROW) known.emplace(entry.vm.get(), std::move(entry));
-  }
-  auto makeEntry = [&known](const VMPtr& vm, bool visible) {
-    auto found = known.find(vm.get());
-    if (found == known.end()) return VMEntry(vm, visible);
-    SectionEntry entry = std::move(found->second);
-    entry.visible = visible;
-    entry.height = utils::LINE_HEIGHT;
-    return entry;
-  };
+  KnownEntries known(section->entries);
   ClearSection(*section);
   const VMCollectionPtr& collection = header->GetCollection();
   const int state = collection->GetState();
@@ -207,18 +185,13 @@ void ContentViewer::RebuildSection(Header* header) {
     const std::vector<size_t> pages = header->GroupsLargeLists() ? PageSizes(vms.size()) : std::vector<size_t>();
     if (pages.empty()) {
       section->entries.reserve(vms.size());
-      for (const VMPtr& vm : vms) section->entries.push_back(makeEntry(vm, true));
+      for (const VMPtr& vm : vms) section->entries.push_back(known.Take(vm, true));
     } else {
       section->entries.reserve(vms.size() + pages.size() + 1);
-      std::vector<std::wstring> names;
-      names.reserve(vms.size());
-      for (const VMPtr& vm : vms) {
-        auto found = known.find(vm.get());
-        names.push_back(found != known.end() ? found->second.name : utils::ToWideString(vm->GetName()));
-      }
       FillPagedSection(
-          *section, pages, names, [this](const std::wstring& text) { return MakeLink(text); },
-          [&](size_t vm) { return makeEntry(vms[vm], false); });
+          *section, pages, vms.size(), [&](size_t vm) { return known.NameOf(vms[vm], vm); },
+          [this](const std::wstring& text) { return MakeLink(text); },
+          [&](size_t vm) { return known.Take(vms[vm], false); });
     }
     if (serverHeader) {
       mLayoutSuspended = true;
@@ -228,7 +201,6 @@ void ContentViewer::RebuildSection(Header* header) {
     }
   }
   if (!mSearchText.empty() && !mLayoutSuspended) ApplyFilter();
-  RepaintNow(Hwnd());
   RelayoutEntry();
   // Only the end of an enumeration moves the view, not a repeated report of the same state.
   const bool ended = state != section->lastState &&
@@ -257,8 +229,10 @@ void ContentViewer::RelayoutEntry() {
       ShowWindow(row->Hwnd(), SW_HIDE);
       row->Reset();
     }
+    HideSpareLinks();
     InvalidateRect(Hwnd(), nullptr, FALSE);
     UpdateWindow(Hwnd());
+    mMessagePainted = true;
     return;
   }
   Relayout(true);
@@ -312,47 +286,29 @@ bool ContentViewer::InView(int y, int h, int top, int viewHeight) {
   return (y > top && y < top + viewHeight) || (y + h > top && y + h < top + viewHeight);
 }
 
-VMItem* ContentViewer::FindRow(const Header* header, const VM* vm) const {
-  for (const auto& row : mPool) {
-    if (row->GetVM().get() == vm && row->GetTag() == reinterpret_cast<UINT_PTR>(header)) return row.get();
-  }
-  for (const auto& row : mPool) {
-    if (!row->GetVM()) return row.get();
-  }
-  return nullptr;
+namespace {
+bool IsAt(HWND child, int x, int y, int width, int height) {
+  RECT now;
+  GetWindowRect(child, &now);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&now), 2);
+  return now.left == x && now.top == y && now.right - now.left == width && now.bottom - now.top == height;
 }
+}  // namespace
 
 void ContentViewer::Place(bool scrolled) {
   const int top = mScrollBarShown ? ScrollPosition() : 0;
   mPlacedTop = top;
   const int viewHeight = ClientHeight();
-  // 1. Rows whose entry is gone or out of view give their binding back.
-  for (auto& row : mPool) {
-    const VMPtr vm = row->GetVM();
-    bool keep = false;
-    const Header* header = reinterpret_cast<const Header*>(row->GetTag());
-    if (vm) {
-      if (Section* section = FindSection(header)) {
-        if (section->headerShown && !header->IsCollapsed()) {
-          for (const SectionEntry& entry : section->entries) {
-            if (entry.kind == SectionEntry::VM_ROW && entry.vm == vm) {
-              keep = entry.visible && InView(entry.y, entry.height, top, viewHeight);
-              break;
-            }
-          }
-        }
-      }
-      if (!keep) {
-        // Shown rows stay up until the end: one that an entry coming into view takes is
-        // only moved, which costs less than hiding it and showing it again.
-        if (header == mFocus.header && vm == mFocus.vm && GetFocus() == row->Hwnd()) SetFocus(Hwnd());
-        row->Reset();
-      }
-    }
-  }
   RECT client;
   GetClientRect(Hwnd(), &client);
   const int width = client.right - (mScrollBarShown ? GetSystemMetrics(SM_CXVSCROLL) : 0);
+  // Headers and links have a window each; VM rows in view are gathered for the pool.
+  struct Wanted {
+    Header* header;
+    const SectionEntry* entry;
+    VMItem* row;
+  };
+  std::vector<Wanted> wanted;
   for (auto& section : mSections) {
     Header* header = section->header.get();
     const bool headerInView = section->headerShown && InView(section->headerY, header->GetHeight(), top, viewHeight);
@@ -362,38 +318,98 @@ void ContentViewer::Place(bool scrolled) {
       PlaceChild(header->Hwnd(), 0, section->headerY - top, width, header->GetHeight(), true);
       if (header == mFocus.header && !mFocus.vm && GetFocus() != header->Hwnd()) SetFocus(header->Hwnd());
     }
+    if (!section->headerShown || header->IsCollapsed()) {
+      for (SectionEntry& entry : section->entries) {
+        if (entry.kind == SectionEntry::LINK_ROW && HasVisibleStyle(entry.link->Hwnd()))
+          ShowWindow(entry.link->Hwnd(), SW_HIDE);
+      }
+      continue;
+    }
     for (SectionEntry& entry : section->entries) {
-      const bool placed = section->headerShown && entry.visible && !header->IsCollapsed() &&
-                          InView(entry.y, entry.height, top, viewHeight);
+      const bool placed = entry.visible && InView(entry.y, entry.height, top, viewHeight);
       if (entry.kind == SectionEntry::LINK_ROW) {
         if (!placed) {
           if (HasVisibleStyle(entry.link->Hwnd())) ShowWindow(entry.link->Hwnd(), SW_HIDE);
         } else {
           PlaceChild(entry.link->Hwnd(), 0, entry.y - top, width, entry.height, true);
         }
-        continue;
+      } else if (placed && std::dynamic_pointer_cast<QorVM>(entry.vm)) {
+        wanted.push_back({header, &entry, nullptr});
       }
-      if (!placed) continue;
-      VMItem* row = FindRow(header, entry.vm.get());
-      if (!row) continue;  // the pool covers the view; never move a row not found
-      const bool focused = header == mFocus.header && entry.vm == mFocus.vm;
-      auto vm = std::dynamic_pointer_cast<QorVM>(entry.vm);
-      if (!vm) continue;
-      const bool newlyBound = !row->GetVM();
-      row->Bind(vm, reinterpret_cast<UINT_PTR>(header), focused, focused && mFocus.expanded);
-      PlaceChild(row->Hwnd(), 0, entry.y - top, width, entry.height, true);
-      if (scrolled && newlyBound) InvalidateRect(row->Hwnd(), nullptr, TRUE);
     }
   }
-  // Then the rows no entry took hide.
+  // 1. A row keeps its VM where that VM's entry is still at the row's place, and the focused
+  // row keeps it wherever its entry is. Every other bound row is free for an entry: one
+  // now at its place is bound there, so a step that changes what is listed changes texts
+  // rather than moving windows.
+  auto wantedOf = [&](const VMItem& row) -> Wanted* {
+    for (Wanted& w : wanted) {
+      if (!w.row && w.entry->vm == row.GetVM() && reinterpret_cast<UINT_PTR>(w.header) == row.GetTag()) return &w;
+    }
+    return nullptr;
+  };
+  std::vector<VMItem*> free;
   for (auto& row : mPool) {
-    if (!row->GetVM() && HasVisibleStyle(row->Hwnd())) ShowWindow(row->Hwnd(), SW_HIDE);
+    const VMPtr vm = row->GetVM();
+    if (!vm) {
+      free.push_back(row.get());
+      continue;
+    }
+    const bool focusRow = reinterpret_cast<UINT_PTR>(mFocus.header) == row->GetTag() && vm == mFocus.vm;
+    Wanted* w = wantedOf(*row);
+    if (w && (focusRow || IsAt(row->Hwnd(), 0, w->entry->y - top, width, w->entry->height))) {
+      w->row = row.get();
+      continue;
+    }
+    if (focusRow && GetFocus() == row->Hwnd()) SetFocus(Hwnd());
+    free.push_back(row.get());
   }
+  // 2. The entries left take a free row: first one at their place, then one that shows
+  // their VM already, then any (a bound one before a hidden one: it is shown already).
+  std::stable_partition(free.begin(), free.end(), [](VMItem* row) { return row->GetVM() != nullptr; });
+  auto take = [&free](const std::function<bool(VMItem*)>& fits) -> VMItem* {
+    auto it = std::find_if(free.begin(), free.end(), fits);
+    if (it == free.end()) return nullptr;
+    VMItem* row = *it;
+    free.erase(it);
+    return row;
+  };
+  for (Wanted& w : wanted) {
+    if (w.row) continue;
+    const int y = w.entry->y - top;
+    w.row = take([&](VMItem* row) { return IsAt(row->Hwnd(), 0, y, width, w.entry->height); });
+    if (!w.row) w.row = take([&](VMItem* row) { return row->GetVM() == w.entry->vm; });
+    if (!w.row) w.row = take([](VMItem*) { return true; });
+  }
+  // 3. Rows no entry took give their binding back and hide; then the rows are bound and placed.
+  for (VMItem* row : free) {
+    if (row->GetVM()) row->Reset();
+    if (HasVisibleStyle(row->Hwnd())) ShowWindow(row->Hwnd(), SW_HIDE);
+  }
+  for (const Wanted& w : wanted) {
+    if (!w.row) continue;  // the pool covers the view; never move a row not found
+    const bool focused = w.header == mFocus.header && w.entry->vm == mFocus.vm;
+    const UINT_PTR tag = reinterpret_cast<UINT_PTR>(w.header);
+    w.row->Bind(std::static_pointer_cast<QorVM>(w.entry->vm), tag, focused, focused && mFocus.expanded);
+    PlaceChild(w.row->Hwnd(), 0, w.entry->y - top, width, w.entry->height, true);
+  }
+  HideSpareLinks();
   if (scrolled) {
     RedrawWindow(Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     return;
   }
-  RepaintNow(Hwnd());
+  // The list's own paint (its message) changes only with the message; the rest paints
+  // what the steps above invalidated.
+  const bool message = mSections.size() <= 2 || mNoMatch;
+  if (message || message != mMessagePainted) InvalidateRect(Hwnd(), nullptr, FALSE);
+  mMessagePainted = message;
+  UpdateWindow(Hwnd());
+}
+
+void ContentViewer::HideSpareLinks() {
+  for (auto& link : mSpareLinks) {
+    if (HasVisibleStyle(link->Hwnd())) ShowWindow(link->Hwnd(), SW_HIDE);
+  }
 }
 
 LRESULT ContentViewer::OnRelayoutMessage(UINT, WPARAM, LPARAM, BOOL&) {
@@ -677,7 +693,7 @@ LRESULT ContentViewer::OnKeyDown(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
 }
 
 void ContentViewer::InsertByName(Section& section, const VMPtr& vm) {
-  SectionEntry entry = VMEntry(vm, true);
+  SectionEntry entry = MakeVMEntry(vm, true);
   auto at = std::find_if(section.entries.begin(), section.entries.end(), [&](const SectionEntry& e) {
     return e.kind == SectionEntry::VM_ROW && CompareNames(e.name, entry.name) > 0;
   });
@@ -829,7 +845,6 @@ void ContentViewer::SetFilter(const std::wstring& text) {
   if (GetScrollPos(mScrollBar, SB_CTL) != 0) SetScrollPos(mScrollBar, SB_CTL, 0, TRUE);
   ApplyFilter();
   RelayoutEntry();
-  RepaintNow(Hwnd());
 }
 
 void ContentViewer::ApplyFilter() { mNoMatch = ApplySearch(mSections, mSearchText); }

@@ -110,6 +110,7 @@ class ContentViewer : public WindowImpl {
   Section* FindSection(const Header* header) const;
   void ConnectRebuild(const VMCollectionPtr& collection, Header* header);
   void ClearSection(Section& section);
+  void HideSpareLinks();
   void RelayoutEntry();
   void Relayout(bool compute);
   void Compute();
@@ -119,7 +120,6 @@ class ContentViewer : public WindowImpl {
   // Moves the view to the scroll bar's position: by scrolling the bits that stay in view.
   void ScrollTo(int top);
   static bool InView(int y, int h, int top, int viewHeight);
-  VMItem* FindRow(const Header* header, const VM* vm) const;
   void ScrollIntoView(int y, int h);
   void ScrollBy(int delta);
   void SetScrollPosition(int position);
@@ -139,6 +139,7 @@ class ContentViewer : public WindowImpl {
   HWND mScrollBar = nullptr;
   bool mScrollBarShown = false;
   int mPlacedTop = 0;  // the scroll position of the last Place
+  bool mMessagePainted = false;  // the last Place painted the explanation or "no match"
   std::set<const Header*> mNoAutoScroll;
   Focus mFocus;
   HFONT mFont = nullptr;

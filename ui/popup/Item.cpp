@@ -45,7 +45,14 @@ void Item::ClearFlags() {
 }
 
 void Item::UpdateWindowText() {
-  if (IsWindow()) SetWindowTextW(Hwnd(), GetName().c_str());
+  if (!IsWindow()) return;
+  const std::wstring name = GetName();
+  // Rows are rebound on every step: an unchanged text costs no window operation.
+  wchar_t now[256];
+  const int length = GetWindowTextW(Hwnd(), now, 256);
+  if (name.size() < 255 && static_cast<size_t>(length) == name.size() && name.compare(0, name.size(), now, length) == 0)
+    return;
+  SetWindowTextW(Hwnd(), name.c_str());
 }
 
 void Item::PostToParent(UINT msg, WPARAM wParam, LPARAM lParam) const {

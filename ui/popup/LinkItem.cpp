@@ -41,8 +41,11 @@ HWND LinkItem::CreateRow(HWND parent, const RECT& rect) {
 }
 
 void LinkItem::SetText(const std::wstring& text) {
-  mText = text;
   mBinding = NewBinding();
+  // The same text needs no window operation: a rebuild of an unchanged list only renews
+  // the binding.
+  if (text == mText) return;
+  mText = text;
   if (!IsWindow()) return;
   mLink.SetLabel(mText.c_str());
   UpdateWindowText();

@@ -21,7 +21,7 @@ class LinkItem : public Item {
   void SetBackgroundBrush(HBRUSH brush) { mBackground = brush; }
   void SetTopLinePen(HPEN pen) { mTopLine = pen; }
   CHyperLink& Link() { return mLink; }
-  // A recycled row shows another text, under a new binding.
+  // A recycled row shows another text (or the same), under a new binding.
   void SetText(const std::wstring& text);
   // Names what the row shows now: a click posted before the row was recycled carries an
   // older binding, so the parent can tell it from a click on the new text.
@@ -29,6 +29,7 @@ class LinkItem : public Item {
 
   VMPtr GetVM() const override { return nullptr; }
   std::wstring GetName() const override { return mText; }
+  const std::wstring& Text() const { return mText; }
   bool IsExpandable() const override { return false; }
 
  protected:

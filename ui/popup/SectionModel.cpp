@@ -6,6 +6,7 @@
 
 #include "res/resource.h"
 #include "services/StringResource.h"
+#include "services/TextConversion.h"
 #include "ui/window/LayoutMetrics.h"
 
 namespace ui {
@@ -77,16 +78,80 @@ void ShowPage(Section& section, SectionPage& page) {
 }
 }  // namespace
 
+SectionEntry MakeVMEntry(const VMPtr& vm, bool visible) {
+  SectionEntry entry;
+  entry.kind = SectionEntry::VM_ROW;
+  entry.vm = vm;
+  entry.visible = visible;
+  entry.height = utils::LINE_HEIGHT;
+  entry.name = utils::ToWideString(vm->GetName());
+  return entry;
+}
+
+namespace {
+constexpr size_t kNotKept = static_cast<size_t>(-1);
+}  // namespace
+
+KnownEntries::KnownEntries(std::vector<SectionEntry>& entries) {
+  size_t rows = 0;
+  for (const SectionEntry& entry : entries) rows += entry.kind == SectionEntry::VM_ROW;
+  mRows.reserve(rows);
+  for (SectionEntry& entry : entries) {
+    if (entry.kind == SectionEntry::VM_ROW) mRows.push_back(std::move(entry));
+  }
+  mTaken.assign(mRows.size(), false);
+}
+
+size_t KnownEntries::Find(const VM* vm) {
+  // A taken entry holds no VM any more: the cursor never gives it twice.
+  if (mCursor < mRows.size() && mRows[mCursor].vm.get() == vm) return mCursor++;
+  if (mByVM.empty() && !mRows.empty()) {
+    mByVM.reserve(mRows.size());
+    for (size_t i = 0; i < mRows.size(); ++i) mByVM.emplace_back(mRows[i].vm.get(), i);
+    std::sort(mByVM.begin(), mByVM.end());
+  }
+  auto found = std::lower_bound(mByVM.begin(), mByVM.end(), std::make_pair(vm, size_t{0}));
+  // The same VM twice in the old list: the first not yet taken.
+  while (found != mByVM.end() && found->first == vm && mTaken[found->second]) ++found;
+  if (found == mByVM.end() || found->first != vm) return kNotKept;
+  mCursor = found->second + 1;
+  return found->second;
+}
+
+SectionEntry KnownEntries::Take(const VMPtr& vm, bool visible) {
+  const size_t at = Find(vm.get());
+  if (at == kNotKept) return MakeVMEntry(vm, visible);
+  mTaken[at] = true;
+  SectionEntry entry = std::move(mRows[at]);
+  entry.visible = visible;
+  entry.height = utils::LINE_HEIGHT;
+  return entry;
+}
+
+std::wstring KnownEntries::NameOf(const VMPtr& vm, size_t likelyAt) {
+  if (likelyAt < mRows.size() && mRows[likelyAt].vm == vm) return mRows[likelyAt].name;
+  const size_t cursor = mCursor;
+  const size_t at = Find(vm.get());
+  mCursor = cursor;  // only a look: Take comes later in order
+  return at == kNotKept ? utils::ToWideString(vm->GetName()) : mRows[at].name;
+}
+
 void FillPagedSection(Section& section, const std::vector<size_t>& pageSizes, const std::vector<std::wstring>& names,
                       const LinkMaker& makeLink, const VMEntryMaker& makeVMEntry) {
-  section.showAll = makeLink(ShowAllText(names.size()));
+  FillPagedSection(
+      section, pageSizes, names.size(), [&names](size_t i) { return names[i]; }, makeLink, makeVMEntry);
+}
+
+void FillPagedSection(Section& section, const std::vector<size_t>& pageSizes, size_t vmCount, const NameAt& nameAt,
+                      const LinkMaker& makeLink, const VMEntryMaker& makeVMEntry) {
+  section.showAll = makeLink(ShowAllText(vmCount));
   section.entries.push_back(LinkEntry(section.showAll.get()));  // kShowAllEntry
   size_t firstVM = 0;
   for (size_t size : pageSizes) {
     const size_t lastVM = firstVM + size - 1;
     std::wstring firstPrefix, lastPrefix;
-    PageLabelPrefixes(names[firstVM], names[lastVM], firstVM > 0 ? names[firstVM - 1] : std::wstring(),
-                      lastVM + 1 < names.size() ? names[lastVM + 1] : std::wstring(), firstPrefix, lastPrefix);
+    PageLabelPrefixes(nameAt(firstVM), nameAt(lastVM), firstVM > 0 ? nameAt(firstVM - 1) : std::wstring(),
+                      lastVM + 1 < vmCount ? nameAt(lastVM + 1) : std::wstring(), firstPrefix, lastPrefix);
     SectionPage page;
     page.link = makeLink(RangeText(firstPrefix, lastPrefix, size));
     page.linkEntry = section.entries.size();
@@ -135,7 +200,7 @@ bool NameMatches(const std::vector<std::wstring>& nameWords, const std::vector<s
   for (const std::wstring& wanted : searchWords) {
     bool found = false;
     for (const std::wstring& word : nameWords) {
-      if (word.find(wanted) != std::wstring::npos) {
+      if (word.find(wanted) != kNotKept) {
         found = true;
         break;
       }

@@ -68,12 +68,42 @@ void PageLabelPrefixes(const std::wstring& first, const std::wstring& last, cons
 std::wstring ShowAllText(size_t vmCount);
 std::wstring RangeText(const std::wstring& firstPrefix, const std::wstring& lastPrefix, size_t vmCount);
 
+// A VM row's entry made afresh: its name converted once for search and order.
+SectionEntry MakeVMEntry(const VMPtr& vm, bool visible);
+
+// The VM rows of a section's last fill, handed to the next: a VM's names never change, so
+// what was made of them is kept. Lists mostly come back in the same order, so the entry
+// at a cursor is tried first; a VM not there (one was added, removed or moved) is looked
+// up, and the cursor goes on after it.
+class KnownEntries {
+ public:
+  // Takes the VM rows out of entries.
+  explicit KnownEntries(std::vector<SectionEntry>& entries);
+  // The entry kept for vm (once), or a new one.
+  SectionEntry Take(const VMPtr& vm, bool visible);
+  // The name of vm, from its kept entry when there is one; likelyAt: where it was last.
+  std::wstring NameOf(const VMPtr& vm, size_t likelyAt);
+
+ private:
+  // The index of vm's kept entry, or npos; moves the cursor past it.
+  size_t Find(const VM* vm);
+
+  std::vector<SectionEntry> mRows;
+  std::vector<bool> mTaken;
+  std::vector<std::pair<const VM*, size_t>> mByVM;  // sorted, made at the first miss
+  size_t mCursor = 0;
+};
+
 using LinkMaker = std::function<std::unique_ptr<LinkItem>(const std::wstring& text)>;
 using VMEntryMaker = std::function<SectionEntry(size_t vmIndex)>;
 // Fills an empty section with the Show All link and the pages of the given sizes, every
 // range folded. names are the VMs' names in the section's order (the labels look at the
 // neighbours of each range); makeVMEntry makes the entry of the VM at an index.
 void FillPagedSection(Section& section, const std::vector<size_t>& pageSizes, const std::vector<std::wstring>& names,
+                      const LinkMaker& makeLink, const VMEntryMaker& makeVMEntry);
+// The same with the names given one at a time (only the few at range edges are asked for).
+using NameAt = std::function<std::wstring(size_t vmIndex)>;
+void FillPagedSection(Section& section, const std::vector<size_t>& pageSizes, size_t vmCount, const NameAt& nameAt,
                       const LinkMaker& makeLink, const VMEntryMaker& makeVMEntry);
 // A range's VMs show and its link hides; the Show All link hides once no range is folded.
 void RevealPage(Section& section, SectionPage& page);

@@ -1,5 +1,7 @@
 #include "ui/popup/VMItem.h"
 
+#include <windowsx.h>
+
 #include <vector>
 
 #include "backend/LoginErrorText.h"
@@ -101,7 +103,9 @@ void VMItem::DestroyChildren() {
 }
 
 void VMItem::Bind(const std::shared_ptr<QorVM>& vm, UINT_PTR tag, bool takeFocus, bool expanded) {
-  if (!mVM && vm) {
+  if (vm && (vm != mVM || tag != GetTag())) {
+    // Bound to another VM: it goes first, and the window text changes once, to the new name.
+    if (mVM) Unbind();
     mVM = vm;
     mServer = vm->GetOwner();
     SetTag(tag);
@@ -112,10 +116,12 @@ void VMItem::Bind(const std::shared_ptr<QorVM>& vm, UINT_PTR tag, bool takeFocus
     Links().Connect(mVM, mVM->mOpenStateChanged, [this] { UIThreadVMOpenStateChanged(); });
     if (mServer) Links().Connect(mServer, mServer->mChanged, [this] { UIThreadLoginStateChanged(); });
     UIThreadLoginStateChanged();
-    POINT cursor;
+    // Bound under a cursor that stays still: hovered, as if the cursor had come. Where the
+    // cursor was at the last message, not a query per row.
+    const DWORD at = GetMessagePos();
+    POINT cursor = {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
     RECT client;
-    if (GetCursorPos(&cursor) && ScreenToClient(Hwnd(), &cursor) && GetClientRect(Hwnd(), &client) &&
-        PtInRect(&client, cursor)) {
+    if (ScreenToClient(Hwnd(), &cursor) && GetClientRect(Hwnd(), &client) && PtInRect(&client, cursor)) {
       PostMessageW(Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(cursor.x, cursor.y));
     }
   }
@@ -128,7 +134,7 @@ void VMItem::Bind(const std::shared_ptr<QorVM>& vm, UINT_PTR tag, bool takeFocus
   Layout();
 }
 
-void VMItem::Reset() {
+void VMItem::Unbind() {
   Links().CutAll();
   mPowerConnected = false;
   for (HWND control : {mLogin, mRetry, mConnect}) ShowControl(control, false);
@@ -140,9 +146,13 @@ void VMItem::Reset() {
   mName.clear();
   mStatusShown = false;
   mStatusText.clear();
-  UpdateWindowText();
   StopPoll();
   mLastPowerState = kUnknownPowerState;
+}
+
+void VMItem::Reset() {
+  Unbind();
+  UpdateWindowText();
 }
 
 void VMItem::ShowControl(HWND control, bool shown) {
@@ -157,7 +167,8 @@ void VMItem::StartPoll(UINT ms) {
 }
 
 void VMItem::StopPoll() {
-  if (IsWindow()) KillTimer(Hwnd(), kPollTimer);
+  // Only a running poll has a timer to kill: rows are rebound on every step.
+  if (mPolling && IsWindow()) KillTimer(Hwnd(), kPollTimer);
   mPolling = false;
 }
 

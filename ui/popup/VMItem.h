@@ -24,7 +24,9 @@ class VMItem : public Item {
   ~VMItem() override;
 
   HWND CreateRow(HWND parent, const RECT& rect);
+  // Binds the row to vm under tag (its section), first letting go of another VM it shows.
   void Bind(const std::shared_ptr<QorVM>& vm, UINT_PTR tag, bool takeFocus, bool expanded);
+  // Lets go of the VM: the row shows nothing.
   void Reset();
 
   VMPtr GetVM() const override { return mVM; }
@@ -57,6 +59,8 @@ class VMItem : public Item {
  private:
   enum Power { kOn, kOnHeld, kOff, kOffHeld, kSuspend, kSuspendHeld, kReset, kPowerCount };
   std::shared_ptr<QorVMCollection> Server() const;
+  // Cuts the VM's signals and forgets its state, leaving the window text.
+  void Unbind();
   void StartPoll(UINT ms);
   void StopPoll();
   void ShowControl(HWND control, bool shown);
