@@ -188,8 +188,16 @@ std::vector<uint8_t> ScreenPixels(HWND window, int* widthOut, int* heightOut) {
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
   if (widthOut) *widthOut = width;
   if (heightOut) *heightOut = height;
+  // The screen catches up with a window's painting in its own time (a loaded machine can
+  // show a repaint half done): read it until two looks a pump apart agree.
   HDC screen = GetDC(nullptr);
   std::vector<uint8_t> rgb = Grab(screen, rect.left, rect.top, width, height);
+  for (int look = 0; look < 50; ++look) {
+    PumpFor(20);
+    std::vector<uint8_t> again = Grab(screen, rect.left, rect.top, width, height);
+    if (again == rgb) break;
+    rgb = std::move(again);
+  }
   ReleaseDC(nullptr, screen);
   return rgb;
 }

@@ -74,7 +74,8 @@ void PressKey(HWND window, UINT key);
 // A child's rectangle in its parent's client coordinates.
 RECT ChildRect(HWND child);
 
-// The window's pixels as the screen shows them now (RGB, top row first), without a repaint.
+// The window's pixels as the screen shows them once it holds still (RGB, top row first),
+// without a repaint; pending messages are dispatched meanwhile.
 std::vector<uint8_t> ScreenPixels(HWND window, int* width = nullptr, int* height = nullptr);
 // The client area as the window's own DC holds it (RGB, top row first), after painting
 // what is pending; and how many of such pixels have this colour.
