@@ -1,5 +1,8 @@
 #include "backend/QorVM.h"
 
+#include <algorithm>
+#include <chrono>
+
 #include "backend/JobContext.h"
 #include "backend/QorErrorText.h"
 #include "backend/QorLibrary.h"
@@ -79,7 +82,7 @@ std::string QorVM::GetErrorText() const {
   return mErrorText;
 }
 
-void QorVM::Open() {
+void QorVM::Open(bool background) {
   std::shared_ptr<QorVMCollection> owner = mOwner.lock();
   const QorHandle host = owner ? owner->GetHostHandle() : 0;
   uint64_t serial = 0;
@@ -93,6 +96,7 @@ void QorVM::Open() {
     // Set before the request goes out, so the answer can never be overwritten by it.
     mOpenState = STATE_OPENING;
     serial = ++mOpenSerial;
+    mOpenInBackground = background;
   }
   mOpenStateChanged.emit();
 
@@ -226,7 +230,21 @@ bool QorVM::PowerOff() { return StartPowerOperation(PowerAction::Off); }
 bool QorVM::Suspend() { return StartPowerOperation(PowerAction::Suspend); }
 bool QorVM::Reset() { return StartPowerOperation(PowerAction::Reset); }
 
+namespace {
+uint64_t SteadyMs() {
+  return static_cast<uint64_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+          .count());
+}
+}  // namespace
+
+bool QorVM::IsOwnPowerOperationPending() const {
+  const uint64_t start = mOwnOperationStart;
+  return start != 0 && SteadyMs() - start < kOwnOperationMs;
+}
+
 bool QorVM::StartPowerOperation(PowerAction action) {
+  mOwnOperationStart = std::max<uint64_t>(SteadyMs(), 1);
   QorHandle handle = 0;
   {
     std::lock_guard<std::mutex> hold(mLock);
@@ -250,6 +268,7 @@ bool QorVM::StartPowerOperation(PowerAction action) {
   }
   if (job != 0) return true;
   delete context;
+  EndOwnPowerOperation();
   Log("%s: The library did not start the power operation on VM '%s'.\n", "QorVM::StartPowerOperation",
       mName.c_str());
   return false;
@@ -266,6 +285,8 @@ void QorVM::OnPowerOperationDone(QorHandle job, int eventType, QorHandle moreInf
   }
   QorError jobError = QOR_OK;
   const QorError callError = Qor().Qor_GetProperties(job, QOR_PROPERTY_JOB_ERROR, &jobError, QOR_PROPERTY_NONE);
+  // A failed operation changes nothing: what changes next is not its doing.
+  if (jobError != QOR_OK || callError != QOR_OK) vm->EndOwnPowerOperation();
   if (jobError != QOR_OK) {
     Log("%s: Power operation on VM '%s' failed with asyncErr=%I64d (%s).\n", "QorVM::OnPowerOperationDone",
         vm->mName.c_str(), SignedError(jobError), QorErrorText(jobError));

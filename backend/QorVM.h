@@ -46,8 +46,9 @@ class QorVM : public VM {
   uint64_t GetLastError() const;
   std::string GetErrorText() const;
 
-  // UI thread (Close also from a log-off on a library thread).
-  void Open();
+  // UI thread (Close also from a log-off on a library thread). background: opened for the
+  // Favorites' state marks rather than by the user; ClaimOpen makes it the user's.
+  void Open(bool background = false);
   void Close();
   bool GetPowerState(int32_t& state) const;
   // True when the library accepted the request; the result is only logged.
@@ -55,6 +56,16 @@ class QorVM : public VM {
   bool PowerOff();
   bool Suspend();
   bool Reset();
+
+  // Opened in the background and not claimed by the user since.
+  bool IsOpenInBackground() const { return mOpenInBackground; }
+  void ClaimOpen() { mOpenInBackground = false; }
+
+  // A power operation this program started, until its end was seen (a steady state or a
+  // failure) or two minutes passed: the state changes meanwhile are its own.
+  bool IsOwnPowerOperationPending() const;
+  void EndOwnPowerOperation() { mOwnOperationStart = 0; }
+  static constexpr uint64_t kOwnOperationMs = 120000;
 
   // The owner is going away: give the library handle back without signals. The VM stays
   // a valid, closed object for whoever still holds it.
@@ -91,6 +102,8 @@ class QorVM : public VM {
   // newer Open) is recognised as stale and its handle given back.
   uint64_t mOpenSerial = 0;
   std::atomic<bool> mDestroying{false};
+  std::atomic<bool> mOpenInBackground{false};
+  std::atomic<uint64_t> mOwnOperationStart{0};  // steady-clock milliseconds; 0 = none
 };
 
 using QorVMPtr = std::shared_ptr<QorVM>;

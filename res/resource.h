@@ -57,6 +57,15 @@
 #define IDS_LOGIN_UNLICENSED       234
 #define IDS_LOGIN_BAD_CREDENTIALS  235
 #define IDS_SERVER_ALREADY_ADDED   236  // %s: host
+// A favorite's power state at a glance, and the tray notice when it changes.
+#define IDS_MARK_ON                300
+#define IDS_MARK_OFF               301
+#define IDS_MARK_SUSPENDED         302
+#define IDS_MARK_CHANGING          303
+#define IDS_NOTICE_TITLE_ONE       304  // %s: VM, %s: state words
+#define IDS_NOTICE_TEXT_ONE        305  // %s: server
+#define IDS_NOTICE_TITLE_MANY      306  // %d: how many
+#define IDS_NOTICE_LINE            307  // %s: VM, %s: server, %s: state words
 
 // ---- Dialogs ---------------------------------------------------------------
 #define IDD_PREFERENCES            106

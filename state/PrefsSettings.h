@@ -15,5 +15,7 @@ struct PrefsSettings {
   int32_t mMruDurationDays = kDefaultMruDurationDays;
   bool mCheckForUpdates = true;
   bool mShowOldLumaconWarning = true;
+  bool mShowStateMarks = true;      // the favorites' power state before their names
+  bool mNotifyStateChanges = true;  // a tray notice when a favorite changes state elsewhere
   std::vector<ServerRecord> mServers;  // as read; consumed at start-up
 };

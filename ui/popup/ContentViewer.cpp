@@ -853,6 +853,23 @@ void ContentViewer::ClearHot() {
   for (auto& row : mPool) row->ClearHover();
 }
 
+bool ContentViewer::FocusFavorite(const VM* vm) {
+  Section* section = FindSection(mFavoritesHeader);
+  if (!section || !vm || mFavoritesHeader->IsCollapsed()) return false;
+  for (const SectionEntry& entry : section->entries) {
+    if (entry.kind != SectionEntry::VM_ROW || entry.vm.get() != vm || !entry.visible) continue;
+    SetFocusTo(mFavoritesHeader, entry.vm);
+    RelayoutEntry();
+    ScrollIntoView(entry.y, entry.height);
+    return true;
+  }
+  return false;
+}
+
+void ContentViewer::SetPowerMarksShown(bool shown) {
+  for (auto& row : mPool) row->SetPowerMarksShown(shown);
+}
+
 LRESULT ContentViewer::OnChar(UINT, WPARAM wParam, LPARAM, BOOL&) {
   TypeAhead(static_cast<wchar_t>(wParam));
   return 0;

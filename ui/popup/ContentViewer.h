@@ -37,6 +37,11 @@ class ContentViewer : public WindowImpl {
   void SetFilter(const std::wstring& text);
   // The popup hides: no row stays hovered.
   void ClearHot();
+  // Focuses the VM's row in Favorites and scrolls it into view; false when Favorites does
+  // not show it (no longer a favorite, or filtered out).
+  bool FocusFavorite(const VM* vm);
+  // The power-state mark before each VM's name.
+  void SetPowerMarksShown(bool shown);
   // Builds the section of this header again from its collection (also what a collection's
   // change asks for).
   void RebuildSection(Header* header);

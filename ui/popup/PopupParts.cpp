@@ -31,8 +31,18 @@ void AddTool(HWND tooltip, HWND tool, UINT toolId, const RECT& rect, UINT textId
   info.uId = toolId;
   info.rect = rect;
   info.hinst = Module::Instance();
-  info.lpszText = MAKEINTRESOURCEW(textId);
+  info.lpszText = textId ? MAKEINTRESOURCEW(textId) : const_cast<wchar_t*>(L"");
   SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void SetToolText(HWND tooltip, HWND tool, UINT toolId, const std::wstring& text) {
+  if (!tooltip || !tool) return;
+  TOOLINFOW info = {};
+  info.cbSize = sizeof info;
+  info.hwnd = tool;
+  info.uId = toolId;
+  info.lpszText = const_cast<wchar_t*>(text.c_str());  // the tooltip keeps its own copy
+  SendMessageW(tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 void UpdateToolText(HWND tooltip, HWND tool, UINT toolId, UINT textId) {

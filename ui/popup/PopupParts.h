@@ -10,9 +10,11 @@ namespace ui {
 HFONT CreatePopupFont();
 // A topmost tooltip window owned by owner (popup, no prefix).
 HWND CreateTooltip(HWND owner);
-// A tool over rect of window tool, with its text from the string table.
+// A tool over rect of window tool, with its text from the string table (0: none yet).
 void AddTool(HWND tooltip, HWND tool, UINT toolId, const RECT& rect, UINT textId);
 void UpdateToolText(HWND tooltip, HWND tool, UINT toolId, UINT textId);
+// An empty text shows no tip.
+void SetToolText(HWND tooltip, HWND tool, UINT toolId, const std::wstring& text);
 // A Yes/No question with the product name as caption; true on Yes.
 bool AskYesNo(HWND owner, const std::wstring& question);
 // Height DrawText reports for one line of text in the window's device context and font.

@@ -111,6 +111,9 @@ LRESULT PopupWindow::OnTrayIcon(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
     case NIN_KEYSELECT:  // Enter or Space on the icon
       OnTrayKeySelect(at);
       break;
+    case NIN_BALLOONUSERCLICK:
+      OnNoticeClicked();
+      break;
     default:  // NIN_SELECT after a left click: its button messages have done the work
       break;
   }

@@ -136,6 +136,9 @@ LRESULT PopupWindow::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
   mLink.CreateRow(hwnd, RECT{0, client.bottom - band, client.right, client.bottom});
 
   RestoreSavedServers();
+  mWatch = std::make_unique<FavoriteWatch>(mState, [this](const PowerNotice& notice) { ShowPowerNotice(notice); });
+  mWatch->CreateWatch();
+  ApplyPowerSettings();
 
   if (mStartHidden) {
     SetTimer(hwnd, kStartupTimer, kStartupDelayMs, nullptr);
@@ -188,6 +191,7 @@ LRESULT PopupWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
   data.dwStateMask = NIS_HIDDEN;
   Shell_NotifyIconW(NIM_DELETE, &data);
 
+  mWatch.reset();
   mLink.DestroyWindow();
   // The search box uses the title font: it goes before the font.
   mSearch.DestroyWindow();

@@ -11,6 +11,7 @@
 #include "backend/OlvarkServer.h"
 #include "ui/controls/HintEdit.h"
 #include "ui/popup/ContentViewer.h"
+#include "ui/popup/FavoriteWatch.h"
 #include "ui/popup/LinkItem.h"
 #include "ui/popup/PopupPlacement.h"
 #include "ui/window/Messages.h"
@@ -53,8 +54,14 @@ class PopupWindow : public WindowImpl {
   void ShowBesideTaskbar();
   void ShowNearClick(POINT click);
 
+  // The favorites' state marks and notices as the preferences have them now.
+  void ApplyPowerSettings();
+  // A notice in the notification area; a click on it shows the popup at its VM.
+  void ShowPowerNotice(const PowerNotice& notice);
+
   // For tests.
   ContentViewer* Viewer() const { return mViewer.get(); }
+  FavoriteWatch* Watch() const { return mWatch.get(); }
   HWND SearchBox() const { return mSearch.Hwnd(); }
   HWND AddServerLink() const { return mLink.Hwnd(); }
   HMENU TrayMenu() const { return mTrayMenu; }
@@ -139,6 +146,8 @@ class PopupWindow : public WindowImpl {
   void OnTrayRetryTimer();
   void SetTrayTip(const std::wstring& text);
   void FocusViewer();
+  // The notice was clicked: the popup shows with its VM focused in Favorites.
+  void OnNoticeClicked();
 
   bool mStartHidden;
   // Set by the destructor: only then is the window's end expected.
@@ -153,6 +162,8 @@ class PopupWindow : public WindowImpl {
   LinkItem mLink;
   HintEdit mSearch;
   std::unique_ptr<ContentViewer> mViewer;
+  std::unique_ptr<FavoriteWatch> mWatch;
+  std::weak_ptr<VM> mNoticeVM;  // of the last notice shown
   HPEN mBandPen = nullptr;
   HBRUSH mBandBrush = nullptr;
   HFONT mTitleFont = nullptr;

@@ -85,6 +85,7 @@ void VMItem::CreateChildren() {
   for (int i = 0; i < kPowerCount; ++i) {
     AddTool(mTooltip, mPower[i], kPowerControls[i].tool, RECT{0, 0, B, B}, kPowerControls[i].tip);
   }
+  AddTool(mTooltip, Hwnd(), kMarkTool, MarkBox(), 0);  // words while a mark shows
 }
 
 void VMItem::DestroyChildren() {
@@ -148,6 +149,7 @@ void VMItem::Unbind() {
   mStatusText.clear();
   StopPoll();
   mLastPowerState = kUnknownPowerState;
+  UpdateMark();
 }
 
 void VMItem::Reset() {
@@ -195,6 +197,7 @@ void VMItem::Layout() {
 
 void VMItem::DrawContent(HDC dc, const RECT& client) {
   const int R = utils::LINE_HEIGHT, M = utils::MARGIN;
+  if (mMark != PowerMark::kNone) DrawPowerMark(dc, MarkBox(), mMark);
   RECT name = {2 * M, 0, client.right - 2 * M - 16, R};
   DrawTextW(dc, mName.c_str(), static_cast<int>(mName.size()), &name,
             DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
@@ -255,6 +258,7 @@ void VMItem::UIThreadLoginStateChanged() {
     default:
       break;
   }
+  UpdateMark();
   // A newly shown button must be in its place before it is seen.
   Layout();
   InvalidateRect(Hwnd(), nullptr, FALSE);
@@ -285,7 +289,13 @@ void VMItem::UIThreadVMOpenStateChanged() {
       ShowControl(mRetry, false);
       UIThreadOpenDone();
       break;
+    case QorVM::STATE_CLOSED:
+      // A closed VM's state is no longer reported: no mark rather than an old one.
+      mLastPowerState = kUnknownPowerState;
+      UpdateMark();
+      break;
     default:
+      UpdateMark();
       break;
   }
 }
@@ -331,6 +341,7 @@ void VMItem::UIThreadPowerStateChanged() {
   // a state older than the one the server reported.
   int32_t fresh = 0;
   if (mVM->GetPowerState(fresh)) mLastPowerState = static_cast<uint32_t>(fresh);
+  UpdateMark();
   if (mLastPowerState == kUnknownPowerState) return;
   const uint32_t P = mLastPowerState;
   const PowerFlags f = PowerFlagsOf(P);
@@ -374,6 +385,7 @@ void VMItem::HandleTimer(UINT_PTR id) {
 
 void VMItem::OnExpandedChanged() {
   if (!mVM) return;
+  if (IsExpanded()) mVM->ClaimOpen();  // opened for the mark, now wanted by the user
   if (!IsExpanded()) {
     StopPoll();
   } else if (mVM->GetOpenState() == QorVM::STATE_CLOSED) {
@@ -400,6 +412,33 @@ bool VMItem::CanToggleAt(POINT point) {
     if (PtInRect(&rect, point)) return false;
   }
   return true;
+}
+
+RECT VMItem::MarkBox() {
+  const int R = utils::LINE_HEIGHT, M = utils::MARGIN;
+  // In the name's left margin (the name starts at 2M), nearer the edge than the name.
+  const int left = M / 4, top = (R - M) / 2;
+  return RECT{left, top, left + M, top + M};
+}
+
+void VMItem::SetPowerMarksShown(bool shown) {
+  if (mMarksShown == shown) return;
+  mMarksShown = shown;
+  UpdateMark();
+}
+
+void VMItem::UpdateMark() {
+  PowerMark mark = PowerMark::kNone;
+  if (mMarksShown && mVM && HasSession(Server()) && mVM->GetOpenState() == QorVM::STATE_OPEN_SUCCESS) {
+    mark = PowerMarkOf(mLastPowerState);
+  }
+  if (mark == mMark) return;
+  mMark = mark;
+  if (!IsWindow()) return;
+  const RECT box = MarkBox();
+  InvalidateRect(Hwnd(), &box, FALSE);
+  const UINT words = PowerMarkTextId(mark);
+  SetToolText(mTooltip, Hwnd(), kMarkTool, words ? utils::LoadStringResource(words) : std::wstring());
 }
 
 void VMItem::SetBackground(HBRUSH brush) { mStar.SetBackground(brush); }

@@ -12,6 +12,7 @@
 #include "ui/controls/HoverBtn.h"
 #include "ui/popup/Item.h"
 #include "ui/popup/PowerButtons.h"
+#include "ui/popup/PowerMark.h"
 
 namespace ui {
 
@@ -19,6 +20,7 @@ class VMItem : public Item {
  public:
   static constexpr UINT_PTR kPollTimer = 2;
   static constexpr uint32_t kUnknownPowerState = 0xFFFFFFFF;
+  static constexpr UINT kMarkTool = 8;
 
   VMItem();
   ~VMItem() override;
@@ -37,6 +39,11 @@ class VMItem : public Item {
   const std::wstring& GetStatusText() const { return mStatusText; }
   uint32_t GetLastPowerState() const { return mLastPowerState; }
   bool IsPolling() const { return mPolling; }
+  // The power-state mark before the name (for an open VM whose state is known).
+  void SetPowerMarksShown(bool shown);
+  PowerMark GetPowerMark() const { return mMark; }
+  // Where the mark stands, in the row's client area.
+  static RECT MarkBox();
 
   void UIThreadLoginStateChanged();
   void UIThreadVMOpenStateChanged();
@@ -71,6 +78,8 @@ class VMItem : public Item {
   void StarCommand();
   void Login();
   void MarkUsed();
+  // The mark for what is known now; repaints it and its words when they change.
+  void UpdateMark();
 
   std::wstring mName;
   HoverBtn mStar;
@@ -86,6 +95,8 @@ class VMItem : public Item {
   uint32_t mLastPowerState = kUnknownPowerState;
   bool mPolling = false;
   bool mPowerConnected = false;
+  bool mMarksShown = false;
+  PowerMark mMark = PowerMark::kNone;
 };
 
 }  // namespace ui
