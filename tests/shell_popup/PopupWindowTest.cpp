@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <memory>
@@ -511,3 +512,45 @@ TEST_F(PopupWindowTest, TheTrayIconIsAddedOnceTheShellTakesItAndAgainAfterTheShe
 }
 
 }  // namespace
+
+// A notice of a favorite's change shows at the tray icon; its click shows the popup with
+// that favorite focused, even when a search had hidden it.
+TEST_F(PopupWindowTest, ANoticeShowsAtTheTrayIconAndItsClickShowsThePopupAtItsFavorite) {
+  ServerRecord record = Record("https://srv-b.example");
+  record.favorites.push_back({"vm-3", "web-frontend-03", "[ds1] web-frontend-03/web-frontend-03.vmx"});
+  record.favorites.push_back({"vm-4", "db-main", "[ds1] db-main/db-main.vmx"});
+  mPrefs->mServers = {record};
+  HWND popup = Start(true);
+  SetWindowTextW(mPopup->SearchBox(), L"db");
+  PumpFor(50);
+  const VMList favorites = mState->GetFavoriteVMs();
+  ASSERT_EQ(2u, favorites.size());
+  const VMPtr vm = favorites[1];
+  ASSERT_EQ("web-frontend-03", vm->GetName());
+
+  ui::PowerNotice notice;
+  notice.title = L"web-frontend-03: Powered off";
+  notice.text = L"On server srv-b.example. Click to show it.";
+  notice.vm = vm;
+  mPopup->ShowPowerNotice(notice);
+  // The shell shows it as a balloon of its own (a tooltip window of another process).
+  HWND balloon = nullptr;
+  PumpUntil([&] {
+    for (HWND h = nullptr; (h = FindWindowExW(nullptr, h, TOOLTIPS_CLASSW, nullptr)) != nullptr;) {
+      DWORD process = 0;
+      GetWindowThreadProcessId(h, &process);
+      if (process != GetCurrentProcessId() && IsWindowVisible(h)) balloon = h;
+    }
+    return balloon != nullptr;
+  }, 5000);
+  EXPECT_TRUE(balloon) << "no balloon showed";
+  if (balloon) popuptest::SaveScreenshot(GetDesktopWindow(), "popup/notice");
+  EXPECT_FALSE(IsWindowVisible(popup));
+
+  // What the shell reports for a click on it (Wine's balloon does not report clicks).
+  SendTray(NIN_BALLOONUSERCLICK, POINT{});
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(popup) != FALSE; }, 5000));
+  EXPECT_EQ(0, GetWindowTextLengthW(mPopup->SearchBox())) << "the search that hid it is emptied";
+  EXPECT_EQ(vm.get(), mPopup->Viewer()->FocusVM());
+  EXPECT_EQ(mPopup->Viewer()->Sections()[0]->header.get(), mPopup->Viewer()->FocusHeader());
+}
