@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <memory>
@@ -81,6 +82,23 @@ class FavoriteWatchTest : public ServerTest {
     }
     return text;
   }
+  // What a screen reader reads for the row: its name, then its description.
+  static std::wstring ReaderText(HWND row) {
+    IAccessible* accessible = nullptr;
+    const HRESULT got = AccessibleObjectFromWindow(row, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&accessible));
+    if (FAILED(got) || !accessible) return L"(no accessible object: " + std::to_wstring(got) + L")";
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    std::wstring text;
+    for (auto read : {&IAccessible::get_accName, &IAccessible::get_accDescription}) {
+      BSTR part = nullptr;
+      if (SUCCEEDED((accessible->*read)(self, &part)) && part) text += std::wstring(part) + L";";
+      SysFreeString(part);
+    }
+    accessible->Release();
+    return text;
+  }
   void SetPower(const std::string& moid, int powerState) {
     ASSERT_TRUE(sim.Admin("setPower", nlohmann::json({{"moid", moid}, {"powerState", powerState}}).dump()));
   }
@@ -104,6 +122,7 @@ TEST_F(FavoriteWatchTest, MarksFollowTheFavoritesAndOnlyChangesMadeElsewhereRais
   ASSERT_TRUE(PumpUntil([&] { return Mark("web-01") == PowerMark::kOff && Mark("db-01") == PowerMark::kOn; }, 10000));
   EXPECT_EQ(FindVM(server, "app-01")->GetOpenState(), QorVM::STATE_CLOSED) << "not a favorite: left alone";
   EXPECT_EQ(MarkTip(FavoriteRow("db-01")), L"Powered on");
+  EXPECT_EQ(ReaderText(FavoriteRow("db-01")->Hwnd()), L"db-01;Powered on;");
   SaveScreenshot(parent.Hwnd(), "viewer/state-marks");
 
   // Changed elsewhere: the mark within a second, one notice once the gathering time is over.
@@ -138,6 +157,7 @@ TEST_F(FavoriteWatchTest, MarksFollowTheFavoritesAndOnlyChangesMadeElsewhereRais
   EXPECT_EQ(FindVM(server, "db-01")->GetOpenState(), QorVM::STATE_CLOSED);
   EXPECT_EQ(FindVM(server, "web-01")->GetOpenState(), QorVM::STATE_OPEN_SUCCESS);
   EXPECT_EQ(Mark("web-01"), PowerMark::kNone);
+  EXPECT_EQ(ReaderText(FavoriteRow("web-01")->Hwnd()), L"web-01;") << "no mark, nothing more to read";
   viewer->SetPowerMarksShown(true);
   EXPECT_EQ(Mark("web-01"), PowerMark::kSuspended);
 

@@ -1,8 +1,10 @@
 #include "ui/popup/Item.h"
 
+#include <oleacc.h>
 #include <windowsx.h>
 
 #include "ui/popup/PopupParts.h"
+#include "ui/window/DescribedAccessible.h"
 #include "ui/window/Messages.h"
 
 namespace ui {
@@ -272,6 +274,12 @@ LRESULT Item::OnKillFocus(UINT, WPARAM wParam, LPARAM, BOOL&) {
   HWND parent = GetParent(Hwnd());
   if (parent) SendMessageW(parent, WM_ITEM_UNFOCUSED, mTag, reinterpret_cast<LPARAM>(Hwnd()));
   return 0;
+}
+
+LRESULT Item::OnGetObject(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+  const LRESULT answer = static_cast<LONG>(lParam) == OBJID_CLIENT ? AnswerWithDescription(Hwnd(), wParam, AccessibleDescription()) : 0;
+  handled = answer != 0;
+  return answer;
 }
 
 }  // namespace ui

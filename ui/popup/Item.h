@@ -42,6 +42,8 @@ class Item : public WindowImpl {
   virtual void HandleTimer(UINT_PTR id) = 0;
   virtual bool CanToggleAt(POINT point) = 0;
   virtual void SetBackground(HBRUSH brush) = 0;
+  // What a screen reader says beyond the window text (what the row draws besides it).
+  virtual std::wstring AccessibleDescription() const { return std::wstring(); }
 
   const wchar_t* ClassName() const override { return L"Zandor Wickerlyn Item Window"; }
   WindowClassInfo GetClassInfo() const override;
@@ -79,6 +81,7 @@ class Item : public WindowImpl {
     ZW_MESSAGE_HANDLER(WM_SETFOCUS, OnSetFocus)
     ZW_MESSAGE_HANDLER(WM_KILLFOCUS, OnKillFocus)
     ZW_MESSAGE_HANDLER(WM_COMMAND, OnCommandMessage)
+    ZW_MESSAGE_HANDLER(WM_GETOBJECT, OnGetObject)
     ZW_REFLECT_NOTIFICATIONS()
   ZW_END_MSG_MAP()
 
@@ -99,6 +102,7 @@ class Item : public WindowImpl {
   LRESULT OnSetFocus(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnKillFocus(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnCommandMessage(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnGetObject(UINT, WPARAM, LPARAM, BOOL&);
   void ChangeExpanded(bool expanded);
   HBRUSH RestingBrush() const;
 

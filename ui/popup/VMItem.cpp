@@ -12,6 +12,7 @@
 #include "services/StringResource.h"
 #include "services/TextConversion.h"
 #include "ui/popup/PopupParts.h"
+#include "ui/window/DescribedAccessible.h"
 #include "ui/window/LayoutMetrics.h"
 #include "ui/window/Messages.h"
 #include "ui/window/Module.h"
@@ -439,6 +440,12 @@ void VMItem::UpdateMark() {
   InvalidateRect(Hwnd(), &box, FALSE);
   const UINT words = PowerMarkTextId(mark);
   SetToolText(mTooltip, Hwnd(), kMarkTool, words ? utils::LoadStringResource(words) : std::wstring());
+  NotifyDescriptionChanged(Hwnd());
+}
+
+std::wstring VMItem::AccessibleDescription() const {
+  const UINT words = PowerMarkTextId(mMark);
+  return words ? utils::LoadStringResource(words) : std::wstring();
 }
 
 void VMItem::SetBackground(HBRUSH brush) { mStar.SetBackground(brush); }

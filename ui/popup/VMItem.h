@@ -62,6 +62,7 @@ class VMItem : public Item {
   void HandleTimer(UINT_PTR id) override;
   bool CanToggleAt(POINT point) override;
   void SetBackground(HBRUSH brush) override;
+  std::wstring AccessibleDescription() const override;
 
  private:
   enum Power { kOn, kOnHeld, kOff, kOffHeld, kSuspend, kSuspendHeld, kReset, kPowerCount };
