@@ -156,6 +156,10 @@ def power_state(port, name):
     return vm_by_name(admin(port, "state")["vms"], name)["powerState"]
 
 
+def set_power(port, name, state):
+    admin(port, "setPower", {"moid": vm_by_name(admin(port, "state")["vms"], name)["moid"], "powerState": state})
+
+
 def popup_box(width, height, rgb):
     """The popup on a screenshot (raw RGB bytes): the box of what is not desktop background
     above the taskbar, down to the one-pixel bar at the screen's bottom edge, where the popup
@@ -198,12 +202,14 @@ def main(argv):
         raise SystemExit(0 if saved_with_credentials(argv[2], argv[3:]) else 1)
     elif len(argv) == 4 and argv[1] == "power-state":
         print(power_state(int(argv[2]), argv[3]))
+    elif len(argv) == 5 and argv[1] == "set-power":
+        set_power(int(argv[2]), argv[3], int(argv[4]))
     else:
         raise SystemExit("usage: demo-data.py inventory FILE | prefs OUT SMALL_URL SMALL_ADMIN "
                          "LARGE_URL LARGE_ADMIN USER PROTECTED_PASSWORD | merge PREFS OUT SMALL_URL "
                          "SMALL_ADMIN LARGE_URL LARGE_ADMIN USER PROTECTED_PASSWORD | saved PREFS URL... | "
                          "popup-box W H < RGB | "
-                         "power-state ADMIN NAME")
+                         "power-state ADMIN NAME | set-power ADMIN NAME STATE")
 
 
 if __name__ == "__main__":

@@ -16,7 +16,7 @@ export WINEPREFIX="$build/wineprefix-themed" WINEDEBUG=-all WINEDLLOVERRIDES="ms
 # Each program with the tests whose windows it shows.
 runs=(
   "shell_popup_test.exe PopupWindowTest.ShownAtStart*:PopupWindowTest.TheTrayMenuOpensOnce*"
-  "popup_rows_test.exe HeaderTest.*:VMRowTest.ExpandingOpens*:VMRowTest.NamesOfAnyKind*:VMRowTest.TheRowFollowsItsVMThroughARefresh*:ViewerTest.WithoutServers*:ViewerTest.TheSearch*:PagedViewerTest.*:LinkRow.*"
+  "popup_rows_test.exe HeaderTest.*:VMRowTest.ExpandingOpens*:VMRowTest.NamesOfAnyKind*:VMRowTest.TheRowFollowsItsVMThroughARefresh*:ViewerTest.WithoutServers*:ViewerTest.TheSearch*:PagedViewerTest.*:LinkRow.*:FavoriteWatchTest.*"
   "add_server_dialog_test.exe *ServerPortAndSsl*:*GrowsTheLoginPart*:*CannotLeadToALogin*"
   "prefs_dialog_test.exe *WithoutWriteAccess*"
   "dialogs_test.exe SuppressDlg.ShowsTheHint*"

@@ -33,6 +33,7 @@ void PopupWindow::ShowPowerNotice(const PowerNotice& notice) {
         "PopupWindow::ShowPowerNotice", notice.title.c_str());
     return;
   }
+  Log("%s: Showing the notice '%S'.\n", "PopupWindow::ShowPowerNotice", notice.title.c_str());
   mNoticeVM = notice.vm;
 }
 
