@@ -103,7 +103,7 @@ class PrefsDlgTest : public ::testing::Test {
   // Runs the dialog with `drive` acting on it; the dialog's result.
   template <class Drive>
   INT_PTR Run(Drive drive) {
-    PrefsDlg dialog;
+    PrefsDlg dialog(mHotkey);
     return dialogs::RunDriven(dialog, kCaption, drive);
   }
   Layout RunAndMeasure(int button, const char* screenshot = nullptr) {
@@ -120,6 +120,7 @@ class PrefsDlgTest : public ::testing::Test {
   ScratchLog log;
   testfs::ScratchFolder mFolder{L"prefs-dialog"};
   ScratchRunKey run;
+  ui::GlobalHotkey mHotkey;  // for this thread, as the popup's is for its window
 };
 
 }  // namespace

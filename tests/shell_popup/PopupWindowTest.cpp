@@ -94,7 +94,10 @@ class PopupWindowTest : public ::testing::Test {
       ++mUpdateChecks;
       mUpdateOwner = owner;
     };
-    actions.showPreferences = [this](HWND) { ++mPreferences; };
+    actions.showPreferences = [this](HWND, ui::GlobalHotkey&) {
+      ++mPreferences;
+      return false;
+    };
     actions.addServer = [this](HWND) -> OlvarkServerPtr {
       ++mAddServer;
       return mServerToAdd;

@@ -10,6 +10,7 @@
 
 #include "backend/OlvarkServer.h"
 #include "ui/controls/HintEdit.h"
+#include "ui/popup/GlobalHotkey.h"
 #include "ui/popup/ContentViewer.h"
 #include "ui/popup/LinkItem.h"
 #include "ui/popup/PopupPlacement.h"
@@ -24,7 +25,9 @@ namespace ui {
 struct PopupActions {
   // The automatic update check, run once with the start-up work (the shell decides if due).
   std::function<void(HWND owner)> automaticUpdateCheck;
-  std::function<void(HWND owner)> showPreferences;
+  // The Preferences dialog; true when it ended with OK. It may try hotkeys itself, so that
+  // a combination Windows refuses is told while the user can still choose another.
+  std::function<bool(HWND owner, GlobalHotkey& hotkey)> showPreferences;
   // The server the user added, or null when nothing was added.
   std::function<OlvarkServerPtr(HWND owner)> addServer;
 };
@@ -52,6 +55,8 @@ class PopupWindow : public WindowImpl {
 
   void ShowBesideTaskbar();
   void ShowNearClick(POINT click);
+  // Puts the settings into effect after Preferences ended with OK: the hotkey from Prefs.
+  void ApplyPreferences();
 
   // For tests.
   ContentViewer* Viewer() const { return mViewer.get(); }
@@ -62,6 +67,7 @@ class PopupWindow : public WindowImpl {
   bool StartupWorkPending() const { return mStartHidden; }
   const std::wstring& TrayTip() const { return mTrayTip; }
   const PopupGeometry& Geometry() const { return mGeometry; }
+  const GlobalHotkey& Hotkey() const { return mHotkey; }
 
  protected:
   const wchar_t* ClassName() const override;
@@ -88,6 +94,7 @@ class PopupWindow : public WindowImpl {
     ZW_MESSAGE_HANDLER(WM_LINK_CLICKED, OnLinkClicked)
     ZW_MESSAGE_HANDLER(WM_SEARCH_CHANGED, OnSearchChanged)
     ZW_MESSAGE_HANDLER(WM_SEARCH_DONE, OnSearchDone)
+    ZW_MESSAGE_HANDLER(WM_HOTKEY, OnHotkey)
     // Registered at creation; 0 (WM_NULL) until then.
     if (mTaskbarCreatedMessage != 0) {
       ZW_MESSAGE_HANDLER(mTaskbarCreatedMessage, OnTaskbarCreated)
@@ -117,6 +124,7 @@ class PopupWindow : public WindowImpl {
   LRESULT OnSearchChanged(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnSearchDone(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnTaskbarCreated(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnHotkey(UINT, WPARAM, LPARAM, BOOL&);
 
   void RestoreSavedServers();
   void RunStartupWork();
@@ -139,6 +147,7 @@ class PopupWindow : public WindowImpl {
   void OnTrayRetryTimer();
   void SetTrayTip(const std::wstring& text);
   void FocusViewer();
+  void FocusSearch();
 
   bool mStartHidden;
   // Set by the destructor: only then is the window's end expected.
@@ -152,6 +161,7 @@ class PopupWindow : public WindowImpl {
   HMENU mTrayMenu = nullptr;
   LinkItem mLink;
   HintEdit mSearch;
+  GlobalHotkey mHotkey;
   std::unique_ptr<ContentViewer> mViewer;
   HPEN mBandPen = nullptr;
   HBRUSH mBandBrush = nullptr;
