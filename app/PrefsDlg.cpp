@@ -1,5 +1,7 @@
 #include "app/PrefsDlg.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <ctime>
 #include <string>
@@ -61,7 +63,11 @@ std::wstring LastCheckLine(uint64_t lastUpdateCheck, bool neverWhenUnknown) {
 
 }  // namespace
 
-PrefsDlg::PrefsDlg() : ui::ModalDialog(IDD_PREFERENCES) {}
+PrefsDlg::PrefsDlg(ui::GlobalHotkey& hotkey) : ui::ModalDialog(IDD_PREFERENCES), mHotkey(hotkey) {
+  // The template holds a hotkey control: its class must exist before the dialog is made.
+  INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_HOTKEY_CLASS};
+  InitCommonControlsEx(&icc);
+}
 
 LRESULT PrefsDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   HWND dialog = Hwnd();
@@ -69,7 +75,9 @@ LRESULT PrefsDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   mIntervalList = GetDlgItem(dialog, IDC_UPDATE_INTERVAL);
   mCheckUpdatesBox = GetDlgItem(dialog, IDC_CHECK_UPDATES);
   mRunAtStartupBox = GetDlgItem(dialog, IDC_RUN_ON_STARTUP);
+  mHotkeyControl = GetDlgItem(dialog, IDC_HOTKEY);
   mStartupChanged = false;
+  mHotkeyNoteShown = true;
 
   bool enabled = false;
   bool canChange = false;
@@ -91,6 +99,16 @@ LRESULT PrefsDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   CheckDlgButton(dialog, IDC_CHECK_UPDATES, prefs.mCheckForUpdates ? BST_CHECKED : BST_UNCHECKED);
   ApplyUpdateCheckBox();
 
+  CheckDlgButton(dialog, IDC_SHOW_STATE_MARKS, prefs.mShowStateMarks ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dialog, IDC_NOTIFY_STATE_CHANGES, prefs.mNotifyStateChanges ? BST_CHECKED : BST_UNCHECKED);
+  ApplyStateMarksBox();
+  // A combination without Ctrl or Alt would take keys from every program: Ctrl+Alt is added.
+  SendMessageW(mHotkeyControl, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S,
+               MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
+  mShownHotkey = prefs.mHotkey;
+  SendMessageW(mHotkeyControl, HKM_SETHOTKEY, mShownHotkey, 0);
+  ShowHotkeyNote(mShownHotkey != 0 && mHotkey.Refused() == mShownHotkey);
+
   ui::PlaceDialog(dialog);
   return TRUE;  // default focus
 }
@@ -103,12 +121,37 @@ void PrefsDlg::RemoveAdminNote() {
   ShowWindow(note, SW_HIDE);
   if (dy >= 0) return;
   for (int id : {IDC_MRU_DAYS, IDC_MRU_LABEL, IDC_MRU_DAYS_UNIT, IDC_UPDATES_GROUP, IDC_CHECK_UPDATES,
-                 IDC_UPDATE_INTERVAL, IDC_UPDATE_INTERVAL_UNIT, IDC_LAST_CHECK, IDC_CHECK_NOW, IDC_ABOUT,
-                 IDOK, IDCANCEL}) {
+                 IDC_UPDATE_INTERVAL, IDC_UPDATE_INTERVAL_UNIT, IDC_LAST_CHECK, IDC_CHECK_NOW, IDC_POPUP_GROUP,
+                 IDC_SHOW_STATE_MARKS, IDC_NOTIFY_STATE_CHANGES, IDC_HOTKEY_LABEL, IDC_HOTKEY, IDC_HOTKEY_NOTE,
+                 IDC_ABOUT, IDOK, IDCANCEL}) {
     ui::MoveControlBy(dialog, GetDlgItem(dialog, id), dy);
   }
   ui::GrowControlBy(dialog, GetDlgItem(dialog, IDC_GENERAL_GROUP), dy);
   ui::GrowWindowBy(dialog, dy);
+}
+
+void PrefsDlg::ShowHotkeyNote(bool show) {
+  if (show == mHotkeyNoteShown) return;
+  HWND dialog = Hwnd();
+  HWND note = GetDlgItem(dialog, IDC_HOTKEY_NOTE);
+  if (!note || !mHotkeyControl) return;
+  const LONG gap = ui::ControlRect(dialog, note).bottom - ui::ControlRect(dialog, mHotkeyControl).bottom;
+  const int dy = show ? gap : -gap;
+  ShowWindow(note, show ? SW_SHOWNA : SW_HIDE);
+  mHotkeyNoteShown = show;
+  if (gap <= 0) return;
+  for (int id : {IDC_ABOUT, IDOK, IDCANCEL}) ui::MoveControlBy(dialog, GetDlgItem(dialog, id), dy);
+  ui::GrowControlBy(dialog, GetDlgItem(dialog, IDC_POPUP_GROUP), dy);
+  ui::GrowWindowBy(dialog, dy);
+}
+
+bool PrefsDlg::TryChosenHotkey() {
+  const WORD chosen = LOWORD(SendMessageW(mHotkeyControl, HKM_GETHOTKEY, 0, 0));
+  // An unchanged one is tried again by the popup; the note already told of a refusal.
+  if (chosen == mShownHotkey || mHotkey.Register(chosen)) return true;
+  ShowHotkeyNote(true);
+  SendMessageW(Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(mHotkeyControl), TRUE);
+  return false;
 }
 
 void PrefsDlg::ShowLastCheck(bool neverWhenUnknown) {
@@ -118,6 +161,12 @@ void PrefsDlg::ShowLastCheck(bool neverWhenUnknown) {
 
 void PrefsDlg::ApplyUpdateCheckBox() {
   EnableWindow(mIntervalList, IsDlgButtonChecked(Hwnd(), IDC_CHECK_UPDATES) == BST_CHECKED);
+}
+
+// The notices come from the favorites opened for the marks: without the marks there are none.
+void PrefsDlg::ApplyStateMarksBox() {
+  EnableWindow(GetDlgItem(Hwnd(), IDC_NOTIFY_STATE_CHANGES),
+               IsDlgButtonChecked(Hwnd(), IDC_SHOW_STATE_MARKS) == BST_CHECKED);
 }
 
 void PrefsDlg::StoreAndSave() {
@@ -134,6 +183,9 @@ void PrefsDlg::StoreAndSave() {
   prefs.mCheckForUpdates = IsDlgButtonChecked(Hwnd(), IDC_CHECK_UPDATES) == BST_CHECKED;
   const int interval = SelectedDays(mIntervalList);
   if (interval != 0 && interval != mShownInterval) prefs.mUpdateInterval = interval;
+  prefs.mShowStateMarks = IsDlgButtonChecked(Hwnd(), IDC_SHOW_STATE_MARKS) == BST_CHECKED;
+  prefs.mNotifyStateChanges = IsDlgButtonChecked(Hwnd(), IDC_NOTIFY_STATE_CHANGES) == BST_CHECKED;
+  prefs.mHotkey = LOWORD(SendMessageW(mHotkeyControl, HKM_GETHOTKEY, 0, 0));
   prefs.Save();
 }
 
@@ -146,6 +198,9 @@ LRESULT PrefsDlg::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
       return 0;
     case IDC_CHECK_UPDATES:
       if (code == BN_CLICKED) ApplyUpdateCheckBox();
+      return 0;
+    case IDC_SHOW_STATE_MARKS:
+      if (code == BN_CLICKED) ApplyStateMarksBox();
       return 0;
     case IDC_CHECK_NOW:
       if (code != BN_CLICKED) break;
@@ -160,6 +215,7 @@ LRESULT PrefsDlg::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
       return 0;
     case IDOK:
       if (code != BN_CLICKED) break;
+      if (!TryChosenHotkey()) return 0;
       StoreAndSave();
       EndDialog(IDOK);
       return 0;

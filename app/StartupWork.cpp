@@ -13,17 +13,18 @@ namespace shell {
 ui::PopupActions MakePopupActions() {
   ui::PopupActions actions;
   actions.automaticUpdateCheck = [](HWND owner) { utils::RunAutomaticUpdateCheck(owner); };
-  actions.showPreferences = [](HWND owner) {
+  actions.showPreferences = [](HWND owner, ui::GlobalHotkey& hotkey) {
     // The tray menu stays reachable while the dialog is up: one dialog at a time.
     static PrefsDlg* open = nullptr;
     if (open) {
       SetForegroundWindow(open->Hwnd());
-      return;
+      return false;
     }
-    PrefsDlg dialog;
+    PrefsDlg dialog(hotkey);
     open = &dialog;
-    dialog.DoModal(owner);
+    const INT_PTR result = dialog.DoModal(owner);
     open = nullptr;
+    return result == IDOK;
   };
   actions.addServer = [](HWND owner) -> OlvarkServerPtr {
     static AddServerDlg* open = nullptr;

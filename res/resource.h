@@ -103,6 +103,12 @@
 #define IDC_MRU_LABEL              227
 #define IDC_MRU_DAYS               228
 #define IDC_MRU_DAYS_UNIT          229
+#define IDC_POPUP_GROUP            250
+#define IDC_SHOW_STATE_MARKS       251
+#define IDC_NOTIFY_STATE_CHANGES   252
+#define IDC_HOTKEY_LABEL           253
+#define IDC_HOTKEY                 254  // msctls_hotkey32
+#define IDC_HOTKEY_NOTE            255  // shown while the chosen hotkey is refused
 
 // ---- Controls of the Update Available dialog (200) -------------------------
 #define IDC_DOWNLOAD               201

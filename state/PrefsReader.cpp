@@ -60,6 +60,15 @@ bool PrefsReader::ApplySetting(const std::string& key, const std::string& value)
     mTarget.mCheckForUpdates = value == "true";
   } else if (key == "showOldLumaconWarning") {
     mTarget.mShowOldLumaconWarning = value == "true";
+  } else if (key == "showStateMarks") {
+    mTarget.mShowStateMarks = value == "true";
+  } else if (key == "notifyStateChanges") {
+    mTarget.mNotifyStateChanges = value == "true";
+  } else if (key == "hotkey") {
+    // A number no hotkey control gives is damage: the line changes nothing.
+    const int32_t hotkey = ReadPrefsInt32(value);
+    if (hotkey < 0 || hotkey > 0xFFFF) return false;
+    mTarget.mHotkey = static_cast<uint16_t>(hotkey);
   } else {
     return false;
   }

@@ -74,6 +74,10 @@ std::string FormatPrefsFile(const PrefsSettings& settings, const std::vector<Liv
   if (!settings.mShowOldLumaconWarning) out += FormatPrefsLine("showOldLumaconWarning", "false");
   if (settings.mLastUpdateCheck != 0)
     out += FormatPrefsLine("lastUpdateCheck", std::to_string(settings.mLastUpdateCheck));
+  if (!settings.mShowStateMarks) out += FormatPrefsLine("showStateMarks", "false");
+  if (!settings.mNotifyStateChanges) out += FormatPrefsLine("notifyStateChanges", "false");
+  if (settings.mHotkey != PrefsSettings::kDefaultHotkey)
+    out += FormatPrefsLine("hotkey", std::to_string(settings.mHotkey));
 
   for (const LiveServer& server : servers) AddServerBlock(out, server, settings.mMruDurationDays, clock());
   return out;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -50,6 +51,13 @@ void ExpectClosedInOrder(const std::string& log) {
 
 // Started with Windows, the popup waits; a second start or a click on the tray icon shows
 // it, and "/kill" ends the program through its tear-down, which saves the servers.
+// Whether this process can take Ctrl+Alt+Z (it lets go of it at once).
+bool CtrlAltZIsFree() {
+  if (!RegisterHotKey(nullptr, 0x7002, MOD_CONTROL | MOD_ALT | MOD_NOREPEAT, 'Z')) return false;
+  UnregisterHotKey(nullptr, 0x7002);
+  return true;
+}
+
 TEST_F(ShellProcess, SecondInstanceOrATrayClickShowsTheWaitingPopupAndKillEndsItWithItsServersSaved) {
   ASSERT_TRUE(WriteTextFile(PrefsPath(),
                             "server.url = \"https://srv-b.example:8443\"\r\n"
@@ -223,10 +231,16 @@ TEST_F(ShellProcess, PlainStartClosesOnlyHideThePopupAndItsAddedServerIsSavedWhe
                               << (IsWindow(popup) ? "is still there" : "was destroyed");
   }
 
-  PostMessageW(popup, WM_COMMAND, IDM_PREFERENCES, 0);
-  if (HWND preferences = OwnedDialog(app, L"Zandor Wickerlyn Preferences", popup)) {
-    PostMessageW(preferences, WM_COMMAND, IDCANCEL, 0);
+  // The popup holds Ctrl+Alt+Z until Preferences clears it: Cancel keeps it, OK lets it go.
+  EXPECT_FALSE(CtrlAltZIsFree());
+  for (const int button : {IDCANCEL, IDOK}) {
+    PostMessageW(popup, WM_COMMAND, IDM_PREFERENCES, 0);
+    HWND preferences = OwnedDialog(app, L"Zandor Wickerlyn Preferences", popup);
+    ASSERT_TRUE(preferences);
+    SendMessageW(GetDlgItem(preferences, IDC_HOTKEY), HKM_SETHOTKEY, 0, 0);
+    PostMessageW(preferences, WM_COMMAND, button, 0);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(preferences); }, 5000));
+    EXPECT_EQ(button == IDOK, WaitUntil(CtrlAltZIsFree, button == IDOK ? 5000 : 0)) << button;
   }
   HWND link = FindWindowExW(popup, nullptr, nullptr, L"Add a Server...");
   ASSERT_TRUE(link);
@@ -261,6 +275,14 @@ TEST_F(ShellProcess, PlainStartClosesOnlyHideThePopupAndItsAddedServerIsSavedWhe
   ASSERT_NE(std::string::npos, password) << text;
   EXPECT_GT(text.find('"', password + 19), password + 19 + 16) << "a protected password is long:\n" << text;
   EXPECT_EQ(std::string::npos, text.find("wickerlyn\"")) << "the password is never stored as typed:\n" << text;
+  EXPECT_NE(std::string::npos, text.find("hotkey = \"0\"")) << text;
+
+  // Started again, it takes no hotkey.
+  ChildProcess again;
+  HWND popupAgain = StartFirstInstance(again);
+  ASSERT_TRUE(popupAgain);
+  ASSERT_TRUE(Shown(popupAgain)) << "shown once its creation, with the hotkey's turn, is over";
+  EXPECT_TRUE(CtrlAltZIsFree());
 }
 
 TEST_F(ShellProcess, MaintenanceActionsNeedNoRunningInstanceAndOpenNoLog) {

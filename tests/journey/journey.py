@@ -179,12 +179,12 @@ def main(argv):
                 return
         raise SystemExit(1)
     elif command == "search" and len(argv) == 3:
-        # search LISTING: the search box's text and centre.
+        # search LISTING: the search box's centre, text and flags (k: it has the keyboard).
         popup = Listing(argv[2]).tree(POPUP_CLASS)
         box = next((w for w in popup.children if w.cls == SEARCH_CLASS), None) if popup else None
         if box is None:
             raise SystemExit(1)
-        print("%d %d\t%s" % (*box.centre(), box.text))
+        print("%d %d\t%s\t%s" % (*box.centre(), box.text, box.flags))
     elif command == "button" and len(argv) == 5:
         # button LISTING CLASS TEXT: the centre of a visible button of a visible top-level window.
         listing = Listing(argv[2])

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A user's journey through the real tray icon: a saved server, the tray icon clicked, a VM
 # found by name, expanded with the keyboard, powered on and connected to, the popup hidden
-# by a click elsewhere, the program ended from its tray menu, and the recent use saved.
+# by a click elsewhere, opened and hidden again with the hotkey and a name typed at once,
+# the program ended from its tray menu, and the recent use saved.
 # Input goes through xdotool as a person gives it; what the person sees is read from the
 # screen (screenshots) and from the windows' texts (window-texts.exe, as a screen reader).
 #
@@ -176,15 +177,16 @@ read -r search_x search_y _ <<<"$(python3 "$py" search "$work/popup.txt")"
 click_at "$search_x" "$search_y"
 sleep 0.3
 xdo type --delay 120 "$typed_part"
+# narrowed PART NAME: the search box holds PART, NAME is listed, and every row holds PART.
 narrowed() {
   now_list >"$work/list.txt" || return 1
   listing_search=$(python3 "$py" search "$work/now.txt" | cut -f2)
-  [ "$listing_search" = "$typed_part" ] || return 1
-  grep -q "^row	$target	" "$work/list.txt" || return 1
+  [ "$listing_search" = "$1" ] || return 1
+  grep -q "^row	$2	" "$work/list.txt" || return 1
   # Every row shown holds what was typed; rows of other names are gone.
-  ! awk -F'\t' -v part="$typed_part" '$1 == "row" && index(tolower($2), part) == 0 { bad = 1 } END { exit !bad }' "$work/list.txt"
+  ! awk -F'\t' -v part="$1" '$1 == "row" && index(tolower($2), part) == 0 { bad = 1 } END { exit !bad }' "$work/list.txt"
 }
-wait_until 10 "the narrowing of the list to names with '$typed_part'" narrowed
+wait_until 10 "the narrowing of the list to names with '$typed_part'" narrowed "$typed_part" "$target"
 rows_after=$(grep -c '^row' "$work/list.txt")
 (( rows_after < rows_before )) || fail "the list did not narrow ($rows_before rows before, $rows_after after)"
 say "the list narrowed from $rows_before to $rows_after rows: $(awk -F'\t' '$1 == "row" { printf "%s; ", $2 }' "$work/list.txt")"
@@ -250,6 +252,21 @@ click_at "$away_x" "$away_y"
 wait_until 10 "the popup's hiding after a click elsewhere" popup_hidden
 say "a click at $away_x,$away_y hid the popup"
 shot 08-clicked-elsewhere
+
+# --- 6b. the hotkey: the popup opens with the caret in the search box; a name typed at once --
+# The keyboard of the X display goes to the window under the pointer: the desktop just clicked.
+xdo mousemove "$away_x" "$away_y"
+xdo key ctrl+alt+z
+wait_until 10 "the popup's appearance after Ctrl+Alt+Z" popup_shown
+search_has_keyboard() { listing now && python3 "$py" search "$work/now.txt" | cut -f3 | grep -q k; }
+wait_until 5 "the keyboard focus in the search box after Ctrl+Alt+Z" search_has_keyboard
+xdo type --delay 120 "web-f"
+wait_until 10 "the narrowing of the list to names with 'web-f' (typed after Ctrl+Alt+Z)" narrowed "web-f" "web-frontend-01"
+say "Ctrl+Alt+Z opened the popup with the keyboard in the search box; typing narrowed it to: $(awk -F'\t' '$1 == "row" { printf "%s; ", $2 }' "$work/list.txt")"
+shot 08b-hotkey-typed
+xdo key ctrl+alt+z
+wait_until 10 "the popup's hiding after Ctrl+Alt+Z again" popup_hidden
+say "Ctrl+Alt+Z again hid it"
 
 # --- 7. the tray menu's Exit, confirmed with Yes ----------------------------------------------
 click_at "$tray_x" "$tray_y" 3

@@ -41,6 +41,9 @@ TEST_F(PrefsFile, OneSettingLineKeepsEveryOtherDefault) {
   EXPECT_EQ(prefs.mLastUpdateCheck, 0u);
   EXPECT_TRUE(prefs.mCheckForUpdates);
   EXPECT_TRUE(prefs.mShowOldLumaconWarning);
+  EXPECT_TRUE(prefs.mShowStateMarks);
+  EXPECT_TRUE(prefs.mNotifyStateChanges);
+  EXPECT_EQ(prefs.mHotkey, 0x065A) << "Ctrl+Alt+Z";
   EXPECT_TRUE(prefs.mServers.empty());
   EXPECT_EQ(SavedText(), "updateInterval = \"14\"\r\n");
 }
@@ -65,6 +68,14 @@ TEST_F(PrefsFile, BooleansAndKeysAreExact) {
   EXPECT_EQ(prefs.mMruDurationDays, 30);
   EXPECT_FALSE(prefs.mShowOldLumaconWarning);
   EXPECT_EQ(LoadText("lastUpdateCheck = \"1300000000\"\r\n").mLastUpdateCheck, 1300000000u);
+  Prefs& added = LoadText("showStateMarks = \"false\"\nnotifyStateChanges = \"no\"\nhotkey = \"0\"\n");
+  EXPECT_FALSE(added.mShowStateMarks);
+  EXPECT_FALSE(added.mNotifyStateChanges);
+  EXPECT_EQ(added.mHotkey, 0) << "a cleared hotkey stays cleared";
+  EXPECT_EQ(SavedText(), "showStateMarks = \"false\"\r\nnotifyStateChanges = \"false\"\r\nhotkey = \"0\"\r\n");
+  EXPECT_EQ(LoadText("hotkey = \"1904\"").mHotkey, 0x0770);
+  EXPECT_EQ(LoadText("hotkey = \"65536\"").mHotkey, 0x065A) << "no hotkey control gives it: ignored";
+  EXPECT_EQ(LoadText("hotkey = \"-1\"").mHotkey, 0x065A);
 }
 
 TEST_F(PrefsFile, RecordKeysAttachToTheLastRecordStarted) {

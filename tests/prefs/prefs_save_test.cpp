@@ -56,12 +56,20 @@ TEST(PrefsWriter, SettingsAreWrittenOnlyWhenNotDefault) {
   settings.mMruDurationDays = -2;
   settings.mShowOldLumaconWarning = false;
   settings.mLastUpdateCheck = 18446744073709551615u;
+  settings.mShowStateMarks = false;
+  settings.mNotifyStateChanges = false;
+  settings.mHotkey = 0;  // cleared by the user: differs from the default
   EXPECT_EQ(Format(settings, {}),
             "checkForUpdates = \"false\"\r\n"
             "updateInterval = \"0\"\r\n"
             "mruDurationDays = \"-2\"\r\n"
             "showOldLumaconWarning = \"false\"\r\n"
-            "lastUpdateCheck = \"18446744073709551615\"\r\n");
+            "lastUpdateCheck = \"18446744073709551615\"\r\n"
+            "showStateMarks = \"false\"\r\n"
+            "notifyStateChanges = \"false\"\r\n"
+            "hotkey = \"0\"\r\n");
+  settings.mHotkey = 0x0370;  // Ctrl+Shift+F1
+  EXPECT_NE(Format(settings, {}).find("hotkey = \"880\"\r\n"), std::string::npos);
 }
 
 TEST(PrefsWriter, ServerBlocksFollowTheVmOrder) {

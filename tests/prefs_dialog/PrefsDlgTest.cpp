@@ -2,6 +2,7 @@
 // write access, what OK stores and saves, what Cancel leaves, Check Now and About.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <ctime>
 #include <string>
@@ -41,6 +42,11 @@ struct Layout {
   RECT ok = {};
   RECT checkNow = {};
   RECT lastCheck = {};
+  RECT updatesGroup = {};
+  RECT popupGroup = {};
+  RECT hotkey = {};
+  RECT hotkeyNote = {};
+  bool hotkeyNoteShown = false;
   LONG height = 0;
   bool intervalEnabled = false;
   bool checkUpdatesChecked = false;
@@ -67,6 +73,11 @@ Layout Measure(HWND dialog) {
   layout.ok = dialogs::ClientRectOf(dialog, IDOK);
   layout.checkNow = dialogs::ClientRectOf(dialog, IDC_CHECK_NOW);
   layout.lastCheck = dialogs::ClientRectOf(dialog, IDC_LAST_CHECK);
+  layout.updatesGroup = dialogs::ClientRectOf(dialog, IDC_UPDATES_GROUP);
+  layout.popupGroup = dialogs::ClientRectOf(dialog, IDC_POPUP_GROUP);
+  layout.hotkey = dialogs::ClientRectOf(dialog, IDC_HOTKEY);
+  layout.hotkeyNote = dialogs::ClientRectOf(dialog, IDC_HOTKEY_NOTE);
+  layout.hotkeyNoteShown = dialogs::IsShown(dialog, IDC_HOTKEY_NOTE);
   RECT window = {};
   GetWindowRect(dialog, &window);
   layout.height = window.bottom - window.top;
@@ -103,7 +114,7 @@ class PrefsDlgTest : public ::testing::Test {
   // Runs the dialog with `drive` acting on it; the dialog's result.
   template <class Drive>
   INT_PTR Run(Drive drive) {
-    PrefsDlg dialog;
+    PrefsDlg dialog(mHotkey);
     return dialogs::RunDriven(dialog, kCaption, drive);
   }
   Layout RunAndMeasure(int button, const char* screenshot = nullptr) {
@@ -120,6 +131,7 @@ class PrefsDlgTest : public ::testing::Test {
   ScratchLog log;
   testfs::ScratchFolder mFolder{L"prefs-dialog"};
   ScratchRunKey run;
+  ui::GlobalHotkey mHotkey;  // for this thread, as the popup's is for its window
 };
 
 }  // namespace
@@ -147,6 +159,17 @@ TEST_F(PrefsDlgTest, WithoutWriteAccessTheNoteShowsAndWithItTheDialogClosesUp) {
   EXPECT_EQ(withNote.ok.top - closed.ok.top, gap);
   EXPECT_EQ(withNote.checkNow.top - closed.checkNow.top, gap);
   EXPECT_EQ(withNote.lastCheck.top - closed.lastCheck.top, gap);
+  EXPECT_EQ(withNote.hotkey.top - closed.hotkey.top, gap);
+  EXPECT_EQ(withNote.popupGroup.top - closed.popupGroup.top, gap);
+  EXPECT_EQ(withNote.popupGroup.bottom - withNote.popupGroup.top, closed.popupGroup.bottom - closed.popupGroup.top);
+  for (const Layout* layout : {&withNote, &closed}) {
+    // Without a refused hotkey its note is hidden and closed up: the buttons follow the group.
+    EXPECT_FALSE(layout->hotkeyNoteShown);
+    EXPECT_GT(layout->popupGroup.top, layout->updatesGroup.bottom);
+    EXPECT_GT(layout->popupGroup.bottom, layout->hotkey.bottom);
+    EXPECT_LT(layout->popupGroup.bottom, layout->hotkeyNote.bottom);
+    EXPECT_GT(layout->ok.top, layout->popupGroup.bottom);
+  }
   EXPECT_EQ(withNote.generalGroup.top, closed.generalGroup.top);
   EXPECT_EQ(withNote.generalGroup.bottom - closed.generalGroup.bottom, gap);
   EXPECT_EQ(withNote.startupBox.top, closed.startupBox.top);
@@ -341,4 +364,128 @@ TEST_F(PrefsDlgTest, CheckNowAndAboutAnswerInMessageBoxesAndCancelKeepsAllButThe
   EXPECT_FALSE(prefs.mCheckForUpdates);
   EXPECT_FALSE(run.Has());
   EXPECT_EQ(PrefsBytes(), before);  // Cancel saves nothing
+}
+
+namespace {
+
+HWND FocusOf(HWND dialog) {
+  GUITHREADINFO info = {sizeof(info)};
+  GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+  return info.hwndFocus;
+}
+
+// A key as the keyboard gives it, through the modal loop's dialog manager: Alt+letter (a
+// mnemonic) or a plain key, to the control that has the focus.
+void Press(HWND dialog, UINT key, bool alt) {
+  HWND focus = FocusOf(dialog);
+  if (alt) {
+    PostMessageW(focus, WM_SYSCHAR, key, 1 << 29);
+  } else {
+    PostMessageW(focus, WM_KEYDOWN, key, 1);
+    PostMessageW(focus, WM_KEYUP, key, 0xC0000001);
+  }
+}
+
+bool Unchecked(HWND dialog, int id) {
+  return polling::WaitUntil([&] { return IsDlgButtonChecked(dialog, id) == BST_UNCHECKED; }, 5000);
+}
+bool FocusReaches(HWND dialog, int id) {
+  return polling::WaitUntil([&] { return FocusOf(dialog) == GetDlgItem(dialog, id); }, 5000);
+}
+
+WORD ShownHotkey(HWND dialog) { return LOWORD(SendMessageW(GetDlgItem(dialog, IDC_HOTKEY), HKM_GETHOTKEY, 0, 0)); }
+void ChooseHotkey(HWND dialog, WORD hotkey) {
+  SendMessageW(GetDlgItem(dialog, IDC_HOTKEY), HKM_SETHOTKEY, hotkey, 0);
+}
+
+// Combinations nothing else in the test display uses.
+constexpr WORD kFree = MAKEWORD(VK_F8, HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_SHIFT);
+constexpr WORD kTaken = MAKEWORD(VK_F7, HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_SHIFT);
+
+}  // namespace
+
+// The popup's settings: reached by their mnemonics and Tab; OK stores them, Cancel does not.
+// A hotkey another program holds is refused while the dialog is open: the note shows, the
+// dialog stays and keeps what the user chose until another one, or none, is taken.
+TEST_F(PrefsDlgTest, ThePopupSettingsAreKeyboardReachableAndAHotkeyWindowsRefusesKeepsTheDialogOpen) {
+  Prefs& prefs = Prefs::Instance();
+  ASSERT_TRUE(prefs.Save());
+  const std::string before = PrefsBytes();
+  ASSERT_TRUE(RegisterHotKey(nullptr, 0x7000, ui::GlobalHotkey::Modifiers(kTaken), LOBYTE(kTaken)))
+      << "another program's hotkey";
+
+  EXPECT_EQ(Run([&](HWND dialog) {
+              EXPECT_EQ(ShownHotkey(dialog), 0x065A) << "Ctrl+Alt+Z";
+              EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_SHOW_STATE_MARKS), BST_CHECKED);
+              EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_NOTIFY_STATE_CHANGES), BST_CHECKED);
+              Press(dialog, 's', true);
+              EXPECT_TRUE(Unchecked(dialog, IDC_SHOW_STATE_MARKS)) << "Alt+S";
+              EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_NOTIFY_STATE_CHANGES))) << "no notices without marks";
+              Press(dialog, 's', true);
+              EXPECT_TRUE(polling::WaitUntil(
+                  [&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_NOTIFY_STATE_CHANGES)) != FALSE; }, 5000));
+              Press(dialog, 'n', true);
+              EXPECT_TRUE(Unchecked(dialog, IDC_NOTIFY_STATE_CHANGES)) << "Alt+N";
+              EXPECT_TRUE(FocusReaches(dialog, IDC_NOTIFY_STATE_CHANGES));
+              Press(dialog, VK_TAB, false);
+              EXPECT_TRUE(FocusReaches(dialog, IDC_HOTKEY)) << "Tab";
+              Press(dialog, VK_TAB, false);
+              EXPECT_TRUE(FocusReaches(dialog, IDC_ABOUT));
+              Press(dialog, 'o', true);
+              EXPECT_TRUE(FocusReaches(dialog, IDC_HOTKEY)) << "Alt+O, the label's mnemonic";
+              ChooseHotkey(dialog, kFree);
+              dialogs::Click(dialog, IDCANCEL);
+            }),
+            IDCANCEL);
+  EXPECT_TRUE(prefs.mShowStateMarks);
+  EXPECT_TRUE(prefs.mNotifyStateChanges);
+  EXPECT_EQ(prefs.mHotkey, 0x065A);
+  EXPECT_EQ(mHotkey.Registered(), 0) << "Cancel tries nothing";
+  EXPECT_EQ(PrefsBytes(), before);
+
+  Layout closed, noted;
+  EXPECT_EQ(Run([&](HWND dialog) {
+              closed = Measure(dialog);
+              dialogs::Click(dialog, IDC_SHOW_STATE_MARKS);
+              ChooseHotkey(dialog, kTaken);
+              dialogs::Click(dialog, IDOK);
+              EXPECT_TRUE(IsWindowVisible(dialog)) << "a refused hotkey keeps the dialog open";
+              noted = Measure(dialog);
+              popuptest::SaveScreenshot(dialog, "dialogs/prefs_hotkey_refused");
+              EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, IDC_HOTKEY));
+              EXPECT_EQ(ShownHotkey(dialog), kTaken);
+              EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_SHOW_STATE_MARKS), BST_UNCHECKED);
+              ChooseHotkey(dialog, kFree);
+              dialogs::Click(dialog, IDOK);
+            }),
+            IDOK);
+  EXPECT_FALSE(closed.hotkeyNoteShown);
+  EXPECT_TRUE(noted.hotkeyNoteShown);
+  const LONG gap = noted.hotkeyNote.bottom - noted.hotkey.bottom;
+  EXPECT_EQ(noted.height - closed.height, gap);
+  EXPECT_EQ(noted.ok.top - closed.ok.top, gap);
+  EXPECT_LT(noted.hotkeyNote.bottom, noted.popupGroup.bottom);
+  EXPECT_LT(noted.popupGroup.bottom, noted.ok.top);
+  EXPECT_TRUE(log.Contains("ui::GlobalHotkey::Register: Windows refused the hotkey Ctrl+Shift+Alt+F7"));
+  EXPECT_FALSE(prefs.mShowStateMarks);
+  EXPECT_TRUE(prefs.mNotifyStateChanges);
+  EXPECT_EQ(prefs.mHotkey, kFree);
+  EXPECT_EQ(mHotkey.Registered(), kFree) << "taken while the dialog was open";
+  EXPECT_NE(PrefsBytes().find("showStateMarks = \"false\"\r\nhotkey = \"" + std::to_string(kFree) + "\"\r\n"),
+            std::string::npos);
+
+  // A hotkey refused at start shows the note at once; clearing it is always taken.
+  prefs.mHotkey = kTaken;
+  EXPECT_FALSE(mHotkey.Register(kTaken));
+  EXPECT_EQ(mHotkey.Registered(), kFree) << "the one before stays";
+  EXPECT_EQ(Run([&](HWND dialog) {
+              EXPECT_TRUE(Measure(dialog).hotkeyNoteShown);
+              ChooseHotkey(dialog, 0);
+              dialogs::Click(dialog, IDOK);
+            }),
+            IDOK);
+  EXPECT_EQ(prefs.mHotkey, 0);
+  EXPECT_EQ(mHotkey.Registered(), 0);
+  EXPECT_NE(PrefsBytes().find("hotkey = \"0\"\r\n"), std::string::npos);
+  UnregisterHotKey(nullptr, 0x7000);
 }

@@ -2,6 +2,7 @@
 // and every label fits its control in the Windows dialog font.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <string>
@@ -32,7 +33,8 @@ struct DialogUse {
   std::vector<RuntimeText> runtimeTexts;
 };
 
-const wchar_t kButton[] = L"Button", kStatic[] = L"Static", kEdit[] = L"Edit", kCombo[] = L"ComboBox";
+const wchar_t kButton[] = L"Button", kStatic[] = L"Static", kEdit[] = L"Edit", kCombo[] = L"ComboBox",
+              kHotkey[] = L"msctls_hotkey32";
 
 std::wstring FormatText(int id, const wchar_t* argument) {
   wchar_t buffer[512];
@@ -56,6 +58,9 @@ std::wstring ClassOf(HWND window) {
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
 HWND CreateTemplate(int id) {
+  // The Preferences dialog holds a hotkey control; the program registers its class first.
+  INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_HOTKEY_CLASS};
+  InitCommonControlsEx(&icc);
   return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), nullptr, PlainDialogProc, 0);
 }
 
@@ -111,6 +116,8 @@ DialogUse PreferencesUse() {
       {IDC_MRU_DAYS, kCombo}, {IDC_MRU_DAYS_UNIT, kStatic}, {IDC_UPDATES_GROUP, kButton},
       {IDC_GENERAL_GROUP, kButton}, {IDC_CHECK_UPDATES, kButton}, {IDC_UPDATE_INTERVAL, kCombo},
       {IDC_UPDATE_INTERVAL_UNIT, kStatic}, {IDC_LAST_CHECK, kStatic}, {IDC_CHECK_NOW, kButton},
+      {IDC_POPUP_GROUP, kButton}, {IDC_SHOW_STATE_MARKS, kButton}, {IDC_NOTIFY_STATE_CHANGES, kButton},
+      {IDC_HOTKEY_LABEL, kStatic}, {IDC_HOTKEY, kHotkey}, {IDC_HOTKEY_NOTE, kStatic},
       {IDC_ABOUT, kButton}, {IDOK, kButton}, {IDCANCEL, kButton},
   }, {
       {IDC_LAST_CHECK, FormatText(IDS_LAST_CHECK, L"Wed Sep 10 09:30:15 2025\n")},

@@ -5,7 +5,10 @@
 #include <shellapi.h>
 #include <commctrl.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -95,7 +98,10 @@ class PopupWindowTest : public ::testing::Test {
       ++mUpdateChecks;
       mUpdateOwner = owner;
     };
-    actions.showPreferences = [this](HWND) { ++mPreferences; };
+    actions.showPreferences = [this](HWND, ui::GlobalHotkey&) {
+      ++mPreferences;
+      return mPreferencesDialog && mPreferencesDialog();
+    };
     actions.addServer = [this](HWND) -> OlvarkServerPtr {
       ++mAddServer;
       return mServerToAdd;
@@ -127,6 +133,7 @@ class PopupWindowTest : public ::testing::Test {
   int mUpdateChecks = 0;
   HWND mUpdateOwner = nullptr;
   int mPreferences = 0;
+  std::function<bool()> mPreferencesDialog;  // what the dialog does; its answer is OK
   int mAddServer = 0;
   OlvarkServerPtr mServerToAdd;
 };
@@ -553,4 +560,54 @@ TEST_F(PopupWindowTest, ANoticeShowsAtTheTrayIconAndItsClickShowsThePopupAtItsFa
   EXPECT_EQ(0, GetWindowTextLengthW(mPopup->SearchBox())) << "the search that hid it is emptied";
   EXPECT_EQ(vm.get(), mPopup->Viewer()->FocusVM());
   EXPECT_EQ(mPopup->Viewer()->Sections()[0]->header.get(), mPopup->Viewer()->FocusHeader());
+}
+
+// The hotkey from the prefs is the popup's while it lives, and again as Preferences leaves
+// it after OK. Pressed, it shows the hidden popup (running the waiting start-up work) with
+// the search box ready for typing; pressed again it hides it.
+TEST_F(PopupWindowTest, TheHotkeyTogglesThePopupWithTheFocusInTheSearchBoxAndFollowsPreferences) {
+  constexpr WORD kHotkey = MAKEWORD(VK_F9, HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_SHIFT);
+  const auto taken = [] {
+    if (!RegisterHotKey(nullptr, 0x7001, ui::GlobalHotkey::Modifiers(kHotkey), VK_F9)) return true;
+    UnregisterHotKey(nullptr, 0x7001);
+    return false;
+  };
+  mPrefs->mHotkey = kHotkey;
+  HWND popup = Start(true);
+  EXPECT_TRUE(taken()) << "registered at creation";
+  HWND search = mPopup->SearchBox();
+  SetWindowTextW(search, L"old");
+
+  SendMessageW(popup, WM_HOTKEY, 1, MAKELPARAM(MOD_CONTROL | MOD_ALT | MOD_SHIFT, VK_F9));
+  ASSERT_TRUE(IsWindowVisible(popup));
+  EXPECT_EQ(1, mUpdateChecks) << "the waiting start-up work runs, as for a tray click";
+  EXPECT_EQ(Taskbar().top, WindowRect(popup).bottom);
+  EXPECT_EQ(search, GetFocus());
+  DWORD start = 1, end = 0;
+  SendMessageW(search, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(0u, start);
+  EXPECT_EQ(3u, end) << "what is typed replaces the last search";
+  SendMessageW(popup, WM_HOTKEY, 1, 0);
+  EXPECT_FALSE(IsWindowVisible(popup));
+  SendMessageW(popup, WM_HOTKEY, 1, 0);
+  EXPECT_TRUE(IsWindowVisible(popup));
+  EXPECT_EQ(1, mUpdateChecks);
+
+  // Preferences cleared it: after Cancel it is still held, after OK let go.
+  mPreferencesDialog = [this] {
+    mPrefs->mHotkey = 0;
+    return false;
+  };
+  SendMessageW(popup, WM_COMMAND, IDM_PREFERENCES, 0);
+  EXPECT_TRUE(taken());
+  mPreferencesDialog = [] { return true; };
+  SendMessageW(popup, WM_COMMAND, IDM_PREFERENCES, 0);
+  EXPECT_FALSE(taken());
+  EXPECT_EQ(2, mPreferences);
+
+  mPrefs->mHotkey = kHotkey;
+  mPopup->ApplyPreferences();
+  EXPECT_TRUE(taken());
+  mPopup.reset();
+  EXPECT_FALSE(taken()) << "let go with the window";
 }

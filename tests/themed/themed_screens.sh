@@ -18,7 +18,7 @@ runs=(
   "shell_popup_test.exe PopupWindowTest.ShownAtStart*:PopupWindowTest.TheTrayMenuOpensOnce*"
   "popup_rows_test.exe HeaderTest.*:VMRowTest.ExpandingOpens*:VMRowTest.NamesOfAnyKind*:VMRowTest.TheRowFollowsItsVMThroughARefresh*:ViewerTest.WithoutServers*:ViewerTest.TheSearch*:PagedViewerTest.*:LinkRow.*:FavoriteWatchTest.*"
   "add_server_dialog_test.exe *ServerPortAndSsl*:*GrowsTheLoginPart*:*CannotLeadToALogin*"
-  "prefs_dialog_test.exe *WithoutWriteAccess*"
+  "prefs_dialog_test.exe *WithoutWriteAccess*:*ThePopupSettings*"
   "dialogs_test.exe SuppressDlg.ShowsTheHint*"
 )
 

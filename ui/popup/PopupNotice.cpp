@@ -1,10 +1,11 @@
 // The popup's part in the favorites' power state: the marks and the background opening
 // follow the preferences, and a change made elsewhere shows as a tray notice.
+#include "ui/popup/PopupWindow.h"
+
 #include <shellapi.h>
 
 #include "log/Log.h"
 #include "state/Prefs.h"
-#include "ui/popup/PopupWindow.h"
 
 namespace ui {
 

@@ -136,6 +136,8 @@ LRESULT PopupWindow::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
   mLink.CreateRow(hwnd, RECT{0, client.bottom - band, client.right, client.bottom});
 
   RestoreSavedServers();
+  mHotkey.SetOwner(hwnd);
+  mHotkey.Register(mPrefs.mHotkey);
   mWatch = std::make_unique<FavoriteWatch>(mState, [this](const PowerNotice& notice) { ShowPowerNotice(notice); });
   mWatch->CreateWatch();
   ApplyPowerSettings();
@@ -190,6 +192,7 @@ LRESULT PopupWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
   data.dwState = NIS_HIDDEN;
   data.dwStateMask = NIS_HIDDEN;
   Shell_NotifyIconW(NIM_DELETE, &data);
+  mHotkey.Unregister();
 
   mWatch.reset();
   mLink.DestroyWindow();
@@ -301,7 +304,7 @@ LRESULT PopupWindow::OnCommand(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled
       ShowBesideTaskbar();
       break;
     case IDM_PREFERENCES:
-      if (mActions.showPreferences) mActions.showPreferences(GetActiveWindow());
+      if (mActions.showPreferences && mActions.showPreferences(GetActiveWindow(), mHotkey)) ApplyPreferences();
       break;
     case IDM_EXIT:
       ConfirmExit();
@@ -456,6 +459,31 @@ LRESULT PopupWindow::OnSearchChanged(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 
 LRESULT PopupWindow::OnSearchDone(UINT, WPARAM, LPARAM, BOOL&) {
   FocusViewer();
+  return 0;
+}
+
+void PopupWindow::ApplyPreferences() {
+  mHotkey.Register(mPrefs.mHotkey);
+  ApplyPowerSettings();
+}
+
+void PopupWindow::FocusSearch() {
+  HWND search = mSearch.Hwnd();
+  if (!search) return;
+  SetFocus(search);
+  // What is typed next replaces the last search.
+  SendMessageW(search, EM_SETSEL, 0, -1);
+}
+
+// The hotkey toggles: a person presses it, types part of a name and presses Enter.
+LRESULT PopupWindow::OnHotkey(UINT, WPARAM, LPARAM, BOOL&) {
+  if (IsWindowVisible(Hwnd())) {
+    ShowWindow(Hwnd(), SW_HIDE);
+    return 0;
+  }
+  RunWaitingStartupWork();
+  ShowBesideTaskbar();
+  if (IsWindowVisible(Hwnd())) FocusSearch();
   return 0;
 }
 

@@ -10,6 +10,7 @@
 
 #include "backend/OlvarkServer.h"
 #include "ui/controls/HintEdit.h"
+#include "ui/popup/GlobalHotkey.h"
 #include "ui/popup/ContentViewer.h"
 #include "ui/popup/FavoriteWatch.h"
 #include "ui/popup/LinkItem.h"
@@ -25,7 +26,9 @@ namespace ui {
 struct PopupActions {
   // The automatic update check, run once with the start-up work (the shell decides if due).
   std::function<void(HWND owner)> automaticUpdateCheck;
-  std::function<void(HWND owner)> showPreferences;
+  // The Preferences dialog; true when it ended with OK. It may try hotkeys itself, so that
+  // a combination Windows refuses is told while the user can still choose another.
+  std::function<bool(HWND owner, GlobalHotkey& hotkey)> showPreferences;
   // The server the user added, or null when nothing was added.
   std::function<OlvarkServerPtr(HWND owner)> addServer;
 };
@@ -53,6 +56,8 @@ class PopupWindow : public WindowImpl {
 
   void ShowBesideTaskbar();
   void ShowNearClick(POINT click);
+  // Puts the settings into effect after Preferences ended with OK: the hotkey from Prefs.
+  void ApplyPreferences();
 
   // The favorites' state marks and notices as the preferences have them now.
   void ApplyPowerSettings();
@@ -69,6 +74,7 @@ class PopupWindow : public WindowImpl {
   bool StartupWorkPending() const { return mStartHidden; }
   const std::wstring& TrayTip() const { return mTrayTip; }
   const PopupGeometry& Geometry() const { return mGeometry; }
+  const GlobalHotkey& Hotkey() const { return mHotkey; }
 
  protected:
   const wchar_t* ClassName() const override;
@@ -95,6 +101,7 @@ class PopupWindow : public WindowImpl {
     ZW_MESSAGE_HANDLER(WM_LINK_CLICKED, OnLinkClicked)
     ZW_MESSAGE_HANDLER(WM_SEARCH_CHANGED, OnSearchChanged)
     ZW_MESSAGE_HANDLER(WM_SEARCH_DONE, OnSearchDone)
+    ZW_MESSAGE_HANDLER(WM_HOTKEY, OnHotkey)
     // Registered at creation; 0 (WM_NULL) until then.
     if (mTaskbarCreatedMessage != 0) {
       ZW_MESSAGE_HANDLER(mTaskbarCreatedMessage, OnTaskbarCreated)
@@ -124,6 +131,7 @@ class PopupWindow : public WindowImpl {
   LRESULT OnSearchChanged(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnSearchDone(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnTaskbarCreated(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnHotkey(UINT, WPARAM, LPARAM, BOOL&);
 
   void RestoreSavedServers();
   void RunStartupWork();
@@ -148,6 +156,7 @@ class PopupWindow : public WindowImpl {
   void FocusViewer();
   // The notice was clicked: the popup shows with its VM focused in Favorites.
   void OnNoticeClicked();
+  void FocusSearch();
 
   bool mStartHidden;
   // Set by the destructor: only then is the window's end expected.
@@ -161,6 +170,7 @@ class PopupWindow : public WindowImpl {
   HMENU mTrayMenu = nullptr;
   LinkItem mLink;
   HintEdit mSearch;
+  GlobalHotkey mHotkey;
   std::unique_ptr<ContentViewer> mViewer;
   std::unique_ptr<FavoriteWatch> mWatch;
   std::weak_ptr<VM> mNoticeVM;  // of the last notice shown
