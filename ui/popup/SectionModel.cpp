@@ -84,8 +84,12 @@ SectionEntry MakeVMEntry(const VMPtr& vm, bool visible) {
   entry.vm = vm;
   entry.visible = visible;
   entry.height = utils::LINE_HEIGHT;
-  entry.name = utils::ToWideString(vm->GetName());
   return entry;
+}
+
+const std::wstring& SectionEntry::Name() const {
+  static const std::wstring kNone;
+  return vm ? vm->GetWideName() : kNone;
 }
 
 namespace {
@@ -126,14 +130,6 @@ SectionEntry KnownEntries::Take(const VMPtr& vm, bool visible) {
   entry.visible = visible;
   entry.height = utils::LINE_HEIGHT;
   return entry;
-}
-
-std::wstring KnownEntries::NameOf(const VMPtr& vm, size_t likelyAt) {
-  if (likelyAt < mRows.size() && mRows[likelyAt].vm == vm) return mRows[likelyAt].name;
-  const size_t cursor = mCursor;
-  const size_t at = Find(vm.get());
-  mCursor = cursor;  // only a look: Take comes later in order
-  return at == kNotKept ? utils::ToWideString(vm->GetName()) : mRows[at].name;
 }
 
 void FillPagedSection(Section& section, const std::vector<size_t>& pageSizes, const std::vector<std::wstring>& names,
@@ -252,7 +248,7 @@ bool ApplySearch(std::vector<std::unique_ptr<Section>>& sections, const std::wst
     bool any = false;
     for (SectionEntry& entry : section->entries) {
       if (entry.kind == SectionEntry::VM_ROW && !entry.wordsMade) {
-        entry.words = SearchWords(entry.name);
+        entry.words = SearchWords(entry.Name());
         entry.wordsMade = true;
       }
       entry.visible = entry.kind == SectionEntry::VM_ROW && NameMatches(entry.words, words);
