@@ -53,6 +53,10 @@ std::unique_ptr<LinkItem> ContentViewer::MakeLink(const std::wstring& text) {
     spare->SetText(text);
     return spare;
   }
+  return NewLink(text);
+}
+
+std::unique_ptr<LinkItem> ContentViewer::NewLink(const std::wstring& text) {
   auto link = std::make_unique<LinkItem>(text, false);
   link->SetBackgroundBrush(static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   link->Create(Hwnd(), text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
@@ -79,7 +83,30 @@ void ContentViewer::ConnectRebuild(const VMCollectionPtr& collection, Header* he
   if (!section) return;
   section->links = std::make_unique<SignalLinks>();
   section->links->SetWindow(Hwnd());
-  section->links->Connect(collection, collection->mChanged, [this, header] { RebuildSection(header); });
+  section->links->Connect(collection, collection->mChanged, [this, header] {
+    const bool paintLater = mPaintLater;
+    mPaintLater = true;
+    RebuildSection(header);
+    mPaintLater = paintLater;
+  });
+}
+
+size_t ContentViewer::SpareLinksWanted() const {
+  size_t wanted = 0;
+  for (const auto& section : mSections) {
+    const int state = section->header->GetCollection()->GetState();
+    const bool searching = state == VMCollection::STATE_LOGGING_IN || state == VMCollection::STATE_ENUMERATING;
+    if (searching && section->header->GroupsLargeLists() && !section->showAll) wanted += kMaxPages + 1;
+  }
+  return wanted;
+}
+
+void ContentViewer::MakeSpareLinksAhead() {
+  // Creating a window is the costly part of a first listing (several milliseconds each
+  // under Wine); made while the search runs, one per timer tick, they cost the listing
+  // nothing, and the timer's low priority lets input and paints go first.
+  if (mSpareLinkTimer || mSpareLinks.size() >= SpareLinksWanted()) return;
+  mSpareLinkTimer = SetTimer(Hwnd(), kSpareLinkTimer, 0, nullptr) != 0;
 }
 
 LRESULT ContentViewer::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
@@ -180,6 +207,7 @@ void ContentViewer::RebuildSection(Header* header) {
   const VMCollectionPtr& collection = header->GetCollection();
   const int state = collection->GetState();
   const bool serverHeader = header != mFavoritesHeader && header != mRecentHeader;
+  if (serverHeader) MakeSpareLinksAhead();
   if (state == VMCollection::STATE_ENUMERATED) {
     VMList vms = collection->GetVMs();
     const std::vector<size_t> pages = header->GroupsLargeLists() ? PageSizes(vms.size()) : std::vector<size_t>();
@@ -189,7 +217,7 @@ void ContentViewer::RebuildSection(Header* header) {
     } else {
       section->entries.reserve(vms.size() + pages.size() + 1);
       FillPagedSection(
-          *section, pages, vms.size(), [&](size_t vm) { return known.NameOf(vms[vm], vm); },
+          *section, pages, vms.size(), [&](size_t vm) { return vms[vm]->GetWideName(); },
           [this](const std::wstring& text) { return MakeLink(text); },
           [&](size_t vm) { return known.Take(vms[vm], false); });
     }
@@ -403,7 +431,7 @@ void ContentViewer::Place(bool scrolled) {
   const bool message = mSections.size() <= 2 || mNoMatch;
   if (message || message != mMessagePainted) InvalidateRect(Hwnd(), nullptr, FALSE);
   mMessagePainted = message;
-  UpdateWindow(Hwnd());
+  if (!mPaintLater) UpdateWindow(Hwnd());
 }
 
 void ContentViewer::HideSpareLinks() {
@@ -695,7 +723,7 @@ LRESULT ContentViewer::OnKeyDown(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
 void ContentViewer::InsertByName(Section& section, const VMPtr& vm) {
   SectionEntry entry = MakeVMEntry(vm, true);
   auto at = std::find_if(section.entries.begin(), section.entries.end(), [&](const SectionEntry& e) {
-    return e.kind == SectionEntry::VM_ROW && CompareNames(e.name, entry.name) > 0;
+    return e.kind == SectionEntry::VM_ROW && CompareNames(e.Name(), entry.Name()) > 0;
   });
   section.entries.insert(at, std::move(entry));
 }
@@ -859,6 +887,16 @@ LRESULT ContentViewer::OnChar(UINT, WPARAM wParam, LPARAM, BOOL&) {
 }
 
 LRESULT ContentViewer::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  if (wParam == kSpareLinkTimer && mSpareLinks.size() < SpareLinksWanted()) {
+    std::unique_ptr<LinkItem> link = NewLink(std::wstring());
+    if (link->IsWindow()) {
+      mSpareLinks.push_back(std::move(link));
+      return 0;
+    }
+    Log("%s: A spare link row could not be created (error %lu); the listing makes its own.\n",
+        "ContentViewer::OnTimer", GetLastError());
+  }
+  if (wParam == kSpareLinkTimer) mSpareLinkTimer = false;
   KillTimer(Hwnd(), wParam);
   if (wParam == kTypeAheadTimer) {
     mTypeAhead.clear();
@@ -887,7 +925,7 @@ void ContentViewer::TypeAhead(wchar_t ch) {
     const bool inclusive = !mFocus.vm || continuing;
     auto matches = [&](const Section& s, const SectionEntry& e) {
       return e.kind == SectionEntry::VM_ROW && e.visible && !s.header->IsCollapsed() &&
-             StartsWithIgnoringCase(e.name, mTypeAhead);
+             StartsWithIgnoringCase(e.Name(), mTypeAhead);
     };
     Section* foundSection = nullptr;
     const SectionEntry* found = nullptr;

@@ -27,6 +27,8 @@ namespace ui {
 class ContentViewer : public WindowImpl {
  public:
   static constexpr UINT_PTR kTypeAheadTimer = 1;
+  // Makes the link rows a large server will need while its VMs are searched, one per tick.
+  static constexpr UINT_PTR kSpareLinkTimer = 2;
 
   // state: the servers' owner, with the Favorites and Recently Used views.
   explicit ContentViewer(State& state);
@@ -44,6 +46,7 @@ class ContentViewer : public WindowImpl {
   // What the list shows, for tests and benchmarks.
   const std::vector<std::unique_ptr<Section>>& Sections() const { return mSections; }
   size_t PoolSize() const { return mPool.size(); }
+  size_t SpareLinkCount() const { return mSpareLinks.size(); }
   const std::vector<std::unique_ptr<VMItem>>& Pool() const { return mPool; }
   const Header* FocusHeader() const { return mFocus.header; }
   const VM* FocusVM() const { return mFocus.vm.get(); }
@@ -131,6 +134,10 @@ class ContentViewer : public WindowImpl {
   void InsertByName(Section& section, const VMPtr& vm);
   void TypeAhead(wchar_t ch);
   std::unique_ptr<LinkItem> MakeLink(const std::wstring& text);
+  std::unique_ptr<LinkItem> NewLink(const std::wstring& text);
+  // The spare link rows the sections being searched may need: those that hold none yet.
+  size_t SpareLinksWanted() const;
+  void MakeSpareLinksAhead();
 
   State& mState;
   Header* mFavoritesHeader = nullptr;  // owned by their sections
@@ -149,6 +156,10 @@ class ContentViewer : public WindowImpl {
   HBRUSH mSelectionFrame = nullptr;
   HBRUSH mSelectionFill = nullptr;
   bool mLayoutSuspended = false;
+  // A rebuild that a collection's change asked for leaves its paints to the message loop,
+  // one window at a time, so that no single message holds the thread for them all.
+  bool mPaintLater = false;
+  bool mSpareLinkTimer = false;
   bool mTypeAheadFailed = false;
   std::wstring mTypeAhead;
   std::wstring mSearchText;
