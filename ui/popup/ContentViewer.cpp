@@ -199,13 +199,70 @@ void ContentViewer::ClearSection(Section& section) {
   section.entries.clear();
 }
 
+bool ContentViewer::PrepareLinkTexts(const Section& section, const VMList& vms) {
+  const std::vector<size_t> pages = PageSizes(vms.size());
+  if (pages.empty()) return true;
+  const std::vector<std::wstring> texts =
+      PagedLinkTexts(pages, vms.size(), [&vms](size_t vm) { return vms[vm]->GetWideName(); });
+  std::multiset<std::wstring> missing(texts.begin(), texts.end());
+  auto shown = [&missing](const LinkItem* link) {
+    auto it = link ? missing.find(link->Text()) : missing.end();
+    if (it == missing.end()) return false;
+    missing.erase(it);
+    return true;
+  };
+  shown(section.showAll.get());
+  for (const SectionPage& page : section.pages) shown(page.link.get());
+  std::vector<LinkItem*> free;
+  for (const auto& spare : mSpareLinks) {
+    if (!shown(spare.get())) free.push_back(spare.get());
+  }
+  // A few milliseconds of window work per call under Wine: a new text costs about one, a
+  // new window about four.
+  constexpr int kWorkPerCall = 4, kTextWork = 1, kWindowWork = 4;
+  int work = 0;
+  for (auto it = missing.begin(); it != missing.end(); it = missing.erase(it)) {
+    if (work >= kWorkPerCall) return false;
+    if (!free.empty()) {
+      free.back()->SetText(*it);
+      free.pop_back();
+      work += kTextWork;
+    } else {
+      mSpareLinks.push_back(NewLink(*it));
+      work += kWindowWork;
+    }
+  }
+  return true;
+}
+
+void ContentViewer::ContinuePendingRebuilds() {
+  std::set<const Header*> pending;
+  pending.swap(mPendingRebuilds);
+  const bool paintLater = mPaintLater;
+  mPaintLater = true;
+  for (const auto& section : mSections) {
+    if (pending.count(section->header.get())) RebuildSection(section->header.get());
+  }
+  mPaintLater = paintLater;
+  if (mPendingRebuilds.empty()) KillTimer(Hwnd(), kPendingRebuildTimer);
+}
+
 void ContentViewer::RebuildSection(Header* header) {
   Section* section = FindSection(header);
   if (!section || !header->IsWindow()) return;
-  KnownEntries known(section->entries);
-  ClearSection(*section);
   const VMCollectionPtr& collection = header->GetCollection();
   const int state = collection->GetState();
+  // Only a change of the collection waits; a rebuild the user or a test asks for is whole
+  // at once. The section is built from the list as it is when the texts are ready.
+  if (mPaintLater && state == VMCollection::STATE_ENUMERATED && header->GroupsLargeLists() &&
+      !PrepareLinkTexts(*section, collection->GetVMs())) {
+    if (mPendingRebuilds.empty()) SetTimer(Hwnd(), kPendingRebuildTimer, 0, nullptr);
+    mPendingRebuilds.insert(header);
+    return;
+  }
+  mPendingRebuilds.erase(header);
+  KnownEntries known(section->entries);
+  ClearSection(*section);
   const bool serverHeader = header != mFavoritesHeader && header != mRecentHeader;
   if (serverHeader) MakeSpareLinksAhead();
   if (state == VMCollection::STATE_ENUMERATED) {
@@ -887,6 +944,10 @@ LRESULT ContentViewer::OnChar(UINT, WPARAM wParam, LPARAM, BOOL&) {
 }
 
 LRESULT ContentViewer::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  if (wParam == kPendingRebuildTimer) {
+    ContinuePendingRebuilds();
+    return 0;
+  }
   if (wParam == kSpareLinkTimer && mSpareLinks.size() < SpareLinksWanted()) {
     std::unique_ptr<LinkItem> link = NewLink(std::wstring());
     if (link->IsWindow()) {

@@ -138,18 +138,33 @@ void FillPagedSection(Section& section, const std::vector<size_t>& pageSizes, co
       section, pageSizes, names.size(), [&names](size_t i) { return names[i]; }, makeLink, makeVMEntry);
 }
 
-void FillPagedSection(Section& section, const std::vector<size_t>& pageSizes, size_t vmCount, const NameAt& nameAt,
-                      const LinkMaker& makeLink, const VMEntryMaker& makeVMEntry) {
-  section.showAll = makeLink(ShowAllText(vmCount));
-  section.entries.push_back(LinkEntry(section.showAll.get()));  // kShowAllEntry
+std::vector<std::wstring> PagedLinkTexts(const std::vector<size_t>& pageSizes, size_t vmCount, const NameAt& nameAt) {
+  std::vector<std::wstring> texts;
+  texts.reserve(pageSizes.size() + 1);
+  texts.push_back(ShowAllText(vmCount));
   size_t firstVM = 0;
   for (size_t size : pageSizes) {
     const size_t lastVM = firstVM + size - 1;
     std::wstring firstPrefix, lastPrefix;
     PageLabelPrefixes(nameAt(firstVM), nameAt(lastVM), firstVM > 0 ? nameAt(firstVM - 1) : std::wstring(),
                       lastVM + 1 < vmCount ? nameAt(lastVM + 1) : std::wstring(), firstPrefix, lastPrefix);
+    texts.push_back(RangeText(firstPrefix, lastPrefix, size));
+    firstVM = lastVM + 1;
+  }
+  return texts;
+}
+
+void FillPagedSection(Section& section, const std::vector<size_t>& pageSizes, size_t vmCount, const NameAt& nameAt,
+                      const LinkMaker& makeLink, const VMEntryMaker& makeVMEntry) {
+  const std::vector<std::wstring> texts = PagedLinkTexts(pageSizes, vmCount, nameAt);
+  section.showAll = makeLink(texts[0]);
+  section.entries.push_back(LinkEntry(section.showAll.get()));  // kShowAllEntry
+  size_t firstVM = 0;
+  for (size_t p = 0; p < pageSizes.size(); ++p) {
+    const size_t size = pageSizes[p];
+    const size_t lastVM = firstVM + size - 1;
     SectionPage page;
-    page.link = makeLink(RangeText(firstPrefix, lastPrefix, size));
+    page.link = makeLink(texts[p + 1]);
     page.linkEntry = section.entries.size();
     section.entries.push_back(LinkEntry(page.link.get()));
     page.first = section.entries.size();

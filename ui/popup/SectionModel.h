@@ -104,6 +104,8 @@ void FillPagedSection(Section& section, const std::vector<size_t>& pageSizes, co
 using NameAt = std::function<std::wstring(size_t vmIndex)>;
 void FillPagedSection(Section& section, const std::vector<size_t>& pageSizes, size_t vmCount, const NameAt& nameAt,
                       const LinkMaker& makeLink, const VMEntryMaker& makeVMEntry);
+// The texts of the links such a fill makes, in its order: Show All, then each range's.
+std::vector<std::wstring> PagedLinkTexts(const std::vector<size_t>& pageSizes, size_t vmCount, const NameAt& nameAt);
 // A range's VMs show and its link hides; the Show All link hides once no range is folded.
 void RevealPage(Section& section, SectionPage& page);
 // Every range shows, and the Show All link hides.
