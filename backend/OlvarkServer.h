@@ -45,6 +45,13 @@ class OlvarkServer : public QorVMCollection {
 
   // VMCollection
   VMList GetVMs() const override;
+  // Calls visit for each VM of the list, under the list's lock: a walk over tens of
+  // thousands without copying them. visit must not call back into the server.
+  template <class Visit>
+  void ForEachVM(Visit&& visit) const {
+    std::lock_guard<std::mutex> hold(mVMsLock);
+    for (const VMPtr& vm : mVMs) visit(vm);
+  }
   std::string GetName() const override { return mHost; }
   void AddFavorite(const std::string& name, const std::string& id, const std::string& cfxPath) override;
   void AddRecent(const std::string& name, const std::string& id, const std::string& cfxPath,

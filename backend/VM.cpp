@@ -2,6 +2,7 @@
 
 #include "backend/RecentUse.h"
 #include "backend/VMName.h"
+#include "services/TextConversion.h"
 
 VM::~VM() = default;
 
@@ -30,6 +31,7 @@ bool VM::MarkUsed() {
 
 void VM::InitOrderKeys() {
   mNameKey = utils::MakeNoCaseSortKey(GetName());
+  mWideName = utils::ToWideString(GetName());
   // An empty name's key is never empty, so empty stands for "the name's".
   if (GetSortName() != GetName()) mSortNameKey = utils::MakeNoCaseSortKey(GetSortName());
 }

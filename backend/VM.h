@@ -46,6 +46,9 @@ class VM : public std::enable_shared_from_this<VM> {
   const std::string& GetNameKey() const { return mNameKey; }
   const std::string& GetSortNameKey() const { return mSortNameKey.empty() ? mNameKey : mSortNameKey; }
   const std::string& GetPathKey() const;
+  // The name in UTF-16, as the list shows and searches it; made with the keys, on the
+  // thread that makes the VM, so that listing thousands costs the UI thread no conversion.
+  const std::wstring& GetWideName() const { return mWideName; }
 
  protected:
   VM() = default;
@@ -57,6 +60,7 @@ class VM : public std::enable_shared_from_this<VM> {
   std::atomic<int64_t> mLastUse{0};
   std::atomic<bool> mRecent{false};
   std::string mNameKey;
+  std::wstring mWideName;
   std::string mSortNameKey;  // empty when it is the name's
   mutable std::once_flag mPathKeyMade;
   mutable std::string mPathKey;

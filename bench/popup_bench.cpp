@@ -201,19 +201,29 @@ int FortyThousand() {
   listing.viewer->AddServerSection(server, true);
   const double start = NowMs();
   server->Login(nullptr, nullptr, false);
-  // The UI thread's loop: a gap between two turns is time a message handler held it.
-  double longest = 0, last = NowMs();
+  // The UI thread's loop as a program runs it, one message at a time: input waits at most
+  // for the message being handled, so the longest handling is how long it was busy. The
+  // look for a message counts too (messages sent from other threads are handled in it).
+  double longest = 0;
   // Listed: the section holds every VM (its rebuild on the UI thread included).
   const auto listed = [&] {
     return server->GetState() == VMCollection::STATE_ENUMERATED &&
            listing.viewer->Sections()[2]->entries.size() >= static_cast<size_t>(kVMs);
   };
+  // One turn; false when no message was waiting.
+  const auto turn = [&longest] {
+    const double begin = NowMs();
+    MSG msg;
+    const bool got = PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);
+    if (got) DispatchMessageW(&msg);
+    longest = std::max(longest, NowMs() - begin);
+    return got;
+  };
   while (!listed() && NowMs() - start < 120000) {
-    Pump();
-    const double now = NowMs();
-    longest = std::max(longest, now - last);
-    last = now;
+    if (!turn()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
   }
+  while (turn()) {
+  }  // and shown: what the listing left to paint
   const double listedMs = NowMs() - start;
   if (!listed()) return std::fprintf(stderr, "40000 VMs not listed\n"), 1;
   listing.servers.push_back(server);

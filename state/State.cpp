@@ -170,9 +170,9 @@ VMList State::GetFavoriteVMs() const {
   {
     std::lock_guard<std::recursive_mutex> hold(mLock);
     for (const auto& entry : mServers) {
-      for (VMPtr& vm : entry.second->GetVMs()) {
-        if (vm->IsFavorite()) favorites.push_back(std::move(vm));
-      }
+      entry.second->ForEachVM([&favorites](const VMPtr& vm) {
+        if (vm->IsFavorite()) favorites.push_back(vm);
+      });
     }
   }
   utils::SortVMs(favorites);
@@ -186,9 +186,9 @@ VMList State::GetRecentVMs() const {
     const int64_t now = utils::CurrentUnixTime();
     const int32_t days = mDuration ? mDuration() : utils::RecentDurationDays();
     for (const auto& entry : mServers) {
-      for (VMPtr& vm : entry.second->GetVMs()) {
-        if (utils::IsRecentUse(vm->GetLastUse(), now, days)) recent.push_back(std::move(vm));
-      }
+      entry.second->ForEachVM([&](const VMPtr& vm) {
+        if (utils::IsRecentUse(vm->GetLastUse(), now, days)) recent.push_back(vm);
+      });
     }
   }
   utils::SortVMs(recent);

@@ -87,6 +87,11 @@ class PagedViewerTest : public ViewerTest {
   std::vector<std::string> SimulatorArgs() const override { return {"--vms", "149", "--power-delay-ms", "50"}; }
 };
 
+class ThousandViewerTest : public ViewerTest {
+ protected:
+  std::vector<std::string> SimulatorArgs() const override { return {"--vms", "1000"}; }
+};
+
 class LargeViewerTest : public ViewerTest {
  protected:
   std::vector<std::string> SimulatorArgs() const override { return {"--vms", "49", "--power-delay-ms", "50"}; }
@@ -340,4 +345,43 @@ TEST_F(LargeViewerTest, RowsInViewStayPutWhenASectionAboveGainsOrLosesARow) {
   PumpFor(20);
   EXPECT_EQ(ShownRowTexts(), rows) << "a VM added to collapsed Recently Used";
   EXPECT_EQ(viewer->Sections()[1]->entries.size(), 1u);
+}
+
+// A new listing of a large server waits, a few link texts per timer tick, before the
+// section changes. A refresh that comes meanwhile is listed whole: every VM of the newest
+// list once, in order, under links that name it.
+TEST_F(ThousandViewerTest, ARefreshWhileTheListingWaitsForItsLinkTextsListsTheNewestListOnce) {
+  OlvarkServerPtr server = state->AddSavedServer(1, kHost, static_cast<unsigned>(sim.Port()), sim.Secure(), kUser,
+                                                 Protect(kPassword));
+  ASSERT_TRUE(server);
+  viewer->AddServerSection(server, true);
+  server->Login(nullptr, nullptr, false);
+  const ui::Header* header = ServerSection().header.get();
+  ASSERT_TRUE(PumpUntil([&] {
+    return server->GetState() == VMCollection::STATE_ENUMERATED && viewer->RebuildPending(header);
+  })) << "listed at once: its 21 link texts did not wait";
+  EXPECT_TRUE(ServerSection().entries.empty());
+  AddVm("aaa-added-while-waiting");
+  server->Refresh();
+  ASSERT_TRUE(PumpUntil([&] {
+    return server->GetState() == VMCollection::STATE_ENUMERATED && ServerSection().entries.size() == 1001 + 21;
+  })) << ServerSection().entries.size();
+  PumpFor(50);
+  const VMList vms = server->GetVMs();
+  ASSERT_EQ(vms.size(), 1001u);
+  const ui::Section& section = ServerSection();
+  size_t next = 0;
+  for (const ui::SectionEntry& entry : section.entries) {
+    if (entry.kind != ui::SectionEntry::VM_ROW) continue;
+    ASSERT_LT(next, vms.size());
+    EXPECT_EQ(entry.vm, vms[next]) << next;
+    ++next;
+  }
+  EXPECT_EQ(next, vms.size());
+  EXPECT_EQ(WindowText(section.showAll->Hwnd()), L"Show All (1001 VMs)");
+  const std::vector<std::wstring> rows = ShownRowTexts();
+  ASSERT_GE(rows.size(), 5u);
+  EXPECT_EQ(rows[3], L"Show All (1001 VMs)");
+  EXPECT_EQ(rows[4], WindowText(section.pages[0].link->Hwnd()));
+  EXPECT_EQ(rows[4].rfind(L"Show aaa", 0), 0u) << "the first range starts with the VM added";
 }

@@ -53,6 +53,10 @@ std::unique_ptr<LinkItem> ContentViewer::MakeLink(const std::wstring& text) {
     spare->SetText(text);
     return spare;
   }
+  return NewLink(text);
+}
+
+std::unique_ptr<LinkItem> ContentViewer::NewLink(const std::wstring& text) {
   auto link = std::make_unique<LinkItem>(text, false);
   link->SetBackgroundBrush(static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   link->Create(Hwnd(), text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
@@ -79,7 +83,30 @@ void ContentViewer::ConnectRebuild(const VMCollectionPtr& collection, Header* he
   if (!section) return;
   section->links = std::make_unique<SignalLinks>();
   section->links->SetWindow(Hwnd());
-  section->links->Connect(collection, collection->mChanged, [this, header] { RebuildSection(header); });
+  section->links->Connect(collection, collection->mChanged, [this, header] {
+    const bool paintLater = mPaintLater;
+    mPaintLater = true;
+    RebuildSection(header);
+    mPaintLater = paintLater;
+  });
+}
+
+size_t ContentViewer::SpareLinksWanted() const {
+  size_t wanted = 0;
+  for (const auto& section : mSections) {
+    const int state = section->header->GetCollection()->GetState();
+    const bool searching = state == VMCollection::STATE_LOGGING_IN || state == VMCollection::STATE_ENUMERATING;
+    if (searching && section->header->GroupsLargeLists() && !section->showAll) wanted += kMaxPages + 1;
+  }
+  return wanted;
+}
+
+void ContentViewer::MakeSpareLinksAhead() {
+  // Creating a window is the costly part of a first listing (several milliseconds each
+  // under Wine); made while the search runs, one per timer tick, they cost the listing
+  // nothing, and the timer's low priority lets input and paints go first.
+  if (mSpareLinkTimer || mSpareLinks.size() >= SpareLinksWanted()) return;
+  mSpareLinkTimer = SetTimer(Hwnd(), kSpareLinkTimer, 0, nullptr) != 0;
 }
 
 LRESULT ContentViewer::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
@@ -172,14 +199,72 @@ void ContentViewer::ClearSection(Section& section) {
   section.entries.clear();
 }
 
+bool ContentViewer::PrepareLinkTexts(const Section& section, const VMList& vms) {
+  const std::vector<size_t> pages = PageSizes(vms.size());
+  if (pages.empty()) return true;
+  const std::vector<std::wstring> texts =
+      PagedLinkTexts(pages, vms.size(), [&vms](size_t vm) { return vms[vm]->GetWideName(); });
+  std::multiset<std::wstring> missing(texts.begin(), texts.end());
+  auto shown = [&missing](const LinkItem* link) {
+    auto it = link ? missing.find(link->Text()) : missing.end();
+    if (it == missing.end()) return false;
+    missing.erase(it);
+    return true;
+  };
+  shown(section.showAll.get());
+  for (const SectionPage& page : section.pages) shown(page.link.get());
+  std::vector<LinkItem*> free;
+  for (const auto& spare : mSpareLinks) {
+    if (!shown(spare.get())) free.push_back(spare.get());
+  }
+  // A few milliseconds of window work per call under Wine: a new text costs about one, a
+  // new window about four.
+  constexpr int kWorkPerCall = 4, kTextWork = 1, kWindowWork = 4;
+  int work = 0;
+  for (auto it = missing.begin(); it != missing.end(); it = missing.erase(it)) {
+    if (work >= kWorkPerCall) return false;
+    if (!free.empty()) {
+      free.back()->SetText(*it);
+      free.pop_back();
+      work += kTextWork;
+    } else {
+      mSpareLinks.push_back(NewLink(*it));
+      work += kWindowWork;
+    }
+  }
+  return true;
+}
+
+void ContentViewer::ContinuePendingRebuilds() {
+  std::set<const Header*> pending;
+  pending.swap(mPendingRebuilds);
+  const bool paintLater = mPaintLater;
+  mPaintLater = true;
+  for (const auto& section : mSections) {
+    if (pending.count(section->header.get())) RebuildSection(section->header.get());
+  }
+  mPaintLater = paintLater;
+  if (mPendingRebuilds.empty()) KillTimer(Hwnd(), kPendingRebuildTimer);
+}
+
 void ContentViewer::RebuildSection(Header* header) {
   Section* section = FindSection(header);
   if (!section || !header->IsWindow()) return;
-  KnownEntries known(section->entries);
-  ClearSection(*section);
   const VMCollectionPtr& collection = header->GetCollection();
   const int state = collection->GetState();
+  // Only a change of the collection waits; a rebuild the user or a test asks for is whole
+  // at once. The section is built from the list as it is when the texts are ready.
+  if (mPaintLater && state == VMCollection::STATE_ENUMERATED && header->GroupsLargeLists() &&
+      !PrepareLinkTexts(*section, collection->GetVMs())) {
+    if (mPendingRebuilds.empty()) SetTimer(Hwnd(), kPendingRebuildTimer, 0, nullptr);
+    mPendingRebuilds.insert(header);
+    return;
+  }
+  mPendingRebuilds.erase(header);
+  KnownEntries known(section->entries);
+  ClearSection(*section);
   const bool serverHeader = header != mFavoritesHeader && header != mRecentHeader;
+  if (serverHeader) MakeSpareLinksAhead();
   if (state == VMCollection::STATE_ENUMERATED) {
     VMList vms = collection->GetVMs();
     const std::vector<size_t> pages = header->GroupsLargeLists() ? PageSizes(vms.size()) : std::vector<size_t>();
@@ -189,7 +274,7 @@ void ContentViewer::RebuildSection(Header* header) {
     } else {
       section->entries.reserve(vms.size() + pages.size() + 1);
       FillPagedSection(
-          *section, pages, vms.size(), [&](size_t vm) { return known.NameOf(vms[vm], vm); },
+          *section, pages, vms.size(), [&](size_t vm) { return vms[vm]->GetWideName(); },
           [this](const std::wstring& text) { return MakeLink(text); },
           [&](size_t vm) { return known.Take(vms[vm], false); });
     }
@@ -403,7 +488,7 @@ void ContentViewer::Place(bool scrolled) {
   const bool message = mSections.size() <= 2 || mNoMatch;
   if (message || message != mMessagePainted) InvalidateRect(Hwnd(), nullptr, FALSE);
   mMessagePainted = message;
-  UpdateWindow(Hwnd());
+  if (!mPaintLater) UpdateWindow(Hwnd());
 }
 
 void ContentViewer::HideSpareLinks() {
@@ -695,7 +780,7 @@ LRESULT ContentViewer::OnKeyDown(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
 void ContentViewer::InsertByName(Section& section, const VMPtr& vm) {
   SectionEntry entry = MakeVMEntry(vm, true);
   auto at = std::find_if(section.entries.begin(), section.entries.end(), [&](const SectionEntry& e) {
-    return e.kind == SectionEntry::VM_ROW && CompareNames(e.name, entry.name) > 0;
+    return e.kind == SectionEntry::VM_ROW && CompareNames(e.Name(), entry.Name()) > 0;
   });
   section.entries.insert(at, std::move(entry));
 }
@@ -876,6 +961,20 @@ LRESULT ContentViewer::OnChar(UINT, WPARAM wParam, LPARAM, BOOL&) {
 }
 
 LRESULT ContentViewer::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  if (wParam == kPendingRebuildTimer) {
+    ContinuePendingRebuilds();
+    return 0;
+  }
+  if (wParam == kSpareLinkTimer && mSpareLinks.size() < SpareLinksWanted()) {
+    std::unique_ptr<LinkItem> link = NewLink(std::wstring());
+    if (link->IsWindow()) {
+      mSpareLinks.push_back(std::move(link));
+      return 0;
+    }
+    Log("%s: A spare link row could not be created (error %lu); the listing makes its own.\n",
+        "ContentViewer::OnTimer", GetLastError());
+  }
+  if (wParam == kSpareLinkTimer) mSpareLinkTimer = false;
   KillTimer(Hwnd(), wParam);
   if (wParam == kTypeAheadTimer) {
     mTypeAhead.clear();
@@ -904,7 +1003,7 @@ void ContentViewer::TypeAhead(wchar_t ch) {
     const bool inclusive = !mFocus.vm || continuing;
     auto matches = [&](const Section& s, const SectionEntry& e) {
       return e.kind == SectionEntry::VM_ROW && e.visible && !s.header->IsCollapsed() &&
-             StartsWithIgnoringCase(e.name, mTypeAhead);
+             StartsWithIgnoringCase(e.Name(), mTypeAhead);
     };
     Section* foundSection = nullptr;
     const SectionEntry* found = nullptr;

@@ -27,6 +27,10 @@ namespace ui {
 class ContentViewer : public WindowImpl {
  public:
   static constexpr UINT_PTR kTypeAheadTimer = 1;
+  // Makes the link rows a large server will need while its VMs are searched, one per tick.
+  static constexpr UINT_PTR kSpareLinkTimer = 2;
+  // Goes on with the rebuilds that wait for their link texts (see PrepareLinkTexts).
+  static constexpr UINT_PTR kPendingRebuildTimer = 3;
 
   // state: the servers' owner, with the Favorites and Recently Used views.
   explicit ContentViewer(State& state);
@@ -49,6 +53,7 @@ class ContentViewer : public WindowImpl {
   // What the list shows, for tests and benchmarks.
   const std::vector<std::unique_ptr<Section>>& Sections() const { return mSections; }
   size_t PoolSize() const { return mPool.size(); }
+  bool RebuildPending(const Header* header) const { return mPendingRebuilds.count(header) != 0; }
   const std::vector<std::unique_ptr<VMItem>>& Pool() const { return mPool; }
   const Header* FocusHeader() const { return mFocus.header; }
   const VM* FocusVM() const { return mFocus.vm.get(); }
@@ -136,6 +141,16 @@ class ContentViewer : public WindowImpl {
   void InsertByName(Section& section, const VMPtr& vm);
   void TypeAhead(wchar_t ch);
   std::unique_ptr<LinkItem> MakeLink(const std::wstring& text);
+  std::unique_ptr<LinkItem> NewLink(const std::wstring& text);
+  // The spare link rows the sections being searched may need: those that hold none yet.
+  size_t SpareLinksWanted() const;
+  void MakeSpareLinksAhead();
+  // Gives spare links, a few per call, the texts the paged listing of vms needs that no
+  // link of the section or spare shows yet; true once none is missing. A rebuild that
+  // waits for them keeps the section as it was and goes on at the next timer tick, after
+  // input and paints: a new listing of a large server changes some twenty texts.
+  bool PrepareLinkTexts(const Section& section, const VMList& vms);
+  void ContinuePendingRebuilds();
 
   State& mState;
   Header* mFavoritesHeader = nullptr;  // owned by their sections
@@ -154,6 +169,11 @@ class ContentViewer : public WindowImpl {
   HBRUSH mSelectionFrame = nullptr;
   HBRUSH mSelectionFill = nullptr;
   bool mLayoutSuspended = false;
+  // A rebuild that a collection's change asked for leaves its paints to the message loop,
+  // one window at a time, so that no single message holds the thread for them all.
+  bool mPaintLater = false;
+  bool mSpareLinkTimer = false;
+  std::set<const Header*> mPendingRebuilds;
   bool mTypeAheadFailed = false;
   std::wstring mTypeAhead;
   std::wstring mSearchText;

@@ -130,7 +130,8 @@ void Header::Layout() {
   const int B = utils::BUTTON_HEIGHT, buttonWidth = utils::BUTTON_WIDTH;
   SetWindowPos(mLogin, nullptr, width - buttonWidth - M, mLineHeight + (mLineHeight - B) / 2, buttonWidth, B,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
-  RepaintNow(Hwnd());
+  // Painted with the list, or by the message loop when a state change alone moved things.
+  InvalidateRect(Hwnd(), nullptr, FALSE);
 }
 
 LRESULT Header::OnSize(UINT, WPARAM, LPARAM, BOOL&) {

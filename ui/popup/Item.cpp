@@ -124,7 +124,9 @@ LRESULT Item::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
 
 LRESULT Item::OnSize(UINT, WPARAM, LPARAM, BOOL&) {
   Layout();
-  RepaintNow();
+  // Painted with the list's next paint, or by the message loop: the scroll bar coming
+  // narrows every row at once, and painting each here would hold the thread for them all.
+  InvalidateRect(Hwnd(), nullptr, FALSE);
   return 0;
 }
 

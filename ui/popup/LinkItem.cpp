@@ -66,6 +66,7 @@ void LinkItem::CreateChildren() {
 
 void LinkItem::DestroyChildren() {
   mLink.DestroyWindow();
+  mTextHeight = 0;
   if (mFont) DeleteObject(mFont);
   mFont = nullptr;
 }
@@ -74,14 +75,18 @@ void LinkItem::Layout() {
   if (!mLink.IsWindow()) return;
   RECT client;
   GetClientRect(Hwnd(), &client);
-  HDC dc = GetDC(mLink.Hwnd());
-  HFONT normal = reinterpret_cast<HFONT>(SendMessageW(mLink.Hwnd(), WM_GETFONT, 0, 0));
-  if (!normal) normal = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  const int textHeight = std::max(TextHeight(dc, mLink.GetLinkFont()), TextHeight(dc, normal));
-  ReleaseDC(mLink.Hwnd(), dc);
+  if (mTextHeight == 0) {
+    // The fonts never change, so neither does the height of one line of them.
+    HDC dc = GetDC(mLink.Hwnd());
+    HFONT normal = reinterpret_cast<HFONT>(SendMessageW(mLink.Hwnd(), WM_GETFONT, 0, 0));
+    if (!normal) normal = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    mTextHeight = std::max(TextHeight(dc, mLink.GetLinkFont()), TextHeight(dc, normal));
+    ReleaseDC(mLink.Hwnd(), dc);
+  }
   const int left = mCentred ? 0 : 2 * utils::MARGIN;
-  SetWindowPos(mLink.Hwnd(), nullptr, left, (client.bottom - textHeight) / 2, client.right - left, textHeight,
-               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_SHOWWINDOW);
+  // The same place (a new text in the same row) needs no move, only the repaint the new
+  // label asks for.
+  PlaceChild(mLink.Hwnd(), left, (client.bottom - mTextHeight) / 2, client.right - left, mTextHeight, true);
 }
 
 void LinkItem::DrawContent(HDC dc, const RECT& client) {

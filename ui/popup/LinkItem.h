@@ -58,6 +58,7 @@ class LinkItem : public Item {
   HPEN mTopLine = nullptr;
   HBRUSH mBackground = nullptr;
   CHyperLink mLink;
+  int mTextHeight = 0;  // of one line in the link's fonts, measured once
   std::wstring mText;
   const bool mCentred;
   UINT_PTR mBinding;

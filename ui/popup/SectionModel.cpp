@@ -84,8 +84,12 @@ SectionEntry MakeVMEntry(const VMPtr& vm, bool visible) {
   entry.vm = vm;
   entry.visible = visible;
   entry.height = utils::LINE_HEIGHT;
-  entry.name = utils::ToWideString(vm->GetName());
   return entry;
+}
+
+const std::wstring& SectionEntry::Name() const {
+  static const std::wstring kNone;
+  return vm ? vm->GetWideName() : kNone;
 }
 
 namespace {
@@ -128,32 +132,39 @@ SectionEntry KnownEntries::Take(const VMPtr& vm, bool visible) {
   return entry;
 }
 
-std::wstring KnownEntries::NameOf(const VMPtr& vm, size_t likelyAt) {
-  if (likelyAt < mRows.size() && mRows[likelyAt].vm == vm) return mRows[likelyAt].name;
-  const size_t cursor = mCursor;
-  const size_t at = Find(vm.get());
-  mCursor = cursor;  // only a look: Take comes later in order
-  return at == kNotKept ? utils::ToWideString(vm->GetName()) : mRows[at].name;
-}
-
 void FillPagedSection(Section& section, const std::vector<size_t>& pageSizes, const std::vector<std::wstring>& names,
                       const LinkMaker& makeLink, const VMEntryMaker& makeVMEntry) {
   FillPagedSection(
       section, pageSizes, names.size(), [&names](size_t i) { return names[i]; }, makeLink, makeVMEntry);
 }
 
-void FillPagedSection(Section& section, const std::vector<size_t>& pageSizes, size_t vmCount, const NameAt& nameAt,
-                      const LinkMaker& makeLink, const VMEntryMaker& makeVMEntry) {
-  section.showAll = makeLink(ShowAllText(vmCount));
-  section.entries.push_back(LinkEntry(section.showAll.get()));  // kShowAllEntry
+std::vector<std::wstring> PagedLinkTexts(const std::vector<size_t>& pageSizes, size_t vmCount, const NameAt& nameAt) {
+  std::vector<std::wstring> texts;
+  texts.reserve(pageSizes.size() + 1);
+  texts.push_back(ShowAllText(vmCount));
   size_t firstVM = 0;
   for (size_t size : pageSizes) {
     const size_t lastVM = firstVM + size - 1;
     std::wstring firstPrefix, lastPrefix;
     PageLabelPrefixes(nameAt(firstVM), nameAt(lastVM), firstVM > 0 ? nameAt(firstVM - 1) : std::wstring(),
                       lastVM + 1 < vmCount ? nameAt(lastVM + 1) : std::wstring(), firstPrefix, lastPrefix);
+    texts.push_back(RangeText(firstPrefix, lastPrefix, size));
+    firstVM = lastVM + 1;
+  }
+  return texts;
+}
+
+void FillPagedSection(Section& section, const std::vector<size_t>& pageSizes, size_t vmCount, const NameAt& nameAt,
+                      const LinkMaker& makeLink, const VMEntryMaker& makeVMEntry) {
+  const std::vector<std::wstring> texts = PagedLinkTexts(pageSizes, vmCount, nameAt);
+  section.showAll = makeLink(texts[0]);
+  section.entries.push_back(LinkEntry(section.showAll.get()));  // kShowAllEntry
+  size_t firstVM = 0;
+  for (size_t p = 0; p < pageSizes.size(); ++p) {
+    const size_t size = pageSizes[p];
+    const size_t lastVM = firstVM + size - 1;
     SectionPage page;
-    page.link = makeLink(RangeText(firstPrefix, lastPrefix, size));
+    page.link = makeLink(texts[p + 1]);
     page.linkEntry = section.entries.size();
     section.entries.push_back(LinkEntry(page.link.get()));
     page.first = section.entries.size();
@@ -252,7 +263,7 @@ bool ApplySearch(std::vector<std::unique_ptr<Section>>& sections, const std::wst
     bool any = false;
     for (SectionEntry& entry : section->entries) {
       if (entry.kind == SectionEntry::VM_ROW && !entry.wordsMade) {
-        entry.words = SearchWords(entry.name);
+        entry.words = SearchWords(entry.Name());
         entry.wordsMade = true;
       }
       entry.visible = entry.kind == SectionEntry::VM_ROW && NameMatches(entry.words, words);

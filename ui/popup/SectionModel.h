@@ -22,9 +22,10 @@ struct SectionEntry {
   int kind = VM_ROW;
   VMPtr vm;                 // kind VM_ROW
   LinkItem* link = nullptr; // kind LINK_ROW, owned by the section
-  std::wstring name;        // the VM's name in UTF-16, made once for search and order
   mutable std::vector<std::wstring> words;  // its lower-cased words, made at the first search
   mutable bool wordsMade = false;
+  // The VM's name in UTF-16 (empty for a link row).
+  const std::wstring& Name() const;
 };
 
 struct SectionPage {
@@ -68,11 +69,11 @@ void PageLabelPrefixes(const std::wstring& first, const std::wstring& last, cons
 std::wstring ShowAllText(size_t vmCount);
 std::wstring RangeText(const std::wstring& firstPrefix, const std::wstring& lastPrefix, size_t vmCount);
 
-// A VM row's entry made afresh: its name converted once for search and order.
+// A VM row's entry made afresh.
 SectionEntry MakeVMEntry(const VMPtr& vm, bool visible);
 
-// The VM rows of a section's last fill, handed to the next: a VM's names never change, so
-// what was made of them is kept. Lists mostly come back in the same order, so the entry
+// The VM rows of a section's last fill, handed to the next: a VM's name never changes, so
+// the search words made of it are kept. Lists mostly come back in the same order, so the entry
 // at a cursor is tried first; a VM not there (one was added, removed or moved) is looked
 // up, and the cursor goes on after it.
 class KnownEntries {
@@ -81,8 +82,6 @@ class KnownEntries {
   explicit KnownEntries(std::vector<SectionEntry>& entries);
   // The entry kept for vm (once), or a new one.
   SectionEntry Take(const VMPtr& vm, bool visible);
-  // The name of vm, from its kept entry when there is one; likelyAt: where it was last.
-  std::wstring NameOf(const VMPtr& vm, size_t likelyAt);
 
  private:
   // The index of vm's kept entry, or npos; moves the cursor past it.
@@ -105,6 +104,8 @@ void FillPagedSection(Section& section, const std::vector<size_t>& pageSizes, co
 using NameAt = std::function<std::wstring(size_t vmIndex)>;
 void FillPagedSection(Section& section, const std::vector<size_t>& pageSizes, size_t vmCount, const NameAt& nameAt,
                       const LinkMaker& makeLink, const VMEntryMaker& makeVMEntry);
+// The texts of the links such a fill makes, in its order: Show All, then each range's.
+std::vector<std::wstring> PagedLinkTexts(const std::vector<size_t>& pageSizes, size_t vmCount, const NameAt& nameAt);
 // A range's VMs show and its link hides; the Show All link hides once no range is folded.
 void RevealPage(Section& section, SectionPage& page);
 // Every range shows, and the Show All link hides.
