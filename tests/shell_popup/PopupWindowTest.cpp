@@ -528,6 +528,17 @@ TEST_F(PopupWindowTest, ANoticeShowsAtTheTrayIconAndItsClickShowsThePopupAtItsFa
   record.favorites.push_back({"vm-4", "db-main", "[ds1] db-main/db-main.vmx"});
   mPrefs->mServers = {record};
   HWND popup = Start(true);
+  // What Preferences leaves: notices only with the marks.
+  const struct {
+    bool marks, notices, opening, notifying;
+  } settings[] = {{false, true, false, false}, {true, false, true, false}, {true, true, true, true}};
+  for (const auto& s : settings) {
+    mPrefs->mShowStateMarks = s.marks;
+    mPrefs->mNotifyStateChanges = s.notices;
+    mPopup->ApplyPreferences();
+    EXPECT_EQ(s.opening, mPopup->Watch()->IsOpening());
+    EXPECT_EQ(s.notifying, mPopup->Watch()->IsNotifying()) << "marks " << s.marks << ", notices " << s.notices;
+  }
   SetWindowTextW(mPopup->SearchBox(), L"db");
   PumpFor(50);
   const VMList favorites = mState->GetFavoriteVMs();

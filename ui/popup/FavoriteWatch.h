@@ -43,6 +43,8 @@ class FavoriteWatch : public WindowImpl {
   // Notices of changes; off drops the ones gathered.
   void SetNotifying(bool on);
 
+  bool IsOpening() const { return mOpening; }
+  bool IsNotifying() const { return mNotifying; }
   // For tests.
   size_t WatchedCount() const { return mWatched.size(); }
   size_t OpenedCount() const;
