@@ -1,5 +1,7 @@
 #include "app/Application.h"
 
+#include <objbase.h>
+
 #include <clocale>
 #include <memory>
 #include <string>
@@ -88,6 +90,12 @@ int RunApplication(HINSTANCE instance, const wchar_t* commandLine) {
     return -1;
   }
 
+  // The rows hand screen readers accessible objects, which COM marshals to them.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  if (FAILED(com)) {
+    Log("%s: CoInitializeEx failed with 0x%08x; screen readers may not read the power marks.\n", kName,
+        static_cast<unsigned>(com));
+  }
   auto popup = std::make_unique<ui::PopupWindow>(option == CommandLineOption::STARTUP, State::Instance(), prefs,
                                                  MakePopupActions());
   int exitCode;
@@ -121,6 +129,7 @@ int RunApplication(HINSTANCE instance, const wchar_t* commandLine) {
   }
 
   UnloadAutomationLibrary(automation);
+  if (SUCCEEDED(com)) CoUninitialize();
   CloseLog();
   if (mutex) {
     ReleaseMutex(mutex);

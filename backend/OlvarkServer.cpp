@@ -166,6 +166,11 @@ uint64_t OlvarkServer::GetLastError() const {
   return mLastError;
 }
 
+uint64_t OlvarkServer::GetSearchSerial() const {
+  std::lock_guard<std::mutex> hold(mLock);
+  return mSearchSerial;
+}
+
 int OlvarkServer::GetState() const {
   std::lock_guard<std::mutex> hold(mLock);
   return mState;

@@ -69,6 +69,9 @@ class OlvarkServer : public QorVMCollection {
   QorHandle GetHostHandle() const override;
   void OnConnectionLost(QorHandle lostHandle) override;
 
+  // Counts the searches started: a new value once a refresh began since the last look.
+  uint64_t GetSearchSerial() const;
+
   // What the State and the preferences writer read.
   const std::string& GetHost() const { return mHost; }
   unsigned int GetPort() const { return mPort; }

@@ -385,3 +385,25 @@ TEST_F(ThousandViewerTest, ARefreshWhileTheListingWaitsForItsLinkTextsListsTheNe
   EXPECT_EQ(rows[4], WindowText(section.pages[0].link->Hwnd()));
   EXPECT_EQ(rows[4].rfind(L"Show aaa", 0), 0u) << "the first range starts with the VM added";
 }
+
+// Two large servers listed at once each get their link rows, one after the other, rather
+// than taking the same spare links back from each other for ever.
+TEST_F(ThousandViewerTest, TwoLargeServersListedAtOnceAreBothListed) {
+  // Another inventory (another seed), so that the two need other link texts.
+  SimulatorProcess other;
+  ASSERT_TRUE(other.Start({"--vms", "1000", "--seed", "7"})) << other.LastError();
+  std::vector<OlvarkServerPtr> servers;
+  for (const auto& [host, simulator] : {std::pair<const char*, SimulatorProcess*>{kHost, &sim}, {"localhost", &other}}) {
+    servers.push_back(state->AddSavedServer(1, host, static_cast<unsigned>(simulator->Port()), simulator->Secure(), kUser,
+                                            Protect(kPassword)));
+    ASSERT_TRUE(servers.back());
+    viewer->AddServerSection(servers.back(), true);
+  }
+  for (const OlvarkServerPtr& server : servers) server->Login(nullptr, nullptr, false);
+  EXPECT_TRUE(PumpUntil([&] {
+    for (size_t i = 2; i < 4; ++i) {
+      if (viewer->Sections()[i]->entries.size() != 1000 + 21) return false;
+    }
+    return true;
+  }, 30000)) << "both sections listed";
+}

@@ -207,3 +207,25 @@ TEST_F(ManyFavoritesTest, AtMostTheBoundOpensAndNeverMoreThanAFewAtOnce) {
   EXPECT_LE(mostInFlight, static_cast<int>(ui::FavoriteWatch::kOpensAtOnce));
   EXPECT_EQ(FindVM(server, favorites.back().first)->GetOpenState(), QorVM::STATE_CLOSED) << "the last by name waits";
 }
+
+// A favorite that fails to open is left alone until its server's next search, however
+// quickly that search passes.
+TEST_F(FavoriteWatchTest, AFavoriteThatFailedToOpenIsTriedAgainOnlyAfterTheNextSearch) {
+  const std::string moid = AddVm("web-01", 0x0002);
+  watch->SetOpening(false);
+  OlvarkServerPtr server = ServerWithFavorites({{"web-01", moid}});
+  ASSERT_TRUE(server);
+  std::shared_ptr<QorVM> vm = FindVM(server, "web-01");
+  ASSERT_TRUE(vm);
+  // Gone from the server behind the list's back: the open fails.
+  ASSERT_TRUE(sim.Admin("removeVm", nlohmann::json({{"moid", moid}}).dump()));
+  watch->SetOpening(true);
+  ASSERT_TRUE(PumpUntil([&] { return vm->GetOpenState() == QorVM::STATE_OPEN_FAILED; }, 10000));
+  PumpFor(300);
+  EXPECT_EQ(vm->GetOpenState(), QorVM::STATE_OPEN_FAILED) << "not tried again at once";
+  EXPECT_EQ(Mark("web-01"), PowerMark::kNone);
+
+  ASSERT_TRUE(sim.Admin("addVm", nlohmann::json({{"name", "web-01"}, {"powerState", 0x0008}}).dump()));
+  ASSERT_TRUE(RefreshAndWait(server));
+  EXPECT_TRUE(PumpUntil([&] { return Mark("web-01") == PowerMark::kOn; }, 10000)) << "tried again after the search";
+}

@@ -254,12 +254,16 @@ void ContentViewer::RebuildSection(Header* header) {
   const int state = collection->GetState();
   // Only a change of the collection waits; a rebuild the user or a test asks for is whole
   // at once. The section is built from the list as it is when the texts are ready.
+  // One listing prepares its texts at a time: two would take the same spare links back
+  // from each other on every tick, and neither would ever be listed.
   if (mPaintLater && state == VMCollection::STATE_ENUMERATED && header->GroupsLargeLists() &&
-      !PrepareLinkTexts(*section, collection->GetVMs())) {
+      ((mPreparing && mPreparing != header) || !PrepareLinkTexts(*section, collection->GetVMs()))) {
+    if (!mPreparing) mPreparing = header;
     if (mPendingRebuilds.empty()) SetTimer(Hwnd(), kPendingRebuildTimer, 0, nullptr);
     mPendingRebuilds.insert(header);
     return;
   }
+  if (mPreparing == header) mPreparing = nullptr;
   mPendingRebuilds.erase(header);
   KnownEntries known(section->entries);
   ClearSection(*section);
@@ -876,6 +880,8 @@ LRESULT ContentViewer::OnRemoveServer(UINT, WPARAM wParam, LPARAM, BOOL&) {
   ClearSection(section);
   VMCollectionPtr server = header->GetCollection();
   mNoAutoScroll.erase(header);
+  mPendingRebuilds.erase(header);
+  if (mPreparing == header) mPreparing = nullptr;
   section.links.reset();
   section.header.reset();  // the header's connections and window go with it
   mState.RemoveServer(server.get());

@@ -174,6 +174,7 @@ class ContentViewer : public WindowImpl {
   bool mPaintLater = false;
   bool mSpareLinkTimer = false;
   std::set<const Header*> mPendingRebuilds;
+  const Header* mPreparing = nullptr;  // the pending listing whose link texts are being set
   bool mTypeAheadFailed = false;
   std::wstring mTypeAhead;
   std::wstring mSearchText;

@@ -78,8 +78,8 @@ void FavoriteWatch::SetNotifying(bool on) {
 void FavoriteWatch::OnFavoritesChanged() {
   if (!IsWindow()) return;
   std::set<const VM*> listed;
-  std::set<const QorVMCollection*> servers;
-  for (const OlvarkServerPtr& server : mState.GetServers()) servers.insert(server.get());
+  std::map<const QorVMCollection*, OlvarkServerPtr> servers;
+  for (const OlvarkServerPtr& server : mState.GetServers()) servers.emplace(server.get(), server);
   for (const VMPtr& vm : mState.GetFavorites()->GetVMs()) {
     std::shared_ptr<QorVM> qorVM = std::dynamic_pointer_cast<QorVM>(vm);
     if (!qorVM) continue;
@@ -98,11 +98,12 @@ void FavoriteWatch::OnFavoritesChanged() {
     }
     if (!mServers.count(owner.get())) {
       auto serverWatch = std::make_unique<ServerWatch>();
-      serverWatch->links.SetWindow(Hwnd());
-      std::weak_ptr<QorVMCollection> weak = owner;
-      serverWatch->links.Connect(owner, owner->mChanged, [this, weak] {
-        if (std::shared_ptr<QorVMCollection> server = weak.lock()) OnServerChanged(server);
-      });
+      ServerWatch* watch = serverWatch.get();
+      const OlvarkServerPtr& server = servers[owner.get()];
+      watch->server = server;
+      watch->listedSearch = server->GetSearchSerial();
+      watch->links.SetWindow(Hwnd());
+      watch->links.Connect(server, server->mChanged, [this, watch] { OnServerChanged(*watch); });
       mServers.emplace(owner.get(), std::move(serverWatch));
     }
   }
@@ -123,28 +124,20 @@ void FavoriteWatch::OnFavoritesChanged() {
   Pump();
 }
 
-void FavoriteWatch::OnServerChanged(const std::shared_ptr<QorVMCollection>& server) {
-  auto found = mServers.find(server.get());
-  if (found == mServers.end()) return;
-  ServerWatch& watch = *found->second;
-  switch (server->GetState()) {
-    case VMCollection::STATE_ENUMERATING:
-      watch.refreshing = true;
-      break;
-    case VMCollection::STATE_ENUMERATED:
-      if (watch.refreshing) {
-        // A refresh gives the favorites that failed to open another chance.
-        for (auto& [key, watched] : mWatched) {
-          if (watched->vm->GetOwner() == server) watched->retry = true;
-        }
-        watch.refreshing = false;
-      }
-      Pump();
-      break;
-    default:
-      watch.refreshing = false;
-      break;
+void FavoriteWatch::OnServerChanged(ServerWatch& watch) {
+  const OlvarkServerPtr server = watch.server.lock();
+  if (!server || server->GetState() != VMCollection::STATE_ENUMERATED) return;
+  // A search ended since the favorites were last tried: those that failed to open get
+  // another chance. Counted, not read from the state, which a quick search passes through
+  // before this call runs.
+  const uint64_t search = server->GetSearchSerial();
+  if (search != watch.listedSearch) {
+    watch.listedSearch = search;
+    for (auto& [key, watched] : mWatched) {
+      if (watched->vm->GetOwner() == server) watched->retry = true;
+    }
   }
+  Pump();
 }
 
 void FavoriteWatch::OnOpenStateChanged(Watched& watched) {
@@ -158,23 +151,32 @@ void FavoriteWatch::OnOpenStateChanged(Watched& watched) {
       watched.steady = PowerMark::kNone;
       break;
     case QorVM::STATE_CLOSED:
+      // No room is made here: a log-off closes its VMs before its state says so, and
+      // opening them again then would use the session that is going.
       watched.steady = PowerMark::kNone;
-      break;
+      return;
     default:
-      break;
+      return;
   }
   Pump();
 }
 
 void FavoriteWatch::OnPowerStateChanged(Watched& watched) {
   const PowerMark now = ReadMark(*watched.vm);
-  if (!IsSteady(now)) return;  // on its way: the state it reaches is what counts
+  if (!IsSteady(now)) {
+    // On its way: the state it reaches is what counts.
+    if (now == PowerMark::kChanging) watched.sawChanging = true;
+    return;
+  }
   const PowerMark before = watched.steady;
+  const bool changed = before != now || watched.sawChanging;
   watched.steady = now;
-  // This program's own operation ends at the first steady state after it (a reset comes
-  // back to the state it left).
+  watched.sawChanging = false;
+  // This program's own operation ends with the first steady state that differs, or that
+  // follows a change under way (a reset comes back to the state it left); other events of
+  // the VM meanwhile (its tools starting or stopping) leave it pending.
   if (watched.vm->IsOwnPowerOperationPending()) {
-    watched.vm->EndOwnPowerOperation();
+    if (changed) watched.vm->EndOwnPowerOperation();
     return;
   }
   if (before == PowerMark::kNone || before == now || !mNotifying) return;

@@ -61,15 +61,17 @@ class FavoriteWatch : public WindowImpl {
     SignalLinks links;
     PowerMark steady = PowerMark::kNone;  // the last steady state seen; kNone: not known
     bool retry = true;                    // may be opened even though an open failed
+    bool sawChanging = false;             // a change under way was seen since the last steady state
   };
   struct ServerWatch {
     SignalLinks links;
-    bool refreshing = false;
+    std::weak_ptr<OlvarkServer> server;
+    uint64_t listedSearch = 0;  // the search whose list the favorites were last tried against
   };
   LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
   // Follows the favorites as the view lists them now.
   void OnFavoritesChanged();
-  void OnServerChanged(const std::shared_ptr<QorVMCollection>& server);
+  void OnServerChanged(ServerWatch& watch);
   void OnOpenStateChanged(Watched& watched);
   void OnPowerStateChanged(Watched& watched);
   // Starts background opens while there is room.

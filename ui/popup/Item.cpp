@@ -3,8 +3,8 @@
 #include <oleacc.h>
 #include <windowsx.h>
 
+#include "ui/popup/DescribedAccessible.h"
 #include "ui/popup/PopupParts.h"
-#include "ui/window/DescribedAccessible.h"
 #include "ui/window/Messages.h"
 
 namespace ui {

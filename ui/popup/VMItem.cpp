@@ -11,8 +11,8 @@
 #include "services/Protection.h"
 #include "services/StringResource.h"
 #include "services/TextConversion.h"
+#include "ui/popup/DescribedAccessible.h"
 #include "ui/popup/PopupParts.h"
-#include "ui/window/DescribedAccessible.h"
 #include "ui/window/LayoutMetrics.h"
 #include "ui/window/Messages.h"
 #include "ui/window/Module.h"
@@ -269,7 +269,11 @@ void VMItem::UIThreadVMOpenStateChanged() {
   if (!mVM || !IsWindow()) return;
   const char* const kName = "VMItem::UIThreadVMOpenStateChanged";
   const std::string name = mVM->GetName();
-  switch (mVM->GetOpenState()) {
+  // Expanded while its server was not listed yet, the VM may have been opened for the
+  // favorites' marks first: the user wants it all the same.
+  const int openState = mVM->GetOpenState();
+  if (IsExpanded() && (openState == QorVM::STATE_OPENING || openState == QorVM::STATE_OPEN_SUCCESS)) mVM->ClaimOpen();
+  switch (openState) {
     case QorVM::STATE_OPENING:
       Log("%s: VM '%s' open state changed to STATE_OPENING.\n", kName, name.c_str());
       mStatusShown = true;

@@ -1,4 +1,4 @@
-#include "ui/window/DescribedAccessible.h"
+#include "ui/popup/DescribedAccessible.h"
 
 #include <oleacc.h>
 
@@ -117,6 +117,11 @@ LRESULT AnswerWithDescription(HWND hwnd, WPARAM wParam, const std::wstring& desc
   DescribedAccessible* described = new DescribedAccessible(inner, description);
   const LRESULT answer = LresultFromObject(kAccessibleIid, wParam, described);
   described->Release();  // the answer holds its own reference
+  if (FAILED(static_cast<HRESULT>(answer))) {
+    Log("%s: LresultFromObject failed with 0x%08lx; the window answers without its description.\n",
+        "ui::AnswerWithDescription", static_cast<unsigned long>(answer));
+    return 0;
+  }
   return answer;
 }
 
