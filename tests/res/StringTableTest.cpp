@@ -77,6 +77,8 @@ TEST(StringTable, PlaceholdersAreExactlyThoseTheCallersPass) {
       {IDS_CRASH_MESSAGE, L"s"},     {IDS_SERVER_FOUND, L"s"}, {IDS_SHOW_ALL, L"u"},
       {IDS_SHOW_RANGE, L"ssu"},      {IDS_ENTER_CREDENTIALS, L"s"},
       {IDS_CONFIRM_REMOVE_SERVER, L"s"}, {IDS_LAST_CHECK, L"s"}, {IDS_SERVER_ALREADY_ADDED, L"s"},
+      {IDS_NOTICE_TITLE_ONE, L"ss"}, {IDS_NOTICE_TEXT_ONE, L"s"}, {IDS_NOTICE_TITLE_MANY, L"d"},
+      {IDS_NOTICE_LINE, L"sss"},
   };
   for (const ResourceId& s : kStringIds) {
     auto it = formats.find(s.id);
