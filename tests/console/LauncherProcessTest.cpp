@@ -244,7 +244,8 @@ TEST(ConsoleProgram, BadCommandLineIsShownInTheWindow) {
   STARTUPINFOW startup = {sizeof startup};
   PROCESS_INFORMATION process = {};
   ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-  HWND window = polling::WaitForTopLevel(LUMACON_WINDOW_CLASS, nullptr, process.dwProcessId, true, 20000);
+  // A minute: beside the themed screenshot run, a fresh Wine process can take long to show.
+  HWND window = polling::WaitForTopLevel(LUMACON_WINDOW_CLASS, nullptr, process.dwProcessId, true, 60000);
   ASSERT_NE(window, nullptr);
   std::wstring status;
   polling::WaitUntil([&] { return !(status = consoletest::ControlText(window, IDC_LUMACON_STATUS)).empty(); }, 5000);
