@@ -225,10 +225,10 @@ void FavoriteWatch::Pump() {
     if (!wanted || !IsEnumerated(*watched.vm)) continue;
     watched.retry = false;
     watched.vm->Open(true);
-    if (watched.vm->GetOpenState() == QorVM::STATE_OPENING) {
-      ++opening;
-      ++opened;
-    }
+    // The library may have answered already: an open that succeeded meanwhile counts too.
+    const int now = watched.vm->GetOpenState();
+    opening += now == QorVM::STATE_OPENING;
+    opened += now == QorVM::STATE_OPENING || now == QorVM::STATE_OPEN_SUCCESS;
   }
 }
 
