@@ -13,20 +13,12 @@ std::wstring Shortened(const std::wstring& text, size_t most) {
   return text.substr(0, most - 3) + L"...";
 }
 
-std::wstring Format(UINT id, const std::wstring& a, const std::wstring& b, const std::wstring& c = std::wstring()) {
-  const std::wstring pattern = utils::LoadStringResource(id);
-  std::wstring out;
-  const std::wstring* args[] = {&a, &b, &c};
-  size_t next = 0;
-  for (size_t i = 0; i < pattern.size(); ++i) {
-    if (pattern[i] == L'%' && i + 1 < pattern.size() && pattern[i + 1] == L's' && next < 3) {
-      out += *args[next++];
-      ++i;
-    } else {
-      out += pattern[i];
-    }
-  }
-  return out;
+// The string's own format filled with the given texts, as the other list texts are made.
+template <class... Args>
+std::wstring Format(UINT id, const Args&... args) {
+  wchar_t text[512] = {};
+  _snwprintf(text, 511, utils::LoadStringResource(id).c_str(), args...);
+  return text;
 }
 
 std::wstring StateWords(PowerMark state) {
@@ -42,17 +34,16 @@ PowerNotice ComposePowerNotice(const std::vector<PowerChange>& changes) {
   notice.vm = changes.front().vm;
   if (changes.size() == 1) {
     const PowerChange& only = changes.front();
-    notice.title = Shortened(Format(IDS_NOTICE_TITLE_ONE, only.name, StateWords(only.state)), PowerNotice::kMostTitle);
-    notice.text = Shortened(Format(IDS_NOTICE_TEXT_ONE, only.server, std::wstring()), PowerNotice::kMostText);
+    notice.title =
+        Shortened(Format(IDS_NOTICE_TITLE_ONE, only.name.c_str(), StateWords(only.state).c_str()), PowerNotice::kMostTitle);
+    notice.text = Shortened(Format(IDS_NOTICE_TEXT_ONE, only.server.c_str()), PowerNotice::kMostText);
     return notice;
   }
-  const std::wstring count = std::to_wstring(changes.size());
-  std::wstring many = utils::LoadStringResource(IDS_NOTICE_TITLE_MANY);
-  if (const size_t at = many.find(L"%d"); at != std::wstring::npos) many.replace(at, 2, count);
-  notice.title = Shortened(many, PowerNotice::kMostTitle);
+  notice.title = Shortened(Format(IDS_NOTICE_TITLE_MANY, static_cast<int>(changes.size())), PowerNotice::kMostTitle);
   // Whole lines while they fit; the rest is "...".
   for (size_t i = 0; i < changes.size(); ++i) {
-    const std::wstring line = Format(IDS_NOTICE_LINE, changes[i].name, changes[i].server, StateWords(changes[i].state));
+    const std::wstring line = Format(IDS_NOTICE_LINE, changes[i].name.c_str(), changes[i].server.c_str(),
+                                     StateWords(changes[i].state).c_str());
     const std::wstring joined = notice.text.empty() ? line : notice.text + L"\n" + line;
     const bool last = i + 1 == changes.size();
     if (joined.size() <= PowerNotice::kMostText - (last ? 0 : 4)) {
