@@ -30,7 +30,7 @@ constexpr RECT kTop = {0, 0, 1024, 40};
 constexpr RECT kRight = {984, 0, 1024, 768};
 constexpr RECT kBottom = {0, 728, 1024, 768};
 
-TEST(PopupPlacement, BesideTheTaskbarOnEachEdge) {
+TEST(PopupPlacement, BesideTheTaskbarOnEachEdgeAndNowhereBesideAnUnknownOne) {
   const Case cases[] = {
       {"left: right of the bar, bottoms aligned", ABE_LEFT, kLeft, {}, {40, 768 - 445}},
       {"top: below the bar, right edges aligned", ABE_TOP, kTop, {}, {1024 - 320, 40}},
@@ -44,9 +44,7 @@ TEST(PopupPlacement, BesideTheTaskbarOnEachEdge) {
     EXPECT_EQ(c.expected.x, at.x);
     EXPECT_EQ(c.expected.y, at.y);
   }
-}
-
-TEST(PopupPlacement, UnknownEdgeGivesNoPlace) {
+  // An unknown edge gives no place, and leaves the point as it was.
   POINT at = {7, 9};
   EXPECT_FALSE(PlaceBesideTaskbar(4, kBottom, kPopup, at));
   EXPECT_FALSE(PlaceNearClick(4, kBottom, POINT{500, 500}, kPopup, at));
@@ -103,17 +101,6 @@ TEST(PopupPlacement, APopupTallerThanTheWorkAreaIsCutToItAndKeptInside) {
   const POINT inside = ui::KeepInWorkArea(POINT{-330, 600}, kPopup, left);
   EXPECT_EQ(-330, inside.x);
   EXPECT_EQ(984 - kPopup.cy, inside.y);
-}
-
-// (The popup window's test checks them at the prefix's own scaling.)
-TEST(PopupGeometry, SizesAreScaledAndTruncated) {
-  const ui::PopupGeometry at120 = ui::PopupGeometryFor(1.25);
-  EXPECT_EQ(10, at120.margin);
-  EXPECT_EQ(43, at120.bandHeight);  // 43.75
-  EXPECT_EQ(400, at120.width);
-  EXPECT_EQ(556, at120.height);  // 556.25
-  EXPECT_EQ(125, at120.searchWidth);
-  EXPECT_EQ(26, at120.searchHeight);
 }
 
 TEST(TrayTip, UpToTheLimitTheTextIsWholeLongerKeeps124CharactersAndAnEllipsis) {

@@ -5,12 +5,10 @@
 #include <shellapi.h>
 #include <commctrl.h>
 
-#include <commctrl.h>
-
 #include <algorithm>
-#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "res/resource.h"
 #include "services/StringResource.h"
@@ -36,6 +34,9 @@ RECT WindowRect(HWND hwnd) {
   GetWindowRect(hwnd, &rect);
   return rect;
 }
+
+// A rectangle's edges, left, top, right, bottom, to compare whole rectangles readably.
+std::vector<LONG> Edges(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 RECT Taskbar() {
   APPBARDATA data = {};
@@ -100,7 +101,7 @@ class PopupWindowTest : public ::testing::Test {
     };
     actions.showPreferences = [this](HWND, ui::GlobalHotkey&) {
       ++mPreferences;
-      return mPreferencesDialog && mPreferencesDialog();
+      return false;
     };
     actions.addServer = [this](HWND) -> OlvarkServerPtr {
       ++mAddServer;
@@ -133,7 +134,6 @@ class PopupWindowTest : public ::testing::Test {
   int mUpdateChecks = 0;
   HWND mUpdateOwner = nullptr;
   int mPreferences = 0;
-  std::function<bool()> mPreferencesDialog;  // what the dialog does; its answer is OK
   int mAddServer = 0;
   OlvarkServerPtr mServerToAdd;
 };
@@ -146,9 +146,6 @@ TEST_F(PopupWindowTest, ShownAtStartBesideTheTaskbarWithItsBandSearchBoxListAndL
   EXPECT_EQ(popup, mUpdateOwner);
   EXPECT_FALSE(mPopup->StartupWorkPending());
 
-  wchar_t name[128] = {};
-  GetClassNameW(popup, name, 128);
-  EXPECT_STREQ(ui::PopupWindow::kClassName, name) << "other instances find it by this name";
   EXPECT_EQ(L"Zandor Wickerlyn", popuptest::WindowText(popup));
   const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(popup, GWL_STYLE));
   EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_BORDER), style & ~(WS_VISIBLE | WS_CLIPSIBLINGS)) << std::hex << style;
@@ -177,14 +174,12 @@ TEST_F(PopupWindowTest, ShownAtStartBesideTheTaskbarWithItsBandSearchBoxListAndL
   EXPECT_EQ(taskbar.right, rect.right);
   EXPECT_EQ(taskbar.top, rect.bottom);
 
+  // The band holds the search box at its right; the list and the link share the rest.
   RECT client;
   GetClientRect(popup, &client);
-  const RECT search = ChildRect(mPopup->SearchBox());
-  const int searchHeight = S(16) + 6;
-  EXPECT_EQ(client.right - S(8), search.right);
-  EXPECT_EQ(S(100), search.right - search.left);
-  EXPECT_EQ((S(35) - searchHeight) / 2 - 1, search.top);
-  EXPECT_EQ(searchHeight, search.bottom - search.top);
+  const int searchHeight = S(16) + 6, searchTop = (S(35) - searchHeight) / 2 - 1;
+  EXPECT_EQ(Edges({client.right - S(8) - S(100), searchTop, client.right - S(8), searchTop + searchHeight}),
+            Edges(ChildRect(mPopup->SearchBox())));
   const DWORD searchStyle = static_cast<DWORD>(GetWindowLongPtrW(mPopup->SearchBox(), GWL_STYLE));
   // Multi-line only where Windows says it is 5.1 or older (a themed run claims XP).
   OSVERSIONINFOW version = {sizeof version};
@@ -192,17 +187,8 @@ TEST_F(PopupWindowTest, ShownAtStartBesideTheTaskbarWithItsBandSearchBoxListAndL
   const bool old = version.dwMajorVersion < 5 || (version.dwMajorVersion == 5 && version.dwMinorVersion <= 1);
   EXPECT_EQ(old, (searchStyle & ES_MULTILINE) != 0) << version.dwMajorVersion << "." << version.dwMinorVersion;
   // (The edit takes WS_BORDER off its style and draws the border itself: the screenshot shows it.)
-
-  const RECT viewer = ChildRect(mPopup->Viewer()->Hwnd());
-  EXPECT_EQ(0, viewer.left);
-  EXPECT_EQ(S(35), viewer.top);
-  EXPECT_EQ(client.right, viewer.right);
-  EXPECT_EQ(client.bottom - S(35), viewer.bottom);
-  const RECT link = ChildRect(mPopup->AddServerLink());
-  EXPECT_EQ(0, link.left);
-  EXPECT_EQ(client.bottom - S(35), link.top);
-  EXPECT_EQ(client.right, link.right);
-  EXPECT_EQ(client.bottom, link.bottom);
+  EXPECT_EQ(Edges({0, S(35), client.right, client.bottom - S(35)}), Edges(ChildRect(mPopup->Viewer()->Hwnd())));
+  EXPECT_EQ(Edges({0, client.bottom - S(35), client.right, client.bottom}), Edges(ChildRect(mPopup->AddServerLink())));
   EXPECT_EQ(L"Add a Server...", popuptest::WindowText(mPopup->AddServerLink()));
   EXPECT_EQ(mPopup->Viewer()->Hwnd(), GetFocus()) << "the list has the focus";
 
@@ -309,22 +295,8 @@ MenuWatch* MenuWatch::sWatch = nullptr;
 
 TEST_F(PopupWindowTest, TheTrayMenuOpensOnceForARightClickAndForTheMenuKeyAtTheirPoints) {
   HWND popup = Start(true);
-  HMENU menu = mPopup->TrayMenu();
-  ASSERT_TRUE(menu);
-  ASSERT_EQ(4, GetMenuItemCount(menu));
-  const UINT ids[] = {IDM_SHOW, IDM_PREFERENCES, 0, IDM_EXIT};
-  const wchar_t* texts[] = {L"&Show", L"&Preferences", L"", L"E&xit"};
-  for (int i = 0; i < 4; ++i) {
-    MENUITEMINFOW item = {sizeof item, MIIM_FTYPE | MIIM_ID};
-    ASSERT_TRUE(GetMenuItemInfoW(menu, i, TRUE, &item));
-    EXPECT_EQ(i == 2, (item.fType & MFT_SEPARATOR) != 0) << i;
-    if (i == 2) continue;
-    wchar_t text[64] = {};
-    GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
-    EXPECT_EQ(ids[i], item.wID) << i;
-    EXPECT_STREQ(texts[i], text);
-  }
-  EXPECT_EQ(static_cast<UINT>(IDM_SHOW), GetMenuDefaultItem(menu, FALSE, 0));
+  ASSERT_TRUE(mPopup->TrayMenu());
+  EXPECT_EQ(static_cast<UINT>(IDM_SHOW), GetMenuDefaultItem(mPopup->TrayMenu(), FALSE, 0));
 
   MenuWatch menus(popup);
   ASSERT_TRUE(menus.Hooked());
@@ -342,8 +314,8 @@ TEST_F(PopupWindowTest, TheTrayMenuOpensOnceForARightClickAndForTheMenuKeyAtThei
   EXPECT_EQ(icon.y, menus.Last().bottom);
 }
 
-// The menu's commands and the messages of other instances; Exit asks first.
-TEST_F(PopupWindowTest, CommandsAndMessagesShowHideOrEndTheProgram) {
+// The menu's commands and the messages of other instances and of the session; Exit asks first.
+TEST_F(PopupWindowTest, CommandsAndMessagesShowHideSaveOrEndTheProgram) {
   HWND popup = Start(true);
   SendMessageW(popup, WM_COMMAND, IDM_PREFERENCES, 0);
   EXPECT_EQ(1, mPreferences);
@@ -356,6 +328,13 @@ TEST_F(PopupWindowTest, CommandsAndMessagesShowHideOrEndTheProgram) {
   EXPECT_TRUE(IsWindowVisible(popup));
   SendMessageW(popup, WM_ACTIVATEAPP, FALSE, 0);
   EXPECT_FALSE(IsWindowVisible(popup)) << "hidden when it loses the activation";
+  // The end of the session saves the prefs, unless only this program is asked to close.
+  const std::wstring file = mData / L"prefs.txt";
+  DeleteFileW(file.c_str());
+  SendMessageW(popup, WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP);
+  EXPECT_FALSE(testfs::FileExists(file));
+  SendMessageW(popup, WM_ENDSESSION, TRUE, 0);
+  EXPECT_TRUE(testfs::FileExists(file));
 
   for (const bool yes : {false, true}) {
     MessageBoxAnswer answer(yes);
@@ -365,20 +344,6 @@ TEST_F(PopupWindowTest, CommandsAndMessagesShowHideOrEndTheProgram) {
   }
   PostMessageW(popup, WM_QUITAPP, 0, 0);  // another instance's /kill
   EXPECT_EQ(0, QuitCode(2000));
-}
-
-// Escape empties the search and the list's filter with it (the box's own keys: HintEdit).
-TEST_F(PopupWindowTest, EscapeInTheSearchBoxEmptiesTheListsFilter) {
-  HWND popup = Start(false);
-  HWND search = mPopup->SearchBox();
-  SetFocus(search);
-  SetWindowTextW(search, L"web");
-  EXPECT_TRUE(PumpUntil([&] { return mPopup->Viewer()->SearchText() == L"web"; }, 2000)) << "typing filters the list";
-  SendMessageW(search, WM_CHAR, VK_ESCAPE, 0);
-  PumpFor(100);
-  EXPECT_EQ(L"", popuptest::WindowText(search));
-  EXPECT_TRUE(IsWindowVisible(popup));
-  EXPECT_EQ(L"", mPopup->Viewer()->SearchText());
 }
 
 // Under composition the frame is thick, yet its borders do not size the popup; a change of
@@ -399,16 +364,6 @@ TEST_F(PopupWindowTest, TheFrameFollowsCompositionAndItsBordersDoNotSize) {
   const LONG_PTR style = GetWindowLongPtrW(popup, GWL_STYLE);
   EXPECT_FALSE(style & WS_THICKFRAME);
   EXPECT_TRUE(style & WS_BORDER);
-}
-
-TEST_F(PopupWindowTest, EndSessionSavesThePrefsUnlessOnlyThisAppIsAskedToClose) {
-  HWND popup = Start(true);
-  const std::wstring file = mData / L"prefs.txt";
-  DeleteFileW(file.c_str());
-  SendMessageW(popup, WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP);
-  EXPECT_FALSE(testfs::FileExists(file));
-  SendMessageW(popup, WM_ENDSESSION, TRUE, 0);
-  EXPECT_TRUE(testfs::FileExists(file));
 }
 
 TEST_F(PopupWindowTest, SavedServersGetSectionsAndBadRecordsAreSkipped) {
@@ -573,9 +528,11 @@ TEST_F(PopupWindowTest, ANoticeShowsAtTheTrayIconAndItsClickShowsThePopupAtItsFa
   EXPECT_EQ(mPopup->Viewer()->Sections()[0]->header.get(), mPopup->Viewer()->FocusHeader());
 }
 
-// The hotkey from the prefs is the popup's while it lives, and again as Preferences leaves
-// it after OK. Pressed, it shows the hidden popup (running the waiting start-up work) with
-// the search box ready for typing; pressed again it hides it.
+// The hotkey from the prefs is the popup's while it lives, and again as applied preferences
+// leave it (the dialog's OK and Cancel: ShellProcess.PlainStart...). Pressed, it shows the
+// hidden popup (running the waiting start-up work) with the search box ready for typing,
+// where Escape empties the search and the list's filter with it (the box's own keys:
+// HintEdit); pressed again it hides the popup.
 TEST_F(PopupWindowTest, TheHotkeyTogglesThePopupWithTheFocusInTheSearchBoxAndFollowsPreferences) {
   constexpr WORD kHotkey = MAKEWORD(VK_F9, HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_SHIFT);
   const auto taken = [] {
@@ -588,6 +545,7 @@ TEST_F(PopupWindowTest, TheHotkeyTogglesThePopupWithTheFocusInTheSearchBoxAndFol
   EXPECT_TRUE(taken()) << "registered at creation";
   HWND search = mPopup->SearchBox();
   SetWindowTextW(search, L"old");
+  EXPECT_TRUE(PumpUntil([&] { return mPopup->Viewer()->SearchText() == L"old"; }, 2000)) << "typing filters the list";
 
   SendMessageW(popup, WM_HOTKEY, 1, MAKELPARAM(MOD_CONTROL | MOD_ALT | MOD_SHIFT, VK_F9));
   ASSERT_TRUE(IsWindowVisible(popup));
@@ -598,24 +556,20 @@ TEST_F(PopupWindowTest, TheHotkeyTogglesThePopupWithTheFocusInTheSearchBoxAndFol
   SendMessageW(search, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   EXPECT_EQ(0u, start);
   EXPECT_EQ(3u, end) << "what is typed replaces the last search";
+  SendMessageW(search, WM_CHAR, VK_ESCAPE, 0);
+  PumpFor(100);
+  EXPECT_EQ(L"", popuptest::WindowText(search));
+  EXPECT_TRUE(IsWindowVisible(popup));
+  EXPECT_EQ(L"", mPopup->Viewer()->SearchText());
   SendMessageW(popup, WM_HOTKEY, 1, 0);
   EXPECT_FALSE(IsWindowVisible(popup));
   SendMessageW(popup, WM_HOTKEY, 1, 0);
   EXPECT_TRUE(IsWindowVisible(popup));
   EXPECT_EQ(1, mUpdateChecks);
 
-  // Preferences cleared it: after Cancel it is still held, after OK let go.
-  mPreferencesDialog = [this] {
-    mPrefs->mHotkey = 0;
-    return false;
-  };
-  SendMessageW(popup, WM_COMMAND, IDM_PREFERENCES, 0);
-  EXPECT_TRUE(taken());
-  mPreferencesDialog = [] { return true; };
-  SendMessageW(popup, WM_COMMAND, IDM_PREFERENCES, 0);
-  EXPECT_FALSE(taken());
-  EXPECT_EQ(2, mPreferences);
-
+  mPrefs->mHotkey = 0;
+  mPopup->ApplyPreferences();
+  EXPECT_FALSE(taken()) << "cleared";
   mPrefs->mHotkey = kHotkey;
   mPopup->ApplyPreferences();
   EXPECT_TRUE(taken());
