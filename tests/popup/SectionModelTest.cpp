@@ -97,7 +97,9 @@ struct PagedSection {
 };
 }  // namespace
 
-TEST(SectionPaging, ShowAllThenEachRangeLinkBeforeItsFoldedVMs) {
+// Show All, then each range's link before its folded VMs; revealing ranges hides their links,
+// and Show All once none is folded.
+TEST(SectionPaging, ShowAllThenEachRangeLinkBeforeItsFoldedVMsUntilRevealed) {
   PagedSection paged(149);
   const ui::Section& s = paged.section;
   EXPECT_EQ(paged.Shown(), "AL" + std::string(75, 'v') + "L" + std::string(74, 'v'));
@@ -122,10 +124,7 @@ TEST(SectionPaging, ShowAllThenEachRangeLinkBeforeItsFoldedVMs) {
     EXPECT_FALSE(page.shown);
   }
   EXPECT_EQ(s.entries.back().Name(), L"vm148");
-}
 
-TEST(SectionPaging, RevealingRangesHidesTheirLinksAndShowAllOnceNoneIsFolded) {
-  PagedSection paged(149);
   ui::RevealPage(paged.section, paged.section.pages[1]);
   EXPECT_EQ(paged.Shown(), "AL" + std::string(75, 'v') + "l" + std::string(74, 'V'));
   ui::RevealPage(paged.section, paged.section.pages[0]);
@@ -136,7 +135,6 @@ TEST(SectionPaging, RevealingRangesHidesTheirLinksAndShowAllOnceNoneIsFolded) {
   EXPECT_EQ(all.Shown(), paged.Shown());
   EXPECT_TRUE(all.section.pages[0].shown && all.section.pages[1].shown);
 }
-
 
 // A rebuild hands each VM the entry the last fill made for it, whatever was added, removed,
 // moved or listed twice meanwhile; VMs new to the list get new entries.

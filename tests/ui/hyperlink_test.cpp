@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -194,29 +193,10 @@ TEST(HyperLinkStatic, ATakenOverStaticClicksOnceAndIsGivenBackWorking) {
   EXPECT_EQ(WindowText(stat), L"Help me");
 }
 
-TEST(HyperLinkStatic, ImageStylesAreLeftToTheStatic) {
-  popuptest::Parent host;
-  host.CreateParent(320, 160);
-  HWND stat = CreateWindowExW(0, L"static", L"", WS_CHILD | WS_VISIBLE | SS_BLACKRECT, 10, 50, 60, 20, host.Hwnd(),
-                              nullptr, nullptr, nullptr);
-  CHyperLink link;
-  ASSERT_TRUE(link.SubclassWindow(stat));
-  RedrawWindow(stat, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-  const std::vector<uint8_t> shot = ClientPixels(stat);
-  // The static still paints its solid rectangle; no label is drawn over it.
-  ASSERT_FALSE(shot.empty());
-  const COLORREF fill = RGB(shot[0], shot[1], shot[2]);
-  EXPECT_EQ(CountColour(shot, fill) * 3, static_cast<int>(shot.size()));
-  EXPECT_NE(fill, RGB(255, 255, 255));
-  EXPECT_EQ(link.GetLinkFont(), nullptr);
-}
-
-// The label is the window text both ways, and a long one wraps inside the control.
-TEST(HyperLinkLabel, TheLabelIsTheWindowTextAndALongOneWraps) {
+// A text set on the window becomes the label (the label as window text: LinkRow), and a
+// long one wraps inside the control.
+TEST(HyperLinkLabel, TheWindowTextIsTheLabelAndALongOneWraps) {
   LinkBox box;
-  EXPECT_EQ(WindowText(box.hwnd), L"Add a server");
-  box.link.SetLabel(L"Remove");
-  EXPECT_EQ(WindowText(box.hwnd), L"Remove");
   SetWindowTextW(box.hwnd, L"Rename");
   EXPECT_EQ(box.link.GetLabel(), L"Rename");
 
@@ -232,20 +212,6 @@ TEST(HyperLinkLabel, TheLabelIsTheWindowTextAndALongOneWraps) {
   SelectObject(dc, old);
   ReleaseDC(wrapped.hwnd, dc);
   EXPECT_GE(label.bottom - label.top, 2 * tm.tmHeight);
-}
-
-TEST(HyperLinkLabel, LabelRectFollowsTheAlignmentStyle) {
-  LinkBox left(SS_LEFT), centre(SS_CENTER), right(SS_RIGHT);
-  RECT client;
-  GetClientRect(centre.hwnd, &client);
-  const RECT l = left.link.GetLabelRect(), c = centre.link.GetLabelRect(), r = right.link.GetLabelRect();
-  ASSERT_GT(c.right - c.left, 0);
-  ASSERT_LT(c.right - c.left, client.right);
-  EXPECT_EQ(l.left, 0);
-  EXPECT_LE(std::abs(c.left - (client.right - c.right)), 1);
-  EXPECT_EQ(r.right, client.right);
-  EXPECT_EQ(c.right - c.left, l.right - l.left);
-  EXPECT_EQ(r.right - r.left, l.right - l.left);
 }
 
 // Its own underlined font is deleted when another is given; its tooltip is made once, when
