@@ -128,7 +128,8 @@ TEST(HyperLinkInput, APressAndAReleaseOnTheLabelSendOneCommand) {
   }
 }
 
-TEST(HyperLinkInput, EnterAndSpaceSendTheCommandOnlyWithTheFocus) {
+// Enter and Space send the command only with the focus; the hand shows only over the label.
+TEST(HyperLinkInput, EnterAndSpaceSendTheCommandOnlyWithTheFocusAndTheHandOnlyOverTheLabel) {
   LinkBox box;
   SetFocus(box.host.Hwnd());
   SendMessageW(box.hwnd, WM_CHAR, VK_RETURN, 1);
@@ -139,10 +140,7 @@ TEST(HyperLinkInput, EnterAndSpaceSendTheCommandOnlyWithTheFocus) {
   SendMessageW(box.hwnd, WM_CHAR, L'a', 1);
   box.ExpectCommands(2);
   EXPECT_EQ(SendMessageW(box.hwnd, WM_GETDLGCODE, 0, 0), DLGC_WANTCHARS);
-}
 
-TEST(HyperLinkInput, HandCursorOnlyOverTheLabel) {
-  LinkBox box;
   const HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
   for (bool onLabel : {true, false}) {
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));

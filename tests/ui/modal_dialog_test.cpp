@@ -41,7 +41,8 @@ const wchar_t kCaption[] = L"Framework Test";
 
 }  // namespace
 
-TEST(ModalDialog, RunsTheTemplateAndReturnsTheButtonThatEndedIt) {
+// A slot posted meanwhile runs inside the dialog's loop.
+TEST(ModalDialog, RunsTheTemplateAndItsPostedSlotsAndReturnsTheButtonThatEndedIt) {
   for (int button : {IDOK, IDCANCEL}) {
     SCOPED_TRACE(button == IDOK ? "OK" : "Cancel, which has no handler");
     EchoDialog dlg;
@@ -54,17 +55,6 @@ TEST(ModalDialog, RunsTheTemplateAndReturnsTheButtonThatEndedIt) {
     EXPECT_EQ(dlg.textAtOk, button == IDOK ? L"typed" : L"");
     EXPECT_EQ(dlg.Hwnd(), nullptr);
   }
-  class Missing : public ui::ModalDialog {
-   public:
-    Missing() : ui::ModalDialog(12345) {}
-   protected:
-    ZW_BEGIN_MSG_MAP()
-    ZW_END_MSG_MAP()
-  } missing;
-  EXPECT_EQ(missing.DoModal(nullptr), -1) << "a missing template fails without showing anything";
-}
-
-TEST(ModalDialog, PostedSlotRunsInsideTheDialogsLoop) {
   EchoDialog dlg;
   int runs = 0;
   EXPECT_EQ(dialogs::RunDriven(dlg, kCaption, [&](HWND h) {
@@ -75,4 +65,13 @@ TEST(ModalDialog, PostedSlotRunsInsideTheDialogsLoop) {
             }),
             IDCANCEL);
   EXPECT_EQ(runs, 1);
+
+  class Missing : public ui::ModalDialog {
+   public:
+    Missing() : ui::ModalDialog(12345) {}
+   protected:
+    ZW_BEGIN_MSG_MAP()
+    ZW_END_MSG_MAP()
+  } missing;
+  EXPECT_EQ(missing.DoModal(nullptr), -1) << "a missing template fails without showing anything";
 }

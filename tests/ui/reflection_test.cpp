@@ -20,7 +20,10 @@ struct Pair {
 };
 }  // namespace
 
-TEST(Reflection, AnEditsChangeComesBackToItOnlyWhenItsParentReflects) {
+// An edit's change comes back to it only when its parent reflects. The control is found in
+// lParam, or through the NMHDR that lParam points to; a menu command (no control) and a
+// message that is no notification are left to the parent.
+TEST(Reflection, NotificationsAndColourMessagesGoBackToTheControlOnlyWhenItsParentReflects) {
   for (bool reflect : {true, false}) {
     SCOPED_TRACE(reflect ? "reflecting" : "not reflecting");
     Pair p;
@@ -34,11 +37,6 @@ TEST(Reflection, AnEditsChangeComesBackToItOnlyWhenItsParentReflects) {
     SendMessageW(p.editHwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(end, 5u);
   }
-}
-
-// The control is found in lParam, or through the NMHDR that lParam points to; a menu
-// command (no control) and a message that is no notification are left to the parent.
-TEST(Reflection, NotificationsAndColourMessagesGoBackToTheControl) {
   Pair p;
   HDC dc = GetDC(p.editHwnd);
   NMHDR header = {p.editHwnd, 77, NM_CLICK};

@@ -44,22 +44,20 @@ struct Doomed : sigc::trackable {
 
 }  // namespace
 
-TEST(UiThread, SlotPostedFromAnotherThreadRunsOnceOnTheWindowsThread) {
+// A slot posted from another thread runs once, on the window's thread. One whose target died
+// or that is blocked does nothing and is freed; queued behind those, one that does run shows
+// that the pump delivered them.
+TEST(UiThread, ASlotPostedFromAnotherThreadRunsOnceThereAndOneWhoseTargetDiedOrThatIsBlockedIsFreed) {
   Recorder w;
   HWND hwnd = w.CreateTopLevel();
-  Target target;
-  std::thread worker([&] { ui::PostToWindow(hwnd, sigc::mem_fun(target, &Target::Handle)); });
+  Target posted;
+  std::thread worker([&] { ui::PostToWindow(hwnd, sigc::mem_fun(posted, &Target::Handle)); });
   worker.join();
-  EXPECT_EQ(target.runs, 0);  // nothing runs on the worker
+  EXPECT_EQ(posted.runs, 0);  // nothing runs on the worker
   popuptest::PumpFor(0);
-  EXPECT_EQ(target.runs, 1);
-  EXPECT_EQ(target.ranOnThread, GetCurrentThreadId());
-}
+  EXPECT_EQ(posted.runs, 1);
+  EXPECT_EQ(posted.ranOnThread, GetCurrentThreadId());
 
-// Queued behind the two that must not run: one that does, to show the pump delivered them.
-TEST(UiThread, ASlotWhoseTargetDiedOrThatIsBlockedDoesNothingAndIsFreed) {
-  Recorder w;
-  HWND hwnd = w.CreateTopLevel();
   auto target = std::make_unique<Doomed>();
   const int live = Counted::live;
   auto blockedRuns = std::make_shared<int>(0), laterRuns = std::make_shared<int>(0);
