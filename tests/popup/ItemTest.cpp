@@ -94,7 +94,9 @@ TEST_F(RowTest, KeysExpandCollapseAndNavigate) {
 // The star, a hover button, pressed and then released elsewhere neither toggles nor tells the
 // row (a completed click toggling it: VMRowTest).
 TEST_F(RowTest, HoverStaysWhileTheCursorIsOnTheRowsButtonAndEndsWhenItLeaves) {
-  MoveCursorTo(row->Hwnd(), POINT{40, 10});
+  POINT onRow = {40, 10};
+  ClientToScreen(row->Hwnd(), &onRow);
+  ASSERT_TRUE(cursor::PlaceCursor(onRow));
   SendMessageW(row->Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(40, 10));
   EXPECT_TRUE(row->IsHovered());
   // Onto the star: the row gets a mouse-leave, but the cursor is still over its child.

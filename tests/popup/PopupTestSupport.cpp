@@ -80,13 +80,6 @@ std::wstring MessageBoxAnswer::Text() {
   return mText;
 }
 
-void MoveCursorTo(HWND window, POINT client) {
-  ClientToScreen(window, &client);
-  cursor::PlaceCursor(client);
-  PostMessageW(window, WM_MOUSEMOVE, 0, 0);
-  PumpFor(30);
-}
-
 void PressKey(HWND window, UINT key) {
   SendMessageW(window, WM_KEYDOWN, key, 0);
   PumpFor(20);
@@ -248,7 +241,6 @@ std::wstring WindowText(HWND window) {
 }
 
 bool IsShown(HWND window) { return window && (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE); }
-bool IsEnabled(HWND window) { return window && IsWindowEnabled(window); }
 
 std::vector<HWND> Children(HWND parent, int id) {
   std::vector<HWND> found;

@@ -68,7 +68,6 @@ class MessageBoxAnswer {
 // Moves the real cursor over a window's client point, presses and releases the left
 // button there (as a person clicks), pumping in between.
 void ClickAt(HWND window, POINT client);
-void MoveCursorTo(HWND window, POINT client);
 // A key pressed in the window (WM_KEYDOWN), then what it posted dispatched.
 void PressKey(HWND window, UINT key);
 // A child's rectangle in its parent's client coordinates.
@@ -85,7 +84,6 @@ int CountColour(const std::vector<uint8_t>& rgb, COLORREF colour);
 std::string SaveScreenshot(HWND window, const std::string& name);
 std::wstring WindowText(HWND window);
 bool IsShown(HWND window);
-bool IsEnabled(HWND window);
 // A control of the row by id (the first one when several share it, as the held ones do).
 HWND Child(HWND parent, int id);
 std::vector<HWND> Children(HWND parent, int id);
