@@ -45,13 +45,10 @@ void PumpOnce() {
 }  // namespace
 
 bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  for (;;) {
+  return polling::WaitUntil([&] {
     PumpOnce();
-    if (pred()) return true;
-    if (GetTickCount64() >= end) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
+    return pred();
+  }, timeoutMs);
 }
 
 void PumpFor(DWORD ms) {
@@ -140,10 +137,6 @@ bool WritePng(const std::wstring& path, std::vector<uint8_t>& bgr, int width, in
   if (SUCCEEDED(com)) CoUninitialize();
   return written;
 }
-
-}  // namespace
-
-namespace {
 
 // A rectangle of a DC as RGB, top row first.
 std::vector<uint8_t> Grab(HDC source, int left, int top, int width, int height) {

@@ -314,17 +314,14 @@ TEST_F(PopupWindowTest, TheTrayMenuOpensOnceForARightClickAndForTheMenuKeyAtThei
   EXPECT_EQ(icon.y, menus.Last().bottom);
 }
 
-// The menu's commands and the messages of other instances and of the session; Exit asks first.
+// The menu's commands and the messages of the session; Exit asks first. (A second instance's
+// WM_SHOWPOPUP and /kill's WM_QUITAPP: ShellProcess.SecondInstanceOrATrayClick...)
 TEST_F(PopupWindowTest, CommandsAndMessagesShowHideSaveOrEndTheProgram) {
   HWND popup = Start(true);
   SendMessageW(popup, WM_COMMAND, IDM_PREFERENCES, 0);
   EXPECT_EQ(1, mPreferences);
   EXPECT_FALSE(IsWindowVisible(popup));
   SendMessageW(popup, WM_COMMAND, IDM_SHOW, 0);
-  EXPECT_TRUE(IsWindowVisible(popup));
-  SendMessageW(popup, WM_HIDE_POPUP, 0, 0);
-  EXPECT_FALSE(IsWindowVisible(popup));
-  SendMessageW(popup, WM_SHOWPOPUP, 0, 0);  // a second instance
   EXPECT_TRUE(IsWindowVisible(popup));
   SendMessageW(popup, WM_ACTIVATEAPP, FALSE, 0);
   EXPECT_FALSE(IsWindowVisible(popup)) << "hidden when it loses the activation";
@@ -342,8 +339,6 @@ TEST_F(PopupWindowTest, CommandsAndMessagesShowHideSaveOrEndTheProgram) {
     EXPECT_EQ(yes ? 0 : -1, QuitCode(yes ? 10000 : 1500)) << "answered " << (yes ? "Yes" : "No");
     EXPECT_EQ(utils::LoadStringResource(IDS_CONFIRM_EXIT), answer.Text());
   }
-  PostMessageW(popup, WM_QUITAPP, 0, 0);  // another instance's /kill
-  EXPECT_EQ(0, QuitCode(2000));
 }
 
 // Under composition the frame is thick, yet its borders do not size the popup; a change of
