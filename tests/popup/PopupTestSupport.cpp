@@ -44,11 +44,16 @@ void PumpOnce() {
 }
 }  // namespace
 
+// Waits for input rather than sleeping (Polling.h's WaitUntil): a thread that keeps posting
+// must be answered as fast as it posts.
 bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs) {
-  return polling::WaitUntil([&] {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  for (;;) {
     PumpOnce();
-    return pred();
-  }, timeoutMs);
+    if (pred()) return true;
+    if (GetTickCount64() >= end) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
 }
 
 void PumpFor(DWORD ms) {
