@@ -3,9 +3,6 @@
 #include <windows.h>
 #include <winhttp.h>
 
-#include <set>
-
-#include "qor/ErrorText.h"
 #include "qor/SdkProtocol.h"
 #include "qor/ServiceUrl.h"
 #include "qor/Timeouts.h"
@@ -123,23 +120,4 @@ TEST(QorTimeouts, ScaleKeepsAFloorAndDefaultsAreDocumentedValues) {
   EXPECT_EQ(fast.requestMs, 3000u);
   EXPECT_EQ(fast.eventWaitMs, 1000u);
   EXPECT_EQ(ScaleTimeouts(base, 0.0001).connectMs, 50u);
-}
-
-TEST(QorErrorTexts, EveryCodeHasItsOwnTextAndUnknownCodesShareOne) {
-  std::set<std::string> texts;
-  const QorError codes[] = {QOR_OK, QOR_E_FAIL, QOR_E_OUT_OF_MEMORY, QOR_E_INVALID_ARG, QOR_E_UNSUPPORTED_PROPERTY,
-                            QOR_E_INVALID_HANDLE, QOR_E_WRONG_HANDLE_TYPE, QOR_E_NOT_CONNECTED,
-                            QOR_E_JOB_NOT_FINISHED, QOR_E_UNLICENSED_HOST, QOR_E_CONNECTION_LOST,
-                            QOR_E_VM_NOT_FOUND, QOR_E_INVALID_POWER_STATE, QOR_E_BAD_CREDENTIALS,
-                            QOR_E_HOST_NOT_FOUND, QOR_E_CONNECTION_REFUSED, QOR_E_TIMED_OUT, QOR_E_TLS_FAILURE,
-                            QOR_E_NOT_A_SERVER, QOR_E_BAD_SERVICE_URL, QOR_E_PROTOCOL_VERSION, QOR_E_NETWORK,
-                            QOR_E_SERVER_ERROR};
-  for (QorError code : codes) {
-    std::string text = ErrorText(code);
-    EXPECT_NE(text, "Unknown error") << code;
-    texts.insert(text);
-  }
-  EXPECT_EQ(texts.size(), sizeof codes / sizeof codes[0]);
-  EXPECT_STREQ(ErrorText(99999), "Unknown error");
-  EXPECT_STREQ(ErrorText(0x100000000ull | QOR_E_BAD_CREDENTIALS), "Unknown error");
 }

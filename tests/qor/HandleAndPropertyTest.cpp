@@ -76,18 +76,6 @@ TEST(QorHandleTable, ValuesAreNotReusedAndSkipZeroAndLiveOnesOnWrap) {
   table.SetNextValueForTest(0x10000000u);
 }
 
-// With an id, the contract tests read it from every found item.
-TEST(QorPropertyList, FoundItemsWithoutAnIdRefuseItAndFillNoOutput) {
-  char* path = nullptr;
-  char* moid = nullptr;
-  FoundItem withoutId("[ds] b/b.vmx");
-  EXPECT_EQ(ReadList(withoutId, QOR_PROPERTY_FOUND_ITEM_LOCATION, &path, QOR_PROPERTY_VM_MOID, &moid,
-                     QOR_PROPERTY_NONE),
-            QOR_E_UNSUPPORTED_PROPERTY);
-  EXPECT_EQ(path, nullptr);
-  EXPECT_EQ(moid, nullptr);
-}
-
 TEST(QorJobs, ResultsAreReadableOnlyWhenFinishedAndEachReadGivesAReference) {
   HandleTable& table = HandleTable::Instance();
   std::atomic<int> freed{0};
