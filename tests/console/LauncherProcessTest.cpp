@@ -233,23 +233,3 @@ TEST(ConsoleLauncher, TheConsoleInheritsThePipeAloneAndOneThatNeverReadsIsNotWai
   EXPECT_GE(elapsed.count(), 2800);
   EXPECT_LT(elapsed.count(), 10000);
 }
-
-// Started directly with a bad command line, the console shows why in its window.
-TEST(ConsoleProgram, BadCommandLineIsShownInTheWindow) {
-  std::wstring line = L"\"" + consoletest::ConsoleProgram() + L"\" -h srv01";
-  STARTUPINFOW startup = {sizeof startup};
-  PROCESS_INFORMATION process = {};
-  ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-  // A minute: beside the themed screenshot run, a fresh Wine process can take long to show.
-  HWND window = polling::WaitForTopLevel(LUMACON_WINDOW_CLASS, nullptr, process.dwProcessId, true, 60000);
-  ASSERT_NE(window, nullptr);
-  std::wstring status;
-  polling::WaitUntil([&] { return !(status = consoletest::ControlText(window, IDC_LUMACON_STATUS)).empty(); }, 5000);
-  EXPECT_NE(status.find(L"Error: The VM's managed-object id (-M) is missing."), std::wstring::npos)
-      << utils::ToUtf8String(status);
-  EXPECT_NE(status.find(L"Usage: zandor-lumacon"), std::wstring::npos);
-  PostMessageW(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-}

@@ -14,6 +14,19 @@ std::vector<std::string> Names(const VMList& vms) {
   return names;
 }
 
+struct LaunchRecord {
+  static inline std::string host, moid, user, password;
+  static inline int calls = 0;
+  static bool Launch(const std::string& h, const std::string& m, const std::string& u, const std::string& p) {
+    host = h;
+    moid = m;
+    user = u;
+    password = p;
+    ++calls;
+    return !m.empty();
+  }
+};
+
 }  // namespace
 
 // A refresh keeps the objects of VMs found again (open, favorite, recent) and adds new
@@ -26,8 +39,23 @@ TEST_F(Enumeration, RefreshKeepsFoundVMsCarriesTheFlagToAMovedOneAndFreesTheRest
   OlvarkServerPtr server = LoggedInServer();
   std::shared_ptr<QorVM> web = FindVM(server, "web01");
   ASSERT_TRUE(web);
+  // The console gets the server address, the moid and the saved credentials, once the VM
+  // is open and its moid known.
+  OlvarkServer::SetConsoleLauncher(&LaunchRecord::Launch);
+  LaunchRecord::calls = 0;
+  EXPECT_FALSE(web->RunInConsole());
   ASSERT_TRUE(OpenAndWait(web));
   EXPECT_EQ(web->GetId(), moid);
+  EXPECT_TRUE(web->RunInConsole());
+  OlvarkServer::SetConsoleLauncher(nullptr);
+  EXPECT_EQ(LaunchRecord::calls, 2);
+  EXPECT_EQ(LaunchRecord::host, (sim.Secure() ? "" : "http://") + std::string(kHost) + ":" + std::to_string(sim.Port()));
+  EXPECT_EQ(LaunchRecord::moid, moid);
+  EXPECT_EQ(LaunchRecord::user, kUser);
+  EXPECT_EQ(LaunchRecord::password, server->GetProtectedPassword());
+  // Another kind of VM is not the server's to launch.
+  EXPECT_FALSE(server->RunVMInConsole(*PrismoVM::Create("x", "[ds] x/x.vmx")));
+  EXPECT_EQ(LaunchRecord::calls, 2);
   EXPECT_TRUE(log->Contains("QorVM::OnVMOpened: VM 'web01' has moid '" + moid + "'.\r\n"));
   web->SetFavorite(true);
   web->MarkUsed();
@@ -182,41 +210,4 @@ TEST_F(Enumeration, OverlappingRefreshesApplyTheNewestAnswerAndALateOneFindsNoSe
   EXPECT_TRUE(watch.expired());
   Sleep(1500);
   EXPECT_EQ(finished(), before) << "the answer for the gone server changed something";
-}
-
-namespace {
-
-struct LaunchRecord {
-  static inline std::string host, moid, user, password;
-  static inline int calls = 0;
-  static bool Launch(const std::string& h, const std::string& m, const std::string& u, const std::string& p) {
-    host = h;
-    moid = m;
-    user = u;
-    password = p;
-    ++calls;
-    return !m.empty();
-  }
-};
-
-}  // namespace
-
-TEST_F(Enumeration, ConsoleGetsTheServerAddressTheMoidAndTheSavedCredentials) {
-  const std::string moid = AddVm("web01");
-  OlvarkServerPtr server = LoggedInServer(true);
-  std::shared_ptr<QorVM> web = FindVM(server, "web01");
-  OlvarkServer::SetConsoleLauncher(&LaunchRecord::Launch);
-  LaunchRecord::calls = 0;
-  EXPECT_FALSE(web->RunInConsole());  // not opened yet: no moid
-  ASSERT_TRUE(OpenAndWait(web));
-  EXPECT_TRUE(web->RunInConsole());
-  OlvarkServer::SetConsoleLauncher(nullptr);
-  EXPECT_EQ(LaunchRecord::calls, 2);
-  EXPECT_EQ(LaunchRecord::host, (sim.Secure() ? "" : "http://") + std::string(kHost) + ":" + std::to_string(sim.Port()));
-  EXPECT_EQ(LaunchRecord::moid, moid);
-  EXPECT_EQ(LaunchRecord::user, kUser);
-  EXPECT_EQ(LaunchRecord::password, server->GetProtectedPassword());
-  // Another kind of VM is not the server's to launch.
-  EXPECT_FALSE(server->RunVMInConsole(*PrismoVM::Create("x", "[ds] x/x.vmx")));
-  EXPECT_EQ(LaunchRecord::calls, 2);
 }
