@@ -1,13 +1,12 @@
 // The launcher's parts without a child process: finding the console among plug-in
 // folders and registered versions, the command line, and the credential pipe; and the
-// console stand-in's reading of the "-h" value and its test record's hash.
+// hash of the console stand-in's test record.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
 
 #include <thread>
 
-#include "console/HostArgument.h"
 #include "console/TestRecord.h"
 #include "services/ConsoleCommandLine.h"
 #include "services/ConsoleCredentialPipe.h"
@@ -55,29 +54,6 @@ TEST(ConsoleCommandLine, ArgumentsSurviveTheChildsParsingAndOldConsolesGetNoUser
   EXPECT_FALSE(utils::ConsoleTakesPassword(4));
   EXPECT_TRUE(utils::ConsoleTakesPassword(5));
   EXPECT_TRUE(utils::ConsoleTakesPassword(6));
-}
-
-TEST(HostArgument, TheConsoleReachesTheServerTheLauncherNames) {
-  struct Case {
-    std::string host;
-    unsigned port;
-    bool ssl;
-    const wchar_t* url;
-    unsigned parsedPort;
-  } cases[] = {
-      {"srv01", 0, true, L"https://srv01/sdk", 0},
-      {"127.0.0.1", 8443, true, L"https://127.0.0.1/sdk", 8443},
-      {"srv02", 8080, false, L"http://srv02/sdk", 8080},
-  };
-  lumacon::HostArgument parsed;
-  std::wstring problem;
-  for (const Case& c : cases) {
-    std::string text = utils::MakeConsoleHostArgument(c.host, c.port, c.ssl);
-    ASSERT_TRUE(lumacon::ParseHostArgument(std::wstring(text.begin(), text.end()), parsed, problem)) << text;
-    EXPECT_EQ(parsed.ServiceUrl(), c.url);
-    EXPECT_EQ(parsed.port, c.parsedPort);
-    EXPECT_EQ(parsed.useSsl, c.ssl);
-  }
 }
 
 // The launcher tests compare the hash the console records with the password sent.

@@ -40,7 +40,7 @@ TEST(QorServiceUrl, RefusesEverythingElse) {
   EXPECT_EQ(ParseServiceUrl("https://srv01/sdk", 65536, &e), QOR_E_INVALID_ARG);
 }
 
-TEST(QorWinHttpErrorMapping, GivesTheDocumentedCodes) {
+TEST(QorWinHttpErrorMapping, GivesTheDocumentedCodesAndTimeOutsForFailuresAtTheLimit) {
   EXPECT_EQ(MapWinHttpError(ERROR_WINHTTP_NAME_NOT_RESOLVED, 5, 30000), QOR_E_HOST_NOT_FOUND);
   EXPECT_EQ(MapWinHttpError(ERROR_WINHTTP_CANNOT_CONNECT, 5, 10000), QOR_E_CONNECTION_REFUSED);
   EXPECT_EQ(MapWinHttpError(ERROR_WINHTTP_TIMEOUT, 5, 30000), QOR_E_TIMED_OUT);
@@ -51,10 +51,8 @@ TEST(QorWinHttpErrorMapping, GivesTheDocumentedCodes) {
   EXPECT_EQ(MapWinHttpError(ERROR_WINHTTP_UNRECOGNIZED_SCHEME, 0, 0), QOR_E_BAD_SERVICE_URL);
   EXPECT_EQ(MapWinHttpError(ERROR_WINHTTP_CONNECTION_ERROR, 5, 30000), QOR_E_NETWORK);
   EXPECT_EQ(MapWinHttpError(12345, 5, 30000), QOR_E_NETWORK);
-}
-
-TEST(QorWinHttpErrorMapping, FailuresThatRanIntoTheLimitAreTimeOuts) {
-  // Wine ends a handshake with a silent peer with a TLS error once the limit has passed.
+  // Failures that ran into the limit are time-outs: Wine ends a handshake with a silent
+  // peer with a TLS error once the limit has passed.
   EXPECT_EQ(MapWinHttpError(ERROR_WINHTTP_SECURE_CHANNEL_ERROR, 3015, 3000), QOR_E_TIMED_OUT);
   EXPECT_EQ(MapWinHttpError(ERROR_WINHTTP_SECURE_CHANNEL_ERROR, 2700, 3000), QOR_E_TIMED_OUT);
   EXPECT_EQ(MapWinHttpError(ERROR_WINHTTP_SECURE_CHANNEL_ERROR, 2600, 3000), QOR_E_TLS_FAILURE);

@@ -37,7 +37,7 @@ QorError ReadList(HandleObject& object, int firstId, ...) {
 
 }  // namespace
 
-TEST(QorHandleTable, CountsReferencesAndFreesOnceAtTheLast) {
+TEST(QorHandleTable, CountsReferencesFreesOnceAtTheLastAndNeverReusesAValue) {
   HandleTable& table = HandleTable::Instance();
   std::atomic<int> freed{0};
   QorHandle handle = table.Add(std::make_shared<CountingObject>(&freed));
@@ -55,11 +55,8 @@ TEST(QorHandleTable, CountsReferencesAndFreesOnceAtTheLast) {
   table.Release(0xFFFFFFF0u);
   EXPECT_EQ(freed, 1);
   EXPECT_EQ(table.Find(handle), nullptr);
-}
 
-TEST(QorHandleTable, ValuesAreNotReusedAndSkipZeroAndLiveOnesOnWrap) {
-  HandleTable& table = HandleTable::Instance();
-  std::atomic<int> freed{0};
+  // Values are not reused, and a wrap skips zero and the values still in use.
   QorHandle first = table.Add(std::make_shared<CountingObject>(&freed));
   table.Release(first);
   QorHandle second = table.Add(std::make_shared<CountingObject>(&freed));
