@@ -169,24 +169,10 @@ TEST_F(Enumeration, LostConnectionLogsOffAndKeepsCredentialsAndList) {
   EXPECT_TRUE(log->Contains("QorVM::Open: Unable to open VM. mOpenState=0, hostHandle=0.\r\n"));
 }
 
-// A search that fails for another reason (the server stops answering) keeps the old list.
-TEST_F(Enumeration, SilentServerKeepsTheOldList) {
-  AddVm("web01");
-  OlvarkServerPtr server = LoggedInServer();
-  std::shared_ptr<QorVM> web = FindVM(server, "web01");
-  ASSERT_TRUE(sim.Admin("silent", R"({"on":true})")) << sim.LastError();
-  server->Refresh();
-  EXPECT_EQ(server->GetState(), VMCollection::STATE_ENUMERATING);
-  ASSERT_TRUE(WaitForState(server, VMCollection::STATE_ENUMERATED, 20000));
-  EXPECT_EQ(FindVM(server, "web01"), web);
-  EXPECT_TRUE(log->Contains("OlvarkServer::FindItemsCallback: VM enumeration on server '127.0.0.1' failed with err 0 and asyncErr 30005.\r\n"));
-  EXPECT_NE(server->GetHostHandle(), 0u);
-}
-
 // Refreshes that overlap: only the newest search's answer counts, and their completions
-// never run at the same time. A server removed while its search is answered slowly: the
-// late answer finds no server.
-TEST_F(Enumeration, OverlappingRefreshesApplyTheNewestAnswerAndALateOneFindsNoServer) {
+// never run at the same time. A failed search keeps the old list. A server removed while
+// its search is answered slowly: the late answer finds no server.
+TEST_F(Enumeration, OverlappingOrFailedSearchesKeepTheNewestListAndALateOneFindsNoServer) {
   AddVm("web01");
   OlvarkServerPtr server = LoggedInServer();
   ASSERT_TRUE(sim.Admin("latency", R"({"ms":300})"));
@@ -196,6 +182,17 @@ TEST_F(Enumeration, OverlappingRefreshesApplyTheNewestAnswerAndALateOneFindsNoSe
   ASSERT_TRUE(polling::WaitUntil([&] { return log->Contains("Ignoring the answer of an outdated VM search"); }));
   ASSERT_TRUE(WaitForState(server, VMCollection::STATE_ENUMERATED));
   EXPECT_EQ(Names(server->GetVMs()), (std::vector<std::string>{"late", "web01"}));
+
+  // A search that fails for another reason (the server stops answering) keeps the old list.
+  std::shared_ptr<QorVM> web = FindVM(server, "web01");
+  ASSERT_TRUE(sim.Admin("silent", R"({"on":true})")) << sim.LastError();
+  server->Refresh();
+  EXPECT_EQ(server->GetState(), VMCollection::STATE_ENUMERATING);
+  ASSERT_TRUE(WaitForState(server, VMCollection::STATE_ENUMERATED, 20000));
+  EXPECT_EQ(FindVM(server, "web01"), web);
+  EXPECT_TRUE(log->Contains("OlvarkServer::FindItemsCallback: VM enumeration on server '127.0.0.1' failed with err 0 and asyncErr 30005.\r\n"));
+  EXPECT_NE(server->GetHostHandle(), 0u);
+  ASSERT_TRUE(sim.Admin("silent", R"({"on":false})")) << sim.LastError();
 
   const auto finished = [&] {
     const std::string text = log->Text();
