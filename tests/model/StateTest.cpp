@@ -112,7 +112,7 @@ TEST_F(StateTest, AddRecentMergesWithAnEqualVM) {
   EXPECT_TRUE(vms[0]->IsRecent());
 }
 
-TEST_F(StateTest, RemovedServerLeavesTheSetAndIsFreedWhenUnused) {
+TEST_F(StateTest, RemovedServerLeavesTheSetAndIsFreedWhenUnusedAndItsVMsStayClosed) {
   OlvarkServerPtr a = Saved("alpha");
   a->AddFavorite("web01", "vm-1", PathOf("web01"));
   state->GetFavorites()->Refresh();
@@ -122,9 +122,17 @@ TEST_F(StateTest, RemovedServerLeavesTheSetAndIsFreedWhenUnused) {
   a.reset();
   EXPECT_TRUE(watch.expired());
   EXPECT_TRUE(state->GetServers().empty());
-  // The row's VM outlives its server as a valid object without an owner.
+  // The row's VM outlives its server as a valid object without an owner, which it does
+  // not open.
   EXPECT_EQ(shown->GetName(), "web01");
-  EXPECT_EQ(std::static_pointer_cast<QorVM>(shown)->GetOwner(), nullptr);
+  auto orphan = std::static_pointer_cast<QorVM>(shown);
+  EXPECT_EQ(orphan->GetOwner(), nullptr);
+  int signals = 0;
+  orphan->mOpenStateChanged.connect([&] { ++signals; });
+  orphan->Open();
+  EXPECT_EQ(orphan->GetOpenState(), QorVM::STATE_CLOSED);
+  orphan->Close();  // closed already: nothing
+  EXPECT_EQ(signals, 0);
   // Views without servers are empty and enumerated.
   state->GetFavorites()->Refresh();
   state->GetRecent()->Refresh();

@@ -89,18 +89,6 @@ TEST(VMListMerge, AChangedPathWinsAndKeepsTheFavoriteAndLastUse) {
   }
 }
 
-// Two VMs share a name; one of them disappears. The one found again under its own path
-// must stay the same object with its own flag, not inherit the other's.
-TEST(VMListMerge, SameNameDifferentPathsMatchByPathFirst) {
-  auto first = MakeVM("web", PathOf("web", "a"));
-  first->SetFavorite(true);
-  auto second = MakeVM("web", PathOf("web", "b"));
-  Merged merged = Merge(Sorted({first, second}), {MakeVM("web", PathOf("web", "b"))});
-  ASSERT_EQ(merged.list.size(), 1u);
-  EXPECT_EQ(merged.list[0], second);
-  EXPECT_FALSE(merged.list[0]->IsFavorite());
-}
-
 // The merge from found paths must give what the merge of a VM made for every path gives:
 // the same objects kept, the same flags passed on, the same order, on lists with names
 // that differ only in case, moved VMs, duplicates and saved VMs appended unsorted.

@@ -38,17 +38,6 @@ TEST_F(VMTest, SignalsComeOnlyWithAChange) {
   EXPECT_EQ(recent, 1);
 }
 
-TEST_F(VMTest, OpenWithoutAServerOnlyLogs) {
-  auto vm = MakeVM("web01", PathOf("web01"));
-  int signals = 0;
-  vm->mOpenStateChanged.connect([&] { ++signals; });
-  vm->Open();
-  EXPECT_EQ(vm->GetOpenState(), QorVM::STATE_CLOSED);
-  EXPECT_EQ(signals, 0);
-  vm->Close();  // closed already: nothing
-  EXPECT_EQ(signals, 0);
-}
-
 TEST(VMOrder, NameThenPathIgnoringCase) {
   VMList vms = {MakeVM("web02", PathOf("web02")), MakeVM("Web01", "[b] x/Web01.vmx"),
                 MakeVM("web01", "[A] x/web01.vmx"), MakeVM("Äpfel", PathOf("Äpfel")), MakeVM("beta", PathOf("beta"))};
