@@ -63,6 +63,7 @@ TEST_F(QorEventContract, CancellingReleasingOrDisconnectingEndsTheEvents) {
   for (size_t index : {3, 4, 5}) ASSERT_TRUE(SetPower(index, QOR_POWERSTATE_SUSPENDED));
   ASSERT_TRUE(polling::WaitUntil([&] { return self.calls >= 1 && keptProbe.calls >= 1; }));
   EXPECT_EQ(self.cancelResult, QOR_OK);
+  EXPECT_EQ(keptProbe.lastHandle, kept) << "the handler was not given the VM it subscribed for";
   ASSERT_TRUE(SetPower(3, QOR_POWERSTATE_POWERED_OFF));
   ASSERT_TRUE(SetPower(3, QOR_POWERSTATE_POWERED_ON));
   EXPECT_TRUE(polling::WaitUntil([&] { return PowerStateOf(self.vm) == QOR_POWERSTATE_POWERED_ON; }));
