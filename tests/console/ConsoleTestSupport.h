@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <map>
 #include <sstream>
@@ -29,39 +30,26 @@ inline std::wstring ConsoleProgram() { return ProgramFolder() + L"zandor-lumacon
 inline std::wstring HandleProbeProgram() { return ProgramFolder() + L"lumacon-handle-probe.exe"; }
 inline std::wstring AutomationLibrary() { return ProgramFolder() + L"kilnworks\\qor.dll"; }
 
-inline void MakeFolders(const std::wstring& path) {
-  for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1)) {
-    CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
-  }
-  CreateDirectoryW(path.c_str(), nullptr);
-}
+inline void MakeFolders(const std::wstring& path) { SHCreateDirectoryExW(nullptr, path.c_str(), nullptr); }
 
 // A scratch folder (its name has a space, like the real program-files folders) with a
 // "common" folder for plug-in installs and a registry key for registered clients.
 class ScratchInstall {
  public:
   ScratchInstall() {
-    static int counter = 0;
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    std::wstring unique = std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount64()) + L"-" +
-                          std::to_wstring(counter++);
-    mRoot = std::wstring(temp) + L"zw console test " + unique;
-    MakeFolders(mRoot + L"\\common");
-    MakeFolders(mRoot + L"\\client");
-    mKey = L"Software\\Zandor Wickerlyn Tests\\console " + unique;
+    MakeFolders(CommonFiles());
+    MakeFolders(mFolder / L"client");
   }
   ~ScratchInstall() {
     RegDeleteTreeW(HKEY_CURRENT_USER, mKey.c_str());
     RegDeleteKeyW(HKEY_CURRENT_USER, mKey.c_str());
-    testfs::RemoveTree(mRoot);
   }
   ScratchInstall(const ScratchInstall&) = delete;
   ScratchInstall& operator=(const ScratchInstall&) = delete;
 
-  const std::wstring& Root() const { return mRoot; }
-  std::wstring CommonFiles() const { return mRoot + L"\\common"; }
-  std::wstring ClientRoot() const { return mRoot + L"\\client\\"; }
+  const std::wstring& Root() const { return mFolder.Path(); }
+  std::wstring CommonFiles() const { return mFolder / L"common"; }
+  std::wstring ClientRoot() const { return mFolder / L"client\\"; }
 
   utils::ConsoleLocations Locations() const {
     utils::ConsoleLocations where;
@@ -106,8 +94,9 @@ class ScratchInstall {
   }
 
  private:
-  std::wstring mRoot;
-  std::wstring mKey;
+  testfs::ScratchFolder mFolder{L"console test"};
+  // Named after the folder, which is unique.
+  std::wstring mKey = L"Software\\Zandor Wickerlyn Tests\\" + mFolder.Path().substr(mFolder.Path().rfind(L'\\') + 1);
 };
 
 using ::EnvironmentGuard;

@@ -1,11 +1,13 @@
 // The launcher's parts without a child process: finding the console among plug-in
-// folders and registered versions, the command line, and the credential pipe.
+// folders and registered versions, the command line, and the credential pipe; and the
+// hash of the console stand-in's test record.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
 
 #include <thread>
 
+#include "console/TestRecord.h"
 #include "services/ConsoleCommandLine.h"
 #include "services/ConsoleCredentialPipe.h"
 #include "services/ConsoleLocator.h"
@@ -52,6 +54,12 @@ TEST(ConsoleCommandLine, ArgumentsSurviveTheChildsParsingAndOldConsolesGetNoUser
   EXPECT_FALSE(utils::ConsoleTakesPassword(4));
   EXPECT_TRUE(utils::ConsoleTakesPassword(5));
   EXPECT_TRUE(utils::ConsoleTakesPassword(6));
+}
+
+// The launcher tests compare the hash the console records with the password sent.
+TEST(TestRecord, HashesWithSha256) {
+  EXPECT_EQ(lumacon::Sha256Hex("abc", 3), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(lumacon::Sha256Hex("", 0), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
 }
 
 TEST(ConsoleVersion, ParsesSubkeyNames) {

@@ -1,15 +1,18 @@
 // The launcher with real child processes and real pipes: the console stand-in in test
 // mode records what reached it (command line, pipe), so these tests see what a console
-// gets. Dialogs (hint, message box, the console's own login prompt) are answered from a
-// helper thread, as a user would.
+// gets; and once end to end against the simulated server. Dialogs (hint, message box, the
+// console's own login prompt) are answered from a helper thread, as a user would.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <thread>
 
+#include <nlohmann/json.hpp>
+
 #include "console/TestRecord.h"
 #include "res/resource.h"
+#include "services/ConsoleCommandLine.h"
 #include "services/ConsoleHint.h"
 #include "services/ConsoleLauncher.h"
 #include "services/Protection.h"
@@ -17,6 +20,7 @@
 #include "services/TextConversion.h"
 #include "tests/console/ConsoleTestSupport.h"
 #include "tests/support/ScratchLog.h"
+#include "tests/support/SimulatorFixture.h"
 
 using consoletest::EnvironmentGuard;
 using consoletest::ScratchInstall;
@@ -84,38 +88,39 @@ struct PreferenceProbe {
 
 }  // namespace
 
-TEST(ConsoleLauncher, PasswordArrivesOnThePipeAndNeverOnTheCommandLine) {
-  ScratchLog log;
+// The password arrives on the pipe, never on the command line. One that cannot be
+// unprotected is not sent; the console, told to read one, finds the pipe empty and asks
+// with the user filled in.
+TEST(ConsoleLauncher, PasswordArrivesOnThePipeOnlyAndAnUnreadableOneIsAskedFor) {
   RecordingConsole console(L"5.0");
-  const std::string password = "p\xC3\xA4ss \"w\xC3\xB6rd\"";
-  ASSERT_TRUE(console.Launcher().Run("127.0.0.1:8443", "vm-42", "alice smith", Protect(password)));
+  {
+    ScratchLog log;
+    const std::string password = "p\xC3\xA4ss \"w\xC3\xB6rd\"";
+    ASSERT_TRUE(console.Launcher().Run("127.0.0.1:8443", "vm-42", "alice smith", Protect(password)));
 
-  auto record = console.Record();
-  ASSERT_FALSE(record.empty()) << "the console did not record what it received";
-  EXPECT_EQ(record["host"], "127.0.0.1:8443");
-  EXPECT_EQ(record["moid"], "vm-42");
-  EXPECT_EQ(record["user"], "alice smith");
-  EXPECT_EQ(record["passwordOption"], "1");
-  EXPECT_EQ(record["passwordSource"], "pipe");
-  EXPECT_EQ(record["passwordLength"], std::to_string(password.size()));
-  EXPECT_EQ(record["passwordSha256"], lumacon::Sha256Hex(password.data(), password.size()));
+    auto record = console.Record();
+    ASSERT_FALSE(record.empty()) << "the console did not record what it received";
+    EXPECT_EQ(record["host"], "127.0.0.1:8443");
+    EXPECT_EQ(record["moid"], "vm-42");
+    EXPECT_EQ(record["user"], "alice smith");
+    EXPECT_EQ(record["passwordOption"], "1");
+    EXPECT_EQ(record["passwordSource"], "pipe");
+    EXPECT_EQ(record["passwordLength"], std::to_string(password.size()));
+    EXPECT_EQ(record["passwordSha256"], lumacon::Sha256Hex(password.data(), password.size()));
 
-  const std::string commandLine = record["commandLine"];
-  const std::string program = utils::ToUtf8String(console.ProgramPath(L"5.0"));
-  EXPECT_EQ(commandLine, "\"" + program + "\" -h 127.0.0.1:8443 -M vm-42 -u \"alice smith\" -P");
-  EXPECT_EQ(commandLine.find("w\xC3\xB6rd"), std::string::npos);
+    const std::string commandLine = record["commandLine"];
+    const std::string program = utils::ToUtf8String(console.ProgramPath(L"5.0"));
+    EXPECT_EQ(commandLine, "\"" + program + "\" -h 127.0.0.1:8443 -M vm-42 -u \"alice smith\" -P");
+    EXPECT_EQ(commandLine.find("w\xC3\xB6rd"), std::string::npos);
 
-  EXPECT_TRUE(log.Contains("utils::RunVMInLumacon: Found path to Lumacon at '" + program + "'."));
-  EXPECT_TRUE(log.Contains("utils::RunVMInLumacon: Writing credentials securely to the pipe for Lumacon's use."));
-  EXPECT_TRUE(log.Contains("utils::RunVMInLumacon: Finished waiting on credential pipe. Closing handles now."));
-  EXPECT_FALSE(log.Contains("w\xC3\xB6rd"));
-}
+    EXPECT_TRUE(log.Contains("utils::RunVMInLumacon: Found path to Lumacon at '" + program + "'."));
+    EXPECT_TRUE(log.Contains("utils::RunVMInLumacon: Writing credentials securely to the pipe for Lumacon's use."));
+    EXPECT_TRUE(log.Contains("utils::RunVMInLumacon: Finished waiting on credential pipe. Closing handles now."));
+    EXPECT_FALSE(log.Contains("w\xC3\xB6rd"));
+  }
+  DeleteFileW(console.RecordFile().c_str());
 
-// A password that cannot be unprotected is not sent; the console, told to read one, finds
-// the pipe empty and asks with the user filled in.
-TEST(ConsoleLauncher, UnreadablePasswordSendsNothingAndTheConsoleAsksForIt) {
   ScratchLog log;
-  RecordingConsole console(L"5.0");
   std::wstring shown;
   std::thread answer([&] { shown = AnswerConsoleLogin(console.Folder(), L"", L"typed pw", true); });
   EXPECT_TRUE(console.Launcher().Run("srv01:902", "vm-1", "bob", "this is not a protected password"));
@@ -198,25 +203,9 @@ TEST(ConsoleLauncher, NothingStartsWithoutAnIdOrAConsole) {
   EXPECT_TRUE(log.Contains("utils::RunVMInLumacon: Unable to find an installation of Lumacon."));
 }
 
-TEST(ConsoleLauncher, ConsoleThatNeverReadsCostsAboutThreeSeconds) {
-  ScratchLog log;
-  ScratchInstall scratch;
-  ASSERT_TRUE(scratch.Register(L"5.0", consoletest::HandleProbeProgram()));
-  const std::wstring marker = scratch.Root() + L"\\started";
-  EnvironmentGuard markerVariable(L"ZW_NEVER_READS_MARKER", marker);
-
-  auto start = std::chrono::steady_clock::now();
-  EXPECT_TRUE(utils::ConsoleLauncher(scratch.Locations()).Run("srv01", "vm-1", "alice", Protect("pw")));
-  auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-
-  EXPECT_NE(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the child did not run";
-  // It waited for a reader that never came, and gave up instead of waiting for the child.
-  EXPECT_GE(elapsed.count(), 2800);
-  EXPECT_LT(elapsed.count(), 10000);
-  EXPECT_TRUE(log.Contains("Finished waiting on credential pipe. Closing handles now."));
-}
-
-TEST(ConsoleLauncher, TheConsoleInheritsThePipeAndNoOtherHandle) {
+// The console inherits the pipe and no other handle; a console that never reads costs the
+// launcher its three-second wait for a reader, not the console's whole run.
+TEST(ConsoleLauncher, TheConsoleInheritsThePipeAloneAndOneThatNeverReadsIsNotWaitedFor) {
   ScratchLog log;
   ScratchInstall scratch;
   ASSERT_TRUE(scratch.Register(L"5.0", consoletest::HandleProbeProgram()));
@@ -225,35 +214,66 @@ TEST(ConsoleLauncher, TheConsoleInheritsThePipeAndNoOtherHandle) {
   HANDLE event = CreateEventW(&inheritable, TRUE, FALSE, nullptr);
   ASSERT_NE(event, nullptr);
   const std::wstring result = scratch.Root() + L"\\probe.txt";
-  EnvironmentGuard eventVariable(L"ZW_PROBE_EVENT", std::to_wstring(reinterpret_cast<ULONG_PTR>(event)));
-  EnvironmentGuard resultVariable(L"ZW_PROBE_RESULT", result);
-
-  const std::string password = "s3cret";
-  EXPECT_TRUE(utils::ConsoleLauncher(scratch.Locations()).Run("srv01", "vm-1", "alice", Protect(password)));
-  auto record = consoletest::WaitForRecord(result);
-  ASSERT_FALSE(record.empty()) << "the console did not run to its end";
-  // The password and its terminating NUL.
-  EXPECT_EQ(record["stdinBytes"], std::to_string(password.size() + 1)) << "the pipe did not carry the password";
-  EXPECT_EQ(WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the console inherited another handle";
+  {
+    EnvironmentGuard eventVariable(L"ZW_PROBE_EVENT", std::to_wstring(reinterpret_cast<ULONG_PTR>(event)));
+    EnvironmentGuard resultVariable(L"ZW_PROBE_RESULT", result);
+    const std::string password = "s3cret";
+    EXPECT_TRUE(utils::ConsoleLauncher(scratch.Locations()).Run("srv01", "vm-1", "alice", Protect(password)));
+    auto record = consoletest::WaitForRecord(result);
+    ASSERT_FALSE(record.empty()) << "the console did not run to its end";
+    // The password and its terminating NUL.
+    EXPECT_EQ(record["stdinBytes"], std::to_string(password.size() + 1)) << "the pipe did not carry the password";
+    EXPECT_EQ(WaitForSingleObject(event, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the console inherited another handle";
+  }
   CloseHandle(event);
+
+  const std::wstring marker = scratch.Root() + L"\\started";
+  EnvironmentGuard markerVariable(L"ZW_NEVER_READS_MARKER", marker);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(utils::ConsoleLauncher(scratch.Locations()).Run("srv01", "vm-1", "alice", Protect("pw")));
+  auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  EXPECT_NE(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the child did not run";
+  // It waited for a reader that never came, and gave up instead of waiting for the child.
+  EXPECT_GE(elapsed.count(), 2800);
+  EXPECT_LT(elapsed.count(), 10000);
 }
 
-// Started directly with a bad command line, the console shows why in its window.
-TEST(ConsoleProgram, BadCommandLineIsShownInTheWindow) {
-  std::wstring line = L"\"" + consoletest::ConsoleProgram() + L"\" -h srv01";
-  STARTUPINFOW startup = {sizeof startup};
-  PROCESS_INFORMATION process = {};
-  ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-  // A minute: beside the themed screenshot run, a fresh Wine process can take long to show.
-  HWND window = polling::WaitForTopLevel(LUMACON_WINDOW_CLASS, nullptr, process.dwProcessId, true, 60000);
+// Against a running simulated server the console reads the password from the pipe, logs
+// in through the automation library, finds the VM by its managed-object id and shows its
+// name and power state, and ends cleanly when closed. (How the stand-in words its own
+// failures is no concern of the program's.)
+TEST(ConsoleEndToEnd, ShowsTheWantedVmAndItsPowerState) {
+  const char kVmName[] = "Console E2E \xC3\x84 vm";
+  SimulatorProcess sim;
+  ASSERT_TRUE(sim.Start({"--vms", "3", "--user", "tester", "--password", "right pw"})) << sim.LastError();
+  std::string answer;
+  ASSERT_TRUE(sim.Admin("addVm", nlohmann::json{{"name", kVmName}, {"powerState", 8}}.dump(), &answer));
+  const std::string moid = nlohmann::json::parse(answer).value("moid", "");
+  ASSERT_FALSE(moid.empty()) << answer;
+  consoletest::ScratchInstall scratch;
+  ASSERT_TRUE(scratch.RegisterClientRoot(scratch.ClientRoot()) &&
+              scratch.AddVersion(L"5.0", consoletest::ConsoleProgram(), /*withLibrary=*/true));
+  const std::string host = utils::MakeConsoleHostArgument("127.0.0.1", static_cast<unsigned>(sim.Port()), sim.Secure());
+  ASSERT_TRUE(utils::ConsoleLauncher(scratch.Locations()).Run(host, moid, "tester", Protect("right pw")));
+  HWND window = consoletest::WaitForConsoleWindow(LUMACON_WINDOW_CLASS, nullptr, scratch.Root() + L"\\");
   ASSERT_NE(window, nullptr);
   std::wstring status;
-  polling::WaitUntil([&] { return !(status = consoletest::ControlText(window, IDC_LUMACON_STATUS)).empty(); }, 5000);
-  EXPECT_NE(status.find(L"Error: The VM's managed-object id (-M) is missing."), std::wstring::npos)
-      << utils::ToUtf8String(status);
-  EXPECT_NE(status.find(L"Usage: zandor-lumacon"), std::wstring::npos);
+  polling::WaitUntil([&] {
+    return (status = consoletest::ControlText(window, IDC_LUMACON_STATUS)).find(L"Power state:") != std::wstring::npos;
+  }, 30000);
+  EXPECT_EQ(status, L"Power state: Powered on") << utils::ToUtf8String(status);
+  EXPECT_EQ(dialogs::TextOf(window), utils::ToWideString(kVmName));
+  EXPECT_NE(consoletest::ControlText(window, IDC_LUMACON_SERVER).find(utils::ToWideString(moid)), std::wstring::npos);
+
+  // Closing the window ends the console cleanly: logged off, library unloaded, exit code 0.
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  ASSERT_NE(process, nullptr);
   PostMessageW(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  EXPECT_EQ(WaitForSingleObject(process, 10000), WAIT_OBJECT_0);
+  DWORD exitCode = 1234;
+  GetExitCodeProcess(process, &exitCode);
+  EXPECT_EQ(exitCode, 0u);
+  CloseHandle(process);
 }

@@ -16,14 +16,6 @@ struct TestClock {
   static inline int32_t days = 7;
   static int64_t Now() { return now; }
   static int32_t Days() { return days; }
-  static void Install() {
-    utils::SetTimeSource(&Now);
-    utils::SetRecentDurationSource(&Days);
-  }
-  static void Restore() {
-    utils::SetTimeSource(nullptr);
-    utils::SetRecentDurationSource(nullptr);
-  }
 };
 
 // A fixture with TestClock installed at its defaults.
@@ -32,9 +24,13 @@ class ClockTest : public ::testing::Test {
   void SetUp() override {
     TestClock::now = 1700000000;
     TestClock::days = 7;
-    TestClock::Install();
+    utils::SetTimeSource(&TestClock::Now);
+    utils::SetRecentDurationSource(&TestClock::Days);
   }
-  void TearDown() override { TestClock::Restore(); }
+  void TearDown() override {
+    utils::SetTimeSource(nullptr);
+    utils::SetRecentDurationSource(nullptr);
+  }
 };
 
 // A VM without a server, as a search would make it.

@@ -31,30 +31,20 @@ class StateTest : public ClockTest {
 
 }  // namespace
 
-TEST_F(StateTest, ViewsWithoutServersAreEmptyAndEnumerated) {
-  state->GetFavorites()->Refresh();
-  state->GetRecent()->Refresh();
-  EXPECT_TRUE(state->GetFavorites()->GetVMs().empty());
-  EXPECT_TRUE(state->GetRecent()->GetVMs().empty());
-  EXPECT_EQ(state->GetFavorites()->GetState(), VMCollection::STATE_ENUMERATED);
-  EXPECT_EQ(state->GetRecent()->GetState(), VMCollection::STATE_ENUMERATED);
-}
-
-TEST_F(StateTest, ServersInByteOrderOfTheirHostsAndOnlyOncePerHost) {
-  ASSERT_TRUE(Saved("alpha"));
-  ASSERT_TRUE(Saved("Beta"));
+// A saved server starts logged off with its credentials; without a host handle a refresh
+// fails at once.
+TEST_F(StateTest, SavedServersAreKeptOncePerHostInByteOrderAndStartLoggedOff) {
+  OlvarkServerPtr with = Saved("alpha");
+  OlvarkServerPtr without = Saved("Beta", "");
+  ASSERT_TRUE(with && without);
   EXPECT_EQ(Saved("alpha"), nullptr);  // the same host again
   EXPECT_EQ(state->AddSavedServer(2, "gamma", 0, true, "", ""), nullptr);
   EXPECT_EQ(state->AddSavedServer(0, "gamma", 0, true, "", ""), nullptr);
   std::vector<std::string> hosts;
   for (const OlvarkServerPtr& server : state->GetServers()) hosts.push_back(server->GetHost());
   EXPECT_EQ(hosts, (std::vector<std::string>{"Beta", "alpha"}));
-}
 
-TEST_F(StateTest, SavedServerStartsLoggedOffWithItsCredentials) {
   int signals = 0;
-  OlvarkServerPtr with = Saved("alpha");
-  OlvarkServerPtr without = Saved("beta", "");
   with->mChanged.connect([&] { ++signals; });
   EXPECT_EQ(with->GetState(), VMCollection::STATE_LOGGED_OFF);
   EXPECT_TRUE(with->GetSaveCredentials());
@@ -63,7 +53,6 @@ TEST_F(StateTest, SavedServerStartsLoggedOffWithItsCredentials) {
   EXPECT_FALSE(without->GetSaveCredentials());
   EXPECT_FALSE(without->HasUserName());
   EXPECT_EQ(with->GetHostHandle(), 0u);
-  // No handle: a refresh fails at once.
   with->Refresh();
   EXPECT_EQ(with->GetState(), VMCollection::STATE_ENUM_FAILED);
   EXPECT_EQ(signals, 1);
@@ -123,7 +112,7 @@ TEST_F(StateTest, AddRecentMergesWithAnEqualVM) {
   EXPECT_TRUE(vms[0]->IsRecent());
 }
 
-TEST_F(StateTest, RemovedServerLeavesTheSetAndIsFreedWhenUnused) {
+TEST_F(StateTest, RemovedServerLeavesTheSetAndIsFreedWhenUnusedAndItsVMsStayClosed) {
   OlvarkServerPtr a = Saved("alpha");
   a->AddFavorite("web01", "vm-1", PathOf("web01"));
   state->GetFavorites()->Refresh();
@@ -133,9 +122,22 @@ TEST_F(StateTest, RemovedServerLeavesTheSetAndIsFreedWhenUnused) {
   a.reset();
   EXPECT_TRUE(watch.expired());
   EXPECT_TRUE(state->GetServers().empty());
-  // The row's VM outlives its server as a valid object without an owner.
+  // The row's VM outlives its server as a valid object without an owner, which it does
+  // not open.
   EXPECT_EQ(shown->GetName(), "web01");
-  EXPECT_EQ(std::static_pointer_cast<QorVM>(shown)->GetOwner(), nullptr);
+  auto orphan = std::static_pointer_cast<QorVM>(shown);
+  EXPECT_EQ(orphan->GetOwner(), nullptr);
+  int signals = 0;
+  orphan->mOpenStateChanged.connect([&] { ++signals; });
+  orphan->Open();
+  EXPECT_EQ(orphan->GetOpenState(), QorVM::STATE_CLOSED);
+  orphan->Close();  // closed already: nothing
+  EXPECT_EQ(signals, 0);
+  // Views without servers are empty and enumerated.
   state->GetFavorites()->Refresh();
+  state->GetRecent()->Refresh();
   EXPECT_TRUE(state->GetFavorites()->GetVMs().empty());
+  EXPECT_TRUE(state->GetRecent()->GetVMs().empty());
+  EXPECT_EQ(state->GetFavorites()->GetState(), VMCollection::STATE_ENUMERATED);
+  EXPECT_EQ(state->GetRecent()->GetState(), VMCollection::STATE_ENUMERATED);
 }

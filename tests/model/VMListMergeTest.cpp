@@ -39,19 +39,23 @@ Merged Merge(VMList old, VMList fresh) {
 
 }  // namespace
 
+// The old list is not sorted: restored favorites and recent VMs are appended in file order.
 TEST(VMListMerge, FoundAgainKeepsTheObjectNewAppearsGoneIsDropped) {
   auto kept = MakeVM("web01", PathOf("web01"));
   kept->SetFavorite(true);
   kept->SetLastUse(1700000000);
+  auto alpha = MakeVM("alpha", PathOf("alpha"));
   auto gone = MakeVM("old", PathOf("old"));
-  Merged merged = Merge(Sorted({gone, kept}), Sorted({MakeVM("web01", PathOf("web01")), MakeVM("new", PathOf("new"))}));
-  ASSERT_EQ(Paths(merged.list), (std::vector<std::string>{PathOf("new"), PathOf("web01")}));
-  EXPECT_EQ(merged.list[1], kept);
-  EXPECT_TRUE(merged.list[1]->IsFavorite());
-  EXPECT_EQ(merged.list[1]->GetLastUse(), 1700000000);
-  EXPECT_FALSE(merged.list[0]->IsFavorite());
-  // The old "old" and the fresh duplicate of web01 are handed back to be let go.
-  ASSERT_EQ(merged.dropped.size(), 2u);
+  Merged merged = Merge({kept, gone, alpha}, Sorted({MakeVM("web01", PathOf("web01")), MakeVM("new", PathOf("new")),
+                                                     MakeVM("alpha", PathOf("alpha"))}));
+  ASSERT_EQ(Paths(merged.list), (std::vector<std::string>{PathOf("alpha"), PathOf("new"), PathOf("web01")}));
+  EXPECT_EQ(merged.list[0], alpha);
+  EXPECT_EQ(merged.list[2], kept);
+  EXPECT_TRUE(merged.list[2]->IsFavorite());
+  EXPECT_EQ(merged.list[2]->GetLastUse(), 1700000000);
+  EXPECT_FALSE(merged.list[1]->IsFavorite());
+  // The old "old" and the fresh duplicates of web01 and alpha are handed back to be let go.
+  ASSERT_EQ(merged.dropped.size(), 3u);
   EXPECT_NE(std::find(merged.dropped.begin(), merged.dropped.end(), VMPtr(gone)), merged.dropped.end());
 }
 
@@ -83,29 +87,6 @@ TEST(VMListMerge, AChangedPathWinsAndKeepsTheFavoriteAndLastUse) {
     EXPECT_EQ(fresh->GetLastUse(), 1700000000);
     EXPECT_EQ(merged.dropped.size(), c.withNamesake ? 2u : 1u);
   }
-}
-
-// Two VMs share a name; one of them disappears. The one found again under its own path
-// must stay the same object with its own flag, not inherit the other's.
-TEST(VMListMerge, SameNameDifferentPathsMatchByPathFirst) {
-  auto first = MakeVM("web", PathOf("web", "a"));
-  first->SetFavorite(true);
-  auto second = MakeVM("web", PathOf("web", "b"));
-  Merged merged = Merge(Sorted({first, second}), {MakeVM("web", PathOf("web", "b"))});
-  ASSERT_EQ(merged.list.size(), 1u);
-  EXPECT_EQ(merged.list[0], second);
-  EXPECT_FALSE(merged.list[0]->IsFavorite());
-}
-
-// Restored favorites and recent VMs are appended in file order, not sorted.
-TEST(VMListMerge, UnsortedOldListStillMatches) {
-  auto z = MakeVM("zulu", PathOf("zulu"));
-  auto a = MakeVM("alpha", PathOf("alpha"));
-  Merged merged = Merge({z, a}, Sorted({MakeVM("alpha", PathOf("alpha")), MakeVM("mike", PathOf("mike")),
-                                        MakeVM("zulu", PathOf("zulu"))}));
-  ASSERT_EQ(merged.list.size(), 3u);
-  EXPECT_EQ(merged.list[0], a);
-  EXPECT_EQ(merged.list[2], z);
 }
 
 // The merge from found paths must give what the merge of a VM made for every path gives:

@@ -21,18 +21,15 @@ TEST(VMNameFromPath, TakesTheFileNameWithoutItsExtension) {
   for (const auto& c : cases) EXPECT_EQ(utils::GetVMNameFromPath(c.first), c.second) << c.first;
 }
 
-TEST(CompareNoCase, IgnoresCaseAndUsesTheLocale) {
+// The comparison ignores case and follows the locale, not byte or code-unit order; the
+// sort keys stand in for it when VMs are sorted, so both give the same answer for every pair.
+TEST(CompareNoCase, IgnoresCaseFollowsTheLocaleAndItsSortKeysAgree) {
   EXPECT_EQ(utils::CompareNoCase("Web01", "wEB01"), 0);
   EXPECT_EQ(utils::CompareNoCase("alpha", "Beta"), -1);  // byte order would say the opposite
   EXPECT_EQ(utils::CompareNoCase("Beta", "alpha"), 1);
   EXPECT_EQ(utils::CompareNoCase("Äpfel", "Birne"), -1);  // a code-unit order puts Ä after B
   EXPECT_EQ(utils::CompareNoCase("ärger", "ÄRGER"), 0);
   EXPECT_EQ(utils::CompareNoCase("web", "web01"), -1);
-}
-
-// The sort keys stand in for CompareNoCase when VMs are sorted: both must give the
-// same answer for every pair.
-TEST(CompareNoCase, SortKeysAgreeWithTheComparison) {
   const std::vector<std::string> names = {
       "alpha", "Alpha", "ALPHA", "Beta", "beta2", "web01", "Web01", "web1", "web10", "web9",
       "Äpfel", "apfel", "Apfel", "Birne", "zeta", "Zulu", "ärger", "Ärger", "arger", "co-op",

@@ -14,6 +14,19 @@ std::vector<std::string> Names(const VMList& vms) {
   return names;
 }
 
+struct LaunchRecord {
+  static inline std::string host, moid, user, password;
+  static inline int calls = 0;
+  static bool Launch(const std::string& h, const std::string& m, const std::string& u, const std::string& p) {
+    host = h;
+    moid = m;
+    user = u;
+    password = p;
+    ++calls;
+    return !m.empty();
+  }
+};
+
 }  // namespace
 
 // A refresh keeps the objects of VMs found again (open, favorite, recent) and adds new
@@ -26,8 +39,23 @@ TEST_F(Enumeration, RefreshKeepsFoundVMsCarriesTheFlagToAMovedOneAndFreesTheRest
   OlvarkServerPtr server = LoggedInServer();
   std::shared_ptr<QorVM> web = FindVM(server, "web01");
   ASSERT_TRUE(web);
+  // The console gets the server address, the moid and the saved credentials, once the VM
+  // is open and its moid known.
+  OlvarkServer::SetConsoleLauncher(&LaunchRecord::Launch);
+  LaunchRecord::calls = 0;
+  EXPECT_FALSE(web->RunInConsole());
   ASSERT_TRUE(OpenAndWait(web));
   EXPECT_EQ(web->GetId(), moid);
+  EXPECT_TRUE(web->RunInConsole());
+  OlvarkServer::SetConsoleLauncher(nullptr);
+  EXPECT_EQ(LaunchRecord::calls, 2);
+  EXPECT_EQ(LaunchRecord::host, (sim.Secure() ? "" : "http://") + std::string(kHost) + ":" + std::to_string(sim.Port()));
+  EXPECT_EQ(LaunchRecord::moid, moid);
+  EXPECT_EQ(LaunchRecord::user, kUser);
+  EXPECT_EQ(LaunchRecord::password, server->GetProtectedPassword());
+  // Another kind of VM is not the server's to launch.
+  EXPECT_FALSE(server->RunVMInConsole(*PrismoVM::Create("x", "[ds] x/x.vmx")));
+  EXPECT_EQ(LaunchRecord::calls, 2);
   EXPECT_TRUE(log->Contains("QorVM::OnVMOpened: VM 'web01' has moid '" + moid + "'.\r\n"));
   web->SetFavorite(true);
   web->MarkUsed();
@@ -101,6 +129,7 @@ TEST_F(Enumeration, PowerEventsReachTheVMSignal) {
   EXPECT_EQ(power.count, afterClose) << "an event arrived after the subscription was cancelled";
 }
 
+// The session lost, found by a search and then by an open.
 TEST_F(Enumeration, LostConnectionLogsOffAndKeepsCredentialsAndList) {
   AddVm("web01");
   AddVm("db01");
@@ -125,18 +154,13 @@ TEST_F(Enumeration, LostConnectionLogsOffAndKeepsCredentialsAndList) {
   server->Login(nullptr, nullptr, false);
   ASSERT_TRUE(WaitForState(server, VMCollection::STATE_ENUMERATED));
   EXPECT_EQ(FindVM(server, "web01"), web);
-}
 
-TEST_F(Enumeration, LostConnectionWhileOpeningAVM) {
-  AddVm("web01");
-  OlvarkServerPtr server = LoggedInServer();
-  std::shared_ptr<QorVM> web = FindVM(server, "web01");
+  // Lost while a VM opens: the failed open, then the log-off that closes every VM.
   ASSERT_TRUE(sim.Admin("dropSessions")) << sim.LastError();
   web->Open();
   ASSERT_TRUE(WaitForState(server, VMCollection::STATE_LOGGED_OFF));
   EXPECT_TRUE(log->Contains(
       "QorVM::OnVMOpened: Opening VM 'web01' failed because the server connection was lost.\r\n"));
-  // The failed open, then the log-off that closes every VM.
   EXPECT_EQ(web->GetOpenState(), QorVM::STATE_CLOSED);
   EXPECT_EQ(server->GetUser(), kUser);
   // Without a host handle the VM cannot open.
@@ -145,23 +169,10 @@ TEST_F(Enumeration, LostConnectionWhileOpeningAVM) {
   EXPECT_TRUE(log->Contains("QorVM::Open: Unable to open VM. mOpenState=0, hostHandle=0.\r\n"));
 }
 
-// A search that fails for another reason (the server stops answering) keeps the old list.
-TEST_F(Enumeration, SilentServerKeepsTheOldList) {
-  AddVm("web01");
-  OlvarkServerPtr server = LoggedInServer();
-  std::shared_ptr<QorVM> web = FindVM(server, "web01");
-  ASSERT_TRUE(sim.Admin("silent", R"({"on":true})")) << sim.LastError();
-  server->Refresh();
-  EXPECT_EQ(server->GetState(), VMCollection::STATE_ENUMERATING);
-  ASSERT_TRUE(WaitForState(server, VMCollection::STATE_ENUMERATED, 20000));
-  EXPECT_EQ(FindVM(server, "web01"), web);
-  EXPECT_TRUE(log->Contains("OlvarkServer::FindItemsCallback: VM enumeration on server '127.0.0.1' failed with err 0 and asyncErr 30005.\r\n"));
-  EXPECT_NE(server->GetHostHandle(), 0u);
-}
-
 // Refreshes that overlap: only the newest search's answer counts, and their completions
-// never run at the same time.
-TEST_F(Enumeration, OverlappingRefreshesApplyTheNewestAnswer) {
+// never run at the same time. A failed search keeps the old list. A server removed while
+// its search is answered slowly: the late answer finds no server.
+TEST_F(Enumeration, OverlappingOrFailedSearchesKeepTheNewestListAndALateOneFindsNoServer) {
   AddVm("web01");
   OlvarkServerPtr server = LoggedInServer();
   ASSERT_TRUE(sim.Admin("latency", R"({"ms":300})"));
@@ -171,58 +182,29 @@ TEST_F(Enumeration, OverlappingRefreshesApplyTheNewestAnswer) {
   ASSERT_TRUE(polling::WaitUntil([&] { return log->Contains("Ignoring the answer of an outdated VM search"); }));
   ASSERT_TRUE(WaitForState(server, VMCollection::STATE_ENUMERATED));
   EXPECT_EQ(Names(server->GetVMs()), (std::vector<std::string>{"late", "web01"}));
-}
 
-// Removing a server while its search is answered slowly: the late answer finds no server.
-TEST_F(Enumeration, SearchAnswerAfterTheServerIsGoneDoesNothing) {
-  AddVm("web01");
-  OlvarkServerPtr server = LoggedInServer();
-  ASSERT_TRUE(sim.Admin("latency", R"({"ms":700})"));
+  // A search that fails for another reason (the server stops answering) keeps the old list.
+  std::shared_ptr<QorVM> web = FindVM(server, "web01");
+  ASSERT_TRUE(sim.Admin("silent", R"({"on":true})")) << sim.LastError();
+  server->Refresh();
+  EXPECT_EQ(server->GetState(), VMCollection::STATE_ENUMERATING);
+  ASSERT_TRUE(WaitForState(server, VMCollection::STATE_ENUMERATED, 20000));
+  EXPECT_EQ(FindVM(server, "web01"), web);
+  EXPECT_TRUE(log->Contains("OlvarkServer::FindItemsCallback: VM enumeration on server '127.0.0.1' failed with err 0 and asyncErr 30005.\r\n"));
+  EXPECT_NE(server->GetHostHandle(), 0u);
+  ASSERT_TRUE(sim.Admin("silent", R"({"on":false})")) << sim.LastError();
+
+  const auto finished = [&] {
+    const std::string text = log->Text();
+    size_t count = 0;
+    for (size_t at = text.find("is finished."); at != std::string::npos; at = text.find("is finished.", at + 1)) ++count;
+    return count;
+  };
+  const size_t before = finished();
   server->Refresh();
   std::weak_ptr<OlvarkServer> watch = server;
   server.reset();
   EXPECT_TRUE(watch.expired());
   Sleep(1500);
-  // Only the first search finished; the second answer found nothing to change.
-  const std::string text = log->Text();
-  size_t count = 0;
-  for (size_t at = text.find("is finished."); at != std::string::npos; at = text.find("is finished.", at + 1)) ++count;
-  EXPECT_EQ(count, 1u);
-}
-
-namespace {
-
-struct LaunchRecord {
-  static inline std::string host, moid, user, password;
-  static inline int calls = 0;
-  static bool Launch(const std::string& h, const std::string& m, const std::string& u, const std::string& p) {
-    host = h;
-    moid = m;
-    user = u;
-    password = p;
-    ++calls;
-    return !m.empty();
-  }
-};
-
-}  // namespace
-
-TEST_F(Enumeration, ConsoleGetsTheServerAddressTheMoidAndTheSavedCredentials) {
-  const std::string moid = AddVm("web01");
-  OlvarkServerPtr server = LoggedInServer(true);
-  std::shared_ptr<QorVM> web = FindVM(server, "web01");
-  OlvarkServer::SetConsoleLauncher(&LaunchRecord::Launch);
-  LaunchRecord::calls = 0;
-  EXPECT_FALSE(web->RunInConsole());  // not opened yet: no moid
-  ASSERT_TRUE(OpenAndWait(web));
-  EXPECT_TRUE(web->RunInConsole());
-  OlvarkServer::SetConsoleLauncher(nullptr);
-  EXPECT_EQ(LaunchRecord::calls, 2);
-  EXPECT_EQ(LaunchRecord::host, (sim.Secure() ? "" : "http://") + std::string(kHost) + ":" + std::to_string(sim.Port()));
-  EXPECT_EQ(LaunchRecord::moid, moid);
-  EXPECT_EQ(LaunchRecord::user, kUser);
-  EXPECT_EQ(LaunchRecord::password, server->GetProtectedPassword());
-  // Another kind of VM is not the server's to launch.
-  EXPECT_FALSE(server->RunVMInConsole(*PrismoVM::Create("x", "[ds] x/x.vmx")));
-  EXPECT_EQ(LaunchRecord::calls, 2);
+  EXPECT_EQ(finished(), before) << "the answer for the gone server changed something";
 }

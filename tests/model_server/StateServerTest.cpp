@@ -23,11 +23,24 @@ class StateWithServer : public ServerTest {
 
 }  // namespace
 
-// The connection's own reference is released once the server holds the session; a host
+// A refused add, or one of another server type, leaves the set unchanged. The
+// connection's own reference is released once the server holds the session; a host
 // already held connects nothing.
 TEST_F(StateWithServer, AddServerProvesTheCredentialsRefreshesAndTakesAHostOnce) {
   AddVm("web01");
-  int error = 99;
+  int error = 0;
+  EXPECT_EQ(Add(kHost, "wrong", error), nullptr);
+  EXPECT_EQ(error, 3014);
+  EXPECT_TRUE(log->Contains("State::AddServer: Adding Olvark/Castellan server failed with error 3014 ("));
+  error = 99;
+  EXPECT_EQ(state->AddServer(2, kHost, static_cast<unsigned>(sim.Port()), sim.Secure(), kUser, kPassword, true,
+                             error),
+            nullptr);
+  EXPECT_EQ(error, 0);
+  EXPECT_TRUE(state->GetServers().empty());
+  EXPECT_EQ(SimSessions(), 0);
+
+  error = 99;
   OlvarkServerPtr server = Add(kHost, kPassword, error);
   ASSERT_TRUE(server);
   EXPECT_EQ(error, 0);
@@ -43,21 +56,6 @@ TEST_F(StateWithServer, AddServerProvesTheCredentialsRefreshesAndTakesAHostOnce)
   EXPECT_EQ(state->FindServer(kHost), server);
   EXPECT_EQ(SimSessions(), 1);
   EXPECT_TRUE(log->Contains("State::AddServer: Server '127.0.0.1' is already in the list.\r\n"));
-}
-
-TEST_F(StateWithServer, RefusedAddLeavesTheSetUnchanged) {
-  int error = 0;
-  EXPECT_EQ(Add(kHost, "wrong", error), nullptr);
-  EXPECT_EQ(error, 3014);
-  EXPECT_TRUE(state->GetServers().empty());
-  EXPECT_TRUE(log->Contains("State::AddServer: Adding Olvark/Castellan server failed with error 3014 ("));
-
-  error = 99;
-  EXPECT_EQ(state->AddServer(2, kHost, static_cast<unsigned>(sim.Port()), sim.Secure(), kUser, kPassword, true,
-                             error),
-            nullptr);
-  EXPECT_EQ(error, 0);
-  EXPECT_EQ(SimSessions(), 0);
 }
 
 TEST_F(StateWithServer, ProbeAnswersOnlyForAServerThatRefusesEmptyCredentials) {

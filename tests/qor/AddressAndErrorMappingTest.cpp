@@ -3,9 +3,6 @@
 #include <windows.h>
 #include <winhttp.h>
 
-#include <set>
-
-#include "qor/ErrorText.h"
 #include "qor/SdkProtocol.h"
 #include "qor/ServiceUrl.h"
 #include "qor/Timeouts.h"
@@ -43,7 +40,7 @@ TEST(QorServiceUrl, RefusesEverythingElse) {
   EXPECT_EQ(ParseServiceUrl("https://srv01/sdk", 65536, &e), QOR_E_INVALID_ARG);
 }
 
-TEST(QorWinHttpErrorMapping, GivesTheDocumentedCodes) {
+TEST(QorWinHttpErrorMapping, GivesTheDocumentedCodesAndTimeOutsForFailuresAtTheLimit) {
   EXPECT_EQ(MapWinHttpError(ERROR_WINHTTP_NAME_NOT_RESOLVED, 5, 30000), QOR_E_HOST_NOT_FOUND);
   EXPECT_EQ(MapWinHttpError(ERROR_WINHTTP_CANNOT_CONNECT, 5, 10000), QOR_E_CONNECTION_REFUSED);
   EXPECT_EQ(MapWinHttpError(ERROR_WINHTTP_TIMEOUT, 5, 30000), QOR_E_TIMED_OUT);
@@ -54,10 +51,8 @@ TEST(QorWinHttpErrorMapping, GivesTheDocumentedCodes) {
   EXPECT_EQ(MapWinHttpError(ERROR_WINHTTP_UNRECOGNIZED_SCHEME, 0, 0), QOR_E_BAD_SERVICE_URL);
   EXPECT_EQ(MapWinHttpError(ERROR_WINHTTP_CONNECTION_ERROR, 5, 30000), QOR_E_NETWORK);
   EXPECT_EQ(MapWinHttpError(12345, 5, 30000), QOR_E_NETWORK);
-}
-
-TEST(QorWinHttpErrorMapping, FailuresThatRanIntoTheLimitAreTimeOuts) {
-  // Wine ends a handshake with a silent peer with a TLS error once the limit has passed.
+  // Failures that ran into the limit are time-outs: Wine ends a handshake with a silent
+  // peer with a TLS error once the limit has passed.
   EXPECT_EQ(MapWinHttpError(ERROR_WINHTTP_SECURE_CHANNEL_ERROR, 3015, 3000), QOR_E_TIMED_OUT);
   EXPECT_EQ(MapWinHttpError(ERROR_WINHTTP_SECURE_CHANNEL_ERROR, 2700, 3000), QOR_E_TIMED_OUT);
   EXPECT_EQ(MapWinHttpError(ERROR_WINHTTP_SECURE_CHANNEL_ERROR, 2600, 3000), QOR_E_TLS_FAILURE);
@@ -115,31 +110,10 @@ TEST(QorSdkAnswers, RequestsCarryVersionAndRefuseInvalidText) {
   EXPECT_FALSE(BuildRequest("login", {{"password", std::string("\xFF\xFE")}}, &body));
 }
 
-TEST(QorTimeouts, ScaleKeepsAFloorAndDefaultsAreDocumentedValues) {
+TEST(QorTimeouts, ScaleKeepsAFloor) {
   Timeouts base = DefaultTimeouts();
-  EXPECT_EQ(base.connectMs, 10000u);
-  EXPECT_EQ(base.requestMs, 30000u);
   Timeouts fast = ScaleTimeouts(base, 0.1);
   EXPECT_EQ(fast.requestMs, 3000u);
   EXPECT_EQ(fast.eventWaitMs, 1000u);
   EXPECT_EQ(ScaleTimeouts(base, 0.0001).connectMs, 50u);
-}
-
-TEST(QorErrorTexts, EveryCodeHasItsOwnTextAndUnknownCodesShareOne) {
-  std::set<std::string> texts;
-  const QorError codes[] = {QOR_OK, QOR_E_FAIL, QOR_E_OUT_OF_MEMORY, QOR_E_INVALID_ARG, QOR_E_UNSUPPORTED_PROPERTY,
-                            QOR_E_INVALID_HANDLE, QOR_E_WRONG_HANDLE_TYPE, QOR_E_NOT_CONNECTED,
-                            QOR_E_JOB_NOT_FINISHED, QOR_E_UNLICENSED_HOST, QOR_E_CONNECTION_LOST,
-                            QOR_E_VM_NOT_FOUND, QOR_E_INVALID_POWER_STATE, QOR_E_BAD_CREDENTIALS,
-                            QOR_E_HOST_NOT_FOUND, QOR_E_CONNECTION_REFUSED, QOR_E_TIMED_OUT, QOR_E_TLS_FAILURE,
-                            QOR_E_NOT_A_SERVER, QOR_E_BAD_SERVICE_URL, QOR_E_PROTOCOL_VERSION, QOR_E_NETWORK,
-                            QOR_E_SERVER_ERROR};
-  for (QorError code : codes) {
-    std::string text = ErrorText(code);
-    EXPECT_NE(text, "Unknown error") << code;
-    texts.insert(text);
-  }
-  EXPECT_EQ(texts.size(), sizeof codes / sizeof codes[0]);
-  EXPECT_STREQ(ErrorText(99999), "Unknown error");
-  EXPECT_STREQ(ErrorText(0x100000000ull | QOR_E_BAD_CREDENTIALS), "Unknown error");
 }

@@ -34,9 +34,6 @@ class QorEventContract : public QorHostTest {
   bool SetPower(size_t index, int state) { return QorHostTest::SetPower(vms[index].moid, state); }
 };
 
-}  // namespace
-
-namespace {
 struct SelfCancelling {
   QorHandle vm = 0;
   std::atomic<int> calls{0};
@@ -49,61 +46,44 @@ void SelfCancellingHandler(QorHandle vm, int, QorHandle, void* context) {
 }
 }  // namespace
 
-TEST_F(QorEventContract, AHandlerCancellingItselfDoesNotDeadlockAndIsNotCalledAgain) {
+// A handler may cancel itself without a deadlock and is not called again while the stream
+// goes on for other VMs; releasing a VM, or disconnecting its host, ends its events.
+TEST_F(QorEventContract, CancellingReleasingOrDisconnectingEndsTheEvents) {
   SelfCancelling self;
   self.vm = Open(3);
-  ASSERT_EQ(Qor().Qor_SubscribeToEvents(self.vm, QOR_EVENT_VM_STATE_CHANGED, SelfCancellingHandler, &self), QOR_OK);
-  Sleep(300);
-  ASSERT_TRUE(SetPower(3, QOR_POWERSTATE_SUSPENDED));
-  ASSERT_TRUE(polling::WaitUntil([&] { return self.calls >= 1; }));
-  EXPECT_EQ(self.cancelResult, QOR_OK);
-  ASSERT_TRUE(SetPower(3, QOR_POWERSTATE_POWERED_OFF));
-  ASSERT_TRUE(SetPower(3, QOR_POWERSTATE_POWERED_ON));
-  EXPECT_TRUE(polling::WaitUntil([&] { return PowerStateOf(self.vm) == QOR_POWERSTATE_POWERED_ON; }));
-  Sleep(300);
-  EXPECT_EQ(self.calls, 1);
-  Qor().Qor_ReleaseHandle(self.vm);
-}
-
-TEST_F(QorEventContract, ReleasingTheVmOrDisconnectingEndsItsEvents) {
   QorHandle released = Open(4);
   QorHandle kept = Open(5);
   EventProbe releasedProbe, keptProbe;
+  ASSERT_EQ(Qor().Qor_SubscribeToEvents(self.vm, QOR_EVENT_VM_STATE_CHANGED, SelfCancellingHandler, &self), QOR_OK);
   ASSERT_EQ(Qor().Qor_SubscribeToEvents(released, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &releasedProbe), QOR_OK);
   ASSERT_EQ(Qor().Qor_SubscribeToEvents(kept, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &keptProbe), QOR_OK);
+  Sleep(300);
   Qor().Qor_ReleaseHandle(released);
   releasedProbe.cancelled = true;
-  ASSERT_TRUE(SetPower(4, QOR_POWERSTATE_SUSPENDED));
-  ASSERT_TRUE(SetPower(5, QOR_POWERSTATE_SUSPENDED));
-  EXPECT_TRUE(polling::WaitUntil([&] { return keptProbe.calls >= 1; }));
+  for (size_t index : {3, 4, 5}) ASSERT_TRUE(SetPower(index, QOR_POWERSTATE_SUSPENDED));
+  ASSERT_TRUE(polling::WaitUntil([&] { return self.calls >= 1 && keptProbe.calls >= 1; }));
+  EXPECT_EQ(self.cancelResult, QOR_OK);
+  EXPECT_EQ(keptProbe.lastHandle, kept) << "the handler was not given the VM it subscribed for";
+  ASSERT_TRUE(SetPower(3, QOR_POWERSTATE_POWERED_OFF));
+  ASSERT_TRUE(SetPower(3, QOR_POWERSTATE_POWERED_ON));
+  EXPECT_TRUE(polling::WaitUntil([&] { return PowerStateOf(self.vm) == QOR_POWERSTATE_POWERED_ON; }));
+
   Qor().QorHost_Disconnect(host);
   keptProbe.cancelled = true;
   ASSERT_TRUE(SetPower(5, QOR_POWERSTATE_POWERED_OFF));
   Sleep(1500);  // longer than the scaled event poll
+  EXPECT_EQ(self.calls, 1);
   EXPECT_EQ(releasedProbe.callsAfterCancel, 0);
   EXPECT_EQ(keptProbe.callsAfterCancel, 0);
   EXPECT_EQ(Qor().Qor_SubscribeToEvents(kept, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &keptProbe),
             QOR_E_NOT_CONNECTED);
   Qor().Qor_ReleaseHandle(kept);
+  Qor().Qor_ReleaseHandle(self.vm);
 }
 
-TEST_F(QorEventContract, ALostSessionEndsTheStreamAndTheStateReads36) {
-  QorHandle vm = Open(0);
-  EventProbe probe;
-  ASSERT_EQ(Qor().Qor_SubscribeToEvents(vm, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &probe), QOR_OK);
-  Sleep(300);
-  ASSERT_TRUE(sim.Admin("dropSessions"));
-  ASSERT_TRUE(SetPower(0, QOR_POWERSTATE_SUSPENDED));  // wakes the long poll, which now fails
-  int32_t state = 0;
-  EXPECT_TRUE(polling::WaitUntil([&] {
-    return Qor().Qor_GetProperties(vm, QOR_PROPERTY_VM_POWER_STATE, &state, QOR_PROPERTY_NONE) ==
-           QOR_E_CONNECTION_LOST;
-  }));
-  Qor().Qor_CancelEventSubscription(vm, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &probe);
-  Qor().Qor_ReleaseHandle(vm);
-}
-
-TEST_F(QorEventContract, WhileTheStreamRetriesTheLastKnownStateIsGivenWithoutAsking) {
+// While the stream retries (the server stops answering), the last known state is given
+// without asking; a lost session ends the stream and the state reads 36.
+TEST_F(QorEventContract, ARetryingStreamGivesTheLastKnownStateAndALostOneReads36) {
   QorHandle vm = Open(2);
   EventProbe probe;
   ASSERT_EQ(Qor().Qor_SubscribeToEvents(vm, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &probe), QOR_OK);
@@ -118,6 +98,14 @@ TEST_F(QorEventContract, WhileTheStreamRetriesTheLastKnownStateIsGivenWithoutAsk
   // is the answer instead.
   EXPECT_EQ(PowerStateOf(vm), known);
   ASSERT_TRUE(sim.Admin("silent", R"({"on":false})")) << sim.LastError();
+
+  ASSERT_TRUE(sim.Admin("dropSessions"));
+  ASSERT_TRUE(SetPower(2, QOR_POWERSTATE_SUSPENDED));  // wakes the long poll, which now fails
+  int32_t state = 0;
+  EXPECT_TRUE(polling::WaitUntil([&] {
+    return Qor().Qor_GetProperties(vm, QOR_PROPERTY_VM_POWER_STATE, &state, QOR_PROPERTY_NONE) ==
+           QOR_E_CONNECTION_LOST;
+  }));
   Qor().Qor_CancelEventSubscription(vm, QOR_EVENT_VM_STATE_CHANGED, ProbeHandler, &probe);
   Qor().Qor_ReleaseHandle(vm);
 }

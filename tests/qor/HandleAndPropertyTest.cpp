@@ -37,7 +37,7 @@ QorError ReadList(HandleObject& object, int firstId, ...) {
 
 }  // namespace
 
-TEST(QorHandleTable, CountsReferencesAndFreesOnceAtTheLast) {
+TEST(QorHandleTable, CountsReferencesFreesOnceAtTheLastAndNeverReusesAValue) {
   HandleTable& table = HandleTable::Instance();
   std::atomic<int> freed{0};
   QorHandle handle = table.Add(std::make_shared<CountingObject>(&freed));
@@ -55,11 +55,8 @@ TEST(QorHandleTable, CountsReferencesAndFreesOnceAtTheLast) {
   table.Release(0xFFFFFFF0u);
   EXPECT_EQ(freed, 1);
   EXPECT_EQ(table.Find(handle), nullptr);
-}
 
-TEST(QorHandleTable, ValuesAreNotReusedAndSkipZeroAndLiveOnesOnWrap) {
-  HandleTable& table = HandleTable::Instance();
-  std::atomic<int> freed{0};
+  // Values are not reused, and a wrap skips zero and the values still in use.
   QorHandle first = table.Add(std::make_shared<CountingObject>(&freed));
   table.Release(first);
   QorHandle second = table.Add(std::make_shared<CountingObject>(&freed));
@@ -74,18 +71,6 @@ TEST(QorHandleTable, ValuesAreNotReusedAndSkipZeroAndLiveOnesOnWrap) {
   EXPECT_NE(afterWrap, second);
   for (QorHandle h : {second, last, afterWrap}) table.Release(h);
   table.SetNextValueForTest(0x10000000u);
-}
-
-// With an id, the contract tests read it from every found item.
-TEST(QorPropertyList, FoundItemsWithoutAnIdRefuseItAndFillNoOutput) {
-  char* path = nullptr;
-  char* moid = nullptr;
-  FoundItem withoutId("[ds] b/b.vmx");
-  EXPECT_EQ(ReadList(withoutId, QOR_PROPERTY_FOUND_ITEM_LOCATION, &path, QOR_PROPERTY_VM_MOID, &moid,
-                     QOR_PROPERTY_NONE),
-            QOR_E_UNSUPPORTED_PROPERTY);
-  EXPECT_EQ(path, nullptr);
-  EXPECT_EQ(moid, nullptr);
 }
 
 TEST(QorJobs, ResultsAreReadableOnlyWhenFinishedAndEachReadGivesAReference) {

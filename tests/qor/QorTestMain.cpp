@@ -43,19 +43,12 @@ bool JobRecorder::WaitDone(DWORD timeoutMs) {
   return mDone.wait_for(hold, std::chrono::milliseconds(timeoutMs), [this] { return mFinished; });
 }
 
-QorHandle ConnectTo(const SimulatorProcess& sim, const std::string& user, const std::string& password,
-                    QorError* error) {
-  QorHandle job = Qor().QorHost_Connect(QOR_API_VERSION, QOR_HOST_TYPE_SERVER, sim.ServiceUrl().c_str(), sim.Port(),
-                                        user.c_str(), password.c_str(), 0, 0, nullptr, nullptr);
-  QorHandle host = 0;
-  *error = Qor().QorJob_Wait(job, QOR_PROPERTY_JOB_RESULT, &host, QOR_PROPERTY_NONE);
-  Qor().Qor_ReleaseHandle(job);
-  return host;
-}
-
 QorHandle ConnectDefault(const SimulatorProcess& sim) {
-  QorError error = 0;
-  QorHandle host = ConnectTo(sim, "root", "wickerlyn", &error);
+  QorHandle job = Qor().QorHost_Connect(QOR_API_VERSION, QOR_HOST_TYPE_SERVER, sim.ServiceUrl().c_str(), sim.Port(),
+                                        "root", "wickerlyn", 0, 0, nullptr, nullptr);
+  QorHandle host = 0;
+  QorError error = Qor().QorJob_Wait(job, QOR_PROPERTY_JOB_RESULT, &host, QOR_PROPERTY_NONE);
+  Qor().Qor_ReleaseHandle(job);
   EXPECT_EQ(error, QOR_OK) << Qor().Qor_GetErrorText(error, nullptr);
   EXPECT_NE(host, 0u);
   return host;

@@ -38,10 +38,7 @@ class JobRecorder {
   bool mFinished = false;
 };
 
-// Logs in with QorJob_Wait; the host handle (0 on failure) and the error.
-QorHandle ConnectTo(const SimulatorProcess& sim, const std::string& user, const std::string& password,
-                    QorError* error);
-QorHandle ConnectDefault(const SimulatorProcess& sim);  // root / wickerlyn, must succeed
+QorHandle ConnectDefault(const SimulatorProcess& sim);  // root / wickerlyn with QorJob_Wait; must succeed
 QorHandle OpenVm(QorHandle host, const std::string& path, QorError* error);
 QorError WaitJob(QorHandle job);                         // QorJob_Wait without properties; releases the job
 int32_t PowerStateOf(QorHandle vm);                      // -1 when unreadable

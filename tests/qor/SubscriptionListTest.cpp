@@ -37,31 +37,27 @@ void CountingHandler(QorHandle, int type, QorHandle, void* context) {
 
 }  // namespace
 
-TEST(QorSubscriptionList, AddsOnceAndRemovesOnlyWhatExists) {
+TEST(QorSubscriptionList, AddsOnceRemovesOnlyWhatExistsAndNotifiesOnlyTheChangedVmsUntilClosed) {
   SubscriptionList list;
-  Probe probe;
-  EXPECT_TRUE(list.Add(1, "vm-1", CountingHandler, &probe));
-  EXPECT_FALSE(list.Add(1, "vm-1", CountingHandler, &probe));
-  EXPECT_TRUE(list.Add(1, "vm-1", CountingHandler, nullptr));  // another context is another subscription
-  EXPECT_TRUE(list.IsSubscribed("vm-1"));
-  EXPECT_FALSE(list.Remove(2, CountingHandler, &probe));
-  EXPECT_TRUE(list.Remove(1, CountingHandler, &probe));
-  EXPECT_FALSE(list.Remove(1, CountingHandler, &probe));
-  list.RemoveAll(1);
-  EXPECT_TRUE(list.IsEmpty());
-}
-
-TEST(QorSubscriptionList, NotifiesOnlyTheChangedVmsAndNothingAfterClose) {
-  SubscriptionList list;
-  Probe one, two;
-  list.Add(1, "vm-1", CountingHandler, &one);
-  list.Add(2, "vm-2", CountingHandler, &two);
+  Probe one, other, two;
+  EXPECT_TRUE(list.Add(1, "vm-1", CountingHandler, &one));
+  EXPECT_FALSE(list.Add(1, "vm-1", CountingHandler, &one));
+  EXPECT_TRUE(list.Add(1, "vm-1", CountingHandler, &other));  // another context is another subscription
+  EXPECT_TRUE(list.Add(2, "vm-2", CountingHandler, &two));
   list.Notify({"vm-2", "vm-9"});
   EXPECT_EQ(one.calls, 0);
   EXPECT_EQ(two.calls, 1);
-  list.Close();
-  list.Notify({"vm-1", "vm-2"});
+  EXPECT_FALSE(list.Remove(2, CountingHandler, &one));
+  EXPECT_TRUE(list.Remove(1, CountingHandler, &one));
+  EXPECT_FALSE(list.Remove(1, CountingHandler, &one));
+  list.Notify({"vm-1"});
   EXPECT_EQ(one.calls, 0);
+  EXPECT_EQ(other.calls, 1);
+  list.RemoveAll(1);
+  EXPECT_FALSE(list.IsSubscribed("vm-1"));
+  EXPECT_TRUE(list.IsSubscribed("vm-2"));
+  list.Close();
+  list.Notify({"vm-2"});
   EXPECT_EQ(two.calls, 1);
 }
 

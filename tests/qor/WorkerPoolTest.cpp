@@ -18,12 +18,12 @@ using namespace qor;
 
 namespace {
 
-// Starts real threads, but slowly, so that submitters overlap while a start is under way;
-// every failEvery-th start fails (0: never).
-WorkerPool::ThreadStarter SlowStarter(int failEvery) {
+// Starts real threads, but slowly (delayMs), so that submitters overlap while a start is
+// under way; every failEvery-th start fails (0: never, 1: always).
+WorkerPool::ThreadStarter SlowStarter(int failEvery, int delayMs) {
   auto calls = std::make_shared<std::atomic<int>>(0);
-  return [calls, failEvery](std::function<void()> body) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  return [calls, failEvery, delayMs](std::function<void()> body) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
     if (failEvery && ++*calls % failEvery == 0) return false;
     std::thread(std::move(body)).detach();
     return true;
@@ -61,14 +61,23 @@ void RecordCompletion(QorHandle job, int eventType, QorHandle, void* clientData)
 
 }  // namespace
 
+// When no thread can be made at all, each failing start takes a while, so several
+// submitters wait on one another's starts; every waiting task is handed back once.
 TEST(QorWorkerPool, NoTaskIsLostOrRunTwiceUnderConcurrentSubmission) {
-  for (int failEvery : {0, 2}) {
-    SCOPED_TRACE(failEvery ? "every second thread start fails" : "every thread start succeeds");
-    WorkerPool pool(4, 50, SlowStarter(failEvery));
-    const int kSubmitters = 16, kEach = 200;
-    std::vector<std::atomic<int>> ends(kSubmitters * kEach);
+  const struct {
+    const char* what;
+    int failEvery, delayMs, submitters, each;
+  } cases[] = {
+      {"every thread start succeeds", 0, 2, 16, 200},
+      {"every second thread start fails", 2, 2, 16, 200},
+      {"no thread can be made", 1, 20, 8, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WorkerPool pool(4, 50, SlowStarter(c.failEvery, c.delayMs));
+    std::vector<std::atomic<int>> ends(c.submitters * c.each);
     std::atomic<int> runs{0};
-    SubmitFromManyThreads(pool, kSubmitters, kEach, ends, runs);
+    SubmitFromManyThreads(pool, c.submitters, c.each, ends, runs);
     auto allEnded = [&] {
       for (auto& end : ends) {
         if (end.load() == 0) return false;
@@ -77,24 +86,9 @@ TEST(QorWorkerPool, NoTaskIsLostOrRunTwiceUnderConcurrentSubmission) {
     };
     ASSERT_TRUE(polling::WaitUntil(allEnded, 10000)) << "a task neither ran nor was handed back";
     for (size_t i = 0; i < ends.size(); ++i) ASSERT_EQ(ends[i].load(), 1) << "task " << i;
-    if (!failEvery) {
-      EXPECT_EQ(runs.load(), kSubmitters * kEach);
-    }
+    if (c.failEvery == 0) EXPECT_EQ(runs.load(), c.submitters * c.each);
+    if (c.failEvery == 1) EXPECT_EQ(runs.load(), 0);
   }
-}
-
-TEST(QorWorkerPool, WhenNoThreadCanBeMadeEveryWaitingTaskIsHandedBackOnce) {
-  // Each failing start takes a while, so several submitters wait on one another's starts.
-  WorkerPool pool(4, 50, [](std::function<void()>) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    return false;
-  });
-  const int kSubmitters = 8;
-  std::vector<std::atomic<int>> ends(kSubmitters);
-  std::atomic<int> runs{0};
-  SubmitFromManyThreads(pool, kSubmitters, 1, ends, runs);
-  for (int i = 0; i < kSubmitters; ++i) EXPECT_EQ(ends[i].load(), 1) << "task " << i;
-  EXPECT_EQ(runs.load(), 0);
 }
 
 TEST(QorJobRunner, AJobNoThreadCanRunStillEndsWithEvent2AndAnError) {
