@@ -1,6 +1,7 @@
 // Stands in for a console to show what it inherited. With ZW_NEVER_READS_MARKER set, it
-// creates that file and sleeps holding the pipe's read end without reading (it inherits
-// the test's output handles too, so CTest waits for it: the sleep stays short). Otherwise
+// creates that file, sleeps holding the pipe's read end without reading, and deletes the
+// file as it ends (it inherits the test's output handles too, so CTest waits for it: the
+// sleep stays short). Otherwise
 // it signals the event whose handle value is in ZW_PROBE_EVENT (which works only if that
 // handle reached it), reads its standard input to the end and records the byte count in the
 // file in ZW_PROBE_RESULT.
@@ -14,6 +15,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   if (DWORD length = GetEnvironmentVariableW(L"ZW_NEVER_READS_MARKER", result, MAX_PATH); length && length < MAX_PATH) {
     CloseHandle(CreateFileW(result, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     Sleep(6000);  // longer than the launcher's 3-second wait
+    DeleteFileW(result);
     return 0;
   }
   if (GetEnvironmentVariableW(L"ZW_PROBE_EVENT", value, 32) - 1 < 31) {

@@ -232,10 +232,10 @@ TEST(ConsoleLauncher, TheConsoleInheritsThePipeAloneAndOneThatNeverReadsIsNotWai
   auto start = std::chrono::steady_clock::now();
   EXPECT_TRUE(utils::ConsoleLauncher(scratch.Locations()).Run("srv01", "vm-1", "alice", Protect("pw")));
   auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-  EXPECT_NE(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the child did not run";
-  // It waited for a reader that never came, and gave up instead of waiting for the child.
-  EXPECT_GE(elapsed.count(), 2800);
-  EXPECT_LT(elapsed.count(), 10000);
+  // The child made the marker and deletes it as it ends: still there, so the launcher gave
+  // up on the reader without waiting for the child.
+  EXPECT_NE(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "the child did not run, or was waited for";
+  EXPECT_GE(elapsed.count(), 2800) << "the launcher did not wait for a reader";
 }
 
 // Against a running simulated server the console reads the password from the pipe, logs
