@@ -73,12 +73,6 @@ class ChildProcess {
   PROCESS_INFORMATION mInfo = {};
 };
 
-// A top-level window of the class (and caption, if given) of the process (0: any), or null
-// when none appeared in time.
-inline HWND WaitForWindow(const wchar_t* className, const wchar_t* caption, DWORD processId, DWORD milliseconds) {
-  return polling::WaitForTopLevel(className, caption, processId, false, milliseconds);
-}
-
 // The text of a message box's message, then dismisses it with OK.
 inline std::wstring ReadAndDismissMessageBox(HWND box) {
   // Its controls may not exist until it is shown.
@@ -126,7 +120,7 @@ class ShellProcess : public ::testing::Test {
     EXPECT_TRUE(FileExists(ProgramFolder() + L"\\kilnworks\\qor.dll"))
         << "the automation library (target qor) must be built for a full start";
     if (!first.Start(TestHost(), L"run \"" + mData.Path() + L"\"" + (args.empty() ? L"" : L" " + args))) return nullptr;
-    return WaitForWindow(kPopupClass, nullptr, first.Id(), 15000);
+    return polling::WaitForTopLevel(kPopupClass, nullptr, first.Id(), false, 15000);
   }
 
   std::wstring PrefsPath() const { return mData / L"prefs.txt"; }

@@ -325,7 +325,7 @@ TEST_F(ShellProcess, AMissingOrIncompleteAutomationLibraryIsReportedAndExitsWith
     for (const std::wstring& name : ListNames(LogFolder())) DeleteFileW((LogFolder() + L"\\" + name).c_str());
     ChildProcess program;
     ASSERT_TRUE(program.Start(folder / L"wickerlyn.exe", L""));
-    HWND box = WaitForWindow(L"#32770", kTitle, program.Id(), 15000);
+    HWND box = polling::WaitForTopLevel(L"#32770", kTitle, program.Id(), false, 15000);
     ASSERT_TRUE(box) << "no message box";
     EXPECT_EQ(L"Failed to initialize Zandor Wickerlyn. To fix this issue, uninstall and reinstall the application.",
               ReadAndDismissMessageBox(box));
@@ -342,7 +342,7 @@ TEST_F(ShellProcess, AMissingOrIncompleteAutomationLibraryIsReportedAndExitsWith
 std::wstring ExpectCrashMessage(ChildProcess& crasher, const std::wstring& dataFolder) {
   // Writing a dump under Wine reads the whole process through the wine server: on a loaded
   // machine, with two at once, that took longer than 20 s.
-  HWND box = WaitForWindow(L"#32770", kTitle, crasher.Id(), 60000);
+  HWND box = polling::WaitForTopLevel(L"#32770", kTitle, crasher.Id(), false, 60000);
   EXPECT_TRUE(box) << "no crash message";
   if (!box) return std::wstring();
   const std::wstring text = ReadAndDismissMessageBox(box);

@@ -36,31 +36,21 @@ const char kRunScript[] =
     "wait \"$pid\"\n"
     "echo \"$?\" > \"$dir/exited\"\n";
 
-using UnixToDos = WCHAR* (*)(LPCSTR);
-using DosToUnix = char* (*)(LPCWSTR);
-
-// Wine's own path conversions (kernel32 exports them under Wine only).
+// Wine's own path conversions (kernel32 exports them under Wine only); empty when missing.
+template <class To, class From>
+std::basic_string<To> WinePath(const char* function, const From* path) {
+  auto convert = reinterpret_cast<To* (*)(const From*)>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), function)));
+  To* converted = convert ? convert(path) : nullptr;
+  if (!converted) return std::basic_string<To>();
+  std::basic_string<To> result(converted);
+  HeapFree(GetProcessHeap(), 0, converted);
+  return result;
+}
 std::wstring ToDosPath(const std::string& unixPath) {
-  auto convert = reinterpret_cast<UnixToDos>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
-  if (!convert) return std::wstring();
-  WCHAR* dos = convert(unixPath.c_str());
-  if (!dos) return std::wstring();
-  std::wstring result(dos);
-  HeapFree(GetProcessHeap(), 0, dos);
-  return result;
+  return WinePath<WCHAR>("wine_get_dos_file_name", unixPath.c_str());
 }
-
-std::string ToUnixPath(const std::wstring& dosPath) {
-  auto convert = reinterpret_cast<DosToUnix>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (!convert) return std::string();
-  char* unixPath = convert(dosPath.c_str());
-  if (!unixPath) return std::string();
-  std::string result(unixPath);
-  HeapFree(GetProcessHeap(), 0, unixPath);
-  return result;
-}
+std::string ToUnixPath(const std::wstring& dosPath) { return WinePath<char>("wine_get_unix_file_name", dosPath.c_str()); }
 
 std::wstring Widen(const std::string& text) {
   int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
