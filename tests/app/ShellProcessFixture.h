@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cwchar>
 #include <string>
 
+#include "log/Log.h"
 #include "tests/app/ShellTestSupport.h"
 #include "tests/support/EnvironmentGuard.h"
 #include "tests/support/Polling.h"
@@ -22,13 +22,6 @@ using polling::WaitUntil;
 
 constexpr wchar_t kPopupClass[] = L"Zandor Wickerlyn Popup Window";
 
-// The folder of the running test program (the build's bin folder).
-inline std::wstring ProgramFolder() {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (wchar_t* slash = wcsrchr(path, L'\\')) *slash = L'\0';
-  return path;
-}
 inline std::wstring Wickerlyn() { return ProgramFolder() + L"\\wickerlyn.exe"; }
 // The program's start-up code with a data folder of the test's choosing.
 inline std::wstring TestHost() { return ProgramFolder() + L"\\shell_test_host.exe"; }
@@ -85,12 +78,8 @@ inline std::wstring ReadAndDismissMessageBox(HWND box) {
 
 class ShellProcess : public ::testing::Test {
  public:
-  std::wstring LogFolder() const {
-    wchar_t user[260];
-    DWORD size = 260;
-    GetUserNameW(user, &size);
-    return mTemp / (L"zandor-" + std::wstring(user));
-  }
+  // The children's log folder: they run with this process's temporary folder.
+  std::wstring LogFolder() const { return utils::GetLogFolder(); }
   std::string OnlyLogText() const {
     const auto names = ListNames(LogFolder(), L"zandor-wickerlyn-*.txt");
     if (names.size() != 1) return "<" + std::to_string(names.size()) + " log files>";
