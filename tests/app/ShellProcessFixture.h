@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cwchar>
 #include <string>
 
+#include "log/Log.h"
 #include "tests/app/ShellTestSupport.h"
 #include "tests/support/EnvironmentGuard.h"
 #include "tests/support/Polling.h"
@@ -22,13 +22,6 @@ using polling::WaitUntil;
 
 constexpr wchar_t kPopupClass[] = L"Zandor Wickerlyn Popup Window";
 
-// The folder of the running test program (the build's bin folder).
-inline std::wstring ProgramFolder() {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  if (wchar_t* slash = wcsrchr(path, L'\\')) *slash = L'\0';
-  return path;
-}
 inline std::wstring Wickerlyn() { return ProgramFolder() + L"\\wickerlyn.exe"; }
 // The program's start-up code with a data folder of the test's choosing.
 inline std::wstring TestHost() { return ProgramFolder() + L"\\shell_test_host.exe"; }
@@ -73,12 +66,6 @@ class ChildProcess {
   PROCESS_INFORMATION mInfo = {};
 };
 
-// A top-level window of the class (and caption, if given) of the process (0: any), or null
-// when none appeared in time.
-inline HWND WaitForWindow(const wchar_t* className, const wchar_t* caption, DWORD processId, DWORD milliseconds) {
-  return polling::WaitForTopLevel(className, caption, processId, false, milliseconds);
-}
-
 // The text of a message box's message, then dismisses it with OK.
 inline std::wstring ReadAndDismissMessageBox(HWND box) {
   // Its controls may not exist until it is shown.
@@ -91,12 +78,8 @@ inline std::wstring ReadAndDismissMessageBox(HWND box) {
 
 class ShellProcess : public ::testing::Test {
  public:
-  std::wstring LogFolder() const {
-    wchar_t user[260];
-    DWORD size = 260;
-    GetUserNameW(user, &size);
-    return mTemp / (L"zandor-" + std::wstring(user));
-  }
+  // The children's log folder: they run with this process's temporary folder.
+  std::wstring LogFolder() const { return utils::GetLogFolder(); }
   std::string OnlyLogText() const {
     const auto names = ListNames(LogFolder(), L"zandor-wickerlyn-*.txt");
     if (names.size() != 1) return "<" + std::to_string(names.size()) + " log files>";
@@ -126,7 +109,7 @@ class ShellProcess : public ::testing::Test {
     EXPECT_TRUE(FileExists(ProgramFolder() + L"\\kilnworks\\qor.dll"))
         << "the automation library (target qor) must be built for a full start";
     if (!first.Start(TestHost(), L"run \"" + mData.Path() + L"\"" + (args.empty() ? L"" : L" " + args))) return nullptr;
-    return WaitForWindow(kPopupClass, nullptr, first.Id(), 15000);
+    return polling::WaitForTopLevel(kPopupClass, nullptr, first.Id(), false, 15000);
   }
 
   std::wstring PrefsPath() const { return mData / L"prefs.txt"; }

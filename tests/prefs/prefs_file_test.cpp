@@ -34,7 +34,15 @@ class PrefsFile : public PrefsFolderTest {
 
 }  // namespace
 
-TEST_F(PrefsFile, OneSettingLineKeepsEveryOtherDefault) {
+// A missing file (and folder) gives the defaults and saves as an empty file; one setting
+// line keeps every other default.
+TEST_F(PrefsFile, MissingFileGivesDefaultsAndOneSettingLineKeepsTheOthers) {
+  mPrefs = std::make_unique<Prefs>(mFolder.Path() + L"\\not\\yet\\there");
+  EXPECT_EQ(mPrefs->mPath, mFolder.Path() + L"\\not\\yet\\there\\prefs.txt");
+  EXPECT_TRUE(mPrefs->Save()) << "the data folder is created with its parents";
+  EXPECT_TRUE(testfs::FileExists(mPrefs->mPath));
+  EXPECT_EQ(testfs::ReadFileBytes(mPrefs->mPath), "");
+
   Prefs& prefs = LoadText("updateInterval = \"14\"\r\n");
   EXPECT_EQ(prefs.mUpdateInterval, 14);
   EXPECT_EQ(prefs.mMruDurationDays, 7);
@@ -46,15 +54,6 @@ TEST_F(PrefsFile, OneSettingLineKeepsEveryOtherDefault) {
   EXPECT_EQ(prefs.mHotkey, 0x065A) << "Ctrl+Alt+Z";
   EXPECT_TRUE(prefs.mServers.empty());
   EXPECT_EQ(SavedText(), "updateInterval = \"14\"\r\n");
-}
-
-TEST_F(PrefsFile, MissingFileGivesDefaultsAndSavesEmpty) {
-  mPrefs = std::make_unique<Prefs>(mFolder.Path() + L"\\not\\yet\\there");
-  EXPECT_EQ(mPrefs->mPath, mFolder.Path() + L"\\not\\yet\\there\\prefs.txt");
-  EXPECT_EQ(mPrefs->mUpdateInterval, 7);
-  EXPECT_TRUE(mPrefs->Save()) << "the data folder is created with its parents";
-  EXPECT_TRUE(testfs::FileExists(mPrefs->mPath));
-  EXPECT_EQ(testfs::ReadFileBytes(mPrefs->mPath), "");
 }
 
 TEST_F(PrefsFile, BooleansAndKeysAreExact) {

@@ -107,30 +107,16 @@ TEST(PrefsWriter, ServerBlocksFollowTheVmOrder) {
             "server.type = \"1\"\r\n");
 }
 
-// The line that starts a record is what separates it from the one before: it is written
-// even when the VM has no name, so the next lines cannot land in the previous record.
-TEST_F(PrefsSave, RecordsWithoutNamesStaySeparate) {
-  LiveServer server = Server("srv01", 0, true);
-  server.vms = {Vm("vm-1", "first", true, kNow - 5), Vm("vm-2", "", true, kNow - 5)};
-  Prefs back = SaveAndReload({server});
-  ASSERT_EQ(back.mServers.size(), 1u);
-  ASSERT_EQ(back.mServers[0].favorites.size(), 2u);
-  EXPECT_EQ(back.mServers[0].favorites[0].id, "vm-1");
-  EXPECT_EQ(back.mServers[0].favorites[1].id, "vm-2");
-  EXPECT_EQ(back.mServers[0].favorites[1].name, "");
-  ASSERT_EQ(back.mServers[0].recent.size(), 2u);
-  EXPECT_EQ(back.mServers[0].recent[0].id, "vm-1");
-  EXPECT_EQ(back.mServers[0].recent[1].id, "vm-2");
-}
-
 // Names and paths come from servers: a hostile one must not add or change other settings
-// or records when the file is read back.
+// or records when the file is read back. The line that starts a record is what separates
+// it from the one before: it is written even for a VM without a name.
 TEST_F(PrefsSave, HostileValuesCannotInjectLines) {
   LiveServer server = Server("srv01", 0, true);
   server.vms = {
       Vm("vm-1\r\nserver.url = \"https://attacker\"", "name\"\r\ncheckForUpdates = \"false", true, 0),
       Vm("vm-2", "\nmruDurationDays = \"1\"\n", false, kNow - 10),
       Vm("vm-3", " =\"\"", true, 0),
+      Vm("vm-4", "", true, kNow - 5),
   };
   server.vms[0].cfxPath = "path\nserver.password = \"stolen\"";
   Prefs back = SaveAndReload({server});
@@ -140,13 +126,16 @@ TEST_F(PrefsSave, HostileValuesCannotInjectLines) {
   const ServerRecord& record = back.mServers[0];
   EXPECT_EQ(record.url, "https://srv01");
   EXPECT_EQ(record.password, "");
-  ASSERT_EQ(record.favorites.size(), 2u);
+  ASSERT_EQ(record.favorites.size(), 3u);
   EXPECT_EQ(record.favorites[0].id, server.vms[0].id);
   EXPECT_EQ(record.favorites[0].name, server.vms[0].name);
   EXPECT_EQ(record.favorites[0].cfxPath, server.vms[0].cfxPath);
   EXPECT_EQ(record.favorites[1].name, " =\"\"");
-  ASSERT_EQ(record.recent.size(), 1u);
+  EXPECT_EQ(record.favorites[2].id, "vm-4");
+  EXPECT_EQ(record.favorites[2].name, "");
+  ASSERT_EQ(record.recent.size(), 2u);
   EXPECT_EQ(record.recent[0].name, server.vms[1].name);
+  EXPECT_EQ(record.recent[1].id, "vm-4");
 }
 
 TEST_F(PrefsSave, DetachedSourceLeavesItsLastServers) {

@@ -17,6 +17,7 @@
 #include "state/State.h"
 #include "tests/dialogs/DialogDriver.h"
 #include "tests/popup/PopupTestSupport.h"
+#include "tests/support/DialogLayout.h"
 #include "tests/support/EnvironmentGuard.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/ScratchLog.h"
@@ -27,32 +28,14 @@
 
 namespace {
 
+using dialogs::FocusOf;
+using dialogs::Layout;
+using dialogs::Measure;
+
 const wchar_t kCaption[] = L"Zandor Wickerlyn Preferences";
 constexpr int64_t kNow = 1767225600;  // 2026-01-01 00:00 UTC
 
 int64_t FixedNow() { return kNow; }
-
-struct Layout {
-  bool noteShown = false;
-  bool startupBoxEnabled = false;
-  bool startupBoxChecked = false;
-  RECT startupBox = {};
-  RECT note = {};
-  RECT generalGroup = {};
-  RECT ok = {};
-  RECT checkNow = {};
-  RECT lastCheck = {};
-  RECT updatesGroup = {};
-  RECT popupGroup = {};
-  RECT hotkey = {};
-  RECT hotkeyNote = {};
-  bool hotkeyNoteShown = false;
-  LONG height = 0;
-  bool intervalEnabled = false;
-  bool checkUpdatesChecked = false;
-  std::wstring mruText;
-  std::wstring intervalText;
-};
 
 std::wstring SelectedText(HWND list) {
   const LRESULT index = SendMessageW(list, CB_GETCURSEL, 0, 0);
@@ -60,32 +43,6 @@ std::wstring SelectedText(HWND list) {
   wchar_t text[64] = {};
   SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
   return text;
-}
-
-Layout Measure(HWND dialog) {
-  Layout layout;
-  layout.noteShown = dialogs::IsShown(dialog, IDC_ADMIN_NOTE);
-  layout.startupBoxEnabled = IsWindowEnabled(GetDlgItem(dialog, IDC_RUN_ON_STARTUP)) != FALSE;
-  layout.startupBoxChecked = IsDlgButtonChecked(dialog, IDC_RUN_ON_STARTUP) == BST_CHECKED;
-  layout.startupBox = dialogs::ClientRectOf(dialog, IDC_RUN_ON_STARTUP);
-  layout.note = dialogs::ClientRectOf(dialog, IDC_ADMIN_NOTE);
-  layout.generalGroup = dialogs::ClientRectOf(dialog, IDC_GENERAL_GROUP);
-  layout.ok = dialogs::ClientRectOf(dialog, IDOK);
-  layout.checkNow = dialogs::ClientRectOf(dialog, IDC_CHECK_NOW);
-  layout.lastCheck = dialogs::ClientRectOf(dialog, IDC_LAST_CHECK);
-  layout.updatesGroup = dialogs::ClientRectOf(dialog, IDC_UPDATES_GROUP);
-  layout.popupGroup = dialogs::ClientRectOf(dialog, IDC_POPUP_GROUP);
-  layout.hotkey = dialogs::ClientRectOf(dialog, IDC_HOTKEY);
-  layout.hotkeyNote = dialogs::ClientRectOf(dialog, IDC_HOTKEY_NOTE);
-  layout.hotkeyNoteShown = dialogs::IsShown(dialog, IDC_HOTKEY_NOTE);
-  RECT window = {};
-  GetWindowRect(dialog, &window);
-  layout.height = window.bottom - window.top;
-  layout.intervalEnabled = IsWindowEnabled(GetDlgItem(dialog, IDC_UPDATE_INTERVAL)) != FALSE;
-  layout.checkUpdatesChecked = IsDlgButtonChecked(dialog, IDC_CHECK_UPDATES) == BST_CHECKED;
-  layout.mruText = SelectedText(GetDlgItem(dialog, IDC_MRU_DAYS));
-  layout.intervalText = SelectedText(GetDlgItem(dialog, IDC_UPDATE_INTERVAL));
-  return layout;
 }
 
 // Picks the entry "days" as a user does: selection, then the list's notification.
@@ -139,41 +96,36 @@ class PrefsDlgTest : public ::testing::Test {
 TEST_F(PrefsDlgTest, WithoutWriteAccessTheNoteShowsAndWithItTheDialogClosesUp) {
   run.Put(L"\"C:\\wickerlyn.exe\" /startup");
   run.UseWithWriteAccess(false);
-  const Layout withNote = RunAndMeasure(IDCANCEL, "dialogs/prefs_admin_note");
-  EXPECT_TRUE(withNote.noteShown);
-  EXPECT_FALSE(withNote.startupBoxEnabled);
-  EXPECT_TRUE(withNote.startupBoxChecked);  // still shows the value
+  Layout withNote = RunAndMeasure(IDCANCEL, "dialogs/prefs_admin_note");
+  EXPECT_TRUE(withNote.shown[IDC_ADMIN_NOTE]);
+  EXPECT_FALSE(withNote.enabled[IDC_RUN_ON_STARTUP]);
+  EXPECT_TRUE(withNote.checked[IDC_RUN_ON_STARTUP]);  // still shows the value
   // The note sits between the box and the Recently Used line, inside the group.
-  EXPECT_GT(withNote.note.top, withNote.startupBox.bottom - 1);
-  EXPECT_LT(withNote.note.bottom, withNote.generalGroup.bottom);
+  EXPECT_GT(withNote.at[IDC_ADMIN_NOTE].top, withNote.at[IDC_RUN_ON_STARTUP].bottom - 1);
+  EXPECT_LT(withNote.at[IDC_ADMIN_NOTE].bottom, withNote.at[IDC_GENERAL_GROUP].bottom);
 
   run.Remove();
   run.UseWithWriteAccess(true);
-  const Layout closed = RunAndMeasure(IDCANCEL, "dialogs/prefs_closed_up");
-  EXPECT_FALSE(closed.noteShown);
-  EXPECT_TRUE(closed.startupBoxEnabled);
-  EXPECT_FALSE(closed.startupBoxChecked);
-  const LONG gap = withNote.note.bottom - withNote.startupBox.bottom;
+  Layout closed = RunAndMeasure(IDCANCEL, "dialogs/prefs_closed_up");
+  EXPECT_FALSE(closed.shown[IDC_ADMIN_NOTE]);
+  EXPECT_TRUE(closed.enabled[IDC_RUN_ON_STARTUP]);
+  EXPECT_FALSE(closed.checked[IDC_RUN_ON_STARTUP]);
+  const LONG gap = withNote.at[IDC_ADMIN_NOTE].bottom - withNote.at[IDC_RUN_ON_STARTUP].bottom;
   ASSERT_GT(gap, 0);
   EXPECT_EQ(withNote.height - closed.height, gap);
-  EXPECT_EQ(withNote.ok.top - closed.ok.top, gap);
-  EXPECT_EQ(withNote.checkNow.top - closed.checkNow.top, gap);
-  EXPECT_EQ(withNote.lastCheck.top - closed.lastCheck.top, gap);
-  EXPECT_EQ(withNote.hotkey.top - closed.hotkey.top, gap);
-  EXPECT_EQ(withNote.popupGroup.top - closed.popupGroup.top, gap);
-  EXPECT_EQ(withNote.popupGroup.bottom - withNote.popupGroup.top, closed.popupGroup.bottom - closed.popupGroup.top);
-  for (const Layout* layout : {&withNote, &closed}) {
+  for (int id : {IDOK, IDC_CHECK_NOW, IDC_LAST_CHECK, IDC_HOTKEY, IDC_POPUP_GROUP})
+    EXPECT_EQ(withNote.at[id].top - closed.at[id].top, gap) << "control " << id;
+  for (int id : {IDC_POPUP_GROUP, IDC_GENERAL_GROUP}) EXPECT_EQ(withNote.at[id].bottom - closed.at[id].bottom, gap) << id;
+  for (int id : {IDC_GENERAL_GROUP, IDC_RUN_ON_STARTUP}) EXPECT_EQ(withNote.at[id].top, closed.at[id].top) << id;
+  for (Layout* layout : {&withNote, &closed}) {
     // Without a refused hotkey its note is hidden and closed up: the buttons follow the group.
-    EXPECT_FALSE(layout->hotkeyNoteShown);
-    EXPECT_GT(layout->popupGroup.top, layout->updatesGroup.bottom);
-    EXPECT_GT(layout->popupGroup.bottom, layout->hotkey.bottom);
-    EXPECT_LT(layout->popupGroup.bottom, layout->hotkeyNote.bottom);
-    EXPECT_GT(layout->ok.top, layout->popupGroup.bottom);
+    EXPECT_FALSE(layout->shown[IDC_HOTKEY_NOTE]);
+    EXPECT_GT(layout->at[IDC_POPUP_GROUP].top, layout->at[IDC_UPDATES_GROUP].bottom);
+    EXPECT_GT(layout->at[IDC_POPUP_GROUP].bottom, layout->at[IDC_HOTKEY].bottom);
+    EXPECT_LT(layout->at[IDC_POPUP_GROUP].bottom, layout->at[IDC_HOTKEY_NOTE].bottom);
+    EXPECT_GT(layout->at[IDOK].top, layout->at[IDC_POPUP_GROUP].bottom);
   }
-  EXPECT_EQ(withNote.generalGroup.top, closed.generalGroup.top);
-  EXPECT_EQ(withNote.generalGroup.bottom - closed.generalGroup.bottom, gap);
-  EXPECT_EQ(withNote.startupBox.top, closed.startupBox.top);
-  EXPECT_LT(closed.ok.bottom, closed.height) << "the buttons stay inside the smaller dialog";
+  EXPECT_LT(closed.at[IDOK].bottom, closed.height) << "the buttons stay inside the smaller dialog";
 }
 
 // Only a click on the box writes the value, and only at OK.
@@ -228,13 +180,13 @@ TEST_F(PrefsDlgTest, TheListsOfferOneToFourteenDaysAndOkStoresOnlyWhatChanged) {
       EXPECT_EQ(items, L"1=1 2=2 3=3 4=4 5=5 6=6 7=7 8=8 9=9 10=10 11=11 12=12 13=13 14=14 ");
     }
     Layout start = Measure(dialog);
-    EXPECT_EQ(start.mruText, L"1");
-    EXPECT_EQ(start.intervalText, L"14");
-    EXPECT_TRUE(start.checkUpdatesChecked && start.intervalEnabled);
+    EXPECT_EQ(SelectedText(GetDlgItem(dialog, IDC_MRU_DAYS)), L"1");
+    EXPECT_EQ(SelectedText(GetDlgItem(dialog, IDC_UPDATE_INTERVAL)), L"14");
+    EXPECT_TRUE(start.checked[IDC_CHECK_UPDATES] && start.enabled[IDC_UPDATE_INTERVAL]);
     dialogs::Click(dialog, IDC_CHECK_UPDATES);
-    EXPECT_FALSE(Measure(dialog).intervalEnabled) << "unchecked updates grey the interval";
+    EXPECT_FALSE(Measure(dialog).enabled[IDC_UPDATE_INTERVAL]) << "unchecked updates grey the interval";
     dialogs::Click(dialog, IDC_CHECK_UPDATES);
-    EXPECT_TRUE(Measure(dialog).intervalEnabled);
+    EXPECT_TRUE(Measure(dialog).enabled[IDC_UPDATE_INTERVAL]);
     // Going away from the shown entry and back again is no change.
     Choose(dialog, IDC_UPDATE_INTERVAL, 5);
     Choose(dialog, IDC_UPDATE_INTERVAL, 14);
@@ -259,9 +211,9 @@ TEST_F(PrefsDlgTest, TheListsOfferOneToFourteenDaysAndOkStoresOnlyWhatChanged) {
   // Opened with updates off, the list starts greyed; a greyed list still stores its entry.
   prefs.mMruDurationDays = 0;
   Run([](HWND dialog) {
-    const Layout start = Measure(dialog);
-    EXPECT_FALSE(start.checkUpdatesChecked);
-    EXPECT_FALSE(start.intervalEnabled);
+    Layout start = Measure(dialog);
+    EXPECT_FALSE(start.checked[IDC_CHECK_UPDATES]);
+    EXPECT_FALSE(start.enabled[IDC_UPDATE_INTERVAL]);
     Choose(dialog, IDC_UPDATE_INTERVAL, 9);
     dialogs::Click(dialog, IDOK);
   });
@@ -368,12 +320,6 @@ TEST_F(PrefsDlgTest, CheckNowAndAboutAnswerInMessageBoxesAndCancelKeepsAllButThe
 
 namespace {
 
-HWND FocusOf(HWND dialog) {
-  GUITHREADINFO info = {sizeof(info)};
-  GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
-  return info.hwndFocus;
-}
-
 // A key as the keyboard gives it, through the modal loop's dialog manager: Alt+letter (a
 // mnemonic) or a plain key, to the control that has the focus.
 void Press(HWND dialog, UINT key, bool alt) {
@@ -459,13 +405,13 @@ TEST_F(PrefsDlgTest, ThePopupSettingsAreKeyboardReachableAndAHotkeyWindowsRefuse
               dialogs::Click(dialog, IDOK);
             }),
             IDOK);
-  EXPECT_FALSE(closed.hotkeyNoteShown);
-  EXPECT_TRUE(noted.hotkeyNoteShown);
-  const LONG gap = noted.hotkeyNote.bottom - noted.hotkey.bottom;
+  EXPECT_FALSE(closed.shown[IDC_HOTKEY_NOTE]);
+  EXPECT_TRUE(noted.shown[IDC_HOTKEY_NOTE]);
+  const LONG gap = noted.at[IDC_HOTKEY_NOTE].bottom - noted.at[IDC_HOTKEY].bottom;
   EXPECT_EQ(noted.height - closed.height, gap);
-  EXPECT_EQ(noted.ok.top - closed.ok.top, gap);
-  EXPECT_LT(noted.hotkeyNote.bottom, noted.popupGroup.bottom);
-  EXPECT_LT(noted.popupGroup.bottom, noted.ok.top);
+  EXPECT_EQ(noted.at[IDOK].top - closed.at[IDOK].top, gap);
+  EXPECT_LT(noted.at[IDC_HOTKEY_NOTE].bottom, noted.at[IDC_POPUP_GROUP].bottom);
+  EXPECT_LT(noted.at[IDC_POPUP_GROUP].bottom, noted.at[IDOK].top);
   EXPECT_TRUE(log.Contains("ui::GlobalHotkey::Register: Windows refused the hotkey Ctrl+Shift+Alt+F7"));
   EXPECT_FALSE(prefs.mShowStateMarks);
   EXPECT_TRUE(prefs.mNotifyStateChanges);
@@ -479,7 +425,7 @@ TEST_F(PrefsDlgTest, ThePopupSettingsAreKeyboardReachableAndAHotkeyWindowsRefuse
   EXPECT_FALSE(mHotkey.Register(kTaken));
   EXPECT_EQ(mHotkey.Registered(), kFree) << "the one before stays";
   EXPECT_EQ(Run([&](HWND dialog) {
-              EXPECT_TRUE(Measure(dialog).hotkeyNoteShown);
+              EXPECT_TRUE(Measure(dialog).shown[IDC_HOTKEY_NOTE]);
               ChooseHotkey(dialog, 0);
               dialogs::Click(dialog, IDOK);
             }),

@@ -6,14 +6,9 @@
 #include <cwctype>
 #include <string>
 
-namespace {
+#include "tests/support/ScratchFolder.h"
 
-std::wstring BinFolder() {
-  wchar_t path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  const std::wstring self(path, length);
-  return self.substr(0, self.find_last_of(L'\\') + 1);
-}
+namespace {
 
 std::string ManifestOf(const std::wstring& program) {
   HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
@@ -32,7 +27,7 @@ std::string ManifestOf(const std::wstring& program) {
 TEST(Manifest, EveryShippedProgramCarriesIt) {
   for (const wchar_t* name : {L"wickerlyn.exe", L"zandor-lumacon.exe", L"zw-protect-password.exe"}) {
     SCOPED_TRACE(testing::Message() << "program " << std::string(name, name + wcslen(name)));
-    const std::string manifest = ManifestOf(BinFolder() + name);
+    const std::string manifest = ManifestOf(testfs::ProgramFolder() + L"\\" + name);
     ASSERT_FALSE(manifest.empty()) << "no manifest resource";
     for (const char* part : {
              "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",

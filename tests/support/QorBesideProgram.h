@@ -7,13 +7,11 @@
 #include <string>
 
 #include "backend/QorLibrary.h"
+#include "tests/support/ScratchFolder.h"
 
 // Empty on success, otherwise why the library could not be used.
 inline std::string LoadQorBesideProgram() {
-  wchar_t self[MAX_PATH];
-  DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring folder(self, length);
-  folder.resize(folder.find_last_of(L'\\') + 1);
+  const std::wstring folder = testfs::ProgramFolder() + L"\\";
   SetDllDirectoryW((folder + L"kilnworks").c_str());
   HMODULE module = LoadLibraryW((folder + L"kilnworks\\qor.dll").c_str());
   if (!module) return "cannot load kilnworks\\qor.dll (error " + std::to_string(GetLastError()) + ")";

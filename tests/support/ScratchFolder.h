@@ -73,6 +73,13 @@ inline std::vector<std::wstring> ListNames(const std::wstring& folder, const wch
   return names;
 }
 
+// The folder of the running program (the build's bin folder), without a final backslash.
+inline std::wstring ProgramFolder() {
+  wchar_t path[MAX_PATH] = {};
+  const std::wstring self(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+  return self.substr(0, self.find_last_of(L'\\'));
+}
+
 class ScratchFolder {
  public:
   explicit ScratchFolder(const wchar_t* tag = L"scratch") {

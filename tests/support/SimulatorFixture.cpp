@@ -1,10 +1,10 @@
 #include "tests/support/SimulatorFixture.h"
 
+#include "qor/HttpTransport.h"
 #include "tests/support/Polling.h"
 #include "tests/support/ScratchFolder.h"
 
 #include <windows.h>
-#include <winhttp.h>
 
 #include <chrono>
 #include <cstdio>
@@ -36,31 +36,21 @@ const char kRunScript[] =
     "wait \"$pid\"\n"
     "echo \"$?\" > \"$dir/exited\"\n";
 
-using UnixToDos = WCHAR* (*)(LPCSTR);
-using DosToUnix = char* (*)(LPCWSTR);
-
-// Wine's own path conversions (kernel32 exports them under Wine only).
+// Wine's own path conversions (kernel32 exports them under Wine only); empty when missing.
+template <class To, class From>
+std::basic_string<To> WinePath(const char* function, const From* path) {
+  auto convert = reinterpret_cast<To* (*)(const From*)>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), function)));
+  To* converted = convert ? convert(path) : nullptr;
+  if (!converted) return std::basic_string<To>();
+  std::basic_string<To> result(converted);
+  HeapFree(GetProcessHeap(), 0, converted);
+  return result;
+}
 std::wstring ToDosPath(const std::string& unixPath) {
-  auto convert = reinterpret_cast<UnixToDos>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
-  if (!convert) return std::wstring();
-  WCHAR* dos = convert(unixPath.c_str());
-  if (!dos) return std::wstring();
-  std::wstring result(dos);
-  HeapFree(GetProcessHeap(), 0, dos);
-  return result;
+  return WinePath<WCHAR>("wine_get_dos_file_name", unixPath.c_str());
 }
-
-std::string ToUnixPath(const std::wstring& dosPath) {
-  auto convert = reinterpret_cast<DosToUnix>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (!convert) return std::string();
-  char* unixPath = convert(dosPath.c_str());
-  if (!unixPath) return std::string();
-  std::string result(unixPath);
-  HeapFree(GetProcessHeap(), 0, unixPath);
-  return result;
-}
+std::string ToUnixPath(const std::wstring& dosPath) { return WinePath<char>("wine_get_unix_file_name", dosPath.c_str()); }
 
 std::wstring Widen(const std::string& text) {
   int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
@@ -79,12 +69,7 @@ std::string SimulatorProcess::SimulatorPath() {
   const char* folder = std::getenv("ZW_NATIVE_BIN");
   if (folder && *folder) return std::string(folder) + "/zandor-sim";
   // Run by hand from build/bin: the native tree is build/native.
-  wchar_t program[MAX_PATH] = {};
-  DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return std::string();
-  std::wstring beside(program, length);
-  beside.erase(beside.find_last_of(L'\\') + 1);
-  std::string unixFolder = ToUnixPath(beside + L"..\\native\\bin");
+  std::string unixFolder = ToUnixPath(testfs::ProgramFolder() + L"\\..\\native\\bin");
   return unixFolder.empty() ? std::string() : unixFolder + "/zandor-sim";
 }
 
@@ -204,41 +189,17 @@ bool SimulatorProcess::Admin(const std::string& command, const std::string& json
     mLastError = "the simulator is not running";
     return false;
   }
-  bool ok = false;
-  HINTERNET session = WinHttpOpen(L"zw-test", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
-                                  WINHTTP_NO_PROXY_BYPASS, 0);
-  HINTERNET connection = session ? WinHttpConnect(session, L"127.0.0.1", static_cast<INTERNET_PORT>(mAdminPort), 0)
-                                 : nullptr;
-  std::wstring path = L"/admin/" + Widen(command);
-  HINTERNET request = connection ? WinHttpOpenRequest(connection, L"POST", path.c_str(), nullptr, WINHTTP_NO_REFERER,
-                                                      WINHTTP_DEFAULT_ACCEPT_TYPES, 0)
-                                 : nullptr;
-  if (request &&
-      WinHttpSendRequest(request, L"Content-Type: application/json\r\n", static_cast<DWORD>(-1L),
-                         const_cast<char*>(jsonBody.data()), static_cast<DWORD>(jsonBody.size()),
-                         static_cast<DWORD>(jsonBody.size()), 0) &&
-      WinHttpReceiveResponse(request, nullptr)) {
-    DWORD status = 0;
-    DWORD size = sizeof status;
-    WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX,
-                        &status, &size, WINHTTP_NO_HEADER_INDEX);
-    std::string body;
-    DWORD available = 0;
-    while (WinHttpQueryDataAvailable(request, &available) && available > 0) {
-      size_t offset = body.size();
-      body.resize(offset + available);
-      DWORD got = 0;
-      if (!WinHttpReadData(request, &body[offset], available, &got)) break;
-      body.resize(offset + got);
-    }
-    if (answer) *answer = body;
-    ok = status == 200;
-    if (!ok) mLastError = "admin " + command + " answered " + std::to_string(status) + ": " + body;
-  } else {
-    mLastError = "admin " + command + " failed with WinHTTP error " + std::to_string(GetLastError());
+  // The library's own transport: a JSON POST over plain http to the admin port.
+  QorError error = QOR_OK;
+  const auto transport =
+      qor::HttpTransport::Create({L"127.0.0.1", "127.0.0.1", static_cast<uint16_t>(mAdminPort), false}, &error);
+  const qor::HttpReply reply = transport ? transport->Post(("/admin/" + command).c_str(), jsonBody, 20000)
+                                         : qor::HttpReply{error};
+  if (answer) *answer = reply.body;
+  if (reply.error != QOR_OK) {
+    mLastError = "admin " + command + " failed with WinHTTP error " + std::to_string(reply.systemError);
+  } else if (reply.status != 200) {
+    mLastError = "admin " + command + " answered " + std::to_string(reply.status) + ": " + reply.body;
   }
-  if (request) WinHttpCloseHandle(request);
-  if (connection) WinHttpCloseHandle(connection);
-  if (session) WinHttpCloseHandle(session);
-  return ok;
+  return reply.error == QOR_OK && reply.status == 200;
 }

@@ -20,11 +20,6 @@ TEST(AutomaticUpdateRule, ChecksOnlyWhenMoreThanTheIntervalHasPassed) {
   EXPECT_TRUE(utils::IsAutomaticUpdateCheckDue(true, kNow - 2 * kDay, 1, kNow));
 }
 
-TEST(AutomaticUpdateRule, NeverCheckedIsDueUnlessSwitchedOff) {
-  EXPECT_TRUE(utils::IsAutomaticUpdateCheckDue(true, 0, 14, kNow));
-  EXPECT_FALSE(utils::IsAutomaticUpdateCheckDue(false, 0, 7, kNow));
-}
-
 TEST(AutomaticUpdateRule, ALastCheckInTheFutureMeansNoCheck) {
   EXPECT_FALSE(utils::IsAutomaticUpdateCheckDue(true, kNow + 1, 7, kNow));
   EXPECT_FALSE(utils::IsAutomaticUpdateCheckDue(true, kNow + 400 * kDay, 7, kNow));

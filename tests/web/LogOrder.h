@@ -1,22 +1,13 @@
 // Checks on a log's text for the web-access tests.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
-// The log's text with line ends as "\n" (the file has "\r\n").
-inline std::string WithPlainLineEnds(const std::string& text) {
-  std::string plain;
-  plain.reserve(text.size());
-  for (char c : text) {
-    if (c != '\r') plain += c;
-  }
-  return plain;
-}
-
 // True when every piece occurs in text, each after the one before it.
-inline bool AppearInOrder(const std::string& logText, const std::vector<std::string>& pieces) {
-  const std::string text = WithPlainLineEnds(logText);
+inline bool AppearInOrder(std::string text, const std::vector<std::string>& pieces) {
+  text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());  // the file has "\r\n"
   size_t from = 0;
   for (const std::string& piece : pieces) {
     size_t at = text.find(piece, from);
