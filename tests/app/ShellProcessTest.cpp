@@ -171,7 +171,9 @@ void ClickIn(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLIC
 HWND OwnedDialog(const ChildProcess& program, const wchar_t* caption, HWND popup) {
   HWND dialog = polling::WaitForTopLevel(L"#32770", caption, program.Id(), true, 5000);
   EXPECT_TRUE(dialog) << "no dialog '" << std::string(caption, caption + wcslen(caption)) << "'";
-  if (dialog) EXPECT_EQ(GetWindow(dialog, GW_OWNER), popup);
+  if (dialog) {
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), popup);
+  }
   return dialog;
 }
 

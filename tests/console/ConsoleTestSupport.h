@@ -11,7 +11,7 @@
 
 #include "console/ConsoleIds.h"
 #include "services/ConsoleLocator.h"
-#include "tests/dialogs/DialogDriver.h"
+#include "tests/support/DialogDriver.h"
 #include "tests/support/EnvironmentGuard.h"
 #include "tests/support/Polling.h"
 #include "tests/support/ScratchFolder.h"

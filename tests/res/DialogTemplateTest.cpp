@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "ResourceIdLists.h"
-#include "tests/dialogs/DialogDriver.h"
+#include "tests/support/DialogDriver.h"
 
 namespace {
 

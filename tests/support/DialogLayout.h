@@ -6,7 +6,7 @@
 
 #include <map>
 
-#include "tests/dialogs/DialogDriver.h"
+#include "tests/support/DialogDriver.h"
 
 namespace dialogs {
 

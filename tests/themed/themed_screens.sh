@@ -15,11 +15,11 @@ export WINEPREFIX="$build/wineprefix-themed" WINEDEBUG=-all WINEDLLOVERRIDES="ms
 
 # Each program with the tests whose windows it shows.
 runs=(
-  "shell_popup_test.exe PopupWindowTest.ShownAtStart*:PopupWindowTest.TheTrayMenuOpensOnce*"
+  "popup_window_test.exe PopupWindowTest.ShownAtStart*:PopupWindowTest.TheTrayMenuOpensOnce*"
   "popup_rows_test.exe HeaderTest.*:VMRowTest.ExpandingOpens*:VMRowTest.NamesOfAnyKind*:VMRowTest.TheRowFollowsItsVMThroughARefresh*:ViewerTest.WithoutServers*:ViewerTest.TheSearch*:PagedViewerTest.*:LinkRow.*:FavoriteWatchTest.*"
   "add_server_dialog_test.exe *ServerPortAndSsl*:*GrowsTheLoginPart*:*CannotLeadToALogin*"
   "prefs_dialog_test.exe *WithoutWriteAccess*:*ThePopupSettings*"
-  "dialogs_test.exe SuppressDlg.ShowsTheHint*"
+  "ui_window_test.exe SuppressDlg.ShowsTheHint*"
 )
 
 failed=0
@@ -45,9 +45,9 @@ for dpi in "${dpis[@]}"; do
   for entry in "${runs[@]}"; do run "${entry%% *}" "${entry#* }"; done
   if [ "$dpi" = 96 ]; then
     # The popup where Windows says it is XP: its multi-line search box over a themed background.
-    appdefaults='HKCU\Software\Wine\AppDefaults\shell_popup_test.exe'
+    appdefaults='HKCU\Software\Wine\AppDefaults\popup_window_test.exe'
     wine reg add "$appdefaults" /v Version /d winxp /f >/dev/null 2>&1; wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
-    ZW_SCREENSHOT_SET="themed-96-xp" run shell_popup_test.exe 'PopupWindowTest.ShownAtStart*'
+    ZW_SCREENSHOT_SET="themed-96-xp" run popup_window_test.exe 'PopupWindowTest.ShownAtStart*'
     wine reg delete "$appdefaults" /f >/dev/null 2>&1; wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
   fi
 done
