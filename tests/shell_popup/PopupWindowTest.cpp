@@ -591,6 +591,7 @@ TEST_F(PopupWindowTest, TheHotkeyTogglesThePopupWithTheFocusInTheSearchBoxAndFol
 
   SendMessageW(popup, WM_HOTKEY, 1, MAKELPARAM(MOD_CONTROL | MOD_ALT | MOD_SHIFT, VK_F9));
   ASSERT_TRUE(IsWindowVisible(popup));
+  PumpFor(30);  // after the show's paint
   EXPECT_EQ(1, mUpdateChecks) << "the waiting start-up work runs, as for a tray click";
   EXPECT_EQ(Taskbar().top, WindowRect(popup).bottom);
   EXPECT_EQ(search, GetFocus());

@@ -169,6 +169,12 @@ void PopupWindow::RunWaitingStartupWork() {
   RunStartupWork();
 }
 
+void PopupWindow::RunStartupWorkAfterShow() {
+  // The logins start their requests and write the log: the popup shows and paints first,
+  // and the work follows on the start-up timer, due at once.
+  if (mStartHidden) SetTimer(Hwnd(), kStartupTimer, 0, nullptr);
+}
+
 void PopupWindow::RunStartupWork() {
   for (const OlvarkServerPtr& server : mState.GetServers()) {
     if (server->HasUserName()) server->Login("", "", false);
@@ -354,6 +360,10 @@ void PopupWindow::ShowBesideTaskbar() {
     ShowAt(nullptr, true);
     return;
   }
+  ShowBesideTaskbar(taskbar);
+}
+
+void PopupWindow::ShowBesideTaskbar(const APPBARDATA& taskbar) {
   const RECT area = AreaBesideTaskbar(taskbar.uEdge, taskbar.rc, WorkAreaFor(taskbar.rc));
   const SIZE size = FitTo(area);
   POINT topLeft;
@@ -365,7 +375,10 @@ void PopupWindow::ShowBesideTaskbar() {
 void PopupWindow::ShowNearClick(POINT click) {
   APPBARDATA taskbar = {};
   taskbar.cbSize = sizeof taskbar;
-  if (!SHAppBarMessage(ABM_GETTASKBARPOS, &taskbar)) return;
+  if (SHAppBarMessage(ABM_GETTASKBARPOS, &taskbar)) ShowNearClick(click, taskbar);
+}
+
+void PopupWindow::ShowNearClick(POINT click, const APPBARDATA& taskbar) {
   const RECT area = AreaBesideTaskbar(taskbar.uEdge, taskbar.rc, WorkAreaFor(taskbar.rc));
   const SIZE size = FitTo(area);
   POINT topLeft;
@@ -481,9 +494,9 @@ LRESULT PopupWindow::OnHotkey(UINT, WPARAM, LPARAM, BOOL&) {
     ShowWindow(Hwnd(), SW_HIDE);
     return 0;
   }
-  RunWaitingStartupWork();
   ShowBesideTaskbar();
   if (IsWindowVisible(Hwnd())) FocusSearch();
+  RunStartupWorkAfterShow();
   return 0;
 }
 

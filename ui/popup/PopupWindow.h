@@ -3,6 +3,7 @@
 // its menu. What only the shell can do is handed in as PopupActions.
 #pragma once
 #include <windows.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <memory>
@@ -137,10 +138,15 @@ class PopupWindow : public WindowImpl {
   void RunStartupWork();
   // Started hidden and the work still waits: it runs now, once.
   void RunWaitingStartupWork();
+  // Started hidden and the work still waits: it runs once the show is painted.
+  void RunStartupWorkAfterShow();
   void OnTrayLeftUp();
   void OnTrayKeySelect(POINT anchor);
   // Beside the taskbar when the point is on it, else near the point (an overflow area).
   void ShowAtTrayPoint(POINT point);
+  // As the public ones, with the taskbar's place already asked.
+  void ShowBesideTaskbar(const APPBARDATA& taskbar);
+  void ShowNearClick(POINT click, const APPBARDATA& taskbar);
   void ShowTrayMenu(POINT at);
   void ConfirmExit();
   // Topmost at topLeft and shown, or only brought forward when topLeft is null.
