@@ -1,6 +1,7 @@
 #include "ui/controls/HoverBtn.h"
 
 #include "ui/window/Module.h"
+#include "ui/window/PaintAtOnce.h"
 
 namespace ui {
 
@@ -42,9 +43,9 @@ bool HoverBtn::Toggle() {
   return mToggled;
 }
 
-LRESULT HoverBtn::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(Hwnd(), &paint);
+LRESULT HoverBtn::OnPaint(UINT msg, WPARAM wParam, LPARAM, BOOL&) {
+  PaintDC paint(Hwnd(), msg, wParam);
+  HDC dc = paint.Get();
   RECT client;
   GetClientRect(Hwnd(), &client);
   HBRUSH background = mBackground ? mBackground : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
@@ -52,7 +53,6 @@ LRESULT HoverBtn::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   FrameRect(dc, &client, background);
   HICON icon = mToggled ? (mHovered ? mToggledHover : mToggledIcon) : (mHovered ? mUntoggledHover : mUntoggledIcon);
   if (icon) DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
-  EndPaint(Hwnd(), &paint);
   return 0;
 }
 

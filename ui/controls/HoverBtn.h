@@ -9,6 +9,7 @@ namespace ui {
 
 class HoverBtn : public WindowImpl {
  public:
+  bool PrintsClient() const override { return true; }
   HoverBtn() = default;
   ~HoverBtn() override { DestroyWindow(); }
 
@@ -27,6 +28,7 @@ class HoverBtn : public WindowImpl {
 
   ZW_BEGIN_MSG_MAP()
     ZW_MESSAGE_HANDLER(WM_PAINT, OnPaint)
+    ZW_MESSAGE_HANDLER(WM_PRINTCLIENT, OnPaint)
     ZW_MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
     ZW_MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
     ZW_MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeave)

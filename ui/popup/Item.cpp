@@ -6,6 +6,7 @@
 #include "ui/popup/DescribedAccessible.h"
 #include "ui/popup/PopupParts.h"
 #include "ui/window/Messages.h"
+#include "ui/window/PaintAtOnce.h"
 
 namespace ui {
 namespace {
@@ -96,9 +97,9 @@ LRESULT Item::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
   return 0;
 }
 
-LRESULT Item::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(Hwnd(), &paint);
+LRESULT Item::OnPaint(UINT msg, WPARAM wParam, LPARAM, BOOL&) {
+  PaintDC paint(Hwnd(), msg, wParam);
+  HDC dc = paint.Get();
   RECT client;
   GetClientRect(Hwnd(), &client);
   HBRUSH fill = White(), frame = White();
@@ -118,7 +119,6 @@ LRESULT Item::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   SetTextColor(dc, kRowText);
   DrawContent(dc, client);
   RestoreDC(dc, saved);
-  EndPaint(Hwnd(), &paint);
   return 0;
 }
 

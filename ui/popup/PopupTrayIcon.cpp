@@ -121,27 +121,31 @@ LRESULT PopupWindow::OnTrayIcon(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
 }
 
 void PopupWindow::OnTrayLeftUp() {
-  RunWaitingStartupWork();
-  if (!mClickPending) return;
+  if (!mClickPending) {
+    RunWaitingStartupWork();
+    return;
+  }
   ShowAtTrayPoint(mClickPoint);
+  RunStartupWorkAfterShow();
   // A second click of a double click is not another show.
   SetTimer(Hwnd(), kClickTimer, GetDoubleClickTime(), nullptr);
 }
 
 // Shows rather than toggles, as a click does: the shell may report one Enter twice.
 void PopupWindow::OnTrayKeySelect(POINT anchor) {
-  RunWaitingStartupWork();
   ShowAtTrayPoint(anchor);  // the list has the keyboard then
+  RunStartupWorkAfterShow();
 }
 
 void PopupWindow::ShowAtTrayPoint(POINT point) {
   APPBARDATA taskbar = {};
   taskbar.cbSize = sizeof taskbar;
   if (!SHAppBarMessage(ABM_GETTASKBARPOS, &taskbar)) return;
+  // The shell is asked once per show: each question is a round trip to it.
   if (PtInRect(&taskbar.rc, point))
-    ShowBesideTaskbar();
+    ShowBesideTaskbar(taskbar);
   else
-    ShowNearClick(point);
+    ShowNearClick(point, taskbar);
 }
 
 void PopupWindow::ShowTrayMenu(POINT at) {

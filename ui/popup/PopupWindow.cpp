@@ -13,6 +13,7 @@
 #include "ui/window/DialogPlacement.h"
 #include "ui/window/Display.h"
 #include "ui/window/Module.h"
+#include "ui/window/PaintAtOnce.h"
 
 namespace ui {
 namespace {
@@ -92,6 +93,10 @@ PopupWindow::~PopupWindow() {
 
 const wchar_t* PopupWindow::ClassName() const { return kClassName; }
 
+void PopupWindow::AppendChildren(std::vector<HWND>& children) const {
+  children.insert(children.end(), {mSearch.Hwnd(), mViewer ? mViewer->Hwnd() : nullptr, mLink.Hwnd()});
+}
+
 WindowClassInfo PopupWindow::GetClassInfo() const {
   WindowClassInfo info;
   info.style = 0;
@@ -169,6 +174,12 @@ void PopupWindow::RunWaitingStartupWork() {
   RunStartupWork();
 }
 
+void PopupWindow::RunStartupWorkAfterShow() {
+  // The logins start their requests and write the log: the popup shows and paints first,
+  // and the work follows on the start-up timer, due at once.
+  if (mStartHidden) SetTimer(Hwnd(), kStartupTimer, 0, nullptr);
+}
+
 void PopupWindow::RunStartupWork() {
   for (const OlvarkServerPtr& server : mState.GetServers()) {
     if (server->HasUserName()) server->Login("", "", false);
@@ -207,9 +218,9 @@ LRESULT PopupWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
   return 0;
 }
 
-LRESULT PopupWindow::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(Hwnd(), &paint);
+LRESULT PopupWindow::OnPaint(UINT msg, WPARAM wParam, LPARAM, BOOL&) {
+  PaintDC paint(Hwnd(), msg, wParam);
+  HDC dc = paint.Get();
   const RECT client = PaintWhiteClient(Hwnd(), dc);
   const int band = mGeometry.bandHeight;
   const int m = mGeometry.margin;
@@ -246,7 +257,6 @@ LRESULT PopupWindow::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
 
   const int iconY = search.top + (search.bottom - search.top - kIconSize) / 2;
   DrawIconEx(dc, search.left - m / 2 - kIconSize, iconY, mSearchIcon, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
-  EndPaint(Hwnd(), &paint);
   return 0;
 }
 
@@ -326,7 +336,9 @@ void PopupWindow::ShowAt(const POINT* topLeft, bool show) {
     const POINT at = topLeft ? *topLeft : POINT{0, 0};
     SetWindowPos(hwnd, HWND_TOPMOST, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
   }
-  RepaintNow(hwnd);
+  // Its own windows in one pass, then the search box and the frame.
+  PaintAtOnce(hwnd);
+  UpdateWindow(hwnd);
   SetForegroundWindow(hwnd);
   FocusViewer();
 }
@@ -354,6 +366,10 @@ void PopupWindow::ShowBesideTaskbar() {
     ShowAt(nullptr, true);
     return;
   }
+  ShowBesideTaskbar(taskbar);
+}
+
+void PopupWindow::ShowBesideTaskbar(const APPBARDATA& taskbar) {
   const RECT area = AreaBesideTaskbar(taskbar.uEdge, taskbar.rc, WorkAreaFor(taskbar.rc));
   const SIZE size = FitTo(area);
   POINT topLeft;
@@ -365,7 +381,10 @@ void PopupWindow::ShowBesideTaskbar() {
 void PopupWindow::ShowNearClick(POINT click) {
   APPBARDATA taskbar = {};
   taskbar.cbSize = sizeof taskbar;
-  if (!SHAppBarMessage(ABM_GETTASKBARPOS, &taskbar)) return;
+  if (SHAppBarMessage(ABM_GETTASKBARPOS, &taskbar)) ShowNearClick(click, taskbar);
+}
+
+void PopupWindow::ShowNearClick(POINT click, const APPBARDATA& taskbar) {
   const RECT area = AreaBesideTaskbar(taskbar.uEdge, taskbar.rc, WorkAreaFor(taskbar.rc));
   const SIZE size = FitTo(area);
   POINT topLeft;
@@ -481,9 +500,9 @@ LRESULT PopupWindow::OnHotkey(UINT, WPARAM, LPARAM, BOOL&) {
     ShowWindow(Hwnd(), SW_HIDE);
     return 0;
   }
-  RunWaitingStartupWork();
   ShowBesideTaskbar();
   if (IsWindowVisible(Hwnd())) FocusSearch();
+  RunStartupWorkAfterShow();
   return 0;
 }
 

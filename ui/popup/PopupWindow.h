@@ -3,6 +3,7 @@
 // its menu. What only the shell can do is handed in as PopupActions.
 #pragma once
 #include <windows.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <memory>
@@ -35,6 +36,8 @@ struct PopupActions {
 
 class PopupWindow : public WindowImpl {
  public:
+  bool PrintsClient() const override { return true; }
+  void AppendChildren(std::vector<HWND>& children) const override;
   // Other instances find the running one by this name.
   static constexpr wchar_t kClassName[] = L"Zandor Wickerlyn Popup Window";
   static constexpr UINT_PTR kStartupTimer = 1;
@@ -85,6 +88,7 @@ class PopupWindow : public WindowImpl {
     ZW_MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     ZW_MESSAGE_HANDLER(WM_CLOSE, OnClose)
     ZW_MESSAGE_HANDLER(WM_PAINT, OnPaint)
+    ZW_MESSAGE_HANDLER(WM_PRINTCLIENT, OnPaint)
     ZW_MESSAGE_HANDLER(WM_SIZE, OnSize)
     ZW_MESSAGE_HANDLER(WM_SETFOCUS, OnSetFocus)
     ZW_MESSAGE_HANDLER(WM_SHOWWINDOW, OnShowWindow)
@@ -137,10 +141,15 @@ class PopupWindow : public WindowImpl {
   void RunStartupWork();
   // Started hidden and the work still waits: it runs now, once.
   void RunWaitingStartupWork();
+  // Started hidden and the work still waits: it runs once the show is painted.
+  void RunStartupWorkAfterShow();
   void OnTrayLeftUp();
   void OnTrayKeySelect(POINT anchor);
   // Beside the taskbar when the point is on it, else near the point (an overflow area).
   void ShowAtTrayPoint(POINT point);
+  // As the public ones, with the taskbar's place already asked.
+  void ShowBesideTaskbar(const APPBARDATA& taskbar);
+  void ShowNearClick(POINT click, const APPBARDATA& taskbar);
   void ShowTrayMenu(POINT at);
   void ConfirmExit();
   // Topmost at topLeft and shown, or only brought forward when topLeft is null.

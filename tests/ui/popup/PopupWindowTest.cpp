@@ -205,6 +205,31 @@ TEST_F(PopupWindowTest, ShownAtStartBesideTheTaskbarWithItsBandSearchBoxListAndL
   EXPECT_FALSE(shot.empty());
 }
 
+// A window that paints its children in one pass (PaintAtOnce) names every child it has:
+// one left out would be painted over by its parent and never repainted.
+TEST_F(PopupWindowTest, EveryWindowPaintedInOnePassNamesEachOfItsChildren) {
+  HWND popup = Start(false);
+  ASSERT_TRUE(popup);
+  std::vector<HWND> all;
+  EnumChildWindows(popup, [](HWND hwnd, LPARAM p) {
+    reinterpret_cast<std::vector<HWND>*>(p)->push_back(hwnd);
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&all));
+  int checked = 0;
+  for (HWND child : all) {
+    const ui::WindowImpl* parent = ui::WindowImpl::FromHandle(GetParent(child));
+    if (!parent || !parent->PrintsClient()) continue;
+    std::vector<HWND> named;
+    parent->AppendChildren(named);
+    wchar_t name[64] = {};
+    GetClassNameW(child, name, 64);
+    EXPECT_NE(std::find(named.begin(), named.end(), child), named.end())
+        << "a child of class " << testing::PrintToString(std::wstring(name));
+    ++checked;
+  }
+  EXPECT_GT(checked, 40) << "the popup, its list, headers, rows and links";
+}
+
 // Started hidden (with Windows), the first tray event runs the start-up work, once; a click
 // or a key on the icon shows the popup docked to the taskbar, or ten pixels above an icon in
 // an overflow area, wherever the cursor is by the time it is handled.
@@ -544,6 +569,7 @@ TEST_F(PopupWindowTest, TheHotkeyTogglesThePopupWithTheFocusInTheSearchBoxAndFol
 
   SendMessageW(popup, WM_HOTKEY, 1, MAKELPARAM(MOD_CONTROL | MOD_ALT | MOD_SHIFT, VK_F9));
   ASSERT_TRUE(IsWindowVisible(popup));
+  PumpFor(30);  // after the show's paint
   EXPECT_EQ(1, mUpdateChecks) << "the waiting start-up work runs, as for a tray click";
   EXPECT_EQ(Taskbar().top, WindowRect(popup).bottom);
   EXPECT_EQ(search, GetFocus());
