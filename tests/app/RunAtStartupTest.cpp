@@ -1,4 +1,5 @@
-// Reading and writing the Run value, on a scratch key under HKCU.
+// Reading the Run value, on a scratch key under HKCU (writing it through the Preferences
+// dialog: PrefsDlgTest.TheStartupValueIsWrittenAtOkOnlyWhenTheBoxWasClicked).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -69,33 +70,6 @@ TEST_F(RunAtStartup, ReadingTellsWhetherItRunsAndWhetherThatCanBeChanged) {
               !c.logged.empty())
         << logged;
   }
-}
-
-TEST_F(RunAtStartup, EnablingWritesTheQuotedProgramPathAndDisablingDeletesItWithWriteAccessOnly) {
-  ASSERT_TRUE(utils::SetRunOnWindowsStartup(true));
-  DWORD type = 0;
-  const std::wstring value = run.Value(&type);
-  wchar_t program[MAX_PATH];
-  GetModuleFileNameW(nullptr, program, MAX_PATH);
-  EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
-  EXPECT_EQ(L"\"" + std::wstring(program) + L"\" /startup", value);
-  EXPECT_TRUE(log.Contains("utils::SetRunOnWindowsStartup: Successfully set registry value 'HKLM\\"));
-
-  run.UseWithWriteAccess(false);
-  EXPECT_FALSE(utils::SetRunOnWindowsStartup(false));
-  EXPECT_TRUE(run.Has()) << "value untouched without write access";
-  EXPECT_TRUE(log.Contains("utils::SetRunOnWindowsStartup: Failed to open " + KeyInLog() +
-                           "\\Zandor Wickerlyn for write access with error code 0x00000005."));
-
-  run.UseWithWriteAccess(true);
-  EXPECT_TRUE(utils::SetRunOnWindowsStartup(false));
-  EXPECT_FALSE(run.Has());
-  EXPECT_FALSE(utils::SetRunOnWindowsStartup(false));
-  EXPECT_TRUE(log.Contains("utils::SetRunOnWindowsStartup: Successfully deleted registry value '" + KeyInLog() +
-                           "\\Zandor Wickerlyn'.\r\n"));
-  EXPECT_TRUE(log.Contains("utils::SetRunOnWindowsStartup: Deleting registry value '" + KeyInLog() +
-                           "\\Zandor Wickerlyn' failed with error code 0x00000002.\r\n"))
-      << log.Text();
 }
 
 }  // namespace

@@ -88,7 +88,6 @@ class PopupWindowTest : public ::testing::Test {
   }
   void TearDown() override {
     mPopup.reset();
-    mServerToAdd.reset();
     mPrefs.reset();
     mState.reset();
   }
@@ -102,10 +101,6 @@ class PopupWindowTest : public ::testing::Test {
     actions.showPreferences = [this](HWND, ui::GlobalHotkey&) {
       ++mPreferences;
       return false;
-    };
-    actions.addServer = [this](HWND) -> OlvarkServerPtr {
-      ++mAddServer;
-      return mServerToAdd;
     };
     return actions;
   }
@@ -134,8 +129,6 @@ class PopupWindowTest : public ::testing::Test {
   int mUpdateChecks = 0;
   HWND mUpdateOwner = nullptr;
   int mPreferences = 0;
-  int mAddServer = 0;
-  OlvarkServerPtr mServerToAdd;
 };
 
 TEST_F(PopupWindowTest, ShownAtStartBesideTheTaskbarWithItsBandSearchBoxListAndLink) {
@@ -414,23 +407,6 @@ TEST_F(PopupWindowTest, SavedServersGetSectionsAndBadRecordsAreSkipped) {
   ASSERT_EQ(2u, sectionServers.size());
   EXPECT_EQ(servers[1].get(), sectionServers[0]);
   EXPECT_EQ(servers[0].get(), sectionServers[1]);
-}
-
-TEST_F(PopupWindowTest, TheAddServerLinkAddsASectionForTheServerTheShellAdded) {
-  Start(false);
-  const size_t before = mPopup->Viewer()->Sections().size();
-  HWND link = mPopup->AddServerLink();
-
-  SendMessageW(mPopup->Hwnd(), WM_LINK_CLICKED, 0, reinterpret_cast<LPARAM>(link));
-  EXPECT_EQ(1, mAddServer);
-  EXPECT_EQ(before, mPopup->Viewer()->Sections().size()) << "nothing added";
-
-  mServerToAdd = mState->AddSavedServer(State::SERVER_TYPE_HOST, "srv-new.example", 0, true, "", "");
-  ASSERT_TRUE(mServerToAdd);
-  SendMessageW(mPopup->Hwnd(), WM_LINK_CLICKED, 0, reinterpret_cast<LPARAM>(link));
-  EXPECT_EQ(2, mAddServer);
-  ASSERT_EQ(before + 1, mPopup->Viewer()->Sections().size());
-  EXPECT_EQ(mServerToAdd.get(), mPopup->Viewer()->Sections().back()->header->GetCollection().get());
 }
 
 // A notification area that is not ready: the shell finds its window by this class and hands

@@ -1,15 +1,14 @@
-// How sections fold into pages, how pages are labelled and revealed, what the search
-// matches and what a rebuild keeps: the section model alone, without windows.
+// How sections fold into pages and how pages are labelled, what the search matches and what
+// a rebuild keeps: the section model alone, without windows. (How ranges are laid out and
+// revealed in the list: PagedViewerTest.)
 #include <gtest/gtest.h>
 
-#include <cwchar>
 #include <map>
 #include <memory>
 #include <random>
 #include <set>
 #include <string>
 
-#include "services/TextConversion.h"
 #include "ui/popup/SectionModel.h"
 
 using ui::PageSizes;
@@ -67,74 +66,7 @@ class NamedVM : public VM {
  private:
   std::string mName;
 };
-
-// A paged section of n VMs named vm000, vm001...: link rows without windows.
-struct PagedSection {
-  ui::Section section;
-  explicit PagedSection(size_t n) {
-    std::vector<std::wstring> names;
-    for (size_t i = 0; i < n; ++i) {
-      wchar_t name[16];
-      swprintf(name, 16, L"vm%03u", static_cast<unsigned>(i));
-      names.push_back(name);
-    }
-    ui::FillPagedSection(
-        section, ui::PageSizes(n), names,
-        [](const std::wstring& text) { return std::make_unique<ui::LinkItem>(text, false); },
-        [&](size_t vm) {
-          return ui::MakeVMEntry(std::make_shared<NamedVM>(std::string(names[vm].begin(), names[vm].end())), true);
-        });
-  }
-  // One letter per entry: A Show All, L a range link, V a VM; lower case when hidden.
-  std::string Shown() const {
-    std::string text;
-    for (const ui::SectionEntry& e : section.entries) {
-      const char letter = e.kind == ui::SectionEntry::VM_ROW ? 'V' : (e.link == section.showAll.get() ? 'A' : 'L');
-      text += e.visible ? letter : static_cast<char>(letter - 'A' + 'a');
-    }
-    return text;
-  }
-};
 }  // namespace
-
-// Show All, then each range's link before its folded VMs; revealing ranges hides their links,
-// and Show All once none is folded.
-TEST(SectionPaging, ShowAllThenEachRangeLinkBeforeItsFoldedVMsUntilRevealed) {
-  PagedSection paged(149);
-  const ui::Section& s = paged.section;
-  EXPECT_EQ(paged.Shown(), "AL" + std::string(75, 'v') + "L" + std::string(74, 'v'));
-  ASSERT_NE(s.showAll, nullptr);
-  EXPECT_EQ(s.entries[ui::kShowAllEntry].link, s.showAll.get());
-  EXPECT_EQ(s.showAll->GetName(), L"Show All (149 VMs)");
-  ASSERT_EQ(s.pages.size(), 2u);
-  const struct {
-    size_t linkEntry, first, last;
-    const wchar_t* label;
-    const wchar_t* firstName;
-  } expected[] = {{1, 2, 76, L"Show vm000 - vm074 (75 VMs)", L"vm000"},
-                  {77, 78, 151, L"Show vm075 - vm148 (74 VMs)", L"vm075"}};
-  for (size_t p = 0; p < 2; ++p) {
-    const ui::SectionPage& page = s.pages[p];
-    EXPECT_EQ(page.linkEntry, expected[p].linkEntry) << p;
-    EXPECT_EQ(page.first, expected[p].first) << p;
-    EXPECT_EQ(page.last, expected[p].last) << p;
-    EXPECT_EQ(s.entries[page.linkEntry].link, page.link.get()) << p;
-    EXPECT_EQ(page.link->GetName(), expected[p].label);
-    EXPECT_EQ(s.entries[page.first].Name(), expected[p].firstName);
-    EXPECT_FALSE(page.shown);
-  }
-  EXPECT_EQ(s.entries.back().Name(), L"vm148");
-
-  ui::RevealPage(paged.section, paged.section.pages[1]);
-  EXPECT_EQ(paged.Shown(), "AL" + std::string(75, 'v') + "l" + std::string(74, 'V'));
-  ui::RevealPage(paged.section, paged.section.pages[0]);
-  EXPECT_EQ(paged.Shown(), "al" + std::string(75, 'V') + "l" + std::string(74, 'V'));
-
-  PagedSection all(149);
-  ui::RevealAllPages(all.section);
-  EXPECT_EQ(all.Shown(), paged.Shown());
-  EXPECT_TRUE(all.section.pages[0].shown && all.section.pages[1].shown);
-}
 
 // A rebuild hands each VM the entry the last fill made for it, whatever was added, removed,
 // moved or listed twice meanwhile; VMs new to the list get new entries.

@@ -9,10 +9,9 @@
 
 namespace testwin {
 
-// A top-level window that records the messages its map sees.
+// A top-level window with a map of its own that counts its final messages.
 class Recorder : public ui::WindowImpl {
  public:
-  std::vector<UINT> seen;
   int finalMessages = 0;
   bool reflect = true;
 
@@ -25,20 +24,13 @@ class Recorder : public ui::WindowImpl {
   const wchar_t* ClassName() const override { return L"ZwTest Recorder"; }
   ZW_BEGIN_MSG_MAP()
     ZW_MESSAGE_HANDLER(WM_APP + 50, OnCustom)
-    ZW_MESSAGE_HANDLER(WM_APP + 51, OnDeclined)
     if (reflect) {
       ZW_REFLECT_NOTIFICATIONS()
     }
   ZW_END_MSG_MAP()
 
-  LRESULT OnCustom(UINT msg, WPARAM w, LPARAM, BOOL&) {
-    seen.push_back(msg);
+  LRESULT OnCustom(UINT, WPARAM w, LPARAM, BOOL&) {
     return static_cast<LRESULT>(w * 2);
-  }
-  LRESULT OnDeclined(UINT msg, WPARAM, LPARAM, BOOL& handled) {
-    seen.push_back(msg);
-    handled = FALSE;
-    return 0;
   }
   void OnFinalMessage(HWND) override { ++finalMessages; }
 };
