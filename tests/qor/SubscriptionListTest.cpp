@@ -81,37 +81,6 @@ TEST(QorSubscriptionList, RemoveWaitsForACallInProgressOnAnotherThread) {
   EXPECT_TRUE(removed);
 }
 
-namespace {
-struct SelfCancel {
-  SubscriptionList* list;
-  int calls = 0;
-  bool removedItself = false;
-};
-void SelfCancelHandler(QorHandle vm, int, QorHandle, void* context) {
-  SelfCancel* s = static_cast<SelfCancel*>(context);
-  ++s->calls;
-  s->removedItself = s->list->Remove(vm, SelfCancelHandler, context);
-  s->list->RemoveAll(vm + 1);  // another VM's subscription, not in progress
-}
-}  // namespace
-
-TEST(QorSubscriptionList, AHandlerMayCancelItselfAndOthersWithoutDeadlock) {
-  SubscriptionList list;
-  SelfCancel self{&list};
-  Probe other;
-  list.Add(7, "vm-7", SelfCancelHandler, &self);
-  list.Add(8, "vm-8", CountingHandler, &other);
-  std::thread notifier([&] {
-    list.Notify({"vm-7"});
-    list.Notify({"vm-7", "vm-8"});
-  });
-  notifier.join();  // a deadlock would hang here (the test's time-out reports it)
-  EXPECT_EQ(self.calls, 1);
-  EXPECT_TRUE(self.removedItself);
-  EXPECT_EQ(other.calls, 0);
-  EXPECT_TRUE(list.IsEmpty());
-}
-
 TEST(QorSubscriptionList, NoCallStartsAfterRemoveReturnsEvenUnderAStorm) {
   SubscriptionList list;
   const int kVms = 8;
