@@ -1,8 +1,7 @@
-// Handle values and references, property lists, jobs and the power-state cache.
+// Handle values, waiting on a job from its own handler, and the power-state cache.
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdarg>
 #include <thread>
 
 #include "qor/FoundItem.h"
@@ -27,35 +26,11 @@ class CountingObject : public HandleObject {
   std::atomic<int>* mFreed;
 };
 
-QorError ReadList(HandleObject& object, int firstId, ...) {
-  va_list args;
-  va_start(args, firstId);
-  QorError error = ReadPropertyList(object, firstId, args);
-  va_end(args);
-  return error;
-}
-
 }  // namespace
 
-TEST(QorHandleTable, CountsReferencesFreesOnceAtTheLastAndNeverReusesAValue) {
+TEST(QorHandleTable, NeverReusesAValueAndAWrapSkipsZeroAndValuesInUse) {
   HandleTable& table = HandleTable::Instance();
   std::atomic<int> freed{0};
-  QorHandle handle = table.Add(std::make_shared<CountingObject>(&freed));
-  ASSERT_NE(handle, 0u);
-  table.AddRef(handle);
-  table.Release(handle);
-  EXPECT_NE(table.Find(handle), nullptr);
-  EXPECT_EQ(freed, 0);
-  table.Release(handle);
-  EXPECT_EQ(table.Find(handle), nullptr);
-  EXPECT_EQ(freed, 1);
-  table.Release(handle);  // already freed: harmless
-  table.AddRef(handle);
-  table.Release(0);
-  table.Release(0xFFFFFFF0u);
-  EXPECT_EQ(freed, 1);
-  EXPECT_EQ(table.Find(handle), nullptr);
-
   // Values are not reused, and a wrap skips zero and the values still in use.
   QorHandle first = table.Add(std::make_shared<CountingObject>(&freed));
   table.Release(first);
@@ -71,23 +46,6 @@ TEST(QorHandleTable, CountsReferencesFreesOnceAtTheLastAndNeverReusesAValue) {
   EXPECT_NE(afterWrap, second);
   for (QorHandle h : {second, last, afterWrap}) table.Release(h);
   table.SetNextValueForTest(0x10000000u);
-}
-
-TEST(QorJobs, ResultsAreReadableOnlyWhenFinishedAndEachReadGivesAReference) {
-  HandleTable& table = HandleTable::Instance();
-  std::atomic<int> freed{0};
-  QorHandle result = table.Add(std::make_shared<CountingObject>(&freed));
-  auto job = std::make_shared<Job>();
-  QorError error = 0;
-  EXPECT_EQ(ReadList(*job, QOR_PROPERTY_JOB_ERROR, &error, QOR_PROPERTY_NONE), QOR_E_JOB_NOT_FINISHED);
-  job->Finish(QOR_OK, result);  // the job now owns the only reference
-  QorHandle got = 0;
-  ASSERT_EQ(ReadList(*job, QOR_PROPERTY_JOB_ERROR, &error, QOR_PROPERTY_JOB_RESULT, &got, QOR_PROPERTY_NONE), QOR_OK);
-  EXPECT_EQ(got, result);
-  job.reset();  // the job's reference goes; the caller's stays
-  EXPECT_EQ(freed, 0);
-  table.Release(got);
-  EXPECT_EQ(freed, 1);
 }
 
 TEST(QorJobs, WaitingInsideTheJobsOwnHandlerFailsInsteadOfHanging) {

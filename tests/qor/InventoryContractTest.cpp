@@ -8,15 +8,6 @@ class QorInventoryContract : public QorHostTest {
   QorInventoryContract() : QorHostTest({"--vms", "5", "--power-delay-ms", "50"}) {}
 };
 
-struct Chained {
-  QorHandle host;
-  std::string firstPath;
-  JobRecorder open;
-  QorHandle openJob = 0;
-  QorError releasedJobRead = 0;
-  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-};
-
 }  // namespace
 
 // After a rename and a removal on the server, the search reports each VM once, in
@@ -62,29 +53,6 @@ TEST_F(QorInventoryContract, EnumerationReportsEachVmOnceInOrderAndItsPathOpensI
   EXPECT_EQ(error, QOR_E_VM_NOT_FOUND);
   EXPECT_EQ(OpenVm(host, "", &error), 0u);
   EXPECT_EQ(error, QOR_E_INVALID_ARG);
-}
-
-TEST_F(QorInventoryContract, AHandlerMayReleaseItsJobAndStartAnotherJob) {
-  Chained chain;
-  chain.host = host;
-  chain.firstPath = vms[0].path;
-  auto handler = [](QorHandle job, int type, QorHandle, void* context) {
-    Chained* c = static_cast<Chained*>(context);
-    if (type != QOR_EVENT_JOB_COMPLETED) return;
-    Qor().Qor_ReleaseHandle(job);
-    QorError error = 0;
-    c->releasedJobRead = Qor().Qor_GetProperties(job, QOR_PROPERTY_JOB_ERROR, &error, QOR_PROPERTY_NONE);
-    c->openJob = Qor().QorHost_OpenVM(c->host, c->firstPath.c_str(), 0, 0, JobRecorder::Handler, &c->open);
-    SetEvent(c->done);
-  };
-  Qor().QorHost_FindItems(host, QOR_FIND_RUNNING_VMS, 0, -1, handler, &chain);
-  ASSERT_EQ(WaitForSingleObject(chain.done, 20000), WAIT_OBJECT_0);
-  EXPECT_EQ(chain.releasedJobRead, QOR_E_INVALID_HANDLE);
-  ASSERT_TRUE(chain.open.WaitDone());
-  EXPECT_EQ(chain.open.jobError, QOR_OK);
-  EXPECT_NE(chain.open.result, 0u);
-  Qor().Qor_ReleaseHandle(chain.open.result);
-  CloseHandle(chain.done);
 }
 
 TEST_F(QorInventoryContract, PowerOperationsSettleAndRefuseWhatTheStateDoesNotAllow) {
