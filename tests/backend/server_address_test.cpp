@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 
 #include "backend/ServerAddress.h"
@@ -79,48 +78,4 @@ TEST(ParseServerUrl, NarrowParserKeepsPathWideParserCutsIt) {
   Expect(L"h\u00e9te.example:443", L"h\u00e9te.example", 443, true, true, false);
   // Non-ASCII digits are not digits.
   Expect(L"srv:\u0661\u0662", L"srv", 0, true, true, false);
-}
-
-TEST(MakeUrls, FormatsAsDocumented) {
-  EXPECT_EQ(utils::MakeServiceUrl("srv01", false), "http://srv01/sdk");
-  EXPECT_EQ(utils::MakeServiceUrl("srv01", true), "https://srv01/sdk");
-
-  EXPECT_EQ(utils::MakeServerUrl("srv01", 443, true, true), "https://srv01:443");
-  EXPECT_EQ(utils::MakeServerUrl("srv01", 0, false, true), "http://srv01");
-  EXPECT_EQ(utils::MakeServerUrl("srv01", 8080, false, false), "srv01:8080");
-  EXPECT_EQ(utils::MakeServerUrl("srv01", 4294967295u, true, false), "srv01:4294967295");
-
-  EXPECT_EQ(utils::MakeServerUrlW(L"srv01", 443, true, true), L"https://srv01:443");
-  EXPECT_EQ(utils::MakeServerUrlW(L"srv01", 0, true, false), L"srv01");
-  EXPECT_EQ(utils::MakeServerUrlW(L"srv01", 902, false, true), L"http://srv01:902");
-}
-
-// What the preferences file stores must read back as the same server, for every host that
-// the dialog can produce (no ':' and no '/').
-TEST(MakeUrls, SavedUrlRoundTripsThroughParser) {
-  std::mt19937 random(20240611);
-  const std::string alphabet =
-      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-_ @#%[]?=&\\\xc3\xa9\xe2\x82\xac";
-  std::uniform_int_distribution<size_t> length(0, 40);
-  std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1);
-  std::uniform_int_distribution<unsigned int> anyPort;
-  for (int i = 0; i < 5000; ++i) {
-    std::string host;
-    size_t n = length(random);
-    for (size_t k = 0; k < n; ++k) host += alphabet[pick(random)];
-    unsigned int port = (i % 3 == 0) ? 0u : (i % 3 == 1 ? anyPort(random) % 65536 : anyPort(random));
-    bool ssl = (i % 2) == 0;
-    std::string url = utils::MakeServerUrl(host, port, ssl, true);
-    Parsed<std::string> p = Parse(url);
-    ASSERT_EQ(p.host, host) << url;
-    ASSERT_EQ(p.port, port) << url;
-    ASSERT_EQ(p.useSsl, ssl) << url;
-    ASSERT_TRUE(p.schemeGiven);
-
-    std::wstring whost(host.begin(), host.end());
-    Parsed<std::wstring> w = Parse(utils::MakeServerUrlW(whost, port, ssl, true));
-    ASSERT_EQ(w.host, whost);
-    ASSERT_EQ(w.port, port);
-    ASSERT_EQ(w.useSsl, ssl);
-  }
 }

@@ -62,24 +62,6 @@ TEST(TestRecord, HashesWithSha256) {
   EXPECT_EQ(lumacon::Sha256Hex("", 0), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
 }
 
-TEST(ConsoleVersion, ParsesSubkeyNames) {
-  auto parsed = [](const wchar_t* text) {
-    utils::ConsoleVersion v = utils::ParseConsoleVersion(text);
-    return std::to_string(v.major) + "." + std::to_string(v.minor) + "." + std::to_string(v.build);
-  };
-  EXPECT_EQ(parsed(L"4.1"), "4.1.0");
-  EXPECT_EQ(parsed(L"5"), "5.0.0");
-  EXPECT_EQ(parsed(L"5.0.2"), "5.0.2");
-  EXPECT_EQ(parsed(L"5.1.2.9"), "5.1.2");
-  EXPECT_EQ(parsed(L"Common"), "0.0.0");
-  EXPECT_EQ(parsed(L"-1"), "0.0.0") << "a sign is not a version";
-  EXPECT_EQ(parsed(L"6.x"), "6.0.0");
-  EXPECT_EQ(parsed(L"99999999999.1"), "0.0.0") << "a number too large for 32 bits stops the parse";
-  EXPECT_TRUE(utils::IsNewerVersion({5, 0, 0}, {4, 9, 9}));
-  EXPECT_TRUE(utils::IsNewerVersion({4, 1, 1}, {4, 1, 0}));
-  EXPECT_FALSE(utils::IsNewerVersion({5, 0, 0}, {5, 0, 0}));
-}
-
 // Registered versions ("-" marks a subkey without its program) under a client root of some
 // type (0: none) and plug-in folders; the console found, if any, and its version.
 TEST(FindLumacon, PicksThePluginThenTheNewestRegisteredVersionWithItsProgram) {
@@ -89,7 +71,7 @@ TEST(FindLumacon, PicksThePluginThenTheNewestRegisteredVersionWithItsProgram) {
     std::vector<std::wstring> plugins;
     DWORD rootType;
     std::wstring expected;  // relative to the client root, or to the common files with a leading "\\"
-    uint32_t major, minor;
+    uint32_t major, minor, build;
   } cases[] = {
       {"newest wins, Common is no version", {L"4.0", L"4.1", L"5.0", L"Common"}, {}, REG_SZ,
        L"5.0\\zandor-lumacon.exe", 5, 0},
@@ -97,6 +79,8 @@ TEST(FindLumacon, PicksThePluginThenTheNewestRegisteredVersionWithItsProgram) {
        L"5.0\\zandor-lumacon.exe", 5, 0},
       {"only the version with its program counts", {L"-4.0", L"4.1", L"-5.0"}, {}, REG_SZ,
        L"4.1\\zandor-lumacon.exe", 4, 1},
+      {"minor, then build decide; a number too large for 32 bits is no version",
+       {L"4.0.5", L"4.1", L"4.1.2", L"99999999999.1"}, {}, REG_SZ, L"4.1.2\\zandor-lumacon.exe", 4, 1, 2},
       {"a subkey without dots is a major version", {L"4.1", L"5"}, {}, REG_SZ, L"5\\zandor-lumacon.exe", 5, 0},
       {"an expandable root is expanded", {L"5.0"}, {}, REG_EXPAND_SZ, L"5.0\\zandor-lumacon.exe", 5, 0},
       {"a plug-in is taken as 5.0 over a newer client", {L"6.2"},
@@ -134,7 +118,7 @@ TEST(FindLumacon, PicksThePluginThenTheNewestRegisteredVersionWithItsProgram) {
                                             : scratch.ClientRoot() + c.expected);
     EXPECT_EQ(version.major, c.major);
     EXPECT_EQ(version.minor, c.minor);
-    EXPECT_EQ(version.build, 0u);
+    EXPECT_EQ(version.build, c.build);
   }
 }
 

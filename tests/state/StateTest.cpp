@@ -1,5 +1,5 @@
 // The State and its views without a server: saved servers, favorites and recent VMs
-// restored from records, ordering, the recent window and what the preferences get.
+// restored from records, ordering, recent use and what the preferences get.
 #include <gtest/gtest.h>
 
 #include "state/State.h"
@@ -78,38 +78,6 @@ TEST_F(StateTest, FavoritesSpanServersInVMOrder) {
   state->GetFavorites()->Refresh();
   EXPECT_EQ(Names(state->GetFavorites()->GetVMs()), (std::vector<std::string>{"alpha", "Mike", "mike"}));
   EXPECT_EQ(changed, 1);
-}
-
-TEST_F(StateTest, RecentWindowBoundaries) {
-  OlvarkServerPtr a = Saved("alpha");
-  a->AddRecent("edge", "", PathOf("edge"), TestClock::now - 7 * 86400);
-  a->AddRecent("inside", "", PathOf("inside"), TestClock::now - 7 * 86400 + 1);
-  a->AddRecent("never", "", PathOf("never"), 0);
-  a->AddFavorite("fav", "", PathOf("fav"));
-  state->GetRecent()->Refresh();
-  EXPECT_EQ(Names(state->GetRecent()->GetVMs()), (std::vector<std::string>{"inside"}));
-
-  // Entries drop out at the first refresh after their window has passed.
-  TestClock::now += 1;
-  state->GetRecent()->Refresh();
-  EXPECT_TRUE(state->GetRecent()->GetVMs().empty());
-
-  TestClock::now -= 1;
-  TestClock::days = 0;
-  state->GetRecent()->Refresh();
-  EXPECT_TRUE(state->GetRecent()->GetVMs().empty());
-}
-
-TEST_F(StateTest, AddRecentMergesWithAnEqualVM) {
-  OlvarkServerPtr a = Saved("alpha");
-  a->AddFavorite("web01", "vm-1", PathOf("web01"));
-  a->AddRecent("WEB01", "vm-1", PathOf("WEB01"), TestClock::now - 10);  // equal in VM order
-  a->AddRecent("db", "vm-2", PathOf("db"), TestClock::now - 20);
-  VMList vms = a->GetVMs();
-  ASSERT_EQ(vms.size(), 2u);
-  EXPECT_TRUE(vms[0]->IsFavorite());
-  EXPECT_EQ(vms[0]->GetLastUse(), TestClock::now - 10);
-  EXPECT_TRUE(vms[0]->IsRecent());
 }
 
 TEST_F(StateTest, RemovedServerLeavesTheSetAndIsFreedWhenUnusedAndItsVMsStayClosed) {

@@ -159,25 +159,6 @@ TEST_F(PrefsFile, DamagedFileKeepsWhatCanBeUnderstood) {
             "mruItem.lastUse = \"1699990000\"\r\n");
 }
 
-TEST_F(PrefsFile, BinaryNoiseNeverCrashesTheReader) {
-  uint32_t seed = 12345;
-  for (int round = 0; round < 40; ++round) {
-    std::string noise;
-    const char* pieces[] = {"server.url", "favoritesItem.name", "mruItem.lastUse", "=", "\"", "\r\n", "\n", " "};
-    for (int i = 0; i < 400; ++i) {
-      seed = seed * 1664525u + 1013904223u;
-      if (seed % 3 == 0) noise += pieces[(seed >> 8) % 8];
-      else noise += static_cast<char>(seed >> 24);
-    }
-    LoadText(noise);
-    const std::string saved = SavedText();
-    // Whatever was understood reads back the same after a save.
-    Prefs again(mFolder.Path());
-    ASSERT_TRUE(again.Save());
-    EXPECT_EQ(FileText(), saved);
-  }
-}
-
 // Windows editors save with a byte-order mark, or as UTF-16 ("Unicode"): the file reads
 // as the same text, and the program writes it back as plain UTF-8.
 TEST_F(PrefsFile, WindowsEditorEncodingsReadAsTheSameText) {
