@@ -1,7 +1,7 @@
 #include "ui/controls/HoverBtn.h"
 
 #include "ui/window/Module.h"
-#include "ui/window/PaintDC.h"
+#include "ui/window/PaintAtOnce.h"
 
 namespace ui {
 

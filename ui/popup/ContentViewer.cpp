@@ -15,7 +15,7 @@
 #include "ui/window/LayoutMetrics.h"
 #include "ui/window/Messages.h"
 #include "ui/window/Module.h"
-#include "ui/window/PaintDC.h"
+#include "ui/window/PaintAtOnce.h"
 
 namespace ui {
 ContentViewer::ContentViewer(State& state) : mState(state) {}

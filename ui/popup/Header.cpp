@@ -14,7 +14,7 @@
 #include "ui/popup/PopupParts.h"
 #include "ui/window/LayoutMetrics.h"
 #include "ui/window/Messages.h"
-#include "ui/window/PaintDC.h"
+#include "ui/window/PaintAtOnce.h"
 
 namespace ui {
 namespace {

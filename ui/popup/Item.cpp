@@ -6,7 +6,7 @@
 #include "ui/popup/DescribedAccessible.h"
 #include "ui/popup/PopupParts.h"
 #include "ui/window/Messages.h"
-#include "ui/window/PaintDC.h"
+#include "ui/window/PaintAtOnce.h"
 
 namespace ui {
 namespace {

@@ -9,12 +9,11 @@
 #include "services/StringResource.h"
 #include "state/Prefs.h"
 #include "state/State.h"
-#include "ui/popup/PaintAtOnce.h"
 #include "ui/popup/PopupParts.h"
 #include "ui/window/DialogPlacement.h"
 #include "ui/window/Display.h"
 #include "ui/window/Module.h"
-#include "ui/window/PaintDC.h"
+#include "ui/window/PaintAtOnce.h"
 
 namespace ui {
 namespace {

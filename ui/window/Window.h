@@ -63,9 +63,9 @@ class WindowImpl : public sigc::trackable {
   bool DestroyWindow();
 
   // True for a window that draws its whole client on WM_PRINTCLIENT, exactly as on
-  // WM_PAINT (see PaintDC.h).
+  // WM_PAINT (see PaintAtOnce.h).
   virtual bool PrintsClient() const { return false; }
-  // Every child window it may show, for a one-pass paint (asked only when PrintsClient): under
+  // Every child window it may show, for PaintAtOnce (asked only when PrintsClient): under
   // Wine, walking the window tree costs a round trip to the window server per step.
   virtual void AppendChildren(std::vector<HWND>&) const {}
 

@@ -1,4 +1,4 @@
-#include "ui/popup/PaintAtOnce.h"
+#include "ui/window/PaintAtOnce.h"
 
 #include <vector>
 
@@ -92,6 +92,15 @@ void PaintAtOnce(HWND root) {
   for (HWND hwnd : pass.printed) {
     RedrawWindow(hwnd, nullptr, nullptr, RDW_VALIDATE | RDW_NOCHILDREN | (hwnd == root ? 0 : RDW_NOFRAME));
   }
+}
+
+PaintDC::PaintDC(HWND hwnd, UINT msg, WPARAM wParam)
+    : mHwnd(hwnd),
+      mBegun(msg != WM_PRINTCLIENT),
+      mDC(mBegun ? BeginPaint(hwnd, &mPaint) : reinterpret_cast<HDC>(wParam)) {}
+
+PaintDC::~PaintDC() {
+  if (mBegun) EndPaint(mHwnd, &mPaint);
 }
 
 }  // namespace ui
