@@ -498,7 +498,7 @@ void ContentViewer::Place(bool scrolled) {
   }
   HideSpareLinks();
   if (scrolled) {
-    RedrawWindow(Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PaintNow();
     return;
   }
   // The list's own paint (its message) changes only with the message; the rest paints
@@ -506,7 +506,14 @@ void ContentViewer::Place(bool scrolled) {
   const bool message = mSections.size() <= 2 || mNoMatch;
   if (message || message != mMessagePainted) InvalidateRect(Hwnd(), nullptr, FALSE);
   mMessagePainted = message;
-  if (!mPaintLater) UpdateWindow(Hwnd());
+  if (!mPaintLater) PaintNow();
+}
+
+void ContentViewer::PaintNow() {
+  // The rows in one pass rather than one window at a time; the scroll bar and the rows'
+  // buttons paint themselves after.
+  PaintAtOnce(Hwnd());
+  UpdateWindow(Hwnd());
 }
 
 void ContentViewer::HideSpareLinks() {

@@ -124,6 +124,8 @@ class ContentViewer : public WindowImpl {
   void ConnectRebuild(const VMCollectionPtr& collection, Header* header);
   void ClearSection(Section& section);
   void HideSpareLinks();
+  // Paints what is due in the list now.
+  void PaintNow();
   void RelayoutEntry();
   void Relayout(bool compute);
   void Compute();
