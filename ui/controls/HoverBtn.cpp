@@ -1,7 +1,6 @@
 #include "ui/controls/HoverBtn.h"
 
 #include "ui/window/Module.h"
-#include "ui/window/PaintAtOnce.h"
 
 namespace ui {
 
@@ -43,9 +42,9 @@ bool HoverBtn::Toggle() {
   return mToggled;
 }
 
-LRESULT HoverBtn::OnPaint(UINT msg, WPARAM wParam, LPARAM, BOOL&) {
-  PaintDC paint(Hwnd(), msg, wParam);
-  HDC dc = paint.Get();
+LRESULT HoverBtn::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(Hwnd(), &paint);
   RECT client;
   GetClientRect(Hwnd(), &client);
   HBRUSH background = mBackground ? mBackground : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
@@ -53,6 +52,7 @@ LRESULT HoverBtn::OnPaint(UINT msg, WPARAM wParam, LPARAM, BOOL&) {
   FrameRect(dc, &client, background);
   HICON icon = mToggled ? (mHovered ? mToggledHover : mToggledIcon) : (mHovered ? mUntoggledHover : mUntoggledIcon);
   if (icon) DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+  EndPaint(Hwnd(), &paint);
   return 0;
 }
 

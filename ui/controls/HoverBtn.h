@@ -9,7 +9,6 @@ namespace ui {
 
 class HoverBtn : public WindowImpl {
  public:
-  bool PrintsClient() const override { return true; }
   HoverBtn() = default;
   ~HoverBtn() override { DestroyWindow(); }
 
@@ -28,7 +27,6 @@ class HoverBtn : public WindowImpl {
 
   ZW_BEGIN_MSG_MAP()
     ZW_MESSAGE_HANDLER(WM_PAINT, OnPaint)
-    ZW_MESSAGE_HANDLER(WM_PRINTCLIENT, OnPaint)
     ZW_MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
     ZW_MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
     ZW_MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeave)

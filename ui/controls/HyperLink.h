@@ -12,7 +12,6 @@ namespace ui {
 
 class CHyperLink : public WindowImpl {
  public:
-  bool PrintsClient() const override { return mPaintLabel; }
   CHyperLink();
   ~CHyperLink() override;  // frees own link font, tooltip; gives a taken-over static back
 

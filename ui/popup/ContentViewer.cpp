@@ -15,7 +15,6 @@
 #include "ui/window/LayoutMetrics.h"
 #include "ui/window/Messages.h"
 #include "ui/window/Module.h"
-#include "ui/window/PaintAtOnce.h"
 
 namespace ui {
 ContentViewer::ContentViewer(State& state) : mState(state) {}
@@ -27,19 +26,6 @@ ContentViewer::~ContentViewer() {
 
 HWND ContentViewer::CreateViewer(HWND parent, const RECT& rect) {
   return Create(parent, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, rect);
-}
-
-void ContentViewer::AppendChildren(std::vector<HWND>& children) const {
-  children.push_back(mScrollBar);
-  for (const auto& section : mSections) {
-    if (section->header) children.push_back(section->header->Hwnd());
-    if (section->showAll) children.push_back(section->showAll->Hwnd());
-    for (const SectionPage& page : section->pages) {
-      if (page.link) children.push_back(page.link->Hwnd());
-    }
-  }
-  for (const auto& row : mPool) children.push_back(row->Hwnd());
-  for (const auto& link : mSpareLinks) children.push_back(link->Hwnd());
 }
 
 int ContentViewer::ClientHeight() const {
@@ -498,7 +484,7 @@ void ContentViewer::Place(bool scrolled) {
   }
   HideSpareLinks();
   if (scrolled) {
-    PaintNow();
+    RedrawWindow(Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     return;
   }
   // The list's own paint (its message) changes only with the message; the rest paints
@@ -506,14 +492,7 @@ void ContentViewer::Place(bool scrolled) {
   const bool message = mSections.size() <= 2 || mNoMatch;
   if (message || message != mMessagePainted) InvalidateRect(Hwnd(), nullptr, FALSE);
   mMessagePainted = message;
-  if (!mPaintLater) PaintNow();
-}
-
-void ContentViewer::PaintNow() {
-  // The rows in one pass rather than one window at a time; the scroll bar and the rows'
-  // buttons paint themselves after.
-  PaintAtOnce(Hwnd());
-  UpdateWindow(Hwnd());
+  if (!mPaintLater) UpdateWindow(Hwnd());
 }
 
 void ContentViewer::HideSpareLinks() {
@@ -527,9 +506,9 @@ LRESULT ContentViewer::OnRelayoutMessage(UINT, WPARAM, LPARAM, BOOL&) {
   return 0;
 }
 
-LRESULT ContentViewer::OnPaint(UINT msg, WPARAM wParam, LPARAM, BOOL&) {
-  PaintDC paint(Hwnd(), msg, wParam);
-  HDC dc = paint.Get();
+LRESULT ContentViewer::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(Hwnd(), &paint);
   const RECT client = PaintWhiteClient(Hwnd(), dc);
   if (mSections.size() <= 2 || mNoMatch) {
     const int m = utils::MARGIN;
@@ -541,6 +520,7 @@ LRESULT ContentViewer::OnPaint(UINT msg, WPARAM wParam, LPARAM, BOOL&) {
     DrawTextW(dc, message.c_str(), -1, &text, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
     SelectObject(dc, old);
   }
+  EndPaint(Hwnd(), &paint);
   return 0;
 }
 

@@ -26,8 +26,6 @@ namespace ui {
 
 class ContentViewer : public WindowImpl {
  public:
-  bool PrintsClient() const override { return true; }
-  void AppendChildren(std::vector<HWND>& children) const override;
   static constexpr UINT_PTR kTypeAheadTimer = 1;
   // Makes the link rows a large server will need while its VMs are searched, one per tick.
   static constexpr UINT_PTR kSpareLinkTimer = 2;
@@ -73,7 +71,6 @@ class ContentViewer : public WindowImpl {
     ZW_MESSAGE_HANDLER(WM_SIZE, OnRelayoutMessage)
     ZW_MESSAGE_HANDLER(WM_RELAYOUT, OnRelayoutMessage)
     ZW_MESSAGE_HANDLER(WM_PAINT, OnPaint)
-    ZW_MESSAGE_HANDLER(WM_PRINTCLIENT, OnPaint)
     ZW_MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
     ZW_MESSAGE_HANDLER(WM_CHAR, OnChar)
     ZW_MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
@@ -124,8 +121,6 @@ class ContentViewer : public WindowImpl {
   void ConnectRebuild(const VMCollectionPtr& collection, Header* header);
   void ClearSection(Section& section);
   void HideSpareLinks();
-  // Paints what is due in the list now.
-  void PaintNow();
   void RelayoutEntry();
   void Relayout(bool compute);
   void Compute();

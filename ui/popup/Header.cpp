@@ -14,7 +14,6 @@
 #include "ui/popup/PopupParts.h"
 #include "ui/window/LayoutMetrics.h"
 #include "ui/window/Messages.h"
-#include "ui/window/PaintAtOnce.h"
 
 namespace ui {
 namespace {
@@ -140,9 +139,9 @@ LRESULT Header::OnSize(UINT, WPARAM, LPARAM, BOOL&) {
   return 0;
 }
 
-LRESULT Header::OnPaint(UINT msg, WPARAM wParam, LPARAM, BOOL&) {
-  PaintDC paint(Hwnd(), msg, wParam);
-  HDC dc = paint.Get();
+LRESULT Header::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(Hwnd(), &paint);
   const RECT client = PaintWhiteClient(Hwnd(), dc);
   const int saved = SaveDC(dc);
   SelectObject(dc, mFont);
@@ -167,6 +166,7 @@ LRESULT Header::OnPaint(UINT msg, WPARAM wParam, LPARAM, BOOL&) {
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
   }
   RestoreDC(dc, saved);
+  EndPaint(Hwnd(), &paint);
   return 0;
 }
 

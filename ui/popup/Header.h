@@ -15,10 +15,6 @@ namespace ui {
 
 class Header : public WindowImpl {
  public:
-  bool PrintsClient() const override { return true; }
-  void AppendChildren(std::vector<HWND>& children) const override {
-    children.insert(children.end(), {mRemove.Hwnd(), mRefresh.Hwnd(), mCollapse.Hwnd(), mLogin});
-  }
   enum : UINT { TOOL_COLLAPSE = 1, TOOL_REMOVE = 2, TOOL_REFRESH = 3 };
 
   Header(const std::wstring& title, VMCollectionPtr collection, bool groupLargeLists, bool hasRefresh, bool hasRemove,
@@ -47,7 +43,6 @@ class Header : public WindowImpl {
     ZW_MESSAGE_HANDLER(WM_CREATE, OnCreate)
     ZW_MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     ZW_MESSAGE_HANDLER(WM_PAINT, OnPaint)
-    ZW_MESSAGE_HANDLER(WM_PRINTCLIENT, OnPaint)
     ZW_MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
     ZW_MESSAGE_HANDLER(WM_SIZE, OnSize)
     ZW_MESSAGE_HANDLER(WM_LBUTTONUP, OnLeftButtonUp)

@@ -6,7 +6,6 @@
 #include "ui/popup/DescribedAccessible.h"
 #include "ui/popup/PopupParts.h"
 #include "ui/window/Messages.h"
-#include "ui/window/PaintAtOnce.h"
 
 namespace ui {
 namespace {
@@ -97,9 +96,9 @@ LRESULT Item::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
   return 0;
 }
 
-LRESULT Item::OnPaint(UINT msg, WPARAM wParam, LPARAM, BOOL&) {
-  PaintDC paint(Hwnd(), msg, wParam);
-  HDC dc = paint.Get();
+LRESULT Item::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(Hwnd(), &paint);
   RECT client;
   GetClientRect(Hwnd(), &client);
   HBRUSH fill = White(), frame = White();
@@ -119,6 +118,7 @@ LRESULT Item::OnPaint(UINT msg, WPARAM wParam, LPARAM, BOOL&) {
   SetTextColor(dc, kRowText);
   DrawContent(dc, client);
   RestoreDC(dc, saved);
+  EndPaint(Hwnd(), &paint);
   return 0;
 }
 

@@ -13,7 +13,6 @@ namespace ui {
 
 class Item : public WindowImpl {
  public:
-  bool PrintsClient() const override { return true; }
   static constexpr UINT_PTR kHoverTimer = 1;
 
   Item();
@@ -69,7 +68,6 @@ class Item : public WindowImpl {
     ZW_MESSAGE_HANDLER(WM_CREATE, OnCreate)
     ZW_MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     ZW_MESSAGE_HANDLER(WM_PAINT, OnPaint)
-    ZW_MESSAGE_HANDLER(WM_PRINTCLIENT, OnPaint)
     ZW_MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
     ZW_MESSAGE_HANDLER(WM_SIZE, OnSize)
     ZW_MESSAGE_HANDLER(WM_SHOWWINDOW, OnShowWindow)

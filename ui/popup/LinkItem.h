@@ -18,7 +18,6 @@ class LinkItem : public Item {
   ~LinkItem() override;
 
   HWND CreateRow(HWND parent, const RECT& rect);
-  void AppendChildren(std::vector<HWND>& children) const override { children.push_back(mLink.Hwnd()); }
   void SetBackgroundBrush(HBRUSH brush) { mBackground = brush; }
   void SetTopLinePen(HPEN pen) { mTopLine = pen; }
   CHyperLink& Link() { return mLink; }

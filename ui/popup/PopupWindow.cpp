@@ -13,7 +13,6 @@
 #include "ui/window/DialogPlacement.h"
 #include "ui/window/Display.h"
 #include "ui/window/Module.h"
-#include "ui/window/PaintAtOnce.h"
 
 namespace ui {
 namespace {
@@ -92,10 +91,6 @@ PopupWindow::~PopupWindow() {
 }
 
 const wchar_t* PopupWindow::ClassName() const { return kClassName; }
-
-void PopupWindow::AppendChildren(std::vector<HWND>& children) const {
-  children.insert(children.end(), {mSearch.Hwnd(), mViewer ? mViewer->Hwnd() : nullptr, mLink.Hwnd()});
-}
 
 WindowClassInfo PopupWindow::GetClassInfo() const {
   WindowClassInfo info;
@@ -218,9 +213,9 @@ LRESULT PopupWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
   return 0;
 }
 
-LRESULT PopupWindow::OnPaint(UINT msg, WPARAM wParam, LPARAM, BOOL&) {
-  PaintDC paint(Hwnd(), msg, wParam);
-  HDC dc = paint.Get();
+LRESULT PopupWindow::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(Hwnd(), &paint);
   const RECT client = PaintWhiteClient(Hwnd(), dc);
   const int band = mGeometry.bandHeight;
   const int m = mGeometry.margin;
@@ -257,6 +252,7 @@ LRESULT PopupWindow::OnPaint(UINT msg, WPARAM wParam, LPARAM, BOOL&) {
 
   const int iconY = search.top + (search.bottom - search.top - kIconSize) / 2;
   DrawIconEx(dc, search.left - m / 2 - kIconSize, iconY, mSearchIcon, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
+  EndPaint(Hwnd(), &paint);
   return 0;
 }
 
@@ -336,9 +332,7 @@ void PopupWindow::ShowAt(const POINT* topLeft, bool show) {
     const POINT at = topLeft ? *topLeft : POINT{0, 0};
     SetWindowPos(hwnd, HWND_TOPMOST, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
   }
-  // Its own windows in one pass, then the search box and the frame.
-  PaintAtOnce(hwnd);
-  UpdateWindow(hwnd);
+  RepaintNow(hwnd);
   SetForegroundWindow(hwnd);
   FocusViewer();
 }

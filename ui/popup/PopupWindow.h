@@ -36,8 +36,6 @@ struct PopupActions {
 
 class PopupWindow : public WindowImpl {
  public:
-  bool PrintsClient() const override { return true; }
-  void AppendChildren(std::vector<HWND>& children) const override;
   // Other instances find the running one by this name.
   static constexpr wchar_t kClassName[] = L"Zandor Wickerlyn Popup Window";
   static constexpr UINT_PTR kStartupTimer = 1;
@@ -88,7 +86,6 @@ class PopupWindow : public WindowImpl {
     ZW_MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     ZW_MESSAGE_HANDLER(WM_CLOSE, OnClose)
     ZW_MESSAGE_HANDLER(WM_PAINT, OnPaint)
-    ZW_MESSAGE_HANDLER(WM_PRINTCLIENT, OnPaint)
     ZW_MESSAGE_HANDLER(WM_SIZE, OnSize)
     ZW_MESSAGE_HANDLER(WM_SETFOCUS, OnSetFocus)
     ZW_MESSAGE_HANDLER(WM_SHOWWINDOW, OnShowWindow)

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <iterator>
 #include <memory>
 #include <string>
 
@@ -27,10 +26,6 @@ class VMItem : public Item {
   ~VMItem() override;
 
   HWND CreateRow(HWND parent, const RECT& rect);
-  void AppendChildren(std::vector<HWND>& children) const override {
-    children.insert(children.end(), {mStar.Hwnd(), mLogin, mRetry, mConnect});
-    children.insert(children.end(), std::begin(mPower), std::end(mPower));
-  }
   // Binds the row to vm under tag (its section), first letting go of another VM it shows.
   void Bind(const std::shared_ptr<QorVM>& vm, UINT_PTR tag, bool takeFocus, bool expanded);
   // Lets go of the VM: the row shows nothing.

@@ -18,8 +18,6 @@
 
 #include <sigc++/trackable.h>
 
-#include <vector>
-
 #include "ui/window/MessageMap.h"
 
 // <windowsx.h> has a macro of this name that would break the member below.
@@ -61,13 +59,6 @@ class WindowImpl : public sigc::trackable {
   HWND Hwnd() const { return mHwnd; }
   bool IsWindow() const { return mHwnd != nullptr && ::IsWindow(mHwnd); }
   bool DestroyWindow();
-
-  // True for a window that draws its whole client on WM_PRINTCLIENT, exactly as on
-  // WM_PAINT (see PaintAtOnce.h).
-  virtual bool PrintsClient() const { return false; }
-  // Every child window it may show, for PaintAtOnce (asked only when PrintsClient): under
-  // Wine, walking the window tree costs a round trip to the window server per step.
-  virtual void AppendChildren(std::vector<HWND>&) const {}
 
   // The object bound to a window created by this framework, or null.
   static WindowImpl* FromHandle(HWND hwnd);

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "res/resource.h"
 #include "services/StringResource.h"
@@ -196,31 +195,6 @@ TEST_F(PopupWindowTest, ShownAtStartBesideTheTaskbarWithItsBandSearchBoxListAndL
 
   const std::string shot = popuptest::SaveScreenshot(popup, "popup/shown");
   EXPECT_FALSE(shot.empty());
-}
-
-// A window that paints its children in one pass (PaintAtOnce) names every child it has:
-// one left out would be painted over by its parent and never repainted.
-TEST_F(PopupWindowTest, EveryWindowPaintedInOnePassNamesEachOfItsChildren) {
-  HWND popup = Start(false);
-  ASSERT_TRUE(popup);
-  std::vector<HWND> all;
-  EnumChildWindows(popup, [](HWND hwnd, LPARAM p) {
-    reinterpret_cast<std::vector<HWND>*>(p)->push_back(hwnd);
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&all));
-  int checked = 0;
-  for (HWND child : all) {
-    const ui::WindowImpl* parent = ui::WindowImpl::FromHandle(GetParent(child));
-    if (!parent || !parent->PrintsClient()) continue;
-    std::vector<HWND> named;
-    parent->AppendChildren(named);
-    wchar_t name[64] = {};
-    GetClassNameW(child, name, 64);
-    EXPECT_NE(std::find(named.begin(), named.end(), child), named.end())
-        << "a child of class " << testing::PrintToString(std::wstring(name));
-    ++checked;
-  }
-  EXPECT_GT(checked, 40) << "the popup, its list, headers, rows and links";
 }
 
 // Started hidden (with Windows), the first tray event runs the start-up work, once; a click
