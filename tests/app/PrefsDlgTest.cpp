@@ -152,7 +152,9 @@ TEST_F(PrefsDlgTest, TheStartupValueIsWrittenAtOkOnlyWhenTheBoxWasClicked) {
               }),
               c.button);
     EXPECT_EQ(run.Has(), c.valueAfter);
-    if (c.valueAfter) EXPECT_EQ(run.Value(), L"\"" + std::wstring(path) + L"\" /startup");
+    if (c.valueAfter) {
+      EXPECT_EQ(run.Value(), L"\"" + std::wstring(path) + L"\" /startup");
+    }
   }
 }
 
