@@ -8,7 +8,6 @@
 
 #include <wincodec.h>
 
-#include "tests/support/CursorPlacement.h"
 #include "tests/support/Polling.h"
 
 namespace popuptest {
@@ -75,10 +74,7 @@ MessageBoxAnswer::MessageBoxAnswer(bool yes) {
 MessageBoxAnswer::~MessageBoxAnswer() { Text(); }
 
 std::wstring MessageBoxAnswer::Text() {
-  if (!mJoined) {
-    mThread.join();
-    mJoined = true;
-  }
+  if (mThread.joinable()) mThread.join();
   return mText;
 }
 
@@ -94,10 +90,24 @@ RECT ChildRect(HWND child) {
   return rect;
 }
 
+bool PlaceCursor(POINT screen) {
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    SetCursorPos(screen.x, screen.y);
+    bool stayed = true;
+    for (int check = 0; check < 3 && stayed; ++check) {
+      PumpFor(20);
+      POINT now;
+      stayed = GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
+    }
+    if (stayed) return true;
+  }
+  return false;
+}
+
 void ClickAt(HWND window, POINT client) {
   POINT screen = client;
   ClientToScreen(window, &screen);
-  cursor::PlaceCursor(screen);
+  PlaceCursor(screen);
   // A window just created may not be on the display yet: wait until the point finds it.
   PumpUntil([&] {
     HWND under = WindowFromPoint(screen);

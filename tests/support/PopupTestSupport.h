@@ -62,9 +62,11 @@ class MessageBoxAnswer {
  private:
   std::thread mThread;
   std::wstring mText;
-  bool mJoined = false;
 };
 
+// Puts the real cursor there and waits until it stays (a late motion event, say from a
+// window just created under the old position, can still move it back). Whether it did.
+bool PlaceCursor(POINT screen);
 // Moves the real cursor over a window's client point, presses and releases the left
 // button there (as a person clicks), pumping in between.
 void ClickAt(HWND window, POINT client);

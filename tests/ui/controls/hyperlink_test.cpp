@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "tests/support/PopupTestSupport.h"
-#include "tests/support/CursorPlacement.h"
 #include "ui/controls/HyperLink.h"
 
 using popuptest::ClientPixels;
 using popuptest::CountColour;
+using popuptest::PlaceCursor;
 using popuptest::PumpFor;
 using popuptest::WindowText;
 using ui::CHyperLink;
@@ -147,7 +147,7 @@ TEST(HyperLinkInput, EnterAndSpaceSendTheCommandOnlyWithTheFocusAndTheHandOnlyOv
     const LPARAM at = box.At(onLabel);
     POINT screen = {static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))};
     ClientToScreen(box.hwnd, &screen);
-    ASSERT_TRUE(cursor::PlaceCursor(screen));
+    ASSERT_TRUE(PlaceCursor(screen));
     const LRESULT set =
         SendMessageW(box.hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(box.hwnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     if (onLabel) {

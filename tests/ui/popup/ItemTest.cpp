@@ -6,7 +6,6 @@
 
 #include "res/resource.h"
 #include "tests/support/PopupTestSupport.h"
-#include "tests/support/CursorPlacement.h"
 #include "ui/controls/HoverBtn.h"
 #include "ui/popup/LinkItem.h"
 #include "ui/popup/VMItem.h"
@@ -96,19 +95,19 @@ TEST_F(RowTest, KeysExpandCollapseAndNavigate) {
 TEST_F(RowTest, HoverStaysWhileTheCursorIsOnTheRowsButtonAndEndsWhenItLeaves) {
   POINT onRow = {40, 10};
   ClientToScreen(row->Hwnd(), &onRow);
-  ASSERT_TRUE(cursor::PlaceCursor(onRow));
+  ASSERT_TRUE(PlaceCursor(onRow));
   SendMessageW(row->Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(40, 10));
   EXPECT_TRUE(row->IsHovered());
   // Onto the star: the row gets a mouse-leave, but the cursor is still over its child.
   HWND star = Child(row->Hwnd(), IDC_STAR);
   RECT rect;
   GetWindowRect(star, &rect);
-  ASSERT_TRUE(cursor::PlaceCursor({rect.left + 8, rect.top + 8}));
+  ASSERT_TRUE(PlaceCursor({rect.left + 8, rect.top + 8}));
   SendMessageW(row->Hwnd(), WM_MOUSELEAVE, 0, 0);
   PumpFor(250);
   EXPECT_TRUE(row->IsHovered());
   SendMessageW(star, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 8));
-  ASSERT_TRUE(cursor::PlaceCursor({600, 600}));
+  ASSERT_TRUE(PlaceCursor({600, 600}));
   SendMessageW(star, WM_LBUTTONUP, 0, MAKELPARAM(600 - rect.left, 600 - rect.top));
   EXPECT_TRUE(PumpUntil([&] { return !row->IsHovered(); }, 1000)) << "the 100 ms poll ends the hover";
   EXPECT_FALSE(static_cast<ui::HoverBtn*>(ui::WindowImpl::FromHandle(star))->IsToggled());

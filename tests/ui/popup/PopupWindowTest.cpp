@@ -195,6 +195,22 @@ TEST_F(PopupWindowTest, ShownAtStartBesideTheTaskbarWithItsBandSearchBoxListAndL
 
   const std::string shot = popuptest::SaveScreenshot(popup, "popup/shown");
   EXPECT_FALSE(shot.empty());
+
+  // Under composition the frame is thick, yet its borders do not size the popup; a change of
+  // composition sets the frame to what the desktop reports (Wine: none, so a thin border).
+  SetWindowLongPtrW(popup, GWL_STYLE, (GetWindowLongPtrW(popup, GWL_STYLE) & ~WS_BORDER) | WS_THICKFRAME);
+  SetWindowPos(popup, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+  const LONG midX = (rect.left + rect.right) / 2, midY = (rect.top + rect.bottom) / 2;
+  const POINT edges[] = {{rect.left, midY}, {rect.right - 1, midY}, {midX, rect.top}, {midX, rect.bottom - 1},
+                         {rect.left, rect.top}, {rect.right - 1, rect.bottom - 1}};
+  for (const POINT& p : edges) {
+    EXPECT_EQ(HTBORDER, SendMessageW(popup, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y))) << p.x << "," << p.y;
+  }
+  EXPECT_EQ(HTCLIENT, SendMessageW(popup, WM_NCHITTEST, 0, MAKELPARAM(rect.left + 50, rect.top + 20)));
+  SendMessageW(popup, WM_DWMCOMPOSITIONCHANGED, 0, 0);
+  const LONG_PTR frame = GetWindowLongPtrW(popup, GWL_STYLE);
+  EXPECT_FALSE(frame & WS_THICKFRAME);
+  EXPECT_TRUE(frame & WS_BORDER);
 }
 
 // Started hidden (with Windows), the first tray event runs the start-up work, once; a click
@@ -237,6 +253,31 @@ TEST_F(PopupWindowTest, StartedHiddenTheFirstTrayEventRunsTheStartupWorkAndTheIc
   SendTray(NIN_KEYSELECT, overflow);
   ASSERT_TRUE(IsWindowVisible(popup));
   EXPECT_EQ(overflow.y - 10, WindowRect(popup).bottom);
+
+  // The menu's commands and the messages of the session; Exit asks first. (A second instance's
+  // WM_SHOWPOPUP and /kill's WM_QUITAPP: ShellProcess.SecondInstanceShowsTheWaitingPopup...)
+  SendMessageW(popup, WM_HIDE_POPUP, 0, 0);
+  SendMessageW(popup, WM_COMMAND, IDM_PREFERENCES, 0);
+  EXPECT_EQ(1, mPreferences);
+  EXPECT_FALSE(IsWindowVisible(popup));
+  SendMessageW(popup, WM_COMMAND, IDM_SHOW, 0);
+  EXPECT_TRUE(IsWindowVisible(popup));
+  SendMessageW(popup, WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_FALSE(IsWindowVisible(popup)) << "hidden when it loses the activation";
+  // The end of the session saves the prefs, unless only this program is asked to close.
+  const std::wstring file = mData / L"prefs.txt";
+  DeleteFileW(file.c_str());
+  SendMessageW(popup, WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP);
+  EXPECT_FALSE(testfs::FileExists(file));
+  SendMessageW(popup, WM_ENDSESSION, TRUE, 0);
+  EXPECT_TRUE(testfs::FileExists(file));
+
+  for (const bool yes : {false, true}) {
+    MessageBoxAnswer answer(yes);
+    PostMessageW(popup, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_EQ(yes ? 0 : -1, QuitCode(yes ? 10000 : 1500)) << "answered " << (yes ? "Yes" : "No");
+    EXPECT_EQ(utils::LoadStringResource(IDS_CONFIRM_EXIT), answer.Text());
+  }
 
   // Without a tray event, the start-up delay runs the work and the popup stays hidden.
   mPopup.reset();
@@ -306,83 +347,6 @@ TEST_F(PopupWindowTest, TheTrayMenuOpensOnceForARightClickAndForTheMenuKeyAtThei
   EXPECT_EQ(icon.y, menus.Last().bottom);
 }
 
-// The menu's commands and the messages of the session; Exit asks first. (A second instance's
-// WM_SHOWPOPUP and /kill's WM_QUITAPP: ShellProcess.SecondInstanceOrATrayClick...)
-TEST_F(PopupWindowTest, CommandsAndMessagesShowHideSaveOrEndTheProgram) {
-  HWND popup = Start(true);
-  SendMessageW(popup, WM_COMMAND, IDM_PREFERENCES, 0);
-  EXPECT_EQ(1, mPreferences);
-  EXPECT_FALSE(IsWindowVisible(popup));
-  SendMessageW(popup, WM_COMMAND, IDM_SHOW, 0);
-  EXPECT_TRUE(IsWindowVisible(popup));
-  SendMessageW(popup, WM_ACTIVATEAPP, FALSE, 0);
-  EXPECT_FALSE(IsWindowVisible(popup)) << "hidden when it loses the activation";
-  // The end of the session saves the prefs, unless only this program is asked to close.
-  const std::wstring file = mData / L"prefs.txt";
-  DeleteFileW(file.c_str());
-  SendMessageW(popup, WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP);
-  EXPECT_FALSE(testfs::FileExists(file));
-  SendMessageW(popup, WM_ENDSESSION, TRUE, 0);
-  EXPECT_TRUE(testfs::FileExists(file));
-
-  for (const bool yes : {false, true}) {
-    MessageBoxAnswer answer(yes);
-    PostMessageW(popup, WM_COMMAND, IDM_EXIT, 0);
-    EXPECT_EQ(yes ? 0 : -1, QuitCode(yes ? 10000 : 1500)) << "answered " << (yes ? "Yes" : "No");
-    EXPECT_EQ(utils::LoadStringResource(IDS_CONFIRM_EXIT), answer.Text());
-  }
-}
-
-// Under composition the frame is thick, yet its borders do not size the popup; a change of
-// composition sets the frame to what the desktop reports (Wine: none, so a thin border).
-TEST_F(PopupWindowTest, TheFrameFollowsCompositionAndItsBordersDoNotSize) {
-  HWND popup = Start(false);
-  SetWindowLongPtrW(popup, GWL_STYLE, (GetWindowLongPtrW(popup, GWL_STYLE) & ~WS_BORDER) | WS_THICKFRAME);
-  SetWindowPos(popup, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
-  const RECT r = WindowRect(popup);
-  const POINT edges[] = {{r.left, (r.top + r.bottom) / 2}, {r.right - 1, (r.top + r.bottom) / 2},
-                         {(r.left + r.right) / 2, r.top},  {(r.left + r.right) / 2, r.bottom - 1},
-                         {r.left, r.top},                  {r.right - 1, r.bottom - 1}};
-  for (const POINT& p : edges) {
-    EXPECT_EQ(HTBORDER, SendMessageW(popup, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y))) << p.x << "," << p.y;
-  }
-  EXPECT_EQ(HTCLIENT, SendMessageW(popup, WM_NCHITTEST, 0, MAKELPARAM(r.left + 50, r.top + 20)));
-  SendMessageW(popup, WM_DWMCOMPOSITIONCHANGED, 0, 0);
-  const LONG_PTR style = GetWindowLongPtrW(popup, GWL_STYLE);
-  EXPECT_FALSE(style & WS_THICKFRAME);
-  EXPECT_TRUE(style & WS_BORDER);
-}
-
-TEST_F(PopupWindowTest, SavedServersGetSectionsAndBadRecordsAreSkipped) {
-  ServerRecord withFavorite = Record("https://srv-b.example:8443", "alice");
-  withFavorite.favorites.push_back({"vm-3", "web-frontend-03", "[ds1] web-frontend-03/web-frontend-03.vmx"});
-  ServerRecord noHost = Record("https://");
-  ServerRecord otherType = Record("https://srv-c.example");
-  otherType.type = ServerRecord::TYPE_OTHER;
-  ServerRecord twice = Record("srv-b.example");
-  mPrefs->mServers = {withFavorite, noHost, otherType, twice, Record("http://srv-a.example")};
-
-  Start(true);  // hidden: nobody logs in
-  const auto servers = mState->GetServers();
-  ASSERT_EQ(2u, servers.size());
-  EXPECT_EQ("srv-a.example", servers[0]->GetHost());
-  EXPECT_EQ("srv-b.example", servers[1]->GetHost());
-  EXPECT_EQ(8443u, servers[1]->GetPort());
-  EXPECT_TRUE(servers[1]->UsesSsl());
-  EXPECT_FALSE(servers[0]->UsesSsl());
-  EXPECT_EQ(1u, mState->GetFavoriteVMs().size());
-
-  // In record order after Favorites and Recently Used.
-  std::vector<const VMCollection*> sectionServers;
-  for (const auto& section : mPopup->Viewer()->Sections()) {
-    const VMCollection* collection = section->header->GetCollection().get();
-    if (collection == servers[0].get() || collection == servers[1].get()) sectionServers.push_back(collection);
-  }
-  ASSERT_EQ(2u, sectionServers.size());
-  EXPECT_EQ(servers[1].get(), sectionServers[0]);
-  EXPECT_EQ(servers[0].get(), sectionServers[1]);
-}
-
 // A notification area that is not ready: the shell finds its window by this class and hands
 // it the icon, which it refuses. Gone at the end of its scope, and the real one answers again.
 class UnreadyNotificationArea {
@@ -445,14 +409,34 @@ TEST_F(PopupWindowTest, TheTrayIconIsAddedOnceTheShellTakesItAndAgainAfterTheShe
 
 }  // namespace
 
-// A notice of a favorite's change shows at the tray icon; its click shows the popup with
-// that favorite focused, even when a search had hidden it.
-TEST_F(PopupWindowTest, ANoticeShowsAtTheTrayIconAndItsClickShowsThePopupAtItsFavorite) {
-  ServerRecord record = Record("https://srv-b.example");
-  record.favorites.push_back({"vm-3", "web-frontend-03", "[ds1] web-frontend-03/web-frontend-03.vmx"});
-  record.favorites.push_back({"vm-4", "db-main", "[ds1] db-main/db-main.vmx"});
-  mPrefs->mServers = {record};
-  HWND popup = Start(true);
+// Saved servers get sections, bad records are skipped. A notice of a favorite's change shows at
+// the tray icon; its click shows the popup with that favorite focused, even when a search had
+// hidden it.
+TEST_F(PopupWindowTest, SavedServersGetSectionsAndANoticeClickShowsThePopupAtItsFavorite) {
+  ServerRecord withFavorites = Record("https://srv-b.example:8443", "alice");
+  withFavorites.favorites.push_back({"vm-3", "web-frontend-03", "[ds1] web-frontend-03/web-frontend-03.vmx"});
+  withFavorites.favorites.push_back({"vm-4", "db-main", "[ds1] db-main/db-main.vmx"});
+  ServerRecord noHost = Record("https://");
+  ServerRecord otherType = Record("https://srv-c.example");
+  otherType.type = ServerRecord::TYPE_OTHER;
+  ServerRecord twice = Record("srv-b.example");
+  mPrefs->mServers = {withFavorites, noHost, otherType, twice, Record("http://srv-a.example")};
+  HWND popup = Start(true);  // hidden: nobody logs in
+  const auto servers = mState->GetServers();
+  ASSERT_EQ(2u, servers.size());
+  EXPECT_EQ("srv-a.example", servers[0]->GetHost());
+  EXPECT_EQ("srv-b.example", servers[1]->GetHost());
+  EXPECT_EQ(8443u, servers[1]->GetPort());
+  EXPECT_TRUE(servers[1]->UsesSsl());
+  EXPECT_FALSE(servers[0]->UsesSsl());
+  // In record order after Favorites and Recently Used.
+  std::vector<const VMCollection*> sectionServers;
+  for (const auto& section : mPopup->Viewer()->Sections()) {
+    const VMCollection* collection = section->header->GetCollection().get();
+    if (collection == servers[0].get() || collection == servers[1].get()) sectionServers.push_back(collection);
+  }
+  EXPECT_EQ((std::vector<const VMCollection*>{servers[1].get(), servers[0].get()}), sectionServers);
+
   // What Preferences leaves: notices only with the marks.
   const struct {
     bool marks, notices, opening, notifying;
