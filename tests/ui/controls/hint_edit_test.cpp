@@ -34,7 +34,7 @@ struct SearchBox {
 
 }  // namespace
 
-TEST(HintEdit, KeysClearTheSearchHideThePopupOrEndTheSearch) {
+TEST(HintEdit, KeysClearTheSearchHideThePopupOrEndTheSearchAndTextSetByTheProgramIsAnnounced) {
   const struct {
     const char* what;
     DWORD style;  // multi-line ones would insert a line break or a tab themselves
@@ -69,10 +69,9 @@ TEST(HintEdit, KeysClearTheSearchHideThePopupOrEndTheSearch) {
       }
     }
   }
-}
 
-// A multi-line edit reports no EN_CHANGE for WM_SETTEXT itself: what arrives is the box's.
-TEST(HintEdit, TextSetByTheProgramIsAnnouncedAndTheBoxUsesItsOwnFont) {
+  // Text set by the program is announced: a multi-line edit reports no EN_CHANGE for
+  // WM_SETTEXT itself, so what arrives is the box's. The box uses its own font.
   SearchBox box(ES_MULTILINE);
   SetWindowTextW(box.hwnd, L"prod");
   ASSERT_NE(box.host.Last(WM_COMMAND), nullptr);

@@ -102,8 +102,8 @@ int ThreadToolTips() {
 
 }  // namespace
 
-// Only a press and a release both on the label make a click.
-TEST(HyperLinkInput, APressAndAReleaseOnTheLabelSendOneCommand) {
+// Only a press and a release both on the label make a click, or Enter or Space with the focus.
+TEST(HyperLinkInput, APressAndAReleaseOnTheLabelOrEnterOrSpaceWithTheFocusSendOneCommand) {
   const struct {
     const char* what;
     int down;  // -1 no press, 0 beside the label, 1 on it
@@ -126,10 +126,8 @@ TEST(HyperLinkInput, APressAndAReleaseOnTheLabelSendOneCommand) {
     box.ExpectCommands(row.commands);
     EXPECT_NE(GetCapture(), box.hwnd);
   }
-}
 
-// Enter and Space send the command only with the focus; the hand shows only over the label.
-TEST(HyperLinkInput, EnterAndSpaceSendTheCommandOnlyWithTheFocusAndTheHandOnlyOverTheLabel) {
+  // Enter and Space send the command only with the focus; the hand shows only over the label.
   LinkBox box;
   SetFocus(box.host.Hwnd());
   SendMessageW(box.hwnd, WM_CHAR, VK_RETURN, 1);
@@ -193,7 +191,7 @@ TEST(HyperLinkStatic, ATakenOverStaticClicksOnceAndIsGivenBackWorking) {
 
 // A text set on the window becomes the label (the label as window text: LinkRow), and a
 // long one wraps inside the control.
-TEST(HyperLinkLabel, TheWindowTextIsTheLabelAndALongOneWraps) {
+TEST(HyperLinkLabel, TheWindowTextIsTheLabelALongOneWrapsAndItsOwnFontAndToolTipGoWithIt) {
   LinkBox box;
   SetWindowTextW(box.hwnd, L"Rename");
   EXPECT_EQ(box.link.GetLabel(), L"Rename");
@@ -210,11 +208,9 @@ TEST(HyperLinkLabel, TheWindowTextIsTheLabelAndALongOneWraps) {
   SelectObject(dc, old);
   ReleaseDC(wrapped.hwnd, dc);
   EXPECT_GE(label.bottom - label.top, 2 * tm.tmHeight);
-}
 
-// Its own underlined font is deleted when another is given; its tooltip is made once, when
-// the mouse first comes, and goes with the control.
-TEST(HyperLinkFont, OwnFontAndToolTipAreFreedWithTheControl) {
+  // Its own underlined font is deleted when another is given; its tooltip is made once, when
+  // the mouse first comes, and goes with the control.
   const int before = ThreadToolTips();
   {
     LinkBox box;
@@ -241,7 +237,7 @@ TEST(HyperLinkFont, OwnFontAndToolTipAreFreedWithTheControl) {
 
 // The user's browser colour paints the link when it is well formed; a colour set by the
 // program wins over it.
-TEST(HyperLinkColors, TheBrowserColourWhenWellFormedElseBlue) {
+TEST(HyperLinkColors, TheBrowserColourWhenWellFormedElseBlueAndAClickedLinkKeepsIt) {
   const struct {
     const wchar_t* value;  // null: no value
     COLORREF expected;
@@ -259,9 +255,8 @@ TEST(HyperLinkColors, TheBrowserColourWhenWellFormedElseBlue) {
   const DWORD notText = 0xFF;
   AnchorColor dword(L"Anchor Color", REG_DWORD, &notText, sizeof notText);
   EXPECT_GT(LinkBox().Pixels(kBlue), 20);
-}
 
-TEST(HyperLinkColors, AClickedLinkKeepsItsColourAndTheFocusRectangleShowsOnlyWithTheFocus) {
+  // A clicked link keeps its colour, and the focus rectangle shows only with the focus.
   AnchorColor link(L"255,0,0"), visited(L"0,128,0", L"Anchor Color Visited");
   LinkBox box;
   SetFocus(box.host.Hwnd());
