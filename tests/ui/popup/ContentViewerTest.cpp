@@ -141,7 +141,7 @@ TEST_F(ViewerTest, WithoutServersOnlyTheExplanationShowsThenTheSectionsAppearAnd
 
 // Scrolled by the wheel, by the scroll bar's commands (a line is 10 pixels, a page the
 // view's height) or to an end: the rows recycle, and only those in view hold a VM.
-TEST_F(LargeViewerTest, ASectionUnderFiftyListsEveryVMAndTheRowsRecycleWhileScrolling) {
+TEST_F(LargeViewerTest, ASectionUnderFiftyListsEveryVMTheRowsRecycleWhileScrollingAndRowsInViewStayPut) {
   OlvarkServerPtr server = AddServer();
   ui::Section& section = ServerSection();
   EXPECT_EQ(section.entries.size(), 49u);
@@ -204,6 +204,39 @@ TEST_F(LargeViewerTest, ASectionUnderFiftyListsEveryVMAndTheRowsRecycleWhileScro
   EXPECT_GT(bottom, page);
   SendMessageW(viewer->Hwnd(), WM_VSCROLL, MAKEWPARAM(SB_TOP, 0), 0);
   EXPECT_EQ(viewer->ScrollPosition(), 0);
+
+  // A row that joins or leaves a section above the view moves the view with it, so the rows a
+  // person looks at stay put; a row that takes no room (its section collapsed) moves nothing.
+  const VMList vms = server->GetVMs();
+  NavigateKey(VK_END);  // the focus and the view at the end of the list
+  auto star = [&](const VMPtr& vm, bool on) {
+    vm->SetFavorite(on);
+    SendMessageW(viewer->Hwnd(), WM_FAVORITE_CHANGED, reinterpret_cast<WPARAM>(vm.get()), on);
+    PumpFor(20);
+  };
+  auto collapse = [&](size_t index) { PressKey(viewer->Sections()[index]->header->Hwnd(), VK_LEFT); };
+
+  std::vector<std::wstring> rows = ShownRowTexts();
+  star(vms[40], true);
+  EXPECT_EQ(ShownRowTexts(), rows) << "a favorite added above";
+  star(vms[40], false);
+  EXPECT_EQ(ShownRowTexts(), rows) << "a favorite removed above";
+
+  star(vms[41], true);
+  collapse(0);
+  rows = ShownRowTexts();
+  star(vms[42], true);
+  EXPECT_EQ(ShownRowTexts(), rows) << "a favorite added to collapsed Favorites";
+  star(vms[41], false);
+  EXPECT_EQ(ShownRowTexts(), rows) << "a favorite removed from collapsed Favorites";
+
+  collapse(1);
+  rows = ShownRowTexts();
+  ASSERT_TRUE(vms[43]->MarkUsed());
+  SendMessageW(viewer->Hwnd(), WM_RECENT_ADDED, reinterpret_cast<WPARAM>(vms[43].get()), 0);
+  PumpFor(20);
+  EXPECT_EQ(ShownRowTexts(), rows) << "a VM added to collapsed Recently Used";
+  EXPECT_EQ(viewer->Sections()[1]->entries.size(), 1u);
 }
 
 TEST_F(PagedViewerTest, ALargeSectionFoldsIntoRangesThatRevealTheirVMs) {
@@ -309,42 +342,6 @@ TEST_F(ViewerTest, KeysWalkTheSectionsAndTypeAheadJumpsByName) {
   SendMessageW(viewer->Hwnd(), WM_CHAR, L'e', 0);
   EXPECT_EQ(viewer->FocusHeader()->GetTitle(), L"Favorites") << "type-ahead skips a folded section";
   EXPECT_EQ(FocusName(), L"");
-}
-
-// A row that joins or leaves a section above the view moves the view with it, so the rows a
-// person looks at stay put; a row that takes no room (its section collapsed) moves nothing.
-TEST_F(LargeViewerTest, RowsInViewStayPutWhenASectionAboveGainsOrLosesARow) {
-  OlvarkServerPtr server = AddServer();
-  const VMList vms = server->GetVMs();
-  NavigateKey(VK_END);  // the focus and the view at the end of the list
-  auto star = [&](const VMPtr& vm, bool on) {
-    vm->SetFavorite(on);
-    SendMessageW(viewer->Hwnd(), WM_FAVORITE_CHANGED, reinterpret_cast<WPARAM>(vm.get()), on);
-    PumpFor(20);
-  };
-  auto collapse = [&](size_t section) { PressKey(viewer->Sections()[section]->header->Hwnd(), VK_LEFT); };
-
-  std::vector<std::wstring> rows = ShownRowTexts();
-  star(vms[40], true);
-  EXPECT_EQ(ShownRowTexts(), rows) << "a favorite added above";
-  star(vms[40], false);
-  EXPECT_EQ(ShownRowTexts(), rows) << "a favorite removed above";
-
-  star(vms[41], true);
-  collapse(0);
-  rows = ShownRowTexts();
-  star(vms[42], true);
-  EXPECT_EQ(ShownRowTexts(), rows) << "a favorite added to collapsed Favorites";
-  star(vms[41], false);
-  EXPECT_EQ(ShownRowTexts(), rows) << "a favorite removed from collapsed Favorites";
-
-  collapse(1);
-  rows = ShownRowTexts();
-  ASSERT_TRUE(vms[43]->MarkUsed());
-  SendMessageW(viewer->Hwnd(), WM_RECENT_ADDED, reinterpret_cast<WPARAM>(vms[43].get()), 0);
-  PumpFor(20);
-  EXPECT_EQ(ShownRowTexts(), rows) << "a VM added to collapsed Recently Used";
-  EXPECT_EQ(viewer->Sections()[1]->entries.size(), 1u);
 }
 
 // A new listing of a large server waits, a few link texts per timer tick, before the

@@ -126,8 +126,9 @@ TEST_F(HeaderTest, AServerHeaderFollowsTheLoginAndPacksItsButtonsToTheRight) {
 }
 
 // A failed login shows its message and brings Login and Remove back; clicks and keys then
-// collapse, expand and move on; Remove asks first and tells the list only on Yes.
-TEST_F(HeaderTest, AFailedLoginThenCollapseKeysAndRemove) {
+// collapse, expand and move on; Remove asks first and tells the list only on Yes. A Favorites
+// header has none of the server's buttons.
+TEST_F(HeaderTest, AFailedLoginThenCollapseKeysAndRemoveAndTheFavoritesHeader) {
   OlvarkServerPtr server = NewServer(kUser, "not the password");
   ui::Header& h = ServerHeader(server);
   SendMessageW(Login(), BM_CLICK, 0, 0);
@@ -184,9 +185,8 @@ TEST_F(HeaderTest, AFailedLoginThenCollapseKeysAndRemove) {
     ASSERT_EQ(parent.Count(WM_REMOVE_SERVER), yes ? 1 : 0);
   }
   EXPECT_EQ(parent.Last(WM_REMOVE_SERVER)->wParam, reinterpret_cast<WPARAM>(&h));
-}
 
-TEST_F(HeaderTest, AFavoritesHeaderShowsOnlyItsTitleAndTheCollapseButton) {
+  // A Favorites header shows only its title and the collapse button.
   auto favorites = Favorites::Create([] { return VMList(); });
   header = std::make_unique<ui::Header>(L"Favorites", favorites, false, false, false, L"");
   ASSERT_TRUE(header->CreateHeader(parent.Hwnd(), RECT{0, 0, kWidth, 40}));

@@ -41,7 +41,7 @@ class RowTest : public ::testing::Test {
 
 // A click toggles the expansion and reports the focus each time; leaving the focus collapses
 // the row, unless it goes to the row's own button, whose command gives the row the focus back.
-TEST_F(RowTest, ClicksToggleTheExpansionAndTheFocusLeavingTheRowCollapsesIt) {
+TEST_F(RowTest, ClicksAndKeysToggleTheExpansionAndTheFocusLeavingTheRowCollapsesIt) {
   ClickAt(row->Hwnd(), POINT{40, 10});
   EXPECT_TRUE(row->IsExpanded());
   EXPECT_TRUE(row->IsSelected());
@@ -67,9 +67,9 @@ TEST_F(RowTest, ClicksToggleTheExpansionAndTheFocusLeavingTheRowCollapsesIt) {
   EXPECT_FALSE(row->IsExpanded());
   EXPECT_FALSE(row->IsSelected());
   EXPECT_EQ(parent.Count(WM_ITEM_UNFOCUSED), 1);
-}
 
-TEST_F(RowTest, KeysExpandCollapseAndNavigate) {
+  // Keys expand, collapse and navigate.
+  parent.Clear();
   SetFocus(row->Hwnd());
   PumpFor(10);
   Key(VK_RIGHT);

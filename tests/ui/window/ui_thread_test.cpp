@@ -47,7 +47,7 @@ struct Doomed : sigc::trackable {
 // A slot posted from another thread runs once, on the window's thread. One whose target died
 // or that is blocked does nothing and is freed; queued behind those, one that does run shows
 // that the pump delivered them.
-TEST(UiThread, ASlotPostedFromAnotherThreadRunsOnceThereAndOneWhoseTargetDiedOrThatIsBlockedIsFreed) {
+TEST(UiThread, ASlotPostedFromAnotherThreadRunsOnceThereAndOneWhoseTargetOrWindowDiedOrThatIsBlockedIsFreed) {
   Recorder w;
   HWND hwnd = w.CreateTopLevel();
   Target posted;
@@ -73,24 +73,17 @@ TEST(UiThread, ASlotPostedFromAnotherThreadRunsOnceThereAndOneWhoseTargetDiedOrT
   EXPECT_EQ(Doomed::runs, 0);
   EXPECT_EQ(*blockedRuns, 0);
   EXPECT_EQ(Counted::live, live);
-}
 
-TEST(UiThread, SlotsForAGoneWindowAreFreedNotRunAndAQuitStaysForTheLoop) {
+  // Slots for a gone window are freed, not run, and a quit stays for the loop.
   auto runs = std::make_shared<int>(0);
-  const int before = Counted::live;
-  HWND gone;
-  {
-    Recorder w;
-    gone = w.CreateTopLevel();
-    for (int i = 0; i < 5; ++i) ASSERT_TRUE(ui::PostToWindow(gone, Counted(runs)));
-    EXPECT_EQ(Counted::live, before + 5);
-    PostQuitMessage(7);
-    w.DestroyWindow();
-  }
-  EXPECT_EQ(Counted::live, before) << "still queued when the window died";
-  EXPECT_FALSE(ui::PostToWindow(gone, Counted(runs)));
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(ui::PostToWindow(hwnd, Counted(runs)));
+  EXPECT_EQ(Counted::live, live + 5);
+  PostQuitMessage(7);
+  w.DestroyWindow();
+  EXPECT_EQ(Counted::live, live) << "still queued when the window died";
+  EXPECT_FALSE(ui::PostToWindow(hwnd, Counted(runs)));
   EXPECT_FALSE(ui::PostToWindow(nullptr, Counted(runs)));
-  EXPECT_EQ(Counted::live, before) << "posting to no window";
+  EXPECT_EQ(Counted::live, live) << "posting to no window";
   EXPECT_EQ(*runs, 0);
   MSG msg = {};
   ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));

@@ -6,7 +6,7 @@
 
 using testwin::Recorder;
 
-TEST(WindowImpl, DestroyOrTheDestructorEndTheWindowAndTheFinalMessageComesOnce) {
+TEST(WindowImpl, DestroyOrTheDestructorEndTheWindowOnceAndASubclassedOneIsGivenBackWhole) {
   HWND hwnd;
   {
     Recorder w;
@@ -22,11 +22,9 @@ TEST(WindowImpl, DestroyOrTheDestructorEndTheWindowAndTheFinalMessageComesOnce) 
     ASSERT_TRUE(IsWindow(hwnd));
   }
   EXPECT_FALSE(IsWindow(hwnd)) << "the destructor destroys a live window";
-}
 
-// Taking over a window the object did not create: its map comes first, the window's own
-// procedure does the rest, and the window outlives the object unchanged.
-TEST(WindowImpl, SubclassedWindowRunsTheMapAndIsGivenBackWhole) {
+  // Taking over a window the object did not create: its map comes first, the window's own
+  // procedure does the rest, and the window outlives the object unchanged.
   HWND stat = CreateWindowExW(0, L"static", L"plain", WS_POPUP, 0, 0, 60, 20, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(stat, nullptr);
   wchar_t text[32] = {};
