@@ -8,7 +8,6 @@
 
 #include <wincodec.h>
 
-#include "tests/support/Polling.h"
 
 namespace popuptest {
 
@@ -61,12 +60,10 @@ void PumpFor(DWORD ms) {
 
 MessageBoxAnswer::MessageBoxAnswer(bool yes) {
   mThread = std::thread([this, yes] {
-    HWND box = polling::WaitForTopLevel(L"#32770", nullptr, GetCurrentProcessId(), true, 10000);
+    HWND box = dialogs::WaitForDialog(nullptr);
     if (!box) return;
     Sleep(50);
-    wchar_t text[1024] = {};
-    GetDlgItemTextW(box, 0xFFFF, text, 1024);
-    mText = text;
+    mText = dialogs::MessageBoxText(box);
     PostMessageW(box, WM_COMMAND, yes ? IDYES : IDNO, 0);
   });
 }
@@ -240,12 +237,6 @@ std::string SaveScreenshot(HWND window, const std::string& name) {
   path += "\\" + name + ".png";
   for (size_t i = 0; i + 2 < rgb.size(); i += 3) std::swap(rgb[i], rgb[i + 2]);
   return WritePng(std::wstring(path.begin(), path.end()), rgb, width, height) ? path : std::string();
-}
-
-std::wstring WindowText(HWND window) {
-  wchar_t text[2048] = {};
-  GetWindowTextW(window, text, 2048);
-  return text;
 }
 
 bool IsShown(HWND window) { return window && (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE); }

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/DialogDriver.h"
 #include "ui/window/Window.h"
 
 namespace popuptest {
@@ -84,7 +85,7 @@ std::vector<uint8_t> ClientPixels(HWND window);
 int CountColour(const std::vector<uint8_t>& rgb, COLORREF colour);
 // Saves the window as a PNG under build/screenshots/<name>.png; the path, empty on failure.
 std::string SaveScreenshot(HWND window, const std::string& name);
-std::wstring WindowText(HWND window);
+using dialogs::TextOf;
 bool IsShown(HWND window);
 // A control of the row by id (the first one when several share it, as the held ones do).
 HWND Child(HWND parent, int id);

@@ -21,7 +21,6 @@ class ScratchLog {
     return all;
   }
   bool Contains(const std::string& piece) const { return Text().find(piece) != std::string::npos; }
-  const std::wstring& Folder() const { return mFolder.Path(); }
 
  private:
   testfs::ScratchFolder mFolder{L"scratch-log"};

@@ -28,7 +28,7 @@ struct SearchBox {
     PumpFor(0);
     host.Clear();
   }
-  std::wstring Text() const { return popuptest::WindowText(hwnd); }
+  std::wstring Text() const { return popuptest::TextOf(hwnd); }
   int HintPixels() { return CountColour(popuptest::ClientPixels(hwnd), kHintGrey); }
 };
 

@@ -14,7 +14,7 @@ using popuptest::ClientPixels;
 using popuptest::CountColour;
 using popuptest::PlaceCursor;
 using popuptest::PumpFor;
-using popuptest::WindowText;
+using popuptest::TextOf;
 using ui::CHyperLink;
 
 namespace {
@@ -186,7 +186,7 @@ TEST(HyperLinkStatic, ATakenOverStaticClicksOnceAndIsGivenBackWorking) {
   UpdateWindow(stat);
   SendMessageW(stat, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
   SendMessageW(stat, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-  EXPECT_EQ(WindowText(stat), L"Help me");
+  EXPECT_EQ(TextOf(stat), L"Help me");
 }
 
 // A text set on the window becomes the label (the label as window text: LinkRow), and a

@@ -62,7 +62,7 @@ class ViewerTest : public ServerTest {
       if (_wcsicmp(cls, L"SCROLLBAR") == 0) continue;  // "ScrollBar" with visual styles
       RECT rect;
       GetWindowRect(h, &rect);
-      rows.push_back({rect.top, WindowText(h)});
+      rows.push_back({rect.top, TextOf(h)});
     }
     std::sort(rows.begin(), rows.end());
     std::vector<std::wstring> texts;
@@ -375,11 +375,11 @@ TEST_F(ThousandViewerTest, ARefreshWhileTheListingWaitsForItsLinkTextsListsTheNe
     ++next;
   }
   EXPECT_EQ(next, vms.size());
-  EXPECT_EQ(WindowText(section.showAll->Hwnd()), L"Show All (1001 VMs)");
+  EXPECT_EQ(TextOf(section.showAll->Hwnd()), L"Show All (1001 VMs)");
   const std::vector<std::wstring> rows = ShownRowTexts();
   ASSERT_GE(rows.size(), 5u);
   EXPECT_EQ(rows[3], L"Show All (1001 VMs)");
-  EXPECT_EQ(rows[4], WindowText(section.pages[0].link->Hwnd()));
+  EXPECT_EQ(rows[4], TextOf(section.pages[0].link->Hwnd()));
   EXPECT_EQ(rows[4].rfind(L"Show aaa", 0), 0u) << "the first range starts with the VM added";
 }
 

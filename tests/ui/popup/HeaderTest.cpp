@@ -67,7 +67,7 @@ TEST_F(HeaderTest, AServerHeaderFollowsTheLoginAndPacksItsButtonsToTheRight) {
   OlvarkServerPtr server = NewServer(kUser, kPassword);
   ui::Header& h = ServerHeader(server);
   const int M = utils::MARGIN, collapseX = kWidth - 16 - M;
-  EXPECT_EQ(WindowText(h.Hwnd()), L"127.0.0.1");
+  EXPECT_EQ(TextOf(h.Hwnd()), L"127.0.0.1");
 
   // Logged off: the status, Login and Remove; Refresh takes no place.
   EXPECT_TRUE(h.IsStatusShown());
@@ -151,7 +151,7 @@ TEST_F(HeaderTest, AFailedLoginThenCollapseKeysAndRemoveAndTheFavoritesHeader) {
   EXPECT_EQ(h.GetHeight(), H);
   EXPECT_EQ(parent.Count(WM_RELAYOUT), 2);
   EXPECT_EQ(GetFocus(), h.Hwnd());
-  EXPECT_EQ(WindowText(Child(h.Hwnd(), IDC_COLLAPSE)), utils::LoadStringResource(IDS_EXPAND));
+  EXPECT_EQ(TextOf(Child(h.Hwnd(), IDC_COLLAPSE)), utils::LoadStringResource(IDS_EXPAND));
 
   // Enter on a collapsed header starts nothing, even with Login visible.
   Key(VK_RETURN);
@@ -191,7 +191,7 @@ TEST_F(HeaderTest, AFailedLoginThenCollapseKeysAndRemoveAndTheFavoritesHeader) {
   header = std::make_unique<ui::Header>(L"Favorites", favorites, false, false, false, L"");
   ASSERT_TRUE(header->CreateHeader(parent.Hwnd(), RECT{0, 0, kWidth, 40}));
   PumpFor(20);
-  EXPECT_EQ(WindowText(header->Hwnd()), L"Favorites");
+  EXPECT_EQ(TextOf(header->Hwnd()), L"Favorites");
   EXPECT_FALSE(IsShown(Login()));
   EXPECT_EQ(Remove(), nullptr);
   EXPECT_EQ(Refresh(), nullptr);

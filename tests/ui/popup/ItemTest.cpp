@@ -121,10 +121,10 @@ TEST(LinkRow, AClickOnTheTextPostsOneLinkClickedAndTheRowNeverTakesPart) {
   ui::LinkItem link(L"Add a Server...", true);
   ASSERT_TRUE(link.CreateRow(parent.Hwnd(), RECT{0, 0, 320, 35}));
   PumpFor(20);
-  EXPECT_EQ(WindowText(link.Hwnd()), L"Add a Server...");
+  EXPECT_EQ(TextOf(link.Hwnd()), L"Add a Server...");
   HWND text = Child(link.Hwnd(), IDC_LINK);
   ASSERT_TRUE(IsShown(text));
-  EXPECT_EQ(WindowText(text), L"Add a Server...");
+  EXPECT_EQ(TextOf(text), L"Add a Server...");
 
   ClickAt(link.Hwnd(), POINT{3, 17});  // beside the centred text
   EXPECT_EQ(parent.Count(WM_LINK_CLICKED), 0);
@@ -149,8 +149,8 @@ TEST(LinkRow, AClickOnTheTextPostsOneLinkClickedAndTheRowNeverTakesPart) {
   GetClientRect(text, &client);
   EXPECT_EQ(label.bottom - label.top, oneLine) << "no second line the row has no room for";
   EXPECT_LE(label.right, client.right);
-  EXPECT_EQ(WindowText(text), longLabel);
-  EXPECT_EQ(WindowText(link.Hwnd()), longLabel);
+  EXPECT_EQ(TextOf(text), longLabel);
+  EXPECT_EQ(TextOf(link.Hwnd()), longLabel);
   popuptest::SaveScreenshot(parent.Hwnd(), "rows/link-ellipsis");
   parent.DestroyWindow();
 }

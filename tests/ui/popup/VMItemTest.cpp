@@ -116,7 +116,7 @@ struct Launch {
 TEST_F(VMRowTest, ExpandingOpensTheVMThePowerButtonsFollowItsStateAndResetUnbinds) {
   std::shared_ptr<QorVM> vm = BoundRow("web-01", 8, true);
   ASSERT_TRUE(vm);
-  EXPECT_EQ(WindowText(row->Hwnd()), L"web-01");
+  EXPECT_EQ(TextOf(row->Hwnd()), L"web-01");
   EXPECT_TRUE(row->IsPolling());
   EXPECT_EQ(View(), "HEEE");
   EXPECT_EQ(SendMessageW(Held(0), BM_GETCHECK, 0, 0), BST_CHECKED);
@@ -132,7 +132,7 @@ TEST_F(VMRowTest, ExpandingOpensTheVMThePowerButtonsFollowItsStateAndResetUnbind
   row->Reset();
   EXPECT_FALSE(row->IsPolling());
   EXPECT_EQ(row->GetVM(), nullptr);
-  EXPECT_EQ(WindowText(row->Hwnd()), L"");
+  EXPECT_EQ(TextOf(row->Hwnd()), L"");
   EXPECT_FALSE(row->IsExpanded());
   const size_t linesBefore = log->Text().size();
   SetPower(0x0002);
@@ -169,7 +169,7 @@ TEST_F(VMRowTest, PowerOperationsAskFirstActOnTheVMAskedAboutAndMakeItRecentOnly
     MessageBoxAnswer yes(true);
     SendMessageW(Control(IDC_POWER_OFF), BM_CLICK, 0, 0);
   }
-  EXPECT_EQ(WindowText(row->Hwnd()), L"app-01") << "the row was rebound while the question was open";
+  EXPECT_EQ(TextOf(row->Hwnd()), L"app-01") << "the row was rebound while the question was open";
   EXPECT_TRUE(PumpUntil([&] { return vm->GetPowerState(state) && state == 2; }, 5000)) << "db-02 powered off";
   ASSERT_EQ(parent.Count(WM_RECENT_ADDED), 1);
   EXPECT_EQ(parent.Last(WM_RECENT_ADDED)->wParam, reinterpret_cast<WPARAM>(vm.get()));
@@ -287,7 +287,7 @@ TEST_F(VMRowTest, NamesOfAnyKindStayClearOfTheStar) {
   for (const VMPtr& vm : server->GetVMs()) {
     row->Reset();
     row->Bind(std::static_pointer_cast<QorVM>(vm), 0, false, false);
-    EXPECT_EQ(WindowText(row->Hwnd()), utils::ToWideString(vm->GetName()));
+    EXPECT_EQ(TextOf(row->Hwnd()), utils::ToWideString(vm->GetName()));
     RedrawWindow(row->Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     PumpFor(50);
     // The band between the name's end and the star stays background.
