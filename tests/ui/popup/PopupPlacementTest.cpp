@@ -20,7 +20,7 @@ struct Case {
   const char* name;
   UINT edge;
   RECT taskbar;
-  POINT click;  // near-click cases only
+  POINT click;  // {}: beside the taskbar
   POINT expected;
 };
 
@@ -30,30 +30,13 @@ constexpr RECT kTop = {0, 0, 1024, 40};
 constexpr RECT kRight = {984, 0, 1024, 768};
 constexpr RECT kBottom = {0, 728, 1024, 768};
 
-TEST(PopupPlacement, BesideTheTaskbarOnEachEdgeAndNowhereBesideAnUnknownOne) {
+// Beside the taskbar (no click), or near an overflow click.
+TEST(PopupPlacement, BesideTheTaskbarOrNearAnOverflowClickOnEachEdgeAndNowhereBesideAnUnknownOne) {
   const Case cases[] = {
       {"left: right of the bar, bottoms aligned", ABE_LEFT, kLeft, {}, {40, 768 - 445}},
       {"top: below the bar, right edges aligned", ABE_TOP, kTop, {}, {1024 - 320, 40}},
       {"right: left of the bar, bottoms aligned", ABE_RIGHT, kRight, {}, {984 - 320, 768 - 445}},
       {"bottom: above the bar, right edges aligned", ABE_BOTTOM, kBottom, {}, {1024 - 320, 728 - 445}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    POINT at = {-1, -1};
-    ASSERT_TRUE(PlaceBesideTaskbar(c.edge, c.taskbar, kPopup, at));
-    EXPECT_EQ(c.expected.x, at.x);
-    EXPECT_EQ(c.expected.y, at.y);
-  }
-  // An unknown edge gives no place, and leaves the point as it was.
-  POINT at = {7, 9};
-  EXPECT_FALSE(PlaceBesideTaskbar(4, kBottom, kPopup, at));
-  EXPECT_FALSE(PlaceNearClick(4, kBottom, POINT{500, 500}, kPopup, at));
-  EXPECT_EQ(7, at.x);
-  EXPECT_EQ(9, at.y);
-}
-
-TEST(PopupPlacement, NearAnOverflowClickOnEachEdge) {
-  const Case cases[] = {
       {"left, click high: bottom 10 above it", ABE_LEFT, kLeft, {20, 300}, {40, 290 - 445}},
       {"left, click low: bottom still 10 above it", ABE_LEFT, kLeft, {20, 765}, {40, 755 - 445}},
       {"top, click low: top 10 below it", ABE_TOP, kTop, {900, 200}, {1024 - 320, 210}},
@@ -66,10 +49,17 @@ TEST(PopupPlacement, NearAnOverflowClickOnEachEdge) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     POINT at = {-1, -1};
-    ASSERT_TRUE(PlaceNearClick(c.edge, c.taskbar, c.click, kPopup, at));
+    ASSERT_TRUE(c.click.x ? PlaceNearClick(c.edge, c.taskbar, c.click, kPopup, at)
+                          : PlaceBesideTaskbar(c.edge, c.taskbar, kPopup, at));
     EXPECT_EQ(c.expected.x, at.x);
     EXPECT_EQ(c.expected.y, at.y);
   }
+  // An unknown edge gives no place, and leaves the point as it was.
+  POINT at = {7, 9};
+  EXPECT_FALSE(PlaceBesideTaskbar(4, kBottom, kPopup, at));
+  EXPECT_FALSE(PlaceNearClick(4, kBottom, POINT{500, 500}, kPopup, at));
+  EXPECT_EQ(7, at.x);
+  EXPECT_EQ(9, at.y);
 }
 
 // At 200% on a 1024 x 768 screen the designed 640 x 890 is taller than the work area.
