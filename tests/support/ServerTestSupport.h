@@ -44,8 +44,7 @@ class ServerTest : public ::testing::Test {
 
   // Adds a VM (path "[datastore1] name/name.vmx"); its moid.
   std::string AddVm(const std::string& name, int powerState = 2);
-  // The simulator's admin "state" answer (an empty object when it cannot be read).
-  nlohmann::json SimState();
+  // The simulator's count of open sessions (-1 when it cannot be read).
   int SimSessions();
   // A server for the simulator, logged off, with or without saved credentials.
   OlvarkServerPtr NewServer(const std::string& user = std::string(), const std::string& password = std::string());
