@@ -129,8 +129,7 @@ std::vector<DialogUse> AllDialogs() {
 
 // The module holds exactly the named dialogs, and each one's labels fit.
 TEST(DialogTemplates, EveryNamedDialogCreatesAndItsLabelsFit) {
-  std::vector<int> named, present = ResourceNames(RT_DIALOG), checked;
-  for (const ResourceId& d : kDialogIds) named.push_back(d.id);
+  std::vector<int> named(std::begin(kDialogIds), std::end(kDialogIds)), present = ResourceNames(RT_DIALOG), checked;
   for (const DialogUse& use : AllDialogs()) checked.push_back(use.id);
   std::sort(named.begin(), named.end());
   std::sort(present.begin(), present.end());
