@@ -52,11 +52,6 @@ void Choose(HWND dialog, int id, int days) {
   SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
 }
 
-std::wstring ExpectedLastCheck(uint64_t when) {
-  const time_t t = static_cast<time_t>(when);
-  return L"Last check: " + std::wstring(_wctime(&t));
-}
-
 // Preferences in a scratch data folder and the run-at-start-up value in a scratch key.
 class PrefsDlgTest : public ::testing::Test {
  protected:
@@ -207,7 +202,8 @@ TEST_F(PrefsDlgTest, TheListsOfferOneToFourteenDaysAndOkStoresOnlyWhatChanged) {
   ServerRecord record;
   record.url = "https://recent-test";
   record.type = ServerRecord::TYPE_SERVER;
-  record.recent.push_back(RecentRecord{"vm-1", "web", "[ds] web/web.cfx", static_cast<uint64_t>(kNow - 4 * 86400)});
+  record.recent.push_back(
+      RecentRecord{"vm-1", "web", "[ds] web/web.cfx", static_cast<uint64_t>(kNow - 4 * 86400)});
   State& state = State::Instance();
   const std::vector<OlvarkServerPtr> servers = state.RestoreSavedServers({record});
   ASSERT_EQ(servers.size(), 1u);
@@ -283,7 +279,8 @@ TEST_F(PrefsDlgTest, CheckNowAndAboutAnswerInMessageBoxesAndCancelKeepsAllButThe
     dialogs::Click(dialog, IDC_RUN_ON_STARTUP);
     EXPECT_EQ(dialogs::TextOf(GetDlgItem(dialog, IDC_LAST_CHECK)), L"Last check: Never");
     dialogs::Click(dialog, IDC_CHECK_NOW);  // returns once the message box is answered
-    EXPECT_EQ(dialogs::TextOf(GetDlgItem(dialog, IDC_LAST_CHECK)), ExpectedLastCheck(kNow));
+    const time_t now = kNow;
+    EXPECT_EQ(dialogs::TextOf(GetDlgItem(dialog, IDC_LAST_CHECK)), L"Last check: " + std::wstring(_wctime(&now)));
     dialogs::Click(dialog, IDC_ABOUT);
     EXPECT_TRUE(IsWindowVisible(dialog)) << "About leaves the dialog open";
     dialogs::Click(dialog, IDC_CHECK_UPDATES);
