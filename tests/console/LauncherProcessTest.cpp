@@ -74,13 +74,8 @@ std::wstring AnswerConsoleLogin(const std::wstring& folder, const std::wstring& 
 
 struct PreferenceProbe {
   bool on = true;
-  int reads = 0;
   PreferenceProbe() {
-    utils::BindOldConsoleHintPreference({[this] {
-                                           ++reads;
-                                           return on;
-                                         },
-                                         [this](bool value) { on = value; }});
+    utils::BindOldConsoleHintPreference({[this] { return on; }, [this](bool value) { on = value; }});
   }
   ~PreferenceProbe() { utils::BindOldConsoleHintPreference({}); }
 };
