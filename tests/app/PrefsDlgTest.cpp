@@ -52,11 +52,6 @@ void Choose(HWND dialog, int id, int days) {
   SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
 }
 
-std::wstring ExpectedLastCheck(uint64_t when) {
-  const time_t t = static_cast<time_t>(when);
-  return L"Last check: " + std::wstring(_wctime(&t));
-}
-
 // Preferences in a scratch data folder and the run-at-start-up value in a scratch key.
 class PrefsDlgTest : public ::testing::Test {
  protected:
@@ -201,12 +196,29 @@ TEST_F(PrefsDlgTest, TheListsOfferOneToFourteenDaysAndOkStoresOnlyWhatChanged) {
   EXPECT_EQ(prefs.mLastUpdateCheck, static_cast<uint64_t>(kNow - 1000));
   EXPECT_FALSE(run.Has());
 
+  // A new duration applies at once: a VM used four days ago leaves Recently Used.
+  utils::SetTimeSource(&FixedNow);
+  utils::SetRecentDurationDays(7);
+  ServerRecord record;
+  record.url = "https://recent-test";
+  record.type = ServerRecord::TYPE_SERVER;
+  record.recent.push_back(
+      RecentRecord{"vm-1", "web", "[ds] web/web.cfx", static_cast<uint64_t>(kNow - 4 * 86400)});
+  State& state = State::Instance();
+  const std::vector<OlvarkServerPtr> servers = state.RestoreSavedServers({record});
+  ASSERT_EQ(servers.size(), 1u);
+  state.GetRecent()->Refresh();
+  ASSERT_EQ(state.GetRecent()->GetVMs().size(), 1u);
   Run([](HWND dialog) {
     Choose(dialog, IDC_MRU_DAYS, 3);
     dialogs::Click(dialog, IDC_CHECK_UPDATES);
     dialogs::Click(dialog, IDOK);
   });
   EXPECT_EQ(prefs.mMruDurationDays, 3);
+  EXPECT_EQ(utils::RecentDurationDays(), 3);
+  EXPECT_TRUE(state.GetRecent()->GetVMs().empty()) << "the list drops what the file drops";
+  EXPECT_NE(PrefsBytes().find("mruDurationDays = \"3\""), std::string::npos);
+  state.RemoveServer(servers[0].get());
   EXPECT_EQ(prefs.mUpdateInterval, 99);
   EXPECT_FALSE(prefs.mCheckForUpdates);
 
@@ -222,34 +234,6 @@ TEST_F(PrefsDlgTest, TheListsOfferOneToFourteenDaysAndOkStoresOnlyWhatChanged) {
   EXPECT_EQ(prefs.mMruDurationDays, 0);
   EXPECT_EQ(prefs.mUpdateInterval, 9);
   EXPECT_FALSE(prefs.mCheckForUpdates);
-}
-
-// The new duration applies at once: to the Recently Used list, the VMs and the file alike.
-TEST_F(PrefsDlgTest, ChangingTheRecentlyUsedListAppliesAtOnceAndIsSaved) {
-  utils::SetTimeSource(&FixedNow);
-  ServerRecord record;
-  record.url = "https://recent-test";
-  record.type = ServerRecord::TYPE_SERVER;
-  record.recent.push_back(RecentRecord{"vm-1", "web", "[ds] web/web.cfx", static_cast<uint64_t>(kNow - 3 * 86400)});
-  State& state = State::Instance();
-  const std::vector<OlvarkServerPtr> servers = state.RestoreSavedServers({record});
-  ASSERT_EQ(servers.size(), 1u);
-  state.GetRecent()->Refresh();
-  ASSERT_EQ(state.GetRecent()->GetVMs().size(), 1u);
-
-  const INT_PTR result = Run([](HWND dialog) {
-    Choose(dialog, IDC_MRU_DAYS, 1);
-    dialogs::Click(dialog, IDOK);
-  });
-  EXPECT_EQ(result, IDOK);
-  Prefs& prefs = Prefs::Instance();
-  EXPECT_EQ(prefs.mMruDurationDays, 1);
-  EXPECT_EQ(utils::RecentDurationDays(), 1);
-  EXPECT_TRUE(state.GetRecent()->GetVMs().empty()) << "the list drops what the file drops";
-  EXPECT_EQ(prefs.mUpdateInterval, PrefsSettings::kDefaultUpdateInterval);
-  prefs.Load();  // what the file holds
-  EXPECT_EQ(prefs.mMruDurationDays, 1);
-  state.RemoveServer(servers[0].get());
 }
 
 // Check Now works with automatic checks off and renews only the last check; About shows a
@@ -295,7 +279,8 @@ TEST_F(PrefsDlgTest, CheckNowAndAboutAnswerInMessageBoxesAndCancelKeepsAllButThe
     dialogs::Click(dialog, IDC_RUN_ON_STARTUP);
     EXPECT_EQ(dialogs::TextOf(GetDlgItem(dialog, IDC_LAST_CHECK)), L"Last check: Never");
     dialogs::Click(dialog, IDC_CHECK_NOW);  // returns once the message box is answered
-    EXPECT_EQ(dialogs::TextOf(GetDlgItem(dialog, IDC_LAST_CHECK)), ExpectedLastCheck(kNow));
+    const time_t now = kNow;
+    EXPECT_EQ(dialogs::TextOf(GetDlgItem(dialog, IDC_LAST_CHECK)), L"Last check: " + std::wstring(_wctime(&now)));
     dialogs::Click(dialog, IDC_ABOUT);
     EXPECT_TRUE(IsWindowVisible(dialog)) << "About leaves the dialog open";
     dialogs::Click(dialog, IDC_CHECK_UPDATES);

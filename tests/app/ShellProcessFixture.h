@@ -66,16 +66,6 @@ class ChildProcess {
   PROCESS_INFORMATION mInfo = {};
 };
 
-// The text of a message box's message, then dismisses it with OK.
-inline std::wstring ReadAndDismissMessageBox(HWND box) {
-  // Its controls may not exist until it is shown.
-  WaitUntil([&] { return IsWindowVisible(box) != FALSE; }, 10000);
-  wchar_t text[2048] = {};
-  GetDlgItemTextW(box, 0xFFFF, text, 2048);
-  SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-  return text;
-}
-
 class ShellProcess : public ::testing::Test {
  public:
   // The children's log folder: they run with this process's temporary folder.

@@ -9,6 +9,7 @@
 
 #include "res/resource.h"
 #include "tests/app/ShellProcessFixture.h"
+#include "tests/support/DialogDriver.h"
 #include "tests/support/SimulatorFixture.h"
 #include "ui/window/Messages.h"
 
@@ -136,12 +137,6 @@ TEST_F(ShellProcess, AMutexOfAnotherSecurityContextCountsAsARunningInstance) {
   CloseHandle(mutex);
 }
 
-std::wstring TextOf(HWND window) {
-  wchar_t text[512] = {};
-  SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
-  return text;
-}
-
 // A child window of the popup, at any depth, with this window text.
 HWND FindDescendant(HWND parent, const std::wstring& text) {
   struct Search {
@@ -152,17 +147,12 @@ HWND FindDescendant(HWND parent, const std::wstring& text) {
       parent,
       [](HWND child, LPARAM param) -> BOOL {
         auto* s = reinterpret_cast<Search*>(param);
-        if (TextOf(child) != *s->text) return TRUE;
+        if (dialogs::TextOf(child) != *s->text) return TRUE;
         s->found = child;
         return FALSE;
       },
       reinterpret_cast<LPARAM>(&search));
   return search.found;
-}
-
-void SetTextOf(HWND dialog, int id, const std::wstring& text) {
-  SendMessageTimeoutW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                      SMTO_ABORTIFHUNG, 5000, nullptr);
 }
 
 void ClickIn(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
@@ -222,18 +212,18 @@ TEST_F(ShellProcess, PlainStartClosesOnlyHideThePopupAndItsAddedServerIsSavedWhe
   PostMessageW(popup, WM_LINK_CLICKED, 0, reinterpret_cast<LPARAM>(link));
   HWND dialog = OwnedDialog(app, L"Add a Server", popup);
   ASSERT_TRUE(dialog) << OnlyLogText();
-  SetTextOf(dialog, IDC_SERVER_EDIT, L"127.0.0.1:" + std::to_wstring(sim.Port()));
+  SetDlgItemTextW(dialog, IDC_SERVER_EDIT, (L"127.0.0.1:" + std::to_wstring(sim.Port())).c_str());
   ClickIn(dialog, IDC_CONNECT);
-  ASSERT_TRUE(WaitUntil([&] { return TextOf(GetDlgItem(dialog, IDC_CONNECT_STATUS)).find(L"is an Olvark") !=
+  ASSERT_TRUE(WaitUntil([&] { return dialogs::TextOf(GetDlgItem(dialog, IDC_CONNECT_STATUS)).find(L"is an Olvark") !=
                                      std::wstring::npos; }, 15000))
-      << TextOf(GetDlgItem(dialog, IDC_CONNECT_STATUS)) << "\n" << OnlyLogText();
-  SetTextOf(dialog, IDC_USERNAME_EDIT, L"root");
-  SetTextOf(dialog, IDC_PASSWORD_EDIT, L"wickerlyn");
+      << dialogs::TextOf(GetDlgItem(dialog, IDC_CONNECT_STATUS)) << "\n" << OnlyLogText();
+  SetDlgItemTextW(dialog, IDC_USERNAME_EDIT, L"root");
+  SetDlgItemTextW(dialog, IDC_PASSWORD_EDIT, L"wickerlyn");
   ClickIn(dialog, IDC_REMEMBER_CHECK);
   ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_LOGIN)) != FALSE; }, 5000));
   ClickIn(dialog, IDC_LOGIN);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 15000))
-      << TextOf(GetDlgItem(dialog, IDC_LOGIN_MESSAGE)) << "\n" << OnlyLogText();
+      << dialogs::TextOf(GetDlgItem(dialog, IDC_LOGIN_MESSAGE)) << "\n" << OnlyLogText();
   // Its section is there at once, and its VMs once the first search has ended.
   EXPECT_TRUE(WaitUntil([&] { return FindDescendant(popup, L"127.0.0.1") != nullptr; }, 5000)) << OnlyLogText();
 
@@ -300,10 +290,11 @@ TEST_F(ShellProcess, AMissingOrIncompleteAutomationLibraryIsReportedAndExitsWith
     for (const std::wstring& name : ListNames(LogFolder())) DeleteFileW((LogFolder() + L"\\" + name).c_str());
     ChildProcess program;
     ASSERT_TRUE(program.Start(folder / L"wickerlyn.exe", L""));
-    HWND box = polling::WaitForTopLevel(L"#32770", kTitle, program.Id(), false, 15000);
+    HWND box = polling::WaitForTopLevel(L"#32770", kTitle, program.Id(), true, 15000);
     ASSERT_TRUE(box) << "no message box";
     EXPECT_EQ(L"Failed to initialize Zandor Wickerlyn. To fix this issue, uninstall and reinstall the application.",
-              ReadAndDismissMessageBox(box));
+              dialogs::MessageBoxText(box));
+    dialogs::PressOk(box);
     EXPECT_EQ(static_cast<DWORD>(-1), program.WaitForExit(10000));
     EXPECT_FALSE(FindWindowW(kPopupClass, nullptr));
     const std::string log = OnlyLogText();
@@ -317,10 +308,11 @@ TEST_F(ShellProcess, AMissingOrIncompleteAutomationLibraryIsReportedAndExitsWith
 std::wstring ExpectCrashMessage(ChildProcess& crasher, const std::wstring& dataFolder) {
   // Writing a dump under Wine reads the whole process through the wine server: on a loaded
   // machine, with two at once, that took longer than 20 s.
-  HWND box = polling::WaitForTopLevel(L"#32770", kTitle, crasher.Id(), false, 60000);
+  HWND box = polling::WaitForTopLevel(L"#32770", kTitle, crasher.Id(), true, 60000);
   EXPECT_TRUE(box) << "no crash message";
   if (!box) return std::wstring();
-  const std::wstring text = ReadAndDismissMessageBox(box);
+  const std::wstring text = dialogs::MessageBoxText(box);
+  dialogs::PressOk(box);
   const std::wstring head = L"Zandor Wickerlyn crashed. Please report this bug to Zandor and provide the following file: '";
   const std::wstring tail = L"'. The file doesn't contain any personal information; it only contains information about why the program crashed.";
   EXPECT_EQ(0u, text.find(head)) << std::string(text.begin(), text.end());

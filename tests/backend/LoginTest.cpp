@@ -9,12 +9,6 @@
 
 namespace {
 
-std::string Decrypt(const std::string& text) {
-  std::vector<char> plain;
-  if (!utils::DecryptString(text.c_str(), static_cast<int>(text.size()), plain)) return "<failed>";
-  return std::string(plain.data());
-}
-
 class Login : public ServerTest {};
 
 class SlowLogin : public ServerTest {
@@ -47,7 +41,10 @@ TEST_F(Login, GivenCredentialsLogInEnumerateAndAreKeptProtected) {
   EXPECT_EQ(server->GetUser(), kUser);
   EXPECT_TRUE(server->GetSaveCredentials());
   EXPECT_NE(server->GetProtectedPassword(), kPassword);
-  EXPECT_EQ(Decrypt(server->GetProtectedPassword()), kPassword);
+  const std::string saved = server->GetProtectedPassword();
+  std::vector<char> plain;
+  ASSERT_TRUE(utils::DecryptString(saved.c_str(), static_cast<int>(saved.size()), plain));
+  EXPECT_STREQ(plain.data(), kPassword);
   EXPECT_TRUE(log->Contains("OlvarkServer::Login: Attempting to login to server '127.0.0.1'.\r\n"));
   EXPECT_TRUE(log->Contains("OlvarkServer::OnHostConnected: Login succeeded to server '127.0.0.1'.\r\n"));
   EXPECT_TRUE(log->Contains(

@@ -57,11 +57,3 @@ TEST_F(StateWithServer, AddServerProvesTheCredentialsRefreshesAndTakesAHostOnce)
   EXPECT_EQ(SimSessions(), 1);
   EXPECT_TRUE(log->Contains("State::AddServer: Server '127.0.0.1' is already in the list.\r\n"));
 }
-
-TEST_F(StateWithServer, ProbeAnswersOnlyForAServerThatRefusesEmptyCredentials) {
-  EXPECT_TRUE(OlvarkServer::Probe(kHost, static_cast<unsigned>(sim.Port()), sim.Secure()));
-  EXPECT_FALSE(OlvarkServer::Probe(kHost, static_cast<unsigned>(sim.Port()), !sim.Secure()));
-  const int port = sim.Port();
-  sim.Stop();
-  EXPECT_FALSE(OlvarkServer::Probe(kHost, static_cast<unsigned>(port), true));
-}

@@ -39,26 +39,6 @@ Merged Merge(VMList old, VMList fresh) {
 
 }  // namespace
 
-// The old list is not sorted: restored favorites and recent VMs are appended in file order.
-TEST(VMListMerge, FoundAgainKeepsTheObjectNewAppearsGoneIsDropped) {
-  auto kept = MakeVM("web01", PathOf("web01"));
-  kept->SetFavorite(true);
-  kept->SetLastUse(1700000000);
-  auto alpha = MakeVM("alpha", PathOf("alpha"));
-  auto gone = MakeVM("old", PathOf("old"));
-  Merged merged = Merge({kept, gone, alpha}, Sorted({MakeVM("web01", PathOf("web01")), MakeVM("new", PathOf("new")),
-                                                     MakeVM("alpha", PathOf("alpha"))}));
-  ASSERT_EQ(Paths(merged.list), (std::vector<std::string>{PathOf("alpha"), PathOf("new"), PathOf("web01")}));
-  EXPECT_EQ(merged.list[0], alpha);
-  EXPECT_EQ(merged.list[2], kept);
-  EXPECT_TRUE(merged.list[2]->IsFavorite());
-  EXPECT_EQ(merged.list[2]->GetLastUse(), 1700000000);
-  EXPECT_FALSE(merged.list[1]->IsFavorite());
-  // The old "old" and the fresh duplicates of web01 and alpha are handed back to be let go.
-  ASSERT_EQ(merged.dropped.size(), 3u);
-  EXPECT_NE(std::find(merged.dropped.begin(), merged.dropped.end(), VMPtr(gone)), merged.dropped.end());
-}
-
 // A path that changed, in letter case only or wholly (the VM moved), is the one Open must
 // send from now on: the fresh VM takes the place, with the favorite flag and last use.
 TEST(VMListMerge, AChangedPathWinsAndKeepsTheFavoriteAndLastUse) {

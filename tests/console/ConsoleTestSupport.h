@@ -18,17 +18,10 @@
 
 namespace consoletest {
 
-inline std::wstring ProgramFolder() {
-  wchar_t path[MAX_PATH] = {};
-  DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path, length);
-  return folder.substr(0, folder.find_last_of(L'\\') + 1);
-}
-
 // Built beside the test programs (<build>/bin).
-inline std::wstring ConsoleProgram() { return ProgramFolder() + L"zandor-lumacon.exe"; }
-inline std::wstring HandleProbeProgram() { return ProgramFolder() + L"lumacon-handle-probe.exe"; }
-inline std::wstring AutomationLibrary() { return ProgramFolder() + L"kilnworks\\qor.dll"; }
+inline std::wstring ConsoleProgram() { return testfs::ProgramFolder() + L"\\zandor-lumacon.exe"; }
+inline std::wstring HandleProbeProgram() { return testfs::ProgramFolder() + L"\\lumacon-handle-probe.exe"; }
+inline std::wstring AutomationLibrary() { return testfs::ProgramFolder() + L"\\kilnworks\\qor.dll"; }
 
 inline void MakeFolders(const std::wstring& path) { SHCreateDirectoryExW(nullptr, path.c_str(), nullptr); }
 
@@ -99,8 +92,6 @@ class ScratchInstall {
   std::wstring mKey = L"Software\\Zandor Wickerlyn Tests\\" + mFolder.Path().substr(mFolder.Path().rfind(L'\\') + 1);
 };
 
-using ::EnvironmentGuard;
-
 // The console's test record as key -> value (UTF-8); empty when it did not appear in time.
 inline std::map<std::string, std::string> WaitForRecord(const std::wstring& file, int timeoutMs = 30000) {
   // Read until it parses: a read that meets the console's replacing of the file gets nothing.
@@ -138,18 +129,6 @@ inline HWND WaitForConsoleWindow(const wchar_t* windowClass, const wchar_t* capt
   HWND window = nullptr;
   polling::WaitUntil([&] { return (window = FindConsoleWindow(windowClass, caption, folder)) != nullptr; }, 20000);
   return window;
-}
-
-// The text of a control of another process (which may hang).
-inline std::wstring ControlText(HWND dialog, int id) {
-  wchar_t text[1024] = {};
-  SendMessageTimeoutW(GetDlgItem(dialog, id), WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                      2000, nullptr);
-  return text;
-}
-
-inline void SetControlText(HWND control, const std::wstring& text) {
-  SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 }  // namespace consoletest

@@ -39,8 +39,8 @@ TEST(PromptForCredentials, AnAnswerComesBackWithoutItsDomainAndCancelLeavesEvery
         HWND combo = GetDlgItem(dialog, 101);
         HWND edit = reinterpret_cast<HWND>(SendMessageW(combo, CBEM_GETEDITCONTROL, 0, 0));
         if (!edit) edit = FindWindowExW(FindWindowExW(combo, nullptr, L"ComboBox", nullptr), nullptr, L"Edit", nullptr);
-        consoletest::SetControlText(edit, c.user);
-        consoletest::SetControlText(GetDlgItem(dialog, 102), c.password);
+        SetWindowTextW(edit, c.user.c_str());
+        SetDlgItemTextW(dialog, 102, c.password.c_str());
         for (HWND box = nullptr; c.tickSave && (box = FindWindowExW(dialog, box, L"Button", nullptr)) != nullptr;) {
           const LONG style = GetWindowLongW(box, GWL_STYLE) & BS_TYPEMASK;
           if (style == BS_AUTOCHECKBOX || style == BS_CHECKBOX) SendMessageW(box, BM_CLICK, 0, 0);

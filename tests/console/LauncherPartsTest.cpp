@@ -100,7 +100,7 @@ TEST(FindLumacon, PicksThePluginThenTheNewestRegisteredVersionWithItsProgram) {
     SCOPED_TRACE(c.name);
     ScratchInstall scratch;
     std::wstring fake = FakeProgram(scratch);
-    consoletest::EnvironmentGuard root(L"ZW_CONSOLE_TEST_ROOT", scratch.ClientRoot());
+    EnvironmentGuard root(L"ZW_CONSOLE_TEST_ROOT", scratch.ClientRoot());
     if (c.rootType) {
       ASSERT_TRUE(scratch.RegisterClientRoot(
           c.rootType == REG_EXPAND_SZ ? L"%ZW_CONSOLE_TEST_ROOT%" : scratch.ClientRoot(), c.rootType));

@@ -22,7 +22,6 @@
 #include "tests/support/ScratchLog.h"
 #include "tests/support/SimulatorFixture.h"
 
-using consoletest::EnvironmentGuard;
 using consoletest::ScratchInstall;
 
 namespace {
@@ -65,23 +64,18 @@ std::wstring AnswerConsoleLogin(const std::wstring& folder, const std::wstring& 
                                 bool ok) {
   HWND prompt = consoletest::WaitForConsoleWindow(L"#32770", LUMACON_LOGIN_CAPTION, folder);
   if (!prompt) return L"no prompt";
-  const std::wstring shown = consoletest::ControlText(prompt, IDC_LOGIN_USER) + L"|" +
-                             consoletest::ControlText(prompt, IDC_LOGIN_PROMPT);
-  if (ok && !user.empty()) consoletest::SetControlText(GetDlgItem(prompt, IDC_LOGIN_USER), user);
-  if (ok) consoletest::SetControlText(GetDlgItem(prompt, IDC_LOGIN_PASSWORD), password);
+  const std::wstring shown = dialogs::TextOf(GetDlgItem(prompt, IDC_LOGIN_USER)) + L"|" +
+                             dialogs::TextOf(GetDlgItem(prompt, IDC_LOGIN_PROMPT));
+  if (ok && !user.empty()) SetDlgItemTextW(prompt, IDC_LOGIN_USER, user.c_str());
+  if (ok) SetDlgItemTextW(prompt, IDC_LOGIN_PASSWORD, password.c_str());
   dialogs::Click(prompt, ok ? IDOK : IDCANCEL);
   return shown;
 }
 
 struct PreferenceProbe {
   bool on = true;
-  int reads = 0;
   PreferenceProbe() {
-    utils::BindOldConsoleHintPreference({[this] {
-                                           ++reads;
-                                           return on;
-                                         },
-                                         [this](bool value) { on = value; }});
+    utils::BindOldConsoleHintPreference({[this] { return on; }, [this](bool value) { on = value; }});
   }
   ~PreferenceProbe() { utils::BindOldConsoleHintPreference({}); }
 };
@@ -259,11 +253,13 @@ TEST(ConsoleEndToEnd, ShowsTheWantedVmAndItsPowerState) {
   ASSERT_NE(window, nullptr);
   std::wstring status;
   polling::WaitUntil([&] {
-    return (status = consoletest::ControlText(window, IDC_LUMACON_STATUS)).find(L"Power state:") != std::wstring::npos;
+    status = dialogs::TextOf(GetDlgItem(window, IDC_LUMACON_STATUS));
+    return status.find(L"Power state:") != std::wstring::npos;
   }, 30000);
   EXPECT_EQ(status, L"Power state: Powered on") << utils::ToUtf8String(status);
   EXPECT_EQ(dialogs::TextOf(window), utils::ToWideString(kVmName));
-  EXPECT_NE(consoletest::ControlText(window, IDC_LUMACON_SERVER).find(utils::ToWideString(moid)), std::wstring::npos);
+  EXPECT_NE(dialogs::TextOf(GetDlgItem(window, IDC_LUMACON_SERVER)).find(utils::ToWideString(moid)),
+            std::wstring::npos);
 
   // Closing the window ends the console cleanly: logged off, library unloaded, exit code 0.
   DWORD processId = 0;

@@ -92,16 +92,4 @@ TEST(LogFile, LinesFromManyThreadsNeverMix) {
   }
 }
 
-// A file where the folder should be: no log (no folder at all is LogFolder's case).
-TEST(LogFile, NoFolderMeansNoLog) {
-  ScratchFolder folder(L"log");
-  const std::wstring notAFolder = folder / L"plain-file";
-  ASSERT_TRUE(WriteTextFile(notAFolder, "x"));
-  OpenLog(notAFolder);
-  Log("%s: nowhere to go\n", "Test");
-  CloseLog();
-  EXPECT_EQ("x", ReadFileBytes(notAFolder));
-  EXPECT_EQ(1u, ListNames(folder.Path()).size());
-}
-
 }  // namespace

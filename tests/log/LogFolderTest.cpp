@@ -46,17 +46,13 @@ TEST(FolderWritable, CreatesMissingFoldersLeavesNoProbeFileAndRefusesAFileInTheW
   EXPECT_FALSE(utils::IsFolderWritable(nullptr));
 }
 
-std::wstring UserName() {
-  wchar_t user[260];
-  DWORD size = 260;
-  GetUserNameW(user, &size);
-  return user;
-}
-
 // GetTempPathW reads %TMP% first.
 TEST(LogFolder, IsAPerUserFolderUnderTempAndAnUnwritableTempMeansNoLog) {
   ScratchFolder scratch(L"temp");
-  const std::wstring expected = scratch.Path() + L"\\zandor-" + UserName();
+  wchar_t user[260];
+  DWORD size = 260;
+  GetUserNameW(user, &size);
+  const std::wstring expected = scratch.Path() + L"\\zandor-" + user;
   {
     EnvironmentGuard temp(L"TMP", scratch.Path() + L"\\");
     EXPECT_EQ(expected, utils::GetLogFolder());

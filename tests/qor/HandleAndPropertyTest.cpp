@@ -1,7 +1,6 @@
 // Handle values, waiting on a job from its own handler, and the power-state cache.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <thread>
 
 #include "qor/FoundItem.h"
@@ -13,35 +12,20 @@
 
 using namespace qor;
 
-namespace {
-
-class CountingObject : public HandleObject {
- public:
-  explicit CountingObject(std::atomic<int>* freed) : mFreed(freed) {}
-  HandleKind Kind() const override { return HandleKind::Host; }
-  void OnHandleFreed(QorHandle) override { ++*mFreed; }
-  static constexpr HandleKind kKind = HandleKind::Host;
-
- private:
-  std::atomic<int>* mFreed;
-};
-
-}  // namespace
-
 TEST(QorHandleTable, NeverReusesAValueAndAWrapSkipsZeroAndValuesInUse) {
   HandleTable& table = HandleTable::Instance();
-  std::atomic<int> freed{0};
+  const auto item = [] { return std::make_shared<FoundItem>("[ds] a/a.vmx"); };
   // Values are not reused, and a wrap skips zero and the values still in use.
-  QorHandle first = table.Add(std::make_shared<CountingObject>(&freed));
+  QorHandle first = table.Add(item());
   table.Release(first);
-  QorHandle second = table.Add(std::make_shared<CountingObject>(&freed));
+  QorHandle second = table.Add(item());
   EXPECT_GT(second, first);
 
   table.SetNextValueForTest(0xFFFFFFFFu);
-  QorHandle last = table.Add(std::make_shared<CountingObject>(&freed));
+  QorHandle last = table.Add(item());
   EXPECT_EQ(last, 0xFFFFFFFFu);
   table.SetNextValueForTest(second);  // wrap onto a value still in use
-  QorHandle afterWrap = table.Add(std::make_shared<CountingObject>(&freed));
+  QorHandle afterWrap = table.Add(item());
   EXPECT_NE(afterWrap, 0u);
   EXPECT_NE(afterWrap, second);
   for (QorHandle h : {second, last, afterWrap}) table.Release(h);

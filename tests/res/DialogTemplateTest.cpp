@@ -49,13 +49,6 @@ std::wstring ClassOf(HWND window) {
 
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
-HWND CreateTemplate(int id) {
-  // The Preferences dialog holds a hotkey control; the program registers its class first.
-  INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_HOTKEY_CLASS};
-  InitCommonControlsEx(&icc);
-  return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), nullptr, PlainDialogProc, 0);
-}
-
 // Whether every label's text, and every text the dialog code puts into a label, fits its
 // static control (and the dialog) when the control wraps it, so that no line is cut off.
 // A static wraps by the same text metrics that DrawText reports, which makes this an exact
@@ -64,7 +57,10 @@ HWND CreateTemplate(int id) {
 // Windows dialog font (Tahoma behind "MS Shell Dlg 2"), which the test prefix must have.
 void ExpectLabelsFit(const DialogUse& use) {
   SCOPED_TRACE("dialog " + std::to_string(use.id));
-  HWND dialog = CreateTemplate(use.id);
+  // The Preferences dialog holds a hotkey control; the program registers its class first.
+  INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_HOTKEY_CLASS};
+  InitCommonControlsEx(&icc);
+  HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(use.id), nullptr, PlainDialogProc, 0);
   ASSERT_NE(dialog, nullptr);
   HDC dc = GetDC(dialog);
   HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
@@ -129,8 +125,7 @@ std::vector<DialogUse> AllDialogs() {
 
 // The module holds exactly the named dialogs, and each one's labels fit.
 TEST(DialogTemplates, EveryNamedDialogCreatesAndItsLabelsFit) {
-  std::vector<int> named, present = ResourceNames(RT_DIALOG), checked;
-  for (const ResourceId& d : kDialogIds) named.push_back(d.id);
+  std::vector<int> named(std::begin(kDialogIds), std::end(kDialogIds)), present = ResourceNames(RT_DIALOG), checked;
   for (const DialogUse& use : AllDialogs()) checked.push_back(use.id);
   std::sort(named.begin(), named.end());
   std::sort(present.begin(), present.end());

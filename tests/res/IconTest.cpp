@@ -64,12 +64,11 @@ int NativeImageWidth(int groupId, int size) {
 // The module holds exactly the named icons; each loads at 16 x 16 with real pixels and a
 // transparent background, and no two are the same picture.
 TEST(Icons, EveryNamedIconLoadsAt16x16AsAPictureOfItsOwn) {
-  std::set<int> named;
+  const std::set<int> named(std::begin(kIconIds), std::end(kIconIds));
   std::set<std::vector<DWORD>> seen;
-  for (const ResourceId& icon : kIconIds) {
-    SCOPED_TRACE(testing::Message() << "icon " << icon.id);
-    named.insert(icon.id);
-    IconPixels pixels = ReadIcon(icon.id, 16);
+  for (int icon : kIconIds) {
+    SCOPED_TRACE(testing::Message() << "icon " << icon);
+    IconPixels pixels = ReadIcon(icon, 16);
     ASSERT_EQ(pixels.width, 16);
     ASSERT_EQ(pixels.height, 16);
     ASSERT_EQ(pixels.bgra.size(), 256u);

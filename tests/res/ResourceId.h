@@ -1,16 +1,10 @@
-// One resource id with the name that res/resource.h gives it, and reading the resources
-// linked into the test program.
+// Reading the resources linked into the test program.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
-
-struct ResourceId {
-  int id;
-  const wchar_t* name;
-};
 
 // A string resource's text; empty when there is none.
 inline std::wstring LoadText(int id) {

@@ -33,8 +33,7 @@ std::wstring Placeholders(const std::wstring& text) {
 // Every string in the table has a name, and every name a string that is not empty.
 TEST(StringTable, TheTableHoldsExactlyTheNamedStrings) {
   ASSERT_GT(std::size(kStringIds), 50u);
-  std::set<int> named;
-  for (const ResourceId& s : kStringIds) named.insert(s.id);
+  const std::set<int> named(std::begin(kStringIds), std::end(kStringIds));
   std::set<int> found;
   for (int block : ResourceNames(RT_STRING)) {
     for (int id = (block - 1) * 16; id < block * 16; ++id) {
@@ -52,8 +51,8 @@ TEST(StringTable, PlaceholdersAreExactlyThoseTheCallersPass) {
       {IDS_NOTICE_TITLE_ONE, L"ss"}, {IDS_NOTICE_TEXT_ONE, L"s"}, {IDS_NOTICE_TITLE_MANY, L"d"},
       {IDS_NOTICE_LINE, L"sss"},
   };
-  for (const ResourceId& s : kStringIds) {
-    auto it = formats.find(s.id);
-    EXPECT_EQ(Placeholders(LoadText(s.id)), it == formats.end() ? L"" : it->second) << "string " << s.id;
+  for (int id : kStringIds) {
+    auto it = formats.find(id);
+    EXPECT_EQ(Placeholders(LoadText(id)), it == formats.end() ? L"" : it->second) << "string " << id;
   }
 }

@@ -7,7 +7,6 @@
 #include "services/WebAccess.h"
 #include "tests/support/ScratchLog.h"
 #include "tests/services/InternetSettingsGuard.h"
-#include "tests/services/LogOrder.h"
 #include "tests/support/TestServers.h"
 
 namespace {

@@ -5,7 +5,6 @@
 #include "tests/support/ScratchLog.h"
 #include "tests/support/SimulatorFixture.h"
 #include "tests/services/InternetSettingsGuard.h"
-#include "tests/services/LogOrder.h"
 
 TEST(SecureRead, AnHttpsDocumentOfALocalServerIsRead) {
   InternetSettingsGuard settings;

@@ -11,28 +11,26 @@ constexpr int64_t kNow = 1767225600;  // 2026-01-01 00:00 UTC
 constexpr int64_t kDay = 86400;
 }  // namespace
 
+// Due only when more than the interval has passed; a last check in the future (even beyond
+// the signed range, not a wrapped-around past) means no check; large intervals do not overflow.
 TEST(AutomaticUpdateRule, ChecksOnlyWhenMoreThanTheIntervalHasPassed) {
-  EXPECT_FALSE(utils::IsAutomaticUpdateCheckDue(true, kNow - 7 * kDay, 7, kNow));  // exactly the interval
-  EXPECT_TRUE(utils::IsAutomaticUpdateCheckDue(true, kNow - 7 * kDay - 1, 7, kNow));  // one second later
-  EXPECT_FALSE(utils::IsAutomaticUpdateCheckDue(true, kNow - 1, 7, kNow));
-  EXPECT_FALSE(utils::IsAutomaticUpdateCheckDue(true, kNow - 14 * kDay, 14, kNow));
-  EXPECT_TRUE(utils::IsAutomaticUpdateCheckDue(true, kNow - 14 * kDay - 1, 14, kNow));
-  EXPECT_TRUE(utils::IsAutomaticUpdateCheckDue(true, kNow - 2 * kDay, 1, kNow));
-}
-
-TEST(AutomaticUpdateRule, ALastCheckInTheFutureMeansNoCheck) {
-  EXPECT_FALSE(utils::IsAutomaticUpdateCheckDue(true, kNow + 1, 7, kNow));
-  EXPECT_FALSE(utils::IsAutomaticUpdateCheckDue(true, kNow + 400 * kDay, 7, kNow));
-  // Beyond the signed range: still the future, not a wrapped-around past.
-  EXPECT_FALSE(utils::IsAutomaticUpdateCheckDue(true, std::numeric_limits<uint64_t>::max(), 7, kNow));
-  EXPECT_FALSE(utils::IsAutomaticUpdateCheckDue(
-      true, static_cast<uint64_t>(std::numeric_limits<int64_t>::max()) + 1, 7, kNow));
-}
-
-TEST(AutomaticUpdateRule, LargeIntervalsDoNotOverflow) {
+  const uint64_t maxSigned = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
   const int32_t huge = std::numeric_limits<int32_t>::max();
-  EXPECT_FALSE(utils::IsAutomaticUpdateCheckDue(true, 1, huge, kNow));
-  EXPECT_TRUE(utils::IsAutomaticUpdateCheckDue(true, 1, huge, static_cast<int64_t>(huge) * kDay + 2));
+  const struct {
+    uint64_t lastCheck;
+    int32_t days;
+    int64_t now;
+    bool due;
+  } cases[] = {
+      {kNow - 7 * kDay, 7, kNow, false},     {kNow - 7 * kDay - 1, 7, kNow, true}, {kNow - 1, 7, kNow, false},
+      {kNow - 14 * kDay, 14, kNow, false},   {kNow - 14 * kDay - 1, 14, kNow, true}, {kNow - 2 * kDay, 1, kNow, true},
+      {kNow + 1, 7, kNow, false},            {kNow + 400 * kDay, 7, kNow, false},  {~0ull, 7, kNow, false},
+      {maxSigned + 1, 7, kNow, false},       {1, huge, kNow, false},               {1, huge, huge * kDay + 2, true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(utils::IsAutomaticUpdateCheckDue(true, c.lastCheck, c.days, c.now), c.due)
+        << c.lastCheck << " " << c.days << " " << c.now;
+  }
 }
 
 TEST(UpdateMarker, CountsAnywhereButOnlyExactlyAsWritten) {

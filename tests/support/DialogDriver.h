@@ -35,9 +35,10 @@ INT_PTR RunDriven(Dialog& dialog, const wchar_t* caption, Drive drive) {
 
 inline void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
+// Asked by message (with a time-out), so that it also reads a control of another process.
 inline std::wstring TextOf(HWND window) {
   wchar_t text[1024] = {};
-  GetWindowTextW(window, text, 1024);
+  SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, nullptr);
   return text;
 }
 

@@ -29,12 +29,10 @@ class ScratchRunKey {
   }
   void Remove() { RegDeleteValueW(mKey, kName); }
   bool Has() const { return RegQueryValueExW(mKey, kName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS; }
-  // The value's text and type (0 when absent).
-  std::wstring Value(DWORD* type = nullptr) const {
+  std::wstring Value() const {
     wchar_t data[1024] = {};
-    DWORD size = sizeof data - sizeof(wchar_t), kind = 0;
-    if (RegQueryValueExW(mKey, kName, nullptr, &kind, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS) kind = 0;
-    if (type) *type = kind;
+    DWORD size = sizeof data - sizeof(wchar_t);
+    RegQueryValueExW(mKey, kName, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
     return data;
   }
   HKEY Key() const { return mKey; }
