@@ -8,6 +8,7 @@
 #include "services/StringResource.h"
 #include "ui/window/Display.h"
 #include "ui/window/Module.h"
+#include "ui/window/Window.h"
 
 namespace ui {
 
@@ -26,7 +27,10 @@ void AddTool(HWND tooltip, HWND tool, UINT toolId, const RECT& rect, UINT textId
   if (!tooltip || !tool) return;
   TOOLINFOW info = {};
   info.cbSize = sizeof info;
-  info.uFlags = TTF_SUBCLASS | TTF_TRANSPARENT;
+  // Our own windows relay their mouse messages; a system control is subclassed by the tip.
+  WindowImpl* own = WindowImpl::FromHandle(tool);
+  if (own) own->RelayMouseTo(tooltip);
+  info.uFlags = (own ? 0 : TTF_SUBCLASS) | TTF_TRANSPARENT;
   info.hwnd = tool;
   info.uId = toolId;
   info.rect = rect;

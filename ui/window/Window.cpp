@@ -159,13 +159,16 @@ LRESULT CALLBACK WindowImpl::StartWindowProc(HWND hwnd, UINT msg, WPARAM wParam,
   if (self == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
   tCreating = nullptr;
   self->mHwnd = hwnd;
+  // The property lets FromHandle know any window; the user data is what every message reads,
+  // without a round trip to the window server.
   SetPropW(hwnd, kWindowObjectProp, self);
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc));
   return self->Dispatch(msg, wParam, lParam);
 }
 
 LRESULT CALLBACK WindowImpl::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  WindowImpl* self = FromHandle(hwnd);
+  auto* self = reinterpret_cast<WindowImpl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (self == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
   return self->Dispatch(msg, wParam, lParam);
 }
@@ -177,6 +180,10 @@ LRESULT CALLBACK WindowImpl::SubclassProc(HWND, UINT msg, WPARAM wParam, LPARAM 
 
 LRESULT WindowImpl::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = mHwnd;
+  if (mMouseRelay != nullptr && msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) {
+    MSG relayed = {hwnd, msg, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
+    SendMessageW(mMouseRelay, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+  }
   LRESULT result = 0;
   bool handled = ProcessWindowMessage(hwnd, msg, wParam, lParam, result);
   if (!handled) {
@@ -190,6 +197,7 @@ LRESULT WindowImpl::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCDESTROY) {
     DiscardPostedSlots(hwnd);
     RemovePropW(hwnd, kWindowObjectProp);
+    if (!mSubclassed) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     if (mSubclassed) {
       RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
       mSubclassed = false;

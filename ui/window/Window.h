@@ -63,6 +63,10 @@ class WindowImpl : public sigc::trackable {
   // The object bound to a window created by this framework, or null.
   static WindowImpl* FromHandle(HWND hwnd);
 
+  // The window's mouse messages go to this tooltip as well (TTM_RELAYEVENT), in place of
+  // the tooltip subclassing the window, which adds a look-up to every message.
+  void RelayMouseTo(HWND tooltip) { mMouseRelay = tooltip; }
+
   // Sends a control's notification back to the control that caused it as
   // OCM_BASE + msg. True when a source control was found and the message sent.
   static bool ReflectNotifications(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
@@ -93,6 +97,7 @@ class WindowImpl : public sigc::trackable {
   HWND mHwnd = nullptr;
   WNDPROC mSuperProc = nullptr;
   bool mSubclassed = false;
+  HWND mMouseRelay = nullptr;
 };
 
 }  // namespace ui

@@ -198,5 +198,7 @@ TEST_F(HeaderTest, AFailedLoginThenCollapseKeysAndRemoveAndTheFavoritesHeader) {
   EXPECT_FALSE(header->IsStatusShown());
   EXPECT_EQ(header->GetHeight(), header->LineHeight());
   EXPECT_EQ(header->GetTitleRect().right, kWidth - 16 - 2 * utils::MARGIN);
+  EXPECT_EQ(MouseMessagesReachingTooltip(Child(header->Hwnd(), IDC_COLLAPSE)), 2)
+      << "the collapse button's tip would never show";
   SaveScreenshot(parent.Hwnd(), "rows/header-favorites");
 }
