@@ -45,3 +45,18 @@ QorHandle ConnectToSimulator(const SimulatorProcess& sim) {
   }
   return host;
 }
+
+size_t HeapBytesInUse() {
+  std::vector<HANDLE> heaps(GetProcessHeaps(0, nullptr) + 8);
+  heaps.resize(GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
+  size_t total = 0;
+  for (HANDLE heap : heaps) {
+    if (!HeapLock(heap)) continue;
+    PROCESS_HEAP_ENTRY entry = {};
+    while (HeapWalk(heap, &entry)) {
+      if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
+    }
+    HeapUnlock(heap);
+  }
+  return total;
+}
