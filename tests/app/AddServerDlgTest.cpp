@@ -15,6 +15,7 @@
 #include "res/resource.h"
 #include "services/TextConversion.h"
 #include "state/State.h"
+#include "tests/support/ClassWindow.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/ServerTestSupport.h"
 #include "tests/support/PopupTestSupport.h"
@@ -368,35 +369,29 @@ TEST_F(AddServerDlgTest, ASilentOrVanishedServerLeavesTheDialogClosable) {
 
 // The probe job a closing dialog leaves behind: once revoked it posts nothing, so a worker
 // that outlives its dialog cannot reach a window that is gone or reused.
-struct MessageWindow {
-  MessageWindow() { hwnd = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr); }
-  ~MessageWindow() { DestroyWindow(hwnd); }
-  bool TakeConnectDone() {
-    MSG msg;
-    return PeekMessageW(&msg, hwnd, WM_CONNECT_DONE, WM_CONNECT_DONE, PM_REMOVE) != FALSE;
-  }
-  HWND hwnd = nullptr;
-};
-
 TEST(ServerProbeJob, PostsItsAnswerOnlyWhileTheWindowHoldsIt) {
   ScratchLog log;
-  MessageWindow window;
-  ASSERT_NE(window.hwnd, nullptr);
+  ClassWindow window(L"ZwTest Probe Window", DefWindowProcW);
+  ASSERT_NE(window.Hwnd(), nullptr);
+  const auto takeConnectDone = [&] {
+    MSG msg;
+    return PeekMessageW(&msg, window.Hwnd(), WM_CONNECT_DONE, WM_CONNECT_DONE, PM_REMOVE) != FALSE;
+  };
 
-  auto held = std::make_shared<ServerProbeJob>("127.0.0.1", 1, true, window.hwnd);
+  auto held = std::make_shared<ServerProbeJob>("127.0.0.1", 1, true, window.Hwnd());
   held->Run();
-  EXPECT_TRUE(window.TakeConnectDone());
+  EXPECT_TRUE(takeConnectDone());
   EXPECT_FALSE(held->Found());
   EXPECT_EQ(held->FoundHost(), "127.0.0.1");
 
-  auto revoked = std::make_shared<ServerProbeJob>("127.0.0.1", 1, true, window.hwnd);
+  auto revoked = std::make_shared<ServerProbeJob>("127.0.0.1", 1, true, window.Hwnd());
   revoked->Revoke();
   HANDLE thread = ServerProbeJob::Start(revoked);
   ASSERT_NE(thread, nullptr);
   revoked.reset();  // the worker holds the job on its own
   EXPECT_EQ(WaitForSingleObject(thread, 15000), WAIT_OBJECT_0);
   CloseHandle(thread);
-  EXPECT_FALSE(window.TakeConnectDone());
+  EXPECT_FALSE(takeConnectDone());
   EXPECT_TRUE(log.Contains("AddServerDlg::Connect: Attempting to connect to hostname '127.0.0.1'."));
 }
 
