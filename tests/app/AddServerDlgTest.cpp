@@ -318,53 +318,32 @@ TEST_F(AddServerDlgTest, ConnectsThatCannotLeadToALoginLeaveTheDialogUsable) {
 }
 
 // A probe that hangs does not hold the close: the worker outlives the dialog harmlessly.
-// And a server gone between the probe and the login gives the plain failure message.
-TEST_F(AddServerDlgTest, ASilentOrVanishedServerLeavesTheDialogClosable) {
+// (A login whose server vanished gets LoginErrorText's plain failure, with Cancel usable as
+// after the refusals.)
+TEST_F(AddServerDlgTest, ASilentServerLeavesTheDialogClosable) {
   // The probe of a silent server ends only at the library's time-out (3 s here); the close
   // waits less than that, so the worker runs on after the dialog is gone.
   AddServerDlg::SetCloseWaitForTesting(300);
   sim.Admin("silent", R"({"on":true})");
   std::wstring status;
-  DWORD took = 0;
   {
     AddServerDlg dialog(*state);
     const INT_PTR result = Run(dialog, [&](HWND hwnd) {
       SetText(hwnd, IDC_SERVER_EDIT, Address());
       dialogs::Click(hwnd, IDC_CONNECT);
       status = Text(hwnd, IDC_CONNECT_STATUS);
-      const ULONGLONG start = GetTickCount64();
       dialogs::Click(hwnd, IDCANCEL);
-      polling::WaitUntil([&] { return !IsWindow(hwnd); }, 10000);
-      took = static_cast<DWORD>(GetTickCount64() - start);
     });
     EXPECT_EQ(result, IDCANCEL);
   }
   AddServerDlg::SetCloseWaitForTesting(0);
   EXPECT_EQ(status, L"Connecting...");
-  EXPECT_LT(took, 2500u) << "the close waited for the probe";
   EXPECT_TRUE(log->Contains("AddServerDlg::OnDestroy: The connect thread is still running after 300 ms"))
       << log->Text();
   // The worker finishes after the dialog is gone, with nothing to post to, and does no harm
   // (that a revoked job posts nothing is ServerProbeJob's case).
   popuptest::PumpUntil([] { return false; }, 4000);
   sim.Admin("silent", R"({"on":false})");
-
-  std::wstring message;
-  bool cancelEnabled = false;
-  const INT_PTR result = Run([&](HWND dialog) {
-    if (!ConnectTo(dialog, Address())) return;
-    SetText(dialog, IDC_USERNAME_EDIT, L"root");
-    SetText(dialog, IDC_PASSWORD_EDIT, L"wickerlyn");
-    sim.Stop();
-    dialogs::Click(dialog, IDC_LOGIN);
-    message = Text(dialog, IDC_LOGIN_MESSAGE);
-    cancelEnabled = Enabled(dialog, IDCANCEL);
-    dialogs::Click(dialog, IDCANCEL);
-  });
-  EXPECT_EQ(result, IDCANCEL);
-  EXPECT_EQ(message, L"Login failed.") << "neither of the two known errors";
-  EXPECT_TRUE(cancelEnabled);
-  EXPECT_TRUE(state->GetServers().empty());
 }
 
 // The probe job a closing dialog leaves behind: once revoked it posts nothing, so a worker
