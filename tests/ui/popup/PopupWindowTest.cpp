@@ -449,12 +449,11 @@ TEST_F(PopupWindowTest, SavedServersGetSectionsAndANoticeClickShowsThePopupAtIts
   EXPECT_EQ(mPopup->Viewer()->Sections()[0]->header.get(), mPopup->Viewer()->FocusHeader());
 }
 
-// The hotkey from the prefs is the popup's while it lives, and again as applied preferences
-// leave it (the dialog's OK and Cancel: ShellProcess.PlainStart...). Pressed, it shows the
-// hidden popup (running the waiting start-up work) with the search box ready for typing,
-// where Escape empties the search and the list's filter with it (the box's own keys:
+// The hotkey (taken at start and as Preferences leave it: ShellProcess.PlainStart...), pressed,
+// shows the hidden popup (running the waiting start-up work) with the search box ready for
+// typing, where Escape empties the search and the list's filter with it (the box's own keys:
 // HintEdit); pressed again it hides the popup.
-TEST_F(PopupWindowTest, TheHotkeyTogglesThePopupWithTheFocusInTheSearchBoxAndFollowsPreferences) {
+TEST_F(PopupWindowTest, TheHotkeyTogglesThePopupWithTheFocusInTheSearchBox) {
   mPrefs->mHotkey = MAKEWORD(VK_F9, HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_SHIFT);
   HWND popup = Start(true);
   HWND search = mPopup->SearchBox();
