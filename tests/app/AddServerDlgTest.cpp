@@ -15,6 +15,7 @@
 #include "res/resource.h"
 #include "services/TextConversion.h"
 #include "state/State.h"
+#include "tests/support/ClassWindow.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/ServerTestSupport.h"
 #include "tests/support/PopupTestSupport.h"
@@ -317,86 +318,59 @@ TEST_F(AddServerDlgTest, ConnectsThatCannotLeadToALoginLeaveTheDialogUsable) {
 }
 
 // A probe that hangs does not hold the close: the worker outlives the dialog harmlessly.
-// And a server gone between the probe and the login gives the plain failure message.
-TEST_F(AddServerDlgTest, ASilentOrVanishedServerLeavesTheDialogClosable) {
+// (A login whose server vanished gets LoginErrorText's plain failure, with Cancel usable as
+// after the refusals.)
+TEST_F(AddServerDlgTest, ASilentServerLeavesTheDialogClosable) {
   // The probe of a silent server ends only at the library's time-out (3 s here); the close
   // waits less than that, so the worker runs on after the dialog is gone.
   AddServerDlg::SetCloseWaitForTesting(300);
   sim.Admin("silent", R"({"on":true})");
   std::wstring status;
-  DWORD took = 0;
   {
     AddServerDlg dialog(*state);
     const INT_PTR result = Run(dialog, [&](HWND hwnd) {
       SetText(hwnd, IDC_SERVER_EDIT, Address());
       dialogs::Click(hwnd, IDC_CONNECT);
       status = Text(hwnd, IDC_CONNECT_STATUS);
-      const ULONGLONG start = GetTickCount64();
       dialogs::Click(hwnd, IDCANCEL);
-      polling::WaitUntil([&] { return !IsWindow(hwnd); }, 10000);
-      took = static_cast<DWORD>(GetTickCount64() - start);
     });
     EXPECT_EQ(result, IDCANCEL);
   }
   AddServerDlg::SetCloseWaitForTesting(0);
   EXPECT_EQ(status, L"Connecting...");
-  EXPECT_LT(took, 2500u) << "the close waited for the probe";
   EXPECT_TRUE(log->Contains("AddServerDlg::OnDestroy: The connect thread is still running after 300 ms"))
       << log->Text();
   // The worker finishes after the dialog is gone, with nothing to post to, and does no harm
   // (that a revoked job posts nothing is ServerProbeJob's case).
   popuptest::PumpUntil([] { return false; }, 4000);
   sim.Admin("silent", R"({"on":false})");
-
-  std::wstring message;
-  bool cancelEnabled = false;
-  const INT_PTR result = Run([&](HWND dialog) {
-    if (!ConnectTo(dialog, Address())) return;
-    SetText(dialog, IDC_USERNAME_EDIT, L"root");
-    SetText(dialog, IDC_PASSWORD_EDIT, L"wickerlyn");
-    sim.Stop();
-    dialogs::Click(dialog, IDC_LOGIN);
-    message = Text(dialog, IDC_LOGIN_MESSAGE);
-    cancelEnabled = Enabled(dialog, IDCANCEL);
-    dialogs::Click(dialog, IDCANCEL);
-  });
-  EXPECT_EQ(result, IDCANCEL);
-  EXPECT_EQ(message, L"Login failed.") << "neither of the two known errors";
-  EXPECT_TRUE(cancelEnabled);
-  EXPECT_TRUE(state->GetServers().empty());
 }
 
 // The probe job a closing dialog leaves behind: once revoked it posts nothing, so a worker
 // that outlives its dialog cannot reach a window that is gone or reused.
-struct MessageWindow {
-  MessageWindow() { hwnd = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr); }
-  ~MessageWindow() { DestroyWindow(hwnd); }
-  bool TakeConnectDone() {
-    MSG msg;
-    return PeekMessageW(&msg, hwnd, WM_CONNECT_DONE, WM_CONNECT_DONE, PM_REMOVE) != FALSE;
-  }
-  HWND hwnd = nullptr;
-};
-
 TEST(ServerProbeJob, PostsItsAnswerOnlyWhileTheWindowHoldsIt) {
   ScratchLog log;
-  MessageWindow window;
-  ASSERT_NE(window.hwnd, nullptr);
+  ClassWindow window(L"ZwTest Probe Window", DefWindowProcW);
+  ASSERT_NE(window.Hwnd(), nullptr);
+  const auto takeConnectDone = [&] {
+    MSG msg;
+    return PeekMessageW(&msg, window.Hwnd(), WM_CONNECT_DONE, WM_CONNECT_DONE, PM_REMOVE) != FALSE;
+  };
 
-  auto held = std::make_shared<ServerProbeJob>("127.0.0.1", 1, true, window.hwnd);
+  auto held = std::make_shared<ServerProbeJob>("127.0.0.1", 1, true, window.Hwnd());
   held->Run();
-  EXPECT_TRUE(window.TakeConnectDone());
+  EXPECT_TRUE(takeConnectDone());
   EXPECT_FALSE(held->Found());
   EXPECT_EQ(held->FoundHost(), "127.0.0.1");
 
-  auto revoked = std::make_shared<ServerProbeJob>("127.0.0.1", 1, true, window.hwnd);
+  auto revoked = std::make_shared<ServerProbeJob>("127.0.0.1", 1, true, window.Hwnd());
   revoked->Revoke();
   HANDLE thread = ServerProbeJob::Start(revoked);
   ASSERT_NE(thread, nullptr);
   revoked.reset();  // the worker holds the job on its own
   EXPECT_EQ(WaitForSingleObject(thread, 15000), WAIT_OBJECT_0);
   CloseHandle(thread);
-  EXPECT_FALSE(window.TakeConnectDone());
+  EXPECT_FALSE(takeConnectDone());
   EXPECT_TRUE(log.Contains("AddServerDlg::Connect: Attempting to connect to hostname '127.0.0.1'."));
 }
 

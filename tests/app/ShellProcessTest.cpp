@@ -9,6 +9,7 @@
 
 #include "res/resource.h"
 #include "tests/app/ShellProcessFixture.h"
+#include "tests/support/ClassWindow.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/SimulatorFixture.h"
 #include "ui/window/Messages.h"
@@ -92,29 +93,6 @@ TEST_F(ShellProcess, SecondInstanceShowsTheWaitingPopupAndKillEndsItWithItsServe
   EXPECT_NE(std::string::npos, text.find("favoritesItem.id = \"vm-3\"")) << text;
 }
 
-// A window of the popup's class in this process, as the running instance would have.
-class FakeRunningPopup {
- public:
-  FakeRunningPopup() {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kPopupClass;
-    RegisterClassW(&wc);
-    mHwnd = CreateWindowExW(WS_EX_TOOLWINDOW, kPopupClass, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                            wc.hInstance, nullptr);
-  }
-  // Gone before the fixture ends leftover instances, which would end this process.
-  ~FakeRunningPopup() {
-    DestroyWindow(mHwnd);
-    UnregisterClassW(kPopupClass, GetModuleHandleW(nullptr));
-  }
-  HWND Hwnd() const { return mHwnd; }
-
- private:
-  HWND mHwnd = nullptr;
-};
-
 TEST_F(ShellProcess, AMutexOfAnotherSecurityContextCountsAsARunningInstance) {
   // An elevated instance's mutex denies this one access; an empty access list does the same.
   SECURITY_DESCRIPTOR descriptor;
@@ -125,7 +103,7 @@ TEST_F(ShellProcess, AMutexOfAnotherSecurityContextCountsAsARunningInstance) {
   SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
   HANDLE mutex = CreateMutexW(&attributes, TRUE, L"Zandor Wickerlyn Singleton Mutex");
   ASSERT_TRUE(mutex);
-  FakeRunningPopup running;
+  ClassWindow running(kPopupClass, DefWindowProcW);  // the running instance's popup
   ASSERT_TRUE(running.Hwnd());
 
   ChildProcess second;

@@ -75,9 +75,7 @@ TEST(FindLumacon, PicksThePluginThenTheNewestRegisteredVersionWithItsProgram) {
   } cases[] = {
       {"newest wins, Common is no version", {L"4.0", L"4.1", L"5.0", L"Common"}, {}, REG_SZ,
        L"5.0\\zandor-lumacon.exe", 5, 0},
-      {"a newer subkey without its program does not count", {L"4.0", L"4.1", L"5.0", L"-6.0"}, {}, REG_SZ,
-       L"5.0\\zandor-lumacon.exe", 5, 0},
-      {"only the version with its program counts", {L"-4.0", L"4.1", L"-5.0"}, {}, REG_SZ,
+      {"only the version with its program counts, newer or not", {L"-4.0", L"4.1", L"-5.0"}, {}, REG_SZ,
        L"4.1\\zandor-lumacon.exe", 4, 1},
       {"minor, then build decide; a number too large for 32 bits is no version",
        {L"4.0.5", L"4.1", L"4.1.2", L"99999999999.1"}, {}, REG_SZ, L"4.1.2\\zandor-lumacon.exe", 4, 1, 2},

@@ -1,32 +1,23 @@
 // Gives a test the user's proxy settings (ProxyEnable, ProxyServer under the Internet
-// settings key) to change, and puts the old values back afterwards. A named mutex keeps
-// tests in other processes of the same Wine prefix from changing them at the same time.
+// settings key) to change. The test prefix has neither, and the guard leaves neither behind;
+// the suites take the prefix one at a time.
 #pragma once
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 class InternetSettingsGuard {
  public:
   static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
   InternetSettingsGuard() {
-    mMutex = CreateMutexW(nullptr, FALSE, L"ZandorWickerlynTest.InternetSettings");
-    if (mMutex) WaitForSingleObject(mMutex, 60000);
     RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &mKey,
                     nullptr);
-    Save(L"ProxyEnable", mEnable);
-    Save(L"ProxyServer", mServer);
   }
   ~InternetSettingsGuard() {
-    Restore(L"ProxyEnable", mEnable);
-    Restore(L"ProxyServer", mServer);
+    Remove(L"ProxyEnable");
+    Remove(L"ProxyServer");
     if (mKey) RegCloseKey(mKey);
-    if (mMutex) {
-      ReleaseMutex(mMutex);
-      CloseHandle(mMutex);
-    }
   }
   InternetSettingsGuard(const InternetSettingsGuard&) = delete;
   InternetSettingsGuard& operator=(const InternetSettingsGuard&) = delete;
@@ -45,27 +36,5 @@ class InternetSettingsGuard {
   void Remove(const wchar_t* name) { RegDeleteValueW(mKey, name); }
 
  private:
-  struct SavedValue {
-    bool present = false;
-    DWORD type = 0;
-    std::vector<BYTE> data;
-  };
-  void Save(const wchar_t* name, SavedValue& saved) {
-    DWORD size = 0;
-    if (RegQueryValueExW(mKey, name, nullptr, &saved.type, nullptr, &size) != ERROR_SUCCESS) return;
-    saved.data.resize(size);
-    saved.present = RegQueryValueExW(mKey, name, nullptr, &saved.type, saved.data.data(), &size) == ERROR_SUCCESS;
-  }
-  void Restore(const wchar_t* name, const SavedValue& saved) {
-    if (!saved.present) {
-      RegDeleteValueW(mKey, name);
-      return;
-    }
-    RegSetValueExW(mKey, name, 0, saved.type, saved.data.data(), static_cast<DWORD>(saved.data.size()));
-  }
-
-  HANDLE mMutex = nullptr;
   HKEY mKey = nullptr;
-  SavedValue mEnable;
-  SavedValue mServer;
 };

@@ -55,35 +55,26 @@ struct LinkBox {
   }
 };
 
-// Sets (or, with no data, removes) one of the browser's link colours and puts it back after.
+// Sets (or, with no data, removes) one of the browser's link colours, which the test prefix
+// does not have, and removes it after.
 class AnchorColor {
  public:
   AnchorColor(const wchar_t* name, DWORD type, const void* data, DWORD size) : mName(name) {
-    DWORD created = 0;
-    RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &mKey, &created);
-    mCreated = created == REG_CREATED_NEW_KEY;
-    DWORD oldSize = sizeof mOld;
-    mHadOld = RegQueryValueExW(mKey, name, nullptr, &mOldType, mOld, &oldSize) == ERROR_SUCCESS;
-    mOldSize = oldSize;
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Settings", 0, nullptr, 0,
+                    KEY_ALL_ACCESS, nullptr, &mKey, nullptr);
     if (data) RegSetValueExW(mKey, name, 0, type, static_cast<const BYTE*>(data), size);
     else RegDeleteValueW(mKey, name);
   }
   explicit AnchorColor(const wchar_t* value, const wchar_t* name = L"Anchor Color")
       : AnchorColor(name, REG_SZ, value, static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t))) {}
   ~AnchorColor() {
-    if (mHadOld) RegSetValueExW(mKey, mName, 0, mOldType, mOld, mOldSize);
-    else RegDeleteValueW(mKey, mName);
+    RegDeleteValueW(mKey, mName);
     RegCloseKey(mKey);
-    if (mCreated) RegDeleteKeyW(HKEY_CURRENT_USER, kKey);
   }
 
  private:
-  static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Internet Explorer\\Settings";
   const wchar_t* mName;
   HKEY mKey = nullptr;
-  bool mCreated = false, mHadOld = false;
-  DWORD mOldType = 0, mOldSize = 0;
-  BYTE mOld[256] = {};
 };
 
 int ThreadToolTips() {
