@@ -137,6 +137,7 @@ void WindowImpl::UnsubclassWindow() {
   RemovePropW(mHwnd, kWindowObjectProp);
   RemoveWindowSubclass(mHwnd, SubclassProc, kSubclassId);
   mSubclassed = false;
+  mMouseRelay = nullptr;
   mHwnd = nullptr;
 }
 
@@ -197,11 +198,13 @@ LRESULT WindowImpl::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCDESTROY) {
     DiscardPostedSlots(hwnd);
     RemovePropW(hwnd, kWindowObjectProp);
-    if (!mSubclassed) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     if (mSubclassed) {
       RemoveWindowSubclass(hwnd, SubclassProc, kSubclassId);
       mSubclassed = false;
+    } else {
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     }
+    mMouseRelay = nullptr;  // the tooltip goes with the window; a later one gets its own
     if (mSuperProc != nullptr) {
       SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mSuperProc));
     }
