@@ -10,7 +10,6 @@
 #include "tests/support/PopupTestSupport.h"
 #include "ui/controls/HyperLink.h"
 
-using popuptest::ClientPixels;
 using popuptest::CountColour;
 using popuptest::PlaceCursor;
 using popuptest::PumpFor;
@@ -42,7 +41,7 @@ struct LinkBox {
   }
   std::vector<uint8_t> Painted() {
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    return ClientPixels(hwnd);
+    return popuptest::ScreenPixels(hwnd);
   }
   int Pixels(COLORREF color) { return CountColour(Painted(), color); }
   // The command sent, as the parent heard it: one with the link's id, code 0 and window.
