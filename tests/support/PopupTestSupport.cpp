@@ -240,11 +240,6 @@ std::vector<HWND> Children(HWND parent, int id) {
   return found;
 }
 
-HWND Child(HWND parent, int id) {
-  std::vector<HWND> found = Children(parent, id);
-  return found.empty() ? nullptr : found.front();
-}
-
 int MouseMessagesReachingTooltip(HWND tool) {
   struct Search {
     HWND tool, found;
