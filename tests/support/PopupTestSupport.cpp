@@ -201,16 +201,6 @@ std::vector<uint8_t> ScreenPixels(HWND window, int* widthOut, int* heightOut) {
   return rgb;
 }
 
-std::vector<uint8_t> ClientPixels(HWND window) {
-  UpdateWindow(window);
-  RECT client;
-  GetClientRect(window, &client);
-  HDC dc = GetDC(window);
-  std::vector<uint8_t> rgb = Grab(dc, 0, 0, client.right, client.bottom);
-  ReleaseDC(window, dc);
-  return rgb;
-}
-
 int CountColour(const std::vector<uint8_t>& rgb, COLORREF colour) {
   int count = 0;
   for (size_t i = 0; i + 2 < rgb.size(); i += 3) {
@@ -248,11 +238,6 @@ std::vector<HWND> Children(HWND parent, int id) {
     if (GetDlgCtrlID(h) == id) found.push_back(h);
   }
   return found;
-}
-
-HWND Child(HWND parent, int id) {
-  std::vector<HWND> found = Children(parent, id);
-  return found.empty() ? nullptr : found.front();
 }
 
 int MouseMessagesReachingTooltip(HWND tool) {

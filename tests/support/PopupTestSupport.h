@@ -79,16 +79,13 @@ RECT ChildRect(HWND child);
 // The window's pixels as the screen shows them once it holds still (RGB, top row first),
 // without a repaint; pending messages are dispatched meanwhile.
 std::vector<uint8_t> ScreenPixels(HWND window, int* width = nullptr, int* height = nullptr);
-// The client area as the window's own DC holds it (RGB, top row first), after painting
-// what is pending; and how many of such pixels have this colour.
-std::vector<uint8_t> ClientPixels(HWND window);
+// How many pixels of such a picture have this colour.
 int CountColour(const std::vector<uint8_t>& rgb, COLORREF colour);
 // Saves the window as a PNG under build/screenshots/<name>.png; the path, empty on failure.
 std::string SaveScreenshot(HWND window, const std::string& name);
 using dialogs::TextOf;
 bool IsShown(HWND window);
-// A control of the row by id (the first one when several share it, as the held ones do).
-HWND Child(HWND parent, int id);
+// The row's controls with this id (several share it, as the held ones do).
 std::vector<HWND> Children(HWND parent, int id);
 // Of a mouse move and a press sent to tool, how many reach the tooltip that has a tool on
 // it (TTM_RELAYEVENT, from the window or the tooltip's subclass of it); -1: no such tooltip.
