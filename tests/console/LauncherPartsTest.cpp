@@ -102,7 +102,8 @@ TEST(FindLumacon, PicksThePluginThenTheNewestRegisteredVersionWithItsProgram) {
       const bool bare = v[0] == L'-';
       ASSERT_TRUE(scratch.AddVersion(bare ? v.substr(1) : v, bare ? L"" : fake));
     }
-    for (const std::wstring& plugin : c.plugins) ASSERT_TRUE(scratch.AddPlugin(plugin, fake));
+    for (const std::wstring& plugin : c.plugins)
+      ASSERT_TRUE(scratch.Place(scratch.CommonFiles() + L"\\" + plugin, fake, false));
     std::wstring path = L"stale";
     utils::ConsoleVersion version{9, 9, 9};
     EXPECT_EQ(utils::FindLumaconAt(scratch.Locations(), path, version), !c.expected.empty());
