@@ -201,6 +201,16 @@ std::vector<uint8_t> ScreenPixels(HWND window, int* widthOut, int* heightOut) {
   return rgb;
 }
 
+std::vector<uint8_t> ClientPixels(HWND window) {
+  UpdateWindow(window);
+  RECT client;
+  GetClientRect(window, &client);
+  HDC dc = GetDC(window);
+  std::vector<uint8_t> rgb = Grab(dc, 0, 0, client.right, client.bottom);
+  ReleaseDC(window, dc);
+  return rgb;
+}
+
 int CountColour(const std::vector<uint8_t>& rgb, COLORREF colour) {
   int count = 0;
   for (size_t i = 0; i + 2 < rgb.size(); i += 3) {

@@ -79,7 +79,9 @@ RECT ChildRect(HWND child);
 // The window's pixels as the screen shows them once it holds still (RGB, top row first),
 // without a repaint; pending messages are dispatched meanwhile.
 std::vector<uint8_t> ScreenPixels(HWND window, int* width = nullptr, int* height = nullptr);
-// How many pixels of such a picture have this colour.
+// The client area as the window's own DC holds it (RGB, top row first), after painting
+// what is pending; and how many of such pixels have this colour.
+std::vector<uint8_t> ClientPixels(HWND window);
 int CountColour(const std::vector<uint8_t>& rgb, COLORREF colour);
 // Saves the window as a PNG under build/screenshots/<name>.png; the path, empty on failure.
 std::string SaveScreenshot(HWND window, const std::string& name);

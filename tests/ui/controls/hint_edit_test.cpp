@@ -29,7 +29,7 @@ struct SearchBox {
     host.Clear();
   }
   std::wstring Text() const { return popuptest::TextOf(hwnd); }
-  int HintPixels() { return CountColour(popuptest::ScreenPixels(hwnd), kHintGrey); }
+  int HintPixels() { return CountColour(popuptest::ClientPixels(hwnd), kHintGrey); }
 };
 
 }  // namespace

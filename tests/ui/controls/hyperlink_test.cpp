@@ -40,7 +40,7 @@ struct LinkBox {
   }
   std::vector<uint8_t> Painted() {
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    return popuptest::ScreenPixels(hwnd);
+    return popuptest::ClientPixels(hwnd);
   }
   int Pixels(COLORREF color) { return CountColour(Painted(), color); }
   // The command sent, as the parent heard it: one with the link's id, code 0 and window.
