@@ -50,9 +50,10 @@ class ChildProcess {
     return code;
   }
   DWORD Id() const { return mInfo.dwProcessId; }
+  bool Running() const { return mInfo.hProcess && WaitForSingleObject(mInfo.hProcess, 0) == WAIT_TIMEOUT; }
   void Terminate() {
     if (!mInfo.hProcess) return;
-    if (WaitForSingleObject(mInfo.hProcess, 0) == WAIT_TIMEOUT) {
+    if (Running()) {
       TerminateProcess(mInfo.hProcess, 1);
       WaitForSingleObject(mInfo.hProcess, 5000);
     }
