@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # The windows a person sees, drawn with Wine's Light visual style at 96, 144 and 192 DPI:
 # the screenshot tests of the popup, its rows, the dialogs and the hint run again in a
-# themed prefix of their own, once per logical DPI, on a display of their own. Their
-# screenshots go to <build>/screenshots/themed-<dpi>. Any failing test fails the run.
-#   themed_screens.sh <build folder> [dpi ...]
+# themed prefix of their own, once per logical DPI. Their screenshots go to
+# <build>/screenshots/themed-<dpi>. Any failing test fails the run.
+#   xvfb-run -a themed_screens.sh <build folder> [dpi ...]
+# Run it on a display of its own (as CTest does): every Wine start here, the prefix's
+# set-up too, opens its windows on $DISPLAY.
 set -uo pipefail
+[ -n "${DISPLAY:-}" ] || { echo "themed_screens: no display (run it under xvfb-run)" >&2; exit 1; }
 build="$(cd "$1" && pwd)"; shift
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 dpis=("$@")
@@ -23,10 +26,10 @@ runs=(
 )
 
 failed=0
-run() {  # program filter: one program's tests on a display of their own
+run() {  # program filter: one program's tests, with a Wine server of their own
   local program="$1" filter="$2" out rc
-  out="$(cd "$build/bin" && xvfb-run -a -s '-screen 0 1024x768x24' sh -c \
-    'wineserver -p; wine wineboot >/dev/null 2>&1; wine "$0" --gtest_filter="$1" --gtest_brief=1; rc=$?; wineserver -k; exit $rc' \
+  out="$(cd "$build/bin" && sh -c \
+    'wineserver -p; wine wineboot >/dev/null 2>&1; wine "$0" --gtest_filter="$1" --gtest_brief=1; rc=$?; wineserver -k; wineserver -w; exit $rc' \
     "$program" "$filter" 2>&1)"
   rc=$?
   if [ $rc -ne 0 ]; then
