@@ -42,14 +42,6 @@ void SetText(HWND dialog, int id, const std::wstring& text) {
   SetWindowTextW(GetDlgItem(dialog, id), text.c_str());
 }
 
-// Types one character at the end of an edit box, as a key press would.
-void TypeAtEnd(HWND dialog, int id, wchar_t c) {
-  HWND edit = GetDlgItem(dialog, id);
-  const LRESULT length = GetWindowTextLengthW(edit);
-  SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(length), length);
-  SendMessageW(edit, WM_CHAR, c, 1);
-}
-
 // Moves the focus as Tab or a click would (the dialog's own thread sets it).
 void FocusOn(HWND dialog, int id) {
   SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, id)), TRUE);
@@ -111,12 +103,6 @@ class AddServerDlgTest : public ServerTest {
   }
 
   // Connect to `address` and wait for the answer.
-  static bool ConnectTo(HWND dialog, const std::wstring& address) {
-    SetText(dialog, IDC_SERVER_EDIT, address);
-    dialogs::Click(dialog, IDC_CONNECT);
-    return WaitForConnectEnd(dialog);
-  }
-
   std::unique_ptr<State> state;
   HKEY mSearchKey = nullptr;
 };
@@ -124,8 +110,14 @@ class AddServerDlgTest : public ServerTest {
 // Each step acts on the dialog, then the boxes must read "server|port|ssl|connect".
 TEST_F(AddServerDlgTest, ServerPortAndSslBoxesStayInStep) {
   auto server = [](const wchar_t* text) { return [text](HWND d) { SetText(d, IDC_SERVER_EDIT, text); }; };
-  auto type = [](const wchar_t* keys) {
-    return [keys](HWND d) { for (const wchar_t* k = keys; *k; ++k) TypeAtEnd(d, IDC_SERVER_EDIT, *k); };
+  auto type = [](const wchar_t* keys) {  // at the end of the box, as key presses would
+    return [keys](HWND d) {
+      HWND edit = GetDlgItem(d, IDC_SERVER_EDIT);
+      for (const wchar_t* k = keys; *k; ++k) {
+        SendMessageW(edit, EM_SETSEL, GetWindowTextLengthW(edit), GetWindowTextLengthW(edit));
+        SendMessageW(edit, WM_CHAR, *k, 1);
+      }
+    };
   };
   auto port = [](const wchar_t* text) { return [text](HWND d) { SetText(d, IDC_PORT_EDIT, text); }; };
   auto ssl = [](HWND d) { dialogs::Click(d, IDC_SSL_CHECK); };
@@ -298,7 +290,9 @@ TEST_F(AddServerDlgTest, ConnectsThatCannotLeadToALoginLeaveTheDialogUsable) {
   const INT_PTR result = Run([&](HWND dialog) {
     for (const auto& c : cases) {
       SCOPED_TRACE(c.what);
-      ConnectTo(dialog, c.address);
+      SetText(dialog, IDC_SERVER_EDIT, c.address);
+      dialogs::Click(dialog, IDC_CONNECT);
+      WaitForConnectEnd(dialog);
       EXPECT_EQ(Text(dialog, IDC_CONNECT_STATUS), c.status);
       EXPECT_TRUE(Enabled(dialog, IDC_CONNECT));
       EXPECT_FALSE(dialogs::IsShown(dialog, IDC_USERNAME_EDIT));

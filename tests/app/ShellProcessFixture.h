@@ -50,10 +50,9 @@ class ChildProcess {
     return code;
   }
   DWORD Id() const { return mInfo.dwProcessId; }
-  bool Running() const { return mInfo.hProcess && WaitForSingleObject(mInfo.hProcess, 0) == WAIT_TIMEOUT; }
   void Terminate() {
     if (!mInfo.hProcess) return;
-    if (Running()) {
+    if (WaitForSingleObject(mInfo.hProcess, 0) == WAIT_TIMEOUT) {
       TerminateProcess(mInfo.hProcess, 1);
       WaitForSingleObject(mInfo.hProcess, 5000);
     }

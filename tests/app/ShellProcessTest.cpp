@@ -24,18 +24,6 @@ bool Shown(HWND popup) {
   return WaitUntil([&] { return IsWindowVisible(popup) && GetForegroundWindow() == popup; }, 5000);
 }
 
-void PressAltF4() {
-  INPUT keys[4] = {};
-  const WORD order[4] = {VK_MENU, VK_F4, VK_F4, VK_MENU};
-  for (int i = 0; i < 4; ++i) {
-    keys[i].type = INPUT_KEYBOARD;
-    keys[i].ki.wVk = order[i];
-    keys[i].ki.wScan = static_cast<WORD>(MapVirtualKeyW(order[i], MAPVK_VK_TO_VSC));
-    keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
-  }
-  SendInput(4, keys, sizeof(INPUT));
-}
-
 // The log ends with the normal tear-down.
 void ExpectClosedInOrder(const std::string& log) {
   const std::string closing = "## Closing log\r\n";
@@ -160,7 +148,17 @@ TEST_F(ShellProcess, PlainStartClosesOnlyHideThePopupAndItsAddedServerIsSavedWhe
     const char* name;
     void (*close)(HWND);
   } closes[] = {
-      {"Alt+F4", [](HWND) { PressAltF4(); }},
+      {"Alt+F4", [](HWND) {
+         INPUT keys[4] = {};
+         const WORD order[4] = {VK_MENU, VK_F4, VK_F4, VK_MENU};
+         for (int i = 0; i < 4; ++i) {
+           keys[i].type = INPUT_KEYBOARD;
+           keys[i].ki.wVk = order[i];
+           keys[i].ki.wScan = static_cast<WORD>(MapVirtualKeyW(order[i], MAPVK_VK_TO_VSC));
+           keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+         }
+         SendInput(4, keys, sizeof(INPUT));
+       }},
       {"SC_CLOSE", [](HWND p) { PostMessageW(p, WM_SYSCOMMAND, SC_CLOSE, 0); }},
       {"WM_CLOSE", [](HWND p) { PostMessageW(p, WM_CLOSE, 0, 0); }},
   };

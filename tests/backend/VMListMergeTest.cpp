@@ -12,17 +12,6 @@
 
 namespace {
 
-VMList Sorted(VMList vms) {
-  utils::SortVMs(vms);
-  return vms;
-}
-
-std::vector<std::string> Paths(const VMList& vms) {
-  std::vector<std::string> paths;
-  for (const VMPtr& vm : vms) paths.push_back(vm->GetCfxPath());
-  return paths;
-}
-
 struct Merged {
   VMList list;
   VMList dropped;

@@ -20,8 +20,6 @@ namespace consoletest {
 
 // Built beside the test programs (<build>/bin).
 inline std::wstring ConsoleProgram() { return testfs::ProgramFolder() + L"\\zandor-lumacon.exe"; }
-inline std::wstring HandleProbeProgram() { return testfs::ProgramFolder() + L"\\lumacon-handle-probe.exe"; }
-inline std::wstring AutomationLibrary() { return testfs::ProgramFolder() + L"\\kilnworks\\qor.dll"; }
 
 inline void MakeFolders(const std::wstring& path) { SHCreateDirectoryExW(nullptr, path.c_str(), nullptr); }
 
@@ -73,17 +71,13 @@ class ScratchInstall {
     return Place(ClientRoot() + name, program, withLibrary);
   }
 
-  // A plug-in install: relative is e.g. L"Zandor\\Zandor Lumacon Plug-in\\Firefox".
-  bool AddPlugin(const std::wstring& relative, const std::wstring& program, bool withLibrary = false) {
-    return Place(CommonFiles() + L"\\" + relative, program, withLibrary);
-  }
-
   static bool Place(const std::wstring& folder, const std::wstring& program, bool withLibrary) {
     MakeFolders(folder);
     if (!CopyFileW(program.c_str(), (folder + L"\\zandor-lumacon.exe").c_str(), FALSE)) return false;
     if (!withLibrary) return true;
     MakeFolders(folder + L"\\kilnworks");
-    return CopyFileW(AutomationLibrary().c_str(), (folder + L"\\kilnworks\\qor.dll").c_str(), FALSE) != FALSE;
+    const std::wstring library = L"\\kilnworks\\qor.dll";
+    return CopyFileW((testfs::ProgramFolder() + library).c_str(), (folder + library).c_str(), FALSE) != FALSE;
   }
 
  private:

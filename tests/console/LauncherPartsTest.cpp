@@ -19,14 +19,6 @@ using consoletest::ScratchInstall;
 
 namespace {
 
-std::vector<std::wstring> SplitLikeTheChild(const std::wstring& commandLine) {
-  int count = 0;
-  LPWSTR* argv = CommandLineToArgvW(commandLine.c_str(), &count);
-  std::vector<std::wstring> args(argv, argv + count);
-  LocalFree(argv);
-  return args;
-}
-
 std::wstring FakeProgram(const ScratchInstall& scratch) {
   // The locator only checks that the file exists.
   std::wstring path = scratch.Root() + L"\\fake.exe";
@@ -43,9 +35,12 @@ TEST(ConsoleCommandLine, ArgumentsSurviveTheChildsParsingAndOldConsolesGetNoUser
   for (const std::wstring& user : {std::wstring(L"alice"), std::wstring(L"CORP\\alice smith"),
                                    std::wstring(L"quote\"d \\\"name\\"), std::wstring(L"")}) {
     std::wstring line = utils::MakeConsoleCommandLine(path, 5, L"srv01:8443", L"vm-7", user);
-    EXPECT_EQ(SplitLikeTheChild(line),
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(line.c_str(), &count);  // as the child splits it
+    EXPECT_EQ(std::vector<std::wstring>(argv, argv + count),
               (std::vector<std::wstring>{path, L"-h", L"srv01:8443", L"-M", L"vm-7", L"-u", user, L"-P"}))
         << utils::ToUtf8String(line);
+    LocalFree(argv);
   }
   EXPECT_EQ(utils::MakeConsoleCommandLine(L"C:\\c\\zandor-lumacon.exe", 5, L"srv01", L"vm-7", L"bob"),
             L"C:\\c\\zandor-lumacon.exe -h srv01 -M vm-7 -u bob -P");
@@ -107,7 +102,8 @@ TEST(FindLumacon, PicksThePluginThenTheNewestRegisteredVersionWithItsProgram) {
       const bool bare = v[0] == L'-';
       ASSERT_TRUE(scratch.AddVersion(bare ? v.substr(1) : v, bare ? L"" : fake));
     }
-    for (const std::wstring& plugin : c.plugins) ASSERT_TRUE(scratch.AddPlugin(plugin, fake));
+    for (const std::wstring& plugin : c.plugins)
+      ASSERT_TRUE(scratch.Place(scratch.CommonFiles() + L"\\" + plugin, fake, false));
     std::wstring path = L"stale";
     utils::ConsoleVersion version{9, 9, 9};
     EXPECT_EQ(utils::FindLumaconAt(scratch.Locations(), path, version), !c.expected.empty());

@@ -202,7 +202,7 @@ TEST(ConsoleLauncher, NothingStartsWithoutAnIdOrAConsole) {
 TEST(ConsoleLauncher, TheConsoleInheritsThePipeAloneAndOneThatNeverReadsIsNotWaitedFor) {
   ScratchLog log;
   ScratchInstall scratch;
-  ASSERT_TRUE(scratch.Register(L"5.0", consoletest::HandleProbeProgram()));
+  ASSERT_TRUE(scratch.Register(L"5.0", testfs::ProgramFolder() + L"\\lumacon-handle-probe.exe"));
   // An inheritable handle the program happens to hold while it starts a console.
   SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
   HANDLE event = CreateEventW(&inheritable, TRUE, FALSE, nullptr);

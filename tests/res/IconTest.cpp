@@ -10,23 +10,16 @@
 
 namespace {
 
-struct IconPixels {
-  int width = 0;
-  int height = 0;
-  std::vector<DWORD> bgra;  // top-down
-};
-
-IconPixels ReadIcon(int id, int size) {
-  IconPixels result;
+// The pixels (BGRA, top-down) of the icon loaded at size x size; none when it does not load.
+std::vector<DWORD> ReadIcon(int id, int size) {
+  std::vector<DWORD> bgra;
   HICON icon = static_cast<HICON>(
       LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
-  if (!icon) return result;
+  if (!icon) return bgra;
   ICONINFO info{};
   if (GetIconInfo(icon, &info)) {
     BITMAP bm{};
     GetObjectW(info.hbmColor, sizeof(bm), &bm);
-    result.width = bm.bmWidth;
-    result.height = bm.bmHeight;
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = bm.bmWidth;
@@ -34,16 +27,15 @@ IconPixels ReadIcon(int id, int size) {
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
-    result.bgra.resize(static_cast<size_t>(bm.bmWidth) * bm.bmHeight);
+    bgra.resize(static_cast<size_t>(bm.bmWidth) * bm.bmHeight);
     HDC dc = GetDC(nullptr);
-    if (!GetDIBits(dc, info.hbmColor, 0, bm.bmHeight, result.bgra.data(), &bi, DIB_RGB_COLORS))
-      result.bgra.clear();
+    if (!GetDIBits(dc, info.hbmColor, 0, bm.bmHeight, bgra.data(), &bi, DIB_RGB_COLORS)) bgra.clear();
     ReleaseDC(nullptr, dc);
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
   }
   DestroyIcon(icon);
-  return result;
+  return bgra;
 }
 
 // Width of the image that the icon group offers for the given size.
@@ -68,18 +60,16 @@ TEST(Icons, EveryNamedIconLoadsAt16x16AsAPictureOfItsOwn) {
   std::set<std::vector<DWORD>> seen;
   for (int icon : kIconIds) {
     SCOPED_TRACE(testing::Message() << "icon " << icon);
-    IconPixels pixels = ReadIcon(icon, 16);
-    ASSERT_EQ(pixels.width, 16);
-    ASSERT_EQ(pixels.height, 16);
-    ASSERT_EQ(pixels.bgra.size(), 256u);
+    const std::vector<DWORD> pixels = ReadIcon(icon, 16);
+    ASSERT_EQ(pixels.size(), 256u);
     int opaque = 0, clear = 0;
-    for (DWORD p : pixels.bgra) {
+    for (DWORD p : pixels) {
       opaque += (p >> 24) >= 128;
       clear += (p >> 24) == 0;
     }
     EXPECT_GE(opaque, 20) << "nearly empty";
     EXPECT_GE(clear, 4) << "no transparent background";
-    EXPECT_TRUE(seen.insert(pixels.bgra).second) << "repeats another";
+    EXPECT_TRUE(seen.insert(pixels).second) << "repeats another";
   }
   const std::vector<int> present = ResourceNames(RT_GROUP_ICON);
   EXPECT_EQ(std::set<int>(present.begin(), present.end()), named);
@@ -89,5 +79,5 @@ TEST(Icons, EveryNamedIconLoadsAt16x16AsAPictureOfItsOwn) {
 TEST(Icons, ApplicationIconHasNative16And32Images) {
   EXPECT_EQ(NativeImageWidth(IDI_APP, 16), 16);
   EXPECT_EQ(NativeImageWidth(IDI_APP, 32), 32);
-  EXPECT_EQ(ReadIcon(IDI_APP, 32).width, 32);
+  EXPECT_EQ(ReadIcon(IDI_APP, 32).size(), 1024u);
 }

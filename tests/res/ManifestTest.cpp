@@ -8,27 +8,16 @@
 
 #include "tests/support/ScratchFolder.h"
 
-namespace {
-
-std::string ManifestOf(const std::wstring& program) {
-  HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-  if (!module) return std::string();
-  std::string text;
-  if (HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24))) {
-    const char* data = static_cast<const char*>(LockResource(LoadResource(module, found)));
-    if (data) text.assign(data, SizeofResource(module, found));
-  }
-  FreeLibrary(module);
-  return text;
-}
-
-}  // namespace
-
 TEST(Manifest, EveryShippedProgramCarriesIt) {
   for (const wchar_t* name : {L"wickerlyn.exe", L"zandor-lumacon.exe", L"zw-protect-password.exe"}) {
     SCOPED_TRACE(testing::Message() << "program " << std::string(name, name + wcslen(name)));
-    const std::string manifest = ManifestOf(testfs::ProgramFolder() + L"\\" + name);
-    ASSERT_FALSE(manifest.empty()) << "no manifest resource";
+    HMODULE module = LoadLibraryExW((testfs::ProgramFolder() + L"\\" + name).c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(module, nullptr);
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(found, nullptr) << "no manifest resource";
+    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(module, found))),
+                               SizeofResource(module, found));
     for (const char* part : {
              "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
              "publicKeyToken=\"6595b64144ccf1df\"",

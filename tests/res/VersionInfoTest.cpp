@@ -7,15 +7,6 @@
 
 namespace {
 
-std::vector<BYTE> VersionBlock() {
-  HMODULE module = GetModuleHandleW(nullptr);
-  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
-  if (!found) return {};
-  auto* data = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
-  // VerQueryValue may write into the block, so it works on a copy.
-  return std::vector<BYTE>(data, data + SizeofResource(module, found));
-}
-
 std::wstring QueryString(std::vector<BYTE>& block, const wchar_t* name) {
   std::wstring path = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
   wchar_t* value = nullptr;
@@ -28,8 +19,12 @@ std::wstring QueryString(std::vector<BYTE>& block, const wchar_t* name) {
 }  // namespace
 
 TEST(VersionInfo, NumbersAndNamesAreTheProjectsVersionAndTheProduct) {
-  std::vector<BYTE> block = VersionBlock();
-  ASSERT_FALSE(block.empty());
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+  ASSERT_NE(found, nullptr);
+  auto* data = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+  // VerQueryValue may write into the block, so it works on a copy.
+  std::vector<BYTE> block(data, data + SizeofResource(module, found));
   VS_FIXEDFILEINFO* info = nullptr;
   UINT length = 0;
   ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length));

@@ -29,10 +29,6 @@ class InternetSettingsGuard {
     RegSetValueExW(mKey, L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
                    static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
   }
-  // Any type and bytes, for values that are there but not of the expected form.
-  void SetRaw(const wchar_t* name, DWORD type, const void* data, DWORD size) {
-    RegSetValueExW(mKey, name, 0, type, static_cast<const BYTE*>(data), size);
-  }
   void Remove(const wchar_t* name) { RegDeleteValueW(mKey, name); }
 
  private:

@@ -105,7 +105,8 @@ TEST_F(ProxyFallbackTest, ARegistryProxyThatIsNotSwitchedOnProperlyIsNotUsed) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    if (c.type) settings.SetRaw(L"ProxyEnable", c.type, c.data, c.size); else settings.Remove(L"ProxyEnable");
+    if (c.type) RegSetKeyValueW(HKEY_CURRENT_USER, settings.kKey, L"ProxyEnable", c.type, c.data, c.size);
+    else settings.Remove(L"ProxyEnable");
     if (!c.server) settings.Remove(L"ProxyServer");
     else settings.SetServer(*c.server ? ProxyAddress() : std::wstring());
     const int before = dropping.RequestCount();

@@ -11,24 +11,10 @@ namespace {
 
 class RegistryReadTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    mPath = L"Software\\ZandorWickerlynTest\\RegistryRead-" + std::to_wstring(GetCurrentProcessId());
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, mPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &mKey,
-                              nullptr),
-              ERROR_SUCCESS);
-  }
-  void TearDown() override {
-    RegCloseKey(mKey);
-    RegDeleteTreeW(HKEY_CURRENT_USER, mPath.c_str());
-  }
-  void Set(const wchar_t* name, DWORD type, const void* data, DWORD size) {
-    ASSERT_EQ(RegSetValueExW(mKey, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
-  }
+  void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, Path()); }
   const wchar_t* Path() const { return mPath.c_str(); }
 
- private:
-  std::wstring mPath;
-  HKEY mKey = nullptr;
+  const std::wstring mPath = L"Software\\ZandorWickerlynTest\\RegistryRead-" + std::to_wstring(GetCurrentProcessId());
 };
 
 }  // namespace
@@ -63,7 +49,7 @@ TEST_F(RegistryReadTest, EachReaderTakesOnlyItsOwnTypeAndAStringNeedsNoTerminati
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(utils::ToUtf8String(c.name));
-    if (c.type) Set(c.name, c.type, c.data, c.size);
+    if (c.type) ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, Path(), c.name, c.type, c.data, c.size), ERROR_SUCCESS);
     DWORD value = 99;
     EXPECT_EQ(utils::ReadRegistryDword(HKEY_CURRENT_USER, Path(), c.name, value), c.dword);
     EXPECT_EQ(value, c.dword ? 7u : 99u);

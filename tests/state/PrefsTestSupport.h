@@ -15,12 +15,6 @@
 constexpr int64_t kNow = 1700000000;  // 2023-11-14
 inline int64_t FixedClock() { return kNow; }
 
-// Makes the program's clock read kNow while it lives.
-struct FixedTime {
-  FixedTime() { utils::SetTimeSource(&FixedClock); }
-  ~FixedTime() { utils::SetTimeSource(nullptr); }
-};
-
 class FakeServerSource : public PrefsServerSource {
  public:
   std::vector<LiveServer> GetServersForPrefs() override { return mServers; }
@@ -30,10 +24,11 @@ class FakeServerSource : public PrefsServerSource {
 // A scratch data folder for prefs.txt, with the clock fixed at kNow.
 class PrefsFolderTest : public ::testing::Test {
  protected:
+  PrefsFolderTest() { utils::SetTimeSource(&FixedClock); }
+  ~PrefsFolderTest() override { utils::SetTimeSource(nullptr); }
   std::wstring File() const { return mFolder / L"prefs.txt"; }
   std::string FileText() const { return testfs::ReadFileBytes(File()); }
   void WriteFile(const std::string& text) { ASSERT_TRUE(testfs::WriteTextFile(File(), text)); }
 
-  FixedTime mTime;
   testfs::ScratchFolder mFolder{L"prefs"};
 };
