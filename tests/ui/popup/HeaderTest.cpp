@@ -42,9 +42,9 @@ class HeaderTest : public ServerTest {
     parent.Clear();
     return *header;
   }
-  HWND Login() const { return Child(header->Hwnd(), IDC_LOGIN); }
-  HWND Remove() const { return Child(header->Hwnd(), IDC_REMOVE); }
-  HWND Refresh() const { return Child(header->Hwnd(), IDC_REFRESH); }
+  HWND Login() const { return GetDlgItem(header->Hwnd(), IDC_LOGIN); }
+  HWND Remove() const { return GetDlgItem(header->Hwnd(), IDC_REMOVE); }
+  HWND Refresh() const { return GetDlgItem(header->Hwnd(), IDC_REFRESH); }
   void Key(UINT key) { PressKey(header->Hwnd(), key); }
   bool PumpUntilState(const VMCollectionPtr& server, int state) {
     return PumpUntil([&] { return server->GetState() == state && header->GetStatusText() == Expected(server); });
@@ -151,7 +151,7 @@ TEST_F(HeaderTest, AFailedLoginThenCollapseKeysAndRemoveAndTheFavoritesHeader) {
   EXPECT_EQ(h.GetHeight(), H);
   EXPECT_EQ(parent.Count(WM_RELAYOUT), 2);
   EXPECT_EQ(GetFocus(), h.Hwnd());
-  EXPECT_EQ(TextOf(Child(h.Hwnd(), IDC_COLLAPSE)), utils::LoadStringResource(IDS_EXPAND));
+  EXPECT_EQ(TextOf(GetDlgItem(h.Hwnd(), IDC_COLLAPSE)), utils::LoadStringResource(IDS_EXPAND));
 
   // Enter on a collapsed header starts nothing, even with Login visible.
   Key(VK_RETURN);
@@ -198,7 +198,7 @@ TEST_F(HeaderTest, AFailedLoginThenCollapseKeysAndRemoveAndTheFavoritesHeader) {
   EXPECT_FALSE(header->IsStatusShown());
   EXPECT_EQ(header->GetHeight(), header->LineHeight());
   EXPECT_EQ(header->GetTitleRect().right, kWidth - 16 - 2 * utils::MARGIN);
-  EXPECT_EQ(MouseMessagesReachingTooltip(Child(header->Hwnd(), IDC_COLLAPSE)), 2)
+  EXPECT_EQ(MouseMessagesReachingTooltip(GetDlgItem(header->Hwnd(), IDC_COLLAPSE)), 2)
       << "the collapse button's tip would never show";
   SaveScreenshot(parent.Hwnd(), "rows/header-favorites");
 }

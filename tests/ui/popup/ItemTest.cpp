@@ -55,12 +55,12 @@ TEST_F(RowTest, ClicksAndKeysToggleTheExpansionAndTheFocusLeavingTheRowCollapses
 
   ClickAt(row->Hwnd(), POINT{40, 10});
   ASSERT_TRUE(row->IsExpanded());
-  SetFocus(Child(row->Hwnd(), IDC_VM_CONNECT));
+  SetFocus(GetDlgItem(row->Hwnd(), IDC_VM_CONNECT));
   PumpFor(10);
   EXPECT_TRUE(row->IsExpanded());
   EXPECT_TRUE(row->IsSelected());
   EXPECT_EQ(parent.Count(WM_ITEM_UNFOCUSED), 0);
-  ClickAt(Child(row->Hwnd(), IDC_STAR), POINT{8, 8});
+  ClickAt(GetDlgItem(row->Hwnd(), IDC_STAR), POINT{8, 8});
   EXPECT_EQ(GetFocus(), row->Hwnd());
   SetFocus(other);  // the search box, say
   PumpFor(10);
@@ -99,7 +99,7 @@ TEST_F(RowTest, HoverStaysWhileTheCursorIsOnTheRowsButtonAndEndsWhenItLeaves) {
   SendMessageW(row->Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(40, 10));
   EXPECT_TRUE(row->IsHovered());
   // Onto the star: the row gets a mouse-leave, but the cursor is still over its child.
-  HWND star = Child(row->Hwnd(), IDC_STAR);
+  HWND star = GetDlgItem(row->Hwnd(), IDC_STAR);
   RECT rect;
   GetWindowRect(star, &rect);
   ASSERT_TRUE(PlaceCursor({rect.left + 8, rect.top + 8}));
@@ -122,7 +122,7 @@ TEST(LinkRow, AClickOnTheTextPostsOneLinkClickedAndTheRowNeverTakesPart) {
   ASSERT_TRUE(link.CreateRow(parent.Hwnd(), RECT{0, 0, 320, 35}));
   PumpFor(20);
   EXPECT_EQ(TextOf(link.Hwnd()), L"Add a Server...");
-  HWND text = Child(link.Hwnd(), IDC_LINK);
+  HWND text = GetDlgItem(link.Hwnd(), IDC_LINK);
   ASSERT_TRUE(IsShown(text));
   EXPECT_EQ(TextOf(text), L"Add a Server...");
 

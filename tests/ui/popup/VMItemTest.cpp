@@ -57,7 +57,7 @@ class VMRowTest : public ServerTest {
     PumpFor(20);
     if (expanded) {
       ClickAt(row->Hwnd(), POINT{40, 10});
-      EXPECT_TRUE(PumpUntil([&] { return IsShown(Child(row->Hwnd(), IDC_VM_CONNECT)); })) << "the VM did not open";
+      EXPECT_TRUE(PumpUntil([&] { return IsShown(Control(IDC_VM_CONNECT)); })) << "the VM did not open";
       PumpFor(50);
     }
     parent.Clear();
@@ -66,7 +66,7 @@ class VMRowTest : public ServerTest {
   void SetPower(uint32_t state) {
     ASSERT_TRUE(sim.Admin("setPower", nlohmann::json({{"moid", moid}, {"powerState", state}}).dump()));
   }
-  HWND Control(int id) const { return Child(row->Hwnd(), id); }
+  HWND Control(int id) const { return GetDlgItem(row->Hwnd(), id); }
   HWND Held(int index) const {
     std::vector<HWND> held = Children(row->Hwnd(), IDC_POWER_HELD);
     return index < static_cast<int>(held.size()) ? held[index] : nullptr;

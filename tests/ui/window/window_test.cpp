@@ -4,9 +4,6 @@
 
 #include "TestWindows.h"
 
-#include <commctrl.h>
-#include <vector>
-
 using testwin::Recorder;
 
 TEST(WindowImpl, DestroyOrTheDestructorEndTheWindowOnceAndASubclassedOneIsGivenBackWhole) {
@@ -58,33 +55,4 @@ TEST(WindowImpl, DestroyOrTheDestructorEndTheWindowOnceAndASubclassedOneIsGivenB
   EXPECT_EQ(w.Hwnd(), nullptr);
   EXPECT_FALSE(w.IsSubclassed());
   EXPECT_EQ(w.finalMessages, 1);
-}
-
-// A window given a tooltip passes it each mouse message as TTM_RELAYEVENT, which is what
-// shows the tip on hover (the tooltip does not subclass the window).
-TEST(WindowImpl, MouseMessagesAreRelayedToTheTooltip) {
-  Recorder w;
-  HWND hwnd = w.CreateTopLevel();
-  ASSERT_NE(hwnd, nullptr);
-  HWND tip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP, 0, 0, 0, 0, hwnd, nullptr, nullptr, nullptr);
-  ASSERT_NE(tip, nullptr);
-  std::vector<MSG> relayed;
-  const auto spy = [](HWND h, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) -> LRESULT {
-    if (msg == TTM_RELAYEVENT) reinterpret_cast<std::vector<MSG>*>(data)->push_back(*reinterpret_cast<MSG*>(lParam));
-    return DefSubclassProc(h, msg, wParam, lParam);
-  };
-  ASSERT_TRUE(SetWindowSubclass(tip, spy, 1, reinterpret_cast<DWORD_PTR>(&relayed)));
-  SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(10, 20));
-  EXPECT_TRUE(relayed.empty()) << "no tooltip given yet";
-  w.RelayMouseTo(tip);
-  SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(10, 20));
-  SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(11, 21));
-  SendMessageW(hwnd, WM_KEYDOWN, VK_DOWN, 0);
-  ASSERT_EQ(relayed.size(), 2u) << "the mouse messages, not the key";
-  EXPECT_EQ(relayed[0].hwnd, hwnd);
-  EXPECT_EQ(relayed[0].message, static_cast<UINT>(WM_MOUSEMOVE));
-  EXPECT_EQ(relayed[0].lParam, MAKELPARAM(10, 20));
-  EXPECT_EQ(relayed[1].message, static_cast<UINT>(WM_LBUTTONDOWN));
-  RemoveWindowSubclass(tip, spy, 1);
-  DestroyWindow(tip);
 }
