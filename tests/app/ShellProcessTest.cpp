@@ -105,20 +105,11 @@ TEST_F(ShellProcess, AMutexOfAnotherSecurityContextCountsAsARunningInstance) {
 
 // A child window of the popup, at any depth, with this window text.
 HWND FindDescendant(HWND parent, const std::wstring& text) {
-  struct Search {
-    const std::wstring* text;
-    HWND found;
-  } search = {&text, nullptr};
-  EnumChildWindows(
-      parent,
-      [](HWND child, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        if (dialogs::TextOf(child) != *s->text) return TRUE;
-        s->found = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (dialogs::TextOf(child) == text) return child;
+    if (HWND found = FindDescendant(child, text)) return found;
+  }
+  return nullptr;
 }
 
 void ClickIn(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }

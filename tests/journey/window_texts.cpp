@@ -60,19 +60,13 @@ std::string Flags(HWND hwnd, const std::wstring& className) {
   return flags.empty() ? "-" : flags;
 }
 
-std::string RectOf(HWND hwnd) {
-  RECT r = {};
-  GetWindowRect(hwnd, &r);
-  char text[64];
-  snprintf(text, sizeof text, "%ld,%ld,%ld,%ld", r.left, r.top, r.right, r.bottom);
-  return text;
-}
-
 void PrintLine(const char* kind, HWND hwnd, unsigned long second) {
   const std::wstring className = ClassOf(hwnd);
-  printf("%s\t%llu\t%lu\t%s\t%s\t%s\t%s\n", kind, static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd)),
-         second, Utf8(className).c_str(), Flags(hwnd, className).c_str(), RectOf(hwnd).c_str(),
-         Utf8(TextOf(hwnd)).c_str());
+  RECT r = {};
+  GetWindowRect(hwnd, &r);
+  printf("%s\t%llu\t%lu\t%s\t%s\t%ld,%ld,%ld,%ld\t%s\n", kind,
+         static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd)), second, Utf8(className).c_str(),
+         Flags(hwnd, className).c_str(), r.left, r.top, r.right, r.bottom, Utf8(TextOf(hwnd)).c_str());
 }
 
 void PrintTree(HWND parent) {

@@ -242,14 +242,6 @@ std::string SaveScreenshot(HWND window, const std::string& name) {
 
 bool IsShown(HWND window) { return window && (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE); }
 
-std::vector<HWND> Children(HWND parent, int id) {
-  std::vector<HWND> found;
-  for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
-    if (GetDlgCtrlID(h) == id) found.push_back(h);
-  }
-  return found;
-}
-
 int MouseMessagesReachingTooltip(HWND tool) {
   // This thread's tooltip that holds a tool on that window.
   HWND tip = nullptr;

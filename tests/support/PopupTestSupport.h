@@ -87,8 +87,6 @@ int CountColour(const std::vector<uint8_t>& rgb, COLORREF colour);
 std::string SaveScreenshot(HWND window, const std::string& name);
 using dialogs::TextOf;
 bool IsShown(HWND window);
-// The row's controls with this id (several share it, as the held ones do).
-std::vector<HWND> Children(HWND parent, int id);
 // Of a mouse move and a press sent to tool, how many reach the tooltip that has a tool on
 // it (TTM_RELAYEVENT, from the window or the tooltip's subclass of it); -1: no such tooltip.
 int MouseMessagesReachingTooltip(HWND tool);

@@ -67,9 +67,11 @@ class VMRowTest : public ServerTest {
     ASSERT_TRUE(sim.Admin("setPower", nlohmann::json({{"moid", moid}, {"powerState", state}}).dump()));
   }
   HWND Control(int id) const { return GetDlgItem(row->Hwnd(), id); }
-  HWND Held(int index) const {
-    std::vector<HWND> held = Children(row->Hwnd(), IDC_POWER_HELD);
-    return index < static_cast<int>(held.size()) ? held[index] : nullptr;
+  HWND Held(int index) const {  // the held buttons share one id
+    for (HWND h = GetWindow(row->Hwnd(), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+      if (GetDlgCtrlID(h) == IDC_POWER_HELD && index-- == 0) return h;
+    }
+    return nullptr;
   }
   // One letter per pair (Power On, Power Off, Suspend): H its held button shown, E its plain
   // one shown and enabled, ! both, - neither; then Reset: E or -.
