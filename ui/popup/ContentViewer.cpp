@@ -470,10 +470,11 @@ void ContentViewer::Place(bool scrolled) {
     if (!w.row) w.row = take([&](VMItem* row) { return row->GetVM() == w.entry->vm; });
     if (!w.row) w.row = take([](VMItem*) { return true; });
   }
-  // 3. Rows no entry took give their binding back and hide; then the rows are bound and placed.
+  // 3. Rows no entry took hide and give their binding back (hidden first, so that nothing
+  // of theirs repaints on the way out); then the rows are bound and placed.
   for (VMItem* row : free) {
-    if (row->GetVM()) row->Reset();
     if (HasVisibleStyle(row->Hwnd())) ShowWindow(row->Hwnd(), SW_HIDE);
+    if (row->GetVM()) row->Reset();
   }
   for (const Wanted& w : wanted) {
     if (!w.row) continue;  // the pool covers the view; never move a row not found
