@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <iterator>
 
 #include "log/Log.h"
 #include "res/resource.h"
@@ -332,6 +333,25 @@ void ContentViewer::Relayout(bool compute) {
   Place();
 }
 
+namespace {
+// What a scroll bar shows: its place, its thumb and the state of its parts.
+struct ScrollBarLook {
+  SCROLLBARINFO info = {sizeof(SCROLLBARINFO)};
+  bool known = false;  // an unknown look is never the same: the bar repaints
+  bool operator==(const ScrollBarLook& other) const {
+    return known && other.known && EqualRect(&info.rcScrollBar, &other.info.rcScrollBar) &&
+           info.xyThumbTop == other.info.xyThumbTop && info.xyThumbBottom == other.info.xyThumbBottom &&
+           std::equal(std::begin(info.rgstate), std::end(info.rgstate), std::begin(other.info.rgstate));
+  }
+};
+
+ScrollBarLook LookOf(HWND bar) {
+  ScrollBarLook look;
+  look.known = GetScrollBarInfo(bar, OBJID_CLIENT, &look.info) != FALSE;
+  return look;
+}
+}  // namespace
+
 void ContentViewer::Compute() {
   int bottom = 0;  // of what is laid out so far
   const int R = utils::LINE_HEIGHT;
@@ -535,7 +555,17 @@ void ContentViewer::ScrollIntoView(int y, int h) {
 }
 
 void ContentViewer::SetScrollPosition(int position) {
-  SetScrollPos(mScrollBar, SB_CTL, position, TRUE);
+  // The wheel or a key at an end of the list moves nothing: then neither the bar repaints
+  // nor the rows are placed again (the bar's paint alone costs milliseconds under Wine).
+  SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS};
+  GetScrollInfo(mScrollBar, SB_CTL, &info);
+  const int last = std::max(info.nMin, info.nMax - std::max(static_cast<int>(info.nPage) - 1, 0));
+  if (std::clamp(position, info.nMin, last) == info.nPos && mPlacedTop == info.nPos) return;
+  // Over a long list a notch moves the thumb by less than a pixel: the bar repaints only
+  // when it looks different.
+  const ScrollBarLook before = LookOf(mScrollBar);
+  SetScrollPos(mScrollBar, SB_CTL, position, FALSE);
+  if (!(LookOf(mScrollBar) == before)) RepaintNow(mScrollBar);
   SendMessageW(Hwnd(), WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0), 0);
 }
 
