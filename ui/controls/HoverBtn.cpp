@@ -26,12 +26,15 @@ void HoverBtn::Repaint() {
   UpdateWindow(Hwnd());
 }
 
+// Rows set both on every rebinding and hover change: a look that stays costs no paint.
 void HoverBtn::SetBackground(HBRUSH brush) {
+  if (brush == mBackground) return;
   mBackground = brush;
   Repaint();
 }
 
 void HoverBtn::SetToggled(bool toggled) {
+  if (toggled == mToggled) return;
   mToggled = toggled;
   Repaint();
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <iterator>
 
 #include "log/Log.h"
 #include "res/resource.h"
@@ -332,6 +333,25 @@ void ContentViewer::Relayout(bool compute) {
   Place();
 }
 
+namespace {
+// What a scroll bar shows: its place, its thumb and the state of its parts.
+struct ScrollBarLook {
+  SCROLLBARINFO info = {sizeof(SCROLLBARINFO)};
+  bool known = false;  // an unknown look is never the same: the bar repaints
+  bool operator==(const ScrollBarLook& other) const {
+    return known && other.known && EqualRect(&info.rcScrollBar, &other.info.rcScrollBar) &&
+           info.xyThumbTop == other.info.xyThumbTop && info.xyThumbBottom == other.info.xyThumbBottom &&
+           std::equal(std::begin(info.rgstate), std::end(info.rgstate), std::begin(other.info.rgstate));
+  }
+};
+
+ScrollBarLook LookOf(HWND bar) {
+  ScrollBarLook look;
+  look.known = GetScrollBarInfo(bar, OBJID_CLIENT, &look.info) != FALSE;
+  return look;
+}
+}  // namespace
+
 void ContentViewer::Compute() {
   int bottom = 0;  // of what is laid out so far
   const int R = utils::LINE_HEIGHT;
@@ -470,10 +490,11 @@ void ContentViewer::Place(bool scrolled) {
     if (!w.row) w.row = take([&](VMItem* row) { return row->GetVM() == w.entry->vm; });
     if (!w.row) w.row = take([](VMItem*) { return true; });
   }
-  // 3. Rows no entry took give their binding back and hide; then the rows are bound and placed.
+  // 3. Rows no entry took hide and give their binding back (hidden first, so that nothing
+  // of theirs repaints on the way out); then the rows are bound and placed.
   for (VMItem* row : free) {
-    if (row->GetVM()) row->Reset();
     if (HasVisibleStyle(row->Hwnd())) ShowWindow(row->Hwnd(), SW_HIDE);
+    if (row->GetVM()) row->Reset();
   }
   for (const Wanted& w : wanted) {
     if (!w.row) continue;  // the pool covers the view; never move a row not found
@@ -534,7 +555,17 @@ void ContentViewer::ScrollIntoView(int y, int h) {
 }
 
 void ContentViewer::SetScrollPosition(int position) {
-  SetScrollPos(mScrollBar, SB_CTL, position, TRUE);
+  // The wheel or a key at an end of the list moves nothing: then neither the bar repaints
+  // nor the rows are placed again (the bar's paint alone costs milliseconds under Wine).
+  SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS};
+  GetScrollInfo(mScrollBar, SB_CTL, &info);
+  const int last = std::max(info.nMin, info.nMax - std::max(static_cast<int>(info.nPage) - 1, 0));
+  if (std::clamp(position, info.nMin, last) == info.nPos && mPlacedTop == info.nPos) return;
+  // Over a long list a notch moves the thumb by less than a pixel: the bar repaints only
+  // when it looks different.
+  const ScrollBarLook before = LookOf(mScrollBar);
+  SetScrollPos(mScrollBar, SB_CTL, position, FALSE);
+  if (!(LookOf(mScrollBar) == before)) RepaintNow(mScrollBar);
   SendMessageW(Hwnd(), WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0), 0);
 }
 
