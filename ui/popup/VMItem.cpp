@@ -64,6 +64,15 @@ bool HasSession(const std::shared_ptr<QorVMCollection>& server) {
   return state == VMCollection::STATE_ENUMERATED || state == VMCollection::STATE_ENUMERATING ||
          state == VMCollection::STATE_ENUM_FAILED;
 }
+
+// A power button's place in the second line, whatever the row's width: made there, it is
+// never moved (each message to a system button with a tip costs a property read).
+RECT PowerButtonRect(int index) {
+  static const int column[] = {0, 0, 1, 1, 2, 2, 3};
+  const int R = utils::LINE_HEIGHT, M = utils::MARGIN, B = utils::BUTTON_HEIGHT;
+  const int x = M + column[index] * B, y = R + (R - B) / 2;
+  return RECT{x, y, x + B, y + B};
+}
 }  // namespace
 
 void VMItem::CreateChildren() {
@@ -75,7 +84,9 @@ void VMItem::CreateChildren() {
     const PowerControl& control = kPowerControls[i];
     const DWORD style = control.held ? (WS_CHILD | BS_PUSHLIKE | BS_ICON | BS_AUTORADIOBUTTON) : (WS_CHILD | BS_ICON);
     const std::wstring tip = utils::LoadStringResource(control.tip);
-    mPower[i] = CreateWindowExW(0, L"BUTTON", tip.c_str(), style, 0, 0, 16, 16, Hwnd(),
+    const RECT place = PowerButtonRect(i);
+    mPower[i] = CreateWindowExW(0, L"BUTTON", tip.c_str(), style, place.left, place.top, place.right - place.left,
+                                place.bottom - place.top, Hwnd(),
                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(control.id)), module, nullptr);
     SendMessageW(mPower[i], BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(LoadSharedIcon(control.icon)));
   }
@@ -190,8 +201,10 @@ void VMItem::Layout() {
     PlaceChild(mLogin, W - buttonWidth - M, y2, buttonWidth, B);
     return;
   }
-  const int column[kPowerCount] = {0, 0, 1, 1, 2, 2, 3};
-  for (int i = 0; i < kPowerCount; ++i) PlaceChild(mPower[i], M + column[i] * B, y2, B, B);
+  for (int i = 0; i < kPowerCount; ++i) {
+    const RECT place = PowerButtonRect(i);
+    PlaceChild(mPower[i], place.left, place.top, place.right - place.left, place.bottom - place.top);
+  }
   PlaceChild(mConnect, W - connectWidth - M, y2, connectWidth, B);
   PlaceChild(mRetry, W - buttonWidth - M, y2, buttonWidth, B);
 }
