@@ -62,7 +62,7 @@ void Header::Post(UINT msg, WPARAM wParam, LPARAM lParam) const {
 
 LRESULT Header::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
   mLinks.SetWindow(Hwnd());
-  mTooltip = CreateTooltip(Hwnd());
+  mTooltip = SharedTooltip(Hwnd());
   mFont = CreatePopupFont();
   mLineHeight = MeasureLine();
   mTitleRect = {utils::MARGIN, 0, 0, mLineHeight};
@@ -92,11 +92,11 @@ LRESULT Header::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
 
 LRESULT Header::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
   mLinks.CutAll();
+  RemoveTools(mTooltip, Hwnd());  // the tooltip is shared and stays
+  mTooltip = nullptr;
   mCollapse.DestroyWindow();
   mRefresh.DestroyWindow();
   mRemove.DestroyWindow();
-  if (mTooltip) ::DestroyWindow(mTooltip);
-  mTooltip = nullptr;
   if (mFont) DeleteObject(mFont);
   mFont = nullptr;
   return 0;

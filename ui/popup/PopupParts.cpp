@@ -4,6 +4,10 @@
 #include <uxtheme.h>
 #include <vssym32.h>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 #include "res/resource.h"
 #include "services/StringResource.h"
 #include "ui/window/Display.h"
@@ -18,9 +22,33 @@ HFONT CreatePopupFont() {
                      L"MS Shell Dlg 2");
 }
 
-HWND CreateTooltip(HWND owner) {
-  return CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX, CW_USEDEFAULT,
-                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, Module::Instance(), nullptr);
+HWND SharedTooltip(HWND window) {
+  HWND root = GetAncestor(window, GA_ROOT);
+  if (!root) return nullptr;
+  // Per thread: a tooltip serves the windows of its own thread.
+  thread_local std::vector<std::pair<HWND, HWND>> shared;
+  shared.erase(std::remove_if(shared.begin(), shared.end(),
+                              [](const std::pair<HWND, HWND>& entry) { return !IsWindow(entry.second); }),
+               shared.end());
+  for (const auto& [owner, tooltip] : shared) {
+    if (owner == root && GetWindow(tooltip, GW_OWNER) == root) return tooltip;
+  }
+  HWND tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, root, nullptr, Module::Instance(), nullptr);
+  if (tooltip) shared.emplace_back(root, tooltip);
+  return tooltip;
+}
+
+void RemoveTools(HWND tooltip, HWND window) {
+  if (!tooltip || !IsWindow(tooltip)) return;
+  std::vector<TOOLINFOW> gone;
+  for (UINT i = 0;; ++i) {
+    TOOLINFOW info = {};  // no text buffer: the enumeration would copy the text into it
+    info.cbSize = sizeof info;
+    if (!SendMessageW(tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&info))) break;
+    if (info.hwnd == window || IsChild(window, info.hwnd)) gone.push_back(info);
+  }
+  for (TOOLINFOW& tool : gone) SendMessageW(tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void AddTool(HWND tooltip, HWND tool, UINT toolId, const RECT& rect, UINT textId) {

@@ -8,8 +8,12 @@ namespace ui {
 
 // "MS Shell Dlg 2", 10 points, normal weight; the caller deletes it.
 HFONT CreatePopupFont();
-// A topmost tooltip window owned by owner (popup, no prefix).
-HWND CreateTooltip(HWND owner);
+// The topmost tooltip (no prefix) that the rows and headers in window's top-level window
+// share, made on first use and owned by that window, so it goes with it. One for all:
+// every window the popup owns is moved with it each time it shows.
+HWND SharedTooltip(HWND window);
+// Takes the tools of window and its children off the tooltip (a window that goes).
+void RemoveTools(HWND tooltip, HWND window);
 // A tool over rect of window tool, with its text from the string table (0: none yet).
 void AddTool(HWND tooltip, HWND tool, UINT toolId, const RECT& rect, UINT textId);
 void UpdateToolText(HWND tooltip, HWND tool, UINT toolId, UINT textId);

@@ -77,7 +77,7 @@ RECT PowerButtonRect(int index) {
 
 void VMItem::CreateChildren() {
   HINSTANCE module = Module::Instance();
-  mTooltip = CreateTooltip(Hwnd());
+  mTooltip = SharedTooltip(Hwnd());
   mStar.SetIcons(IDI_STAR_ON, IDI_STAR_ON, IDI_STAR_OFF, IDI_STAR_OFF);
   mStar.CreateButton(Hwnd(), IDC_STAR, 0, 0, WS_CHILD | WS_VISIBLE | BS_OWNERDRAW);
   for (int i = 0; i < kPowerCount; ++i) {
@@ -102,6 +102,8 @@ void VMItem::CreateChildren() {
 
 void VMItem::DestroyChildren() {
   StopPoll();
+  RemoveTools(mTooltip, Hwnd());  // the tooltip is shared and stays
+  mTooltip = nullptr;
   mStar.DestroyWindow();
   for (HWND* control : {&mConnect, &mLogin, &mRetry}) {
     if (*control) ::DestroyWindow(*control);
@@ -111,8 +113,6 @@ void VMItem::DestroyChildren() {
     if (control) ::DestroyWindow(control);
     control = nullptr;
   }
-  if (mTooltip) ::DestroyWindow(mTooltip);
-  mTooltip = nullptr;
 }
 
 void VMItem::Bind(const std::shared_ptr<QorVM>& vm, UINT_PTR tag, bool takeFocus, bool expanded) {

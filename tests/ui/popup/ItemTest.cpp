@@ -2,7 +2,12 @@
 // and what reaches the parent.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
+
+#include <windows.h>
+#include <commctrl.h>
 
 #include "res/resource.h"
 #include "tests/support/PopupTestSupport.h"
@@ -113,6 +118,40 @@ TEST_F(RowTest, HoverStaysWhileTheCursorIsOnTheRowsButtonAndEndsWhenItLeaves) {
   EXPECT_FALSE(static_cast<ui::HoverBtn*>(ui::WindowImpl::FromHandle(star))->IsToggled());
   EXPECT_FALSE(row->IsExpanded());
   EXPECT_NE(GetFocus(), row->Hwnd()) << "the star's command would give the row the focus";
+}
+
+// The rows of a window share one tooltip (each window the popup owns moves with it when it
+// shows), and a row that goes takes its tools off it.
+TEST(RowTips, TheRowsShareOneTooltipAndARowThatGoesTakesItsToolsOff) {
+  Parent parent;
+  ASSERT_TRUE(parent.CreateParent());
+  auto first = std::make_unique<ui::VMItem>();
+  ui::VMItem second;
+  ASSERT_TRUE(first->CreateRow(parent.Hwnd(), RECT{0, 0, 320, 64}));
+  ASSERT_TRUE(second.CreateRow(parent.Hwnd(), RECT{0, 64, 320, 128}));
+  std::vector<HWND> tips;
+  for (HWND h = nullptr; (h = FindWindowExW(nullptr, h, TOOLTIPS_CLASSW, nullptr)) != nullptr;) {
+    if (GetWindow(h, GW_OWNER) == parent.Hwnd()) tips.push_back(h);
+  }
+  ASSERT_EQ(tips.size(), 1u);
+  const auto toolsOf = [&](HWND row) {  // the windows of the tools on row or its children
+    std::vector<HWND> tools;
+    TOOLINFOW info = {sizeof info};
+    for (UINT i = 0; SendMessageW(tips[0], TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&info)); ++i) {
+      if (info.hwnd == row || IsChild(row, info.hwnd)) tools.push_back(info.hwnd);
+      info.lpszText = nullptr;
+    }
+    return tools;
+  };
+  const std::vector<HWND> gone = toolsOf(first->Hwnd());
+  EXPECT_EQ(gone.size(), 8u) << "seven power buttons and the mark";
+  first.reset();
+  TOOLINFOW info = {sizeof info};
+  for (UINT i = 0; SendMessageW(tips[0], TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&info)); ++i) {
+    EXPECT_EQ(std::count(gone.begin(), gone.end(), info.hwnd), 0) << "a tool of the row that went";
+    info.lpszText = nullptr;
+  }
+  EXPECT_EQ(toolsOf(second.Hwnd()).size(), 8u);
 }
 
 TEST(LinkRow, AClickOnTheTextPostsOneLinkClickedAndTheRowNeverTakesPart) {
