@@ -24,6 +24,11 @@ class HoverBtn : public WindowImpl {
 
  protected:
   const wchar_t* ClassName() const override { return L"Zandor Wickerlyn Hover Button Class"; }
+  WindowClassInfo GetClassInfo() const override {
+    WindowClassInfo info;
+    info.style = CS_OWNDC;  // repainted with its row, so no cache DC to find each time
+    return info;
+  }
 
   ZW_BEGIN_MSG_MAP()
     ZW_MESSAGE_HANDLER(WM_PAINT, OnPaint)

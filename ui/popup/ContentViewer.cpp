@@ -118,8 +118,7 @@ LRESULT ContentViewer::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
   mHoverFill = CreateSolidBrush(RGB(244, 249, 255));
   mSelectionFrame = CreateSolidBrush(RGB(132, 172, 221));
   mSelectionFill = CreateSolidBrush(RGB(218, 235, 255));
-  mScrollBar = CreateWindowExW(0, L"SCROLLBAR", nullptr, WS_CHILD | SBS_VERT, 0, 0, 10, 10, Hwnd(), nullptr,
-                               Module::Instance(), nullptr);
+  mScrollBar = mScrollBarControl.CreateVertical(Hwnd());
 
   struct Fixed {
     UINT title;
@@ -167,7 +166,7 @@ LRESULT ContentViewer::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
   }
   if (mFont) DeleteObject(mFont);
   mFont = nullptr;
-  if (mScrollBar) ::DestroyWindow(mScrollBar);
+  mScrollBarControl.DestroyWindow();
   mScrollBar = nullptr;
   return 0;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "backend/OlvarkServer.h"
+#include "ui/controls/BufferedScrollBar.h"
 #include "ui/popup/Header.h"
 #include "ui/popup/LinkItem.h"
 #include "ui/popup/SectionModel.h"
@@ -64,6 +65,11 @@ class ContentViewer : public WindowImpl {
 
  protected:
   const wchar_t* ClassName() const override { return L"Zandor Wickerlyn Content Viewer Window"; }
+  WindowClassInfo GetClassInfo() const override {
+    WindowClassInfo info;
+    info.style = CS_OWNDC;  // as the rows (see Item): no cache DC to find at each paint
+    return info;
+  }
 
   ZW_BEGIN_MSG_MAP()
     ZW_MESSAGE_HANDLER(WM_CREATE, OnCreate)
@@ -156,7 +162,8 @@ class ContentViewer : public WindowImpl {
   Header* mFavoritesHeader = nullptr;  // owned by their sections
   Header* mRecentHeader = nullptr;
   std::vector<std::unique_ptr<Section>> mSections;
-  HWND mScrollBar = nullptr;
+  BufferedScrollBar mScrollBarControl;
+  HWND mScrollBar = nullptr;  // the control's window
   bool mScrollBarShown = false;
   int mPlacedTop = 0;  // the scroll position of the last Place
   bool mMessagePainted = false;  // the last Place painted the explanation or "no match"

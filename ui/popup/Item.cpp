@@ -23,6 +23,9 @@ Item::~Item() { mSignalLinks.CutAll(); }
 
 WindowClassInfo Item::GetClassInfo() const {
   WindowClassInfo info;
+  // A DC of its own: rows repaint at every keystroke, and a cache DC is found, reset and
+  // given back at each paint (round trips under Wine). The paint restores what it selects.
+  info.style = CS_OWNDC;
   info.cursor = IDC_ARROW;
   return info;
 }

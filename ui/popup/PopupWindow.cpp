@@ -94,7 +94,7 @@ const wchar_t* PopupWindow::ClassName() const { return kClassName; }
 
 WindowClassInfo PopupWindow::GetClassInfo() const {
   WindowClassInfo info;
-  info.style = 0;
+  info.style = CS_OWNDC;  // as the rows (see Item): no cache DC to find at each paint
   info.background = nullptr;  // WM_PAINT fills everything
   info.cursor = IDC_ARROW;
   return info;

@@ -59,7 +59,7 @@ class ViewerTest : public ServerTest {
       if (!IsShown(h)) continue;
       wchar_t cls[64] = {};
       GetClassNameW(h, cls, 64);
-      if (_wcsicmp(cls, L"SCROLLBAR") == 0) continue;  // "ScrollBar" with visual styles
+      if (wcscmp(cls, L"Zandor Wickerlyn Scroll Bar Class") == 0) continue;
       RECT rect;
       GetWindowRect(h, &rect);
       rows.push_back({rect.top, TextOf(h)});

@@ -56,3 +56,21 @@ TEST(WindowImpl, DestroyOrTheDestructorEndTheWindowOnceAndASubclassedOneIsGivenB
   EXPECT_FALSE(w.IsSubclassed());
   EXPECT_EQ(w.finalMessages, 1);
 }
+
+// A window without a frame skips the default non-client paint (it would draw nothing); one
+// with a border still has it drawn.
+TEST(WindowImpl, AFramedWindowsBorderIsStillPaintedByDefault) {
+  Recorder w;
+  HWND hwnd = w.Create(nullptr, L"framed", WS_POPUP | WS_BORDER | WS_VISIBLE, 0, RECT{40, 40, 160, 100});
+  ASSERT_NE(hwnd, nullptr);
+  UpdateWindow(hwnd);
+  HDC dc = GetWindowDC(hwnd);
+  const RECT whole = {0, 0, 120, 60};
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  FillRect(dc, &whole, red);
+  DeleteObject(red);
+  ASSERT_EQ(GetPixel(dc, 0, 0), RGB(255, 0, 0));
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_NE(GetPixel(dc, 0, 0), RGB(255, 0, 0)) << "the border was not drawn again";
+  ReleaseDC(hwnd, dc);
+}
