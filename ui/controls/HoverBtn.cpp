@@ -46,8 +46,10 @@ bool HoverBtn::Toggle() {
 }
 
 LRESULT HoverBtn::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(Hwnd(), &paint);
+  // Drawn whole each time, so only validated: BeginPaint would hide and show a caret the
+  // button never has (two round trips under Wine, for each star a keystroke repaints).
+  ValidateRect(Hwnd(), nullptr);
+  HDC dc = GetDC(Hwnd());
   RECT client;
   GetClientRect(Hwnd(), &client);
   HBRUSH background = mBackground ? mBackground : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
@@ -55,7 +57,7 @@ LRESULT HoverBtn::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   FrameRect(dc, &client, background);
   HICON icon = mToggled ? (mHovered ? mToggledHover : mToggledIcon) : (mHovered ? mUntoggledHover : mUntoggledIcon);
   if (icon) DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
-  EndPaint(Hwnd(), &paint);
+  ReleaseDC(Hwnd(), dc);
   return 0;
 }
 

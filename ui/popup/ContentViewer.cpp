@@ -527,8 +527,8 @@ LRESULT ContentViewer::OnRelayoutMessage(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT ContentViewer::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(Hwnd(), &paint);
+  ValidateRect(Hwnd(), nullptr);  // drawn whole: no BeginPaint (see Item::OnPaint)
+  HDC dc = GetDC(Hwnd());
   const RECT client = PaintWhiteClient(Hwnd(), dc);
   if (mSections.size() <= 2 || mNoMatch) {
     const int m = utils::MARGIN;
@@ -540,7 +540,7 @@ LRESULT ContentViewer::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     DrawTextW(dc, message.c_str(), -1, &text, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
     SelectObject(dc, old);
   }
-  EndPaint(Hwnd(), &paint);
+  ReleaseDC(Hwnd(), dc);
   return 0;
 }
 

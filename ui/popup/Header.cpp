@@ -140,8 +140,8 @@ LRESULT Header::OnSize(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT Header::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(Hwnd(), &paint);
+  ValidateRect(Hwnd(), nullptr);  // drawn whole: no BeginPaint (see Item::OnPaint)
+  HDC dc = GetDC(Hwnd());
   const RECT client = PaintWhiteClient(Hwnd(), dc);
   const int saved = SaveDC(dc);
   SelectObject(dc, mFont);
@@ -166,7 +166,7 @@ LRESULT Header::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
   }
   RestoreDC(dc, saved);
-  EndPaint(Hwnd(), &paint);
+  ReleaseDC(Hwnd(), dc);
   return 0;
 }
 

@@ -116,9 +116,11 @@ void PlaceChild(HWND child, int x, int y, int width, int height, bool show) {
   const bool there = now.left == x && now.top == y && now.right - now.left == width && now.bottom - now.top == height;
   if (there && (!show || HasVisibleStyle(child))) return;
   // Painted afresh where it lands: bits copied from where it was can hold what a sibling
-  // or the parent drew there.
+  // or the parent drew there. The parent's erase waits for its next paint, which the
+  // layouts calling this run at their end, rather than coming once per child moved.
+  const UINT showing = show && !HasVisibleStyle(child) ? SWP_SHOWWINDOW : 0;
   SetWindowPos(child, nullptr, x, y, width, height,
-               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | (show ? SWP_SHOWWINDOW : 0));
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_DEFERERASE | showing);
 }
 
 bool IsOldWindows() {
