@@ -41,6 +41,11 @@ class CHyperLink : public WindowImpl {
 
  protected:
   const wchar_t* ClassName() const override { return L"WTL_HyperLink"; }
+  WindowClassInfo GetClassInfo() const override {
+    WindowClassInfo info;
+    info.style = CS_OWNDC;  // link rows repaint with the list: no cache DC to find each time
+    return info;
+  }
   void OnSubclassed() override;
 
   ZW_BEGIN_MSG_MAP()

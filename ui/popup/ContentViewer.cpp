@@ -421,15 +421,14 @@ void ContentViewer::Place(bool scrolled) {
     Header* header = section->header.get();
     const bool headerInView = section->headerShown && InView(section->headerY, header->GetHeight(), top, viewHeight);
     if (!headerInView) {
-      if (HasVisibleStyle(header->Hwnd())) ShowWindow(header->Hwnd(), SW_HIDE);
+      HideChild(header->Hwnd());
     } else {
       PlaceChild(header->Hwnd(), 0, section->headerY - top, width, header->GetHeight(), true);
       if (header == mFocus.header && !mFocus.vm && GetFocus() != header->Hwnd()) SetFocus(header->Hwnd());
     }
     if (!section->headerShown || header->IsCollapsed()) {
       for (SectionEntry& entry : section->entries) {
-        if (entry.kind == SectionEntry::LINK_ROW && HasVisibleStyle(entry.link->Hwnd()))
-          ShowWindow(entry.link->Hwnd(), SW_HIDE);
+        if (entry.kind == SectionEntry::LINK_ROW) HideChild(entry.link->Hwnd());
       }
       continue;
     }
@@ -437,7 +436,7 @@ void ContentViewer::Place(bool scrolled) {
       const bool placed = entry.visible && InView(entry.y, entry.height, top, viewHeight);
       if (entry.kind == SectionEntry::LINK_ROW) {
         if (!placed) {
-          if (HasVisibleStyle(entry.link->Hwnd())) ShowWindow(entry.link->Hwnd(), SW_HIDE);
+          HideChild(entry.link->Hwnd());
         } else {
           PlaceChild(entry.link->Hwnd(), 0, entry.y - top, width, entry.height, true);
         }
@@ -492,7 +491,7 @@ void ContentViewer::Place(bool scrolled) {
   // 3. Rows no entry took hide and give their binding back (hidden first, so that nothing
   // of theirs repaints on the way out); then the rows are bound and placed.
   for (VMItem* row : free) {
-    if (HasVisibleStyle(row->Hwnd())) ShowWindow(row->Hwnd(), SW_HIDE);
+    HideChild(row->Hwnd());
     if (row->GetVM()) row->Reset();
   }
   for (const Wanted& w : wanted) {
@@ -517,7 +516,7 @@ void ContentViewer::Place(bool scrolled) {
 
 void ContentViewer::HideSpareLinks() {
   for (auto& link : mSpareLinks) {
-    if (HasVisibleStyle(link->Hwnd())) ShowWindow(link->Hwnd(), SW_HIDE);
+    HideChild(link->Hwnd());
   }
 }
 

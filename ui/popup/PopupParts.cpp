@@ -123,6 +123,19 @@ void PlaceChild(HWND child, int x, int y, int width, int height, bool show) {
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_DEFERERASE | showing);
 }
 
+void HideChild(HWND child) {
+  if (!HasVisibleStyle(child)) return;
+  const HWND focus = GetFocus();
+  if (focus && (focus == child || IsChild(child, focus))) {
+    ShowWindow(child, SW_HIDE);  // which hands the focus on
+    return;
+  }
+  // What ShowWindow does, less its focus checks and the parent's erase at once.
+  SendMessageW(child, WM_SHOWWINDOW, FALSE, 0);
+  SetWindowPos(child, nullptr, 0, 0, 0, 0,
+               SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_DEFERERASE);
+}
+
 bool IsOldWindows() {
   OSVERSIONINFOEXW version = {};
   version.dwOSVersionInfoSize = sizeof version;

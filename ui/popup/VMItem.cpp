@@ -172,7 +172,12 @@ void VMItem::Reset() {
 void VMItem::ShowControl(HWND control, bool shown) {
   // Rows are rebound on every scroll step and keystroke: a show that changes nothing
   // still costs the window system a round trip.
-  if (control && HasVisibleStyle(control) != shown) ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
+  if (!control || HasVisibleStyle(control) == shown) return;
+  if (shown) {
+    ShowWindow(control, SW_SHOWNA);
+  } else {
+    HideChild(control);
+  }
 }
 
 void VMItem::StartPoll(UINT ms) {

@@ -237,6 +237,14 @@ TEST_F(LargeViewerTest, ASectionUnderFiftyListsEveryVMTheRowsRecycleWhileScrolli
   PumpFor(20);
   EXPECT_EQ(ShownRowTexts(), rows) << "a VM added to collapsed Recently Used";
   EXPECT_EQ(viewer->Sections()[1]->entries.size(), 1u);
+
+  // The focused first header scrolls away, and the focus goes with it to a window that shows.
+  NavigateKey(VK_HOME);
+  ASSERT_EQ(GetFocus(), viewer->Sections()[0]->header->Hwnd());
+  SendMessageW(viewer->Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+  PumpFor(20);
+  ASSERT_FALSE(IsWindowVisible(viewer->Sections()[0]->header->Hwnd()));
+  EXPECT_TRUE(IsWindowVisible(GetFocus())) << "keys would go to a hidden header";
 }
 
 TEST_F(PagedViewerTest, ALargeSectionFoldsIntoRangesThatRevealTheirVMs) {
@@ -258,6 +266,13 @@ TEST_F(PagedViewerTest, ALargeSectionFoldsIntoRangesThatRevealTheirVMs) {
   EXPECT_EQ(ShownRowTexts(), rows);
   SendMessageW(viewer->Hwnd(), WM_LINK_CLICKED, staleClick, 0);
   EXPECT_EQ(ShownRowTexts(), rows);
+  // A range row under the mouse that a search hides loses its hover look with it.
+  ui::LinkItem* range = section.pages[0].link.get();
+  SendMessageW(range->Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
+  ASSERT_TRUE(range->IsHovered());
+  viewer->SetFilter(L"nothing-like-this");
+  EXPECT_FALSE(range->IsHovered()) << "hidden, yet hovered";
+  viewer->SetFilter(L"");
 
   // The second range: its VMs appear and its first VM takes the focus.
   SendMessageW(viewer->Hwnd(), WM_LINK_CLICKED, section.pages[1].link->Binding(), 0);
