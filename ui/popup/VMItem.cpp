@@ -174,6 +174,7 @@ void VMItem::ShowControl(HWND control, bool shown) {
   // still costs the window system a round trip.
   if (!control || HasVisibleStyle(control) == shown) return;
   if (shown) {
+    if (control == mLogin || control == mConnect || control == mRetry) PlaceOnSecondLine(control);
     ShowWindow(control, SW_SHOWNA);
   } else {
     HideChild(control);
@@ -195,23 +196,25 @@ void VMItem::Layout() {
   if (!IsWindow()) return;
   RECT client;
   GetClientRect(Hwnd(), &client);
-  const int W = client.right;
-  const int R = utils::LINE_HEIGHT, M = utils::MARGIN, B = utils::BUTTON_HEIGHT;
-  const int buttonWidth = utils::BUTTON_WIDTH, connectWidth = utils::COMBO_WIDTH;
-  PlaceChild(mStar.Hwnd(), W - M - 16, (R - 16) / 2, 16, 16);
-  // The second line is placed even while collapsed: the row's height hides it then, and a
-  // control shown by a state change never stands in the first line.
-  const int y2 = R + (R - B) / 2;
-  if (!HasSession(Server())) {
-    PlaceChild(mLogin, W - buttonWidth - M, y2, buttonWidth, B);
-    return;
+  const int R = utils::LINE_HEIGHT, M = utils::MARGIN;
+  PlaceChild(mStar.Hwnd(), client.right - M - 16, (R - 16) / 2, 16, 16);
+  // A hidden button of the second line is placed when it shows (ShowControl): every row
+  // changes width when the list's scroll bar comes or goes, and each move is a round trip.
+  for (HWND control : {mLogin, mConnect, mRetry}) {
+    if (HasVisibleStyle(control)) PlaceOnSecondLine(control);
   }
   for (int i = 0; i < kPowerCount; ++i) {
     const RECT place = PowerButtonRect(i);
     PlaceChild(mPower[i], place.left, place.top, place.right - place.left, place.bottom - place.top);
   }
-  PlaceChild(mConnect, W - connectWidth - M, y2, connectWidth, B);
-  PlaceChild(mRetry, W - buttonWidth - M, y2, buttonWidth, B);
+}
+
+void VMItem::PlaceOnSecondLine(HWND control) {
+  RECT client;
+  GetClientRect(Hwnd(), &client);
+  const int R = utils::LINE_HEIGHT, M = utils::MARGIN, B = utils::BUTTON_HEIGHT;
+  const int width = control == mConnect ? utils::COMBO_WIDTH : utils::BUTTON_WIDTH;
+  PlaceChild(control, client.right - width - M, R + (R - B) / 2, width, B);
 }
 
 void VMItem::DrawContent(HDC dc, const RECT& client) {

@@ -72,6 +72,8 @@ class VMItem : public Item {
   void StartPoll(UINT ms);
   void StopPoll();
   void ShowControl(HWND control, bool shown);
+  // Login, Retry or Connect at the right of the second line (hidden while collapsed).
+  void PlaceOnSecondLine(HWND control);
   void SetPowerPair(Power plain, Power held, const PowerPair& shown);
   void PowerCommand(UINT id);
   // Still in its server's list and open: a power operation may go to it.

@@ -123,6 +123,17 @@ TEST_F(VMRowTest, ExpandingOpensTheVMThePowerButtonsFollowItsStateAndResetUnbind
   EXPECT_EQ(View(), "HEEE");
   EXPECT_EQ(SendMessageW(Held(0), BM_GETCHECK, 0, 0), BST_CHECKED);
   SaveScreenshot(parent.Hwnd(), "rows/vm-powered-on");
+  // Connect stands at the right of the second line, and follows the row's width.
+  for (int narrower : {0, 40}) {
+    RECT client, connect;
+    GetClientRect(row->Hwnd(), &client);
+    SetWindowPos(row->Hwnd(), nullptr, 0, 0, client.right - narrower, client.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    GetClientRect(row->Hwnd(), &client);
+    GetWindowRect(Control(IDC_VM_CONNECT), &connect);
+    MapWindowPoints(nullptr, row->Hwnd(), reinterpret_cast<POINT*>(&connect), 2);
+    EXPECT_EQ(connect.right, client.right - utils::MARGIN) << narrower;
+    EXPECT_GE(connect.top, utils::LINE_HEIGHT) << narrower;
+  }
 
   ExpectViewSoon(0x0002, "EH--");  // powered off
   SaveScreenshot(parent.Hwnd(), "rows/vm-powered-off");
@@ -142,6 +153,20 @@ TEST_F(VMRowTest, ExpandingOpensTheVMThePowerButtonsFollowItsStateAndResetUnbind
   PumpFor(1500);
   EXPECT_EQ(log->Text().find("UIThreadPowerStateChanged", linesBefore), std::string::npos);
   EXPECT_FALSE(static_cast<ui::HoverBtn*>(ui::WindowImpl::FromHandle(Control(IDC_STAR)))->IsToggled());
+}
+
+// A VM gone from the server fails to open: Retry shows at the right of the second line.
+TEST_F(VMRowTest, AVMThatFailsToOpenOffersRetryAtTheEndOfTheSecondLine) {
+  ASSERT_TRUE(BoundRow("web-01", 8, false));
+  ASSERT_TRUE(sim.Admin("removeVm", nlohmann::json({{"moid", moid}}).dump()));
+  ClickAt(row->Hwnd(), POINT{40, 10});
+  ASSERT_TRUE(PumpUntil([&] { return IsShown(Control(IDC_RETRY)); })) << "no Retry";
+  RECT client, retry;
+  GetClientRect(row->Hwnd(), &client);
+  GetWindowRect(Control(IDC_RETRY), &retry);
+  MapWindowPoints(nullptr, row->Hwnd(), reinterpret_cast<POINT*>(&retry), 2);
+  EXPECT_EQ(retry.right, client.right - utils::MARGIN);
+  EXPECT_GE(retry.top, utils::LINE_HEIGHT);
 }
 
 // The question's modal loop runs whatever was posted: a rebuild that binds the row to
