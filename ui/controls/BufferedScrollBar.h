@@ -1,7 +1,7 @@
 // A system scroll bar control that paints through a bitmap of its own: the themed bar is
-// drawn in a dozen stretched and transparent blits, and under Wine each blit onto a
-// window's device context asks the server for the display's layout (three round trips,
-// sixty in all per paint). Into memory they cost nothing more; one copy shows the result.
+// drawn in some twenty stretched and transparent blits, and under Wine each blit onto a
+// window's device context asks the server for the display's layout (three round trips
+// each). Into memory they cost nothing more; one copy shows the result.
 #pragma once
 #include <windows.h>
 
