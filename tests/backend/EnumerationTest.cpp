@@ -101,8 +101,9 @@ TEST_F(Enumeration, PowerEventsReachTheVMSignal) {
   EXPECT_EQ(web->GetOpenState(), QorVM::STATE_OPENING);
   web->Open();  // while opening: only a log line
   EXPECT_TRUE(log->Contains("QorVM::Open: Unable to open VM. mOpenState=1, hostHandle="));
-  ASSERT_TRUE(polling::WaitUntil([&] { return web->GetOpenState() == QorVM::STATE_OPEN_SUCCESS; }));
-  EXPECT_EQ(opened.count, 2);  // opening, then open
+  // The library's thread sets the state, then signals: wait for the signal.
+  ASSERT_TRUE(polling::WaitUntil([&] { return opened.count == 2; })) << "opening, then open";
+  EXPECT_EQ(web->GetOpenState(), QorVM::STATE_OPEN_SUCCESS);
   ASSERT_TRUE(sim.Admin("latency", R"({"ms":0})"));
 
   ASSERT_TRUE(sim.Admin("setPower", nlohmann::json({{"moid", moid}, {"powerState", 8}}).dump()));
