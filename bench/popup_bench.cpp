@@ -34,15 +34,27 @@ void Pump() {
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 }
 
+// Waiting is done as a program's loop does it, in a wait for messages: Wine tells a program
+// that never waits for input apart, and then copies its windows to the screen at each paint.
+void WaitForMessages(DWORD ms) { MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_ALLINPUT); }
+
 bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
   const ULONGLONG end = GetTickCount64() + ms;
   while (GetTickCount64() < end) {
     Pump();
     if (done()) return true;
-    Sleep(5);
+    WaitForMessages(5);
   }
   return done();
 }
+
+// What the UI thread does between two steps of a person (keystrokes, wheel notches, clicks):
+// it handles what comes and waits for input.
+void IdleFor(DWORD ms) {
+  PumpUntil([] { return false; }, ms);
+  Pump();
+}
+constexpr DWORD kStepGapMs = 30;  // a fast typist's or a spun wheel's gap is longer
 
 std::string Protected(const char* password) {
   std::string out;
@@ -76,7 +88,13 @@ struct Listing {
     viewer->AddServerSection(server, true);
     server->Login(nullptr, nullptr, false);
     servers.push_back(server);
-    return PumpUntil([&] { return server->GetState() == VMCollection::STATE_ENUMERATED; }, 120000);
+    // Listed: enumerated, and the section rebuilt with every VM (its rebuild may wait for
+    // timer ticks after the enumeration ends).
+    const ui::Header* header = viewer->Sections().back()->header.get();
+    return PumpUntil([&] {
+      return server->GetState() == VMCollection::STATE_ENUMERATED && !viewer->RebuildPending(header) &&
+             viewer->Sections().back()->entries.size() >= server->GetVMs().size();
+    }, 120000);
   }
   ~Listing() {
     viewer.reset();
@@ -89,6 +107,7 @@ struct Listing {
 double TimeRebuild(ui::ContentViewer& viewer, ui::Header* header, int rounds) {
   std::vector<double> times;
   for (int i = 0; i < rounds; ++i) {
+    IdleFor(kStepGapMs);
     const double start = NowMs();
     viewer.RebuildSection(header);
     times.push_back(NowMs() - start);
@@ -128,6 +147,7 @@ int PopupFigures() {
     SHAppBarMessage(ABM_GETTASKBARPOS, &taskbar);
     const WPARAM onTaskbar = MAKEWPARAM(taskbar.rc.right - 20, taskbar.rc.top);
     // Started hidden, so the tray click is what runs the logins and shows it.
+    IdleFor(kStepGapMs);
     SendMessageW(popup.Hwnd(), WM_TRAYICON, onTaskbar, MAKELPARAM(WM_LBUTTONDOWN, 0));
     const double click = NowMs();
     SendMessageW(popup.Hwnd(), WM_TRAYICON, onTaskbar, MAKELPARAM(WM_LBUTTONUP, 0));
@@ -145,9 +165,7 @@ int PopupFigures() {
     std::vector<double> clicks;
     for (int i = 0; i < 10; ++i) {
       ShowWindow(popup.Hwnd(), SW_HIDE);
-      Pump();
-      Sleep(GetDoubleClickTime() + 20);
-      Pump();
+      IdleFor(GetDoubleClickTime() + 20);
       SendMessageW(popup.Hwnd(), WM_TRAYICON, onTaskbar, MAKELPARAM(WM_LBUTTONDOWN, 0));
       const double again = NowMs();
       SendMessageW(popup.Hwnd(), WM_TRAYICON, onTaskbar, MAKELPARAM(WM_LBUTTONUP, 0));
@@ -167,6 +185,7 @@ std::vector<double> TimeKeystrokes(ui::ContentViewer& viewer, int rounds) {
   const wchar_t* typed[] = {L"w", L"we", L"web", L"web-", L"web-f", L"web", L"we", L"w", L""};
   for (int round = 0; round < rounds; ++round) {
     for (const wchar_t* text : typed) {
+      IdleFor(kStepGapMs);
       const double start = NowMs();
       viewer.SetFilter(text);
       times.push_back(NowMs() - start);
@@ -181,6 +200,7 @@ std::vector<double> TimeWheelNotches(ui::ContentViewer& viewer, int notches) {
   std::vector<double> times;
   for (int i = 0; i < notches; ++i) {
     const int before = viewer.ScrollPosition();
+    IdleFor(kStepGapMs);
     const double start = NowMs();
     const WORD delta = static_cast<WORD>(i < notches / 2 ? -WHEEL_DELTA : WHEEL_DELTA);
     SendMessageW(viewer.Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, delta), 0);
