@@ -136,6 +136,8 @@ void HideChild(HWND child) {
                SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_DEFERERASE);
 }
 
+void MakeOwnDCNow(HWND window) { ReleaseDC(window, GetDC(window)); }
+
 bool IsOldWindows() {
   OSVERSIONINFOEXW version = {};
   version.dwOSVersionInfoSize = sizeof version;

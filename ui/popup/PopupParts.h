@@ -32,6 +32,10 @@ void PlaceChild(HWND child, int x, int y, int width, int height, bool show = fal
 // Hides a child that shows. As PlaceChild, it leaves the parent's erase to its next paint;
 // a child holding the focus goes by ShowWindow, which moves the focus to the parent.
 void HideChild(HWND child);
+// Makes the DC of a window whose class has CS_OWNDC. The first GetDC makes it, with a look
+// at the display's layout; for the rows of the list that would be in the first paint after
+// the popup shows, which the user waits for.
+void MakeOwnDCNow(HWND window);
 // Windows 5.1 or earlier: there the search box is multi-line and its background is drawn
 // by the popup.
 bool IsOldWindows();

@@ -80,6 +80,9 @@ void VMItem::CreateChildren() {
   mTooltip = SharedTooltip(Hwnd());
   mStar.SetIcons(IDI_STAR_ON, IDI_STAR_ON, IDI_STAR_OFF, IDI_STAR_OFF);
   mStar.CreateButton(Hwnd(), IDC_STAR, 0, 0, WS_CHILD | WS_VISIBLE | BS_OWNERDRAW);
+  // Rows are made hidden with the popup and painted first when it shows.
+  MakeOwnDCNow(Hwnd());
+  MakeOwnDCNow(mStar.Hwnd());
   for (int i = 0; i < kPowerCount; ++i) {
     const PowerControl& control = kPowerControls[i];
     const DWORD style = control.held ? (WS_CHILD | BS_PUSHLIKE | BS_ICON | BS_AUTORADIOBUTTON) : (WS_CHILD | BS_ICON);
