@@ -498,8 +498,14 @@ void ContentViewer::Place(bool scrolled) {
     if (!w.row) continue;  // the pool covers the view; never move a row not found
     const bool focused = w.header == mFocus.header && w.entry->vm == mFocus.vm;
     const UINT_PTR tag = reinterpret_cast<UINT_PTR>(w.header);
+    w.row->HoldPaint();
     w.row->Bind(std::static_pointer_cast<QorVM>(w.entry->vm), tag, focused, focused && mFocus.expanded);
-    PlaceChild(w.row->Hwnd(), 0, w.entry->y - top, width, w.entry->height, true);
+    const bool placedAfresh = PlaceChild(w.row->Hwnd(), 0, w.entry->y - top, width, w.entry->height, true);
+    // A row rebound where it stands is drawn now, unless the list's paints wait for the
+    // message loop (a listing's rebuild).
+    w.row->ReleasePaint(placedAfresh ? Item::HeldPaint::kLeftToTheSystem
+                        : mPaintLater ? Item::HeldPaint::kInvalidated
+                                      : Item::HeldPaint::kDrawnNow);
   }
   HideSpareLinks();
   if (scrolled) {

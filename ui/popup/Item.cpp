@@ -105,6 +105,34 @@ LRESULT Item::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   // trips a row under Wine, where a keystroke repaints a screenful of rows.
   ValidateRect(Hwnd(), nullptr);
   HDC dc = GetDC(Hwnd());
+  Draw(dc);
+  ReleaseDC(Hwnd(), dc);
+  return 0;
+}
+
+void Item::Invalidate(const RECT* part) {
+  if (mPaintHeld) {
+    mPaintDue = true;
+    return;
+  }
+  InvalidateRect(Hwnd(), part, FALSE);
+}
+
+void Item::ReleasePaint(HeldPaint how) {
+  mPaintHeld = false;
+  if (!mPaintDue) return;
+  mPaintDue = false;
+  if (how == HeldPaint::kLeftToTheSystem) return;
+  if (how == HeldPaint::kInvalidated || !IsWindowVisible(Hwnd())) {
+    InvalidateRect(Hwnd(), nullptr, FALSE);
+    return;
+  }
+  HDC dc = GetDC(Hwnd());
+  Draw(dc);
+  ReleaseDC(Hwnd(), dc);
+}
+
+void Item::Draw(HDC dc) {
   RECT client;
   GetClientRect(Hwnd(), &client);
   HBRUSH fill = White(), frame = White();
@@ -124,8 +152,6 @@ LRESULT Item::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   SetTextColor(dc, kRowText);
   DrawContent(dc, client);
   RestoreDC(dc, saved);
-  ReleaseDC(Hwnd(), dc);
-  return 0;
 }
 
 LRESULT Item::OnSize(UINT, WPARAM, LPARAM, BOOL&) {

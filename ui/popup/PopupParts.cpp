@@ -108,19 +108,20 @@ int MeasureTextLine(HWND window, HFONT font, const std::wstring& text) {
 
 bool HasVisibleStyle(HWND control) { return control && (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE); }
 
-void PlaceChild(HWND child, int x, int y, int width, int height, bool show) {
-  if (!child) return;
+bool PlaceChild(HWND child, int x, int y, int width, int height, bool show) {
+  if (!child) return false;
   RECT now;
   GetWindowRect(child, &now);
   MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&now), 2);
   const bool there = now.left == x && now.top == y && now.right - now.left == width && now.bottom - now.top == height;
-  if (there && (!show || HasVisibleStyle(child))) return;
+  if (there && (!show || HasVisibleStyle(child))) return false;
   // Painted afresh where it lands: bits copied from where it was can hold what a sibling
   // or the parent drew there. The parent's erase waits for its next paint, which the
   // layouts calling this run at their end, rather than coming once per child moved.
   const UINT showing = show && !HasVisibleStyle(child) ? SWP_SHOWWINDOW : 0;
   SetWindowPos(child, nullptr, x, y, width, height,
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_DEFERERASE | showing);
+  return true;
 }
 
 void HideChild(HWND child) {

@@ -28,7 +28,8 @@ int MeasureTextLine(HWND window, HFONT font, const std::wstring& text);
 bool HasVisibleStyle(HWND control);
 // Moves (and with show, shows) a child only when it is not already there: layout runs on
 // every scroll step and key, and a move that changes nothing still costs a round trip.
-void PlaceChild(HWND child, int x, int y, int width, int height, bool show = false);
+// True when it moved or showed the child, which the window system then repaints whole.
+bool PlaceChild(HWND child, int x, int y, int width, int height, bool show = false);
 // Hides a child that shows. As PlaceChild, it leaves the parent's erase to its next paint;
 // a child holding the focus goes by ShowWindow, which moves the focus to the parent.
 void HideChild(HWND child);

@@ -286,7 +286,7 @@ void VMItem::UIThreadLoginStateChanged() {
   UpdateMark();
   // A newly shown button must be in its place before it is seen.
   Layout();
-  InvalidateRect(Hwnd(), nullptr, FALSE);
+  Invalidate();
 }
 
 void VMItem::UIThreadVMOpenStateChanged() {
@@ -303,7 +303,7 @@ void VMItem::UIThreadVMOpenStateChanged() {
       mStatusShown = true;
       mStatusText = utils::LoadStringResource(IDS_OPENING_VM);
       EnableWindow(mRetry, FALSE);
-      InvalidateRect(Hwnd(), nullptr, FALSE);
+      Invalidate();
       break;
     case QorVM::STATE_OPEN_FAILED:
       Log("%s: VM '%s' open state changed to STATE_OPEN_FAILED.\n", kName, name.c_str());
@@ -311,7 +311,7 @@ void VMItem::UIThreadVMOpenStateChanged() {
       mStatusText = utils::LoadStringResource(IDS_OPEN_VM_FAILED);
       EnableWindow(mRetry, TRUE);
       ShowControl(mRetry, true);
-      InvalidateRect(Hwnd(), nullptr, FALSE);
+      Invalidate();
       break;
     case QorVM::STATE_OPEN_SUCCESS:
       Log("%s: VM '%s' open state changed to STATE_OPEN_SUCCESS.\n", kName, name.c_str());
@@ -351,7 +351,7 @@ void VMItem::UIThreadOpenDone() {
   }
   if (IsExpanded()) StartPoll(0);
   Layout();
-  InvalidateRect(Hwnd(), nullptr, FALSE);
+  Invalidate();
   UpdateWindow(Hwnd());
 }
 
@@ -465,7 +465,7 @@ void VMItem::UpdateMark() {
   mMark = mark;
   if (!IsWindow()) return;
   const RECT box = MarkBox();
-  InvalidateRect(Hwnd(), &box, FALSE);
+  Invalidate(&box);
   const UINT words = PowerMarkTextId(mark);
   SetToolText(mTooltip, Hwnd(), kMarkTool, words ? utils::LoadStringResource(words) : std::wstring());
   NotifyDescriptionChanged(Hwnd());

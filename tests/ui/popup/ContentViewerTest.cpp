@@ -311,6 +311,28 @@ TEST_F(ViewerTest, TheSearchKeepsMatchingVMsAndSaysWhenNothingMatches) {
   EXPECT_EQ(ShownRowTexts(), everything);
 }
 
+TEST_F(ViewerTest, ARowReboundWhereItStandsShowsItsNewVMAtOnce) {
+  for (const char* name : {"alpha-1", "alpha-2", "beta-1", "beta-2"}) AddVm(name);
+  AddServer();
+  viewer->SetFilter(L"alpha");
+  PumpFor(20);
+  HWND row = nullptr;
+  for (HWND h = GetWindow(viewer->Hwnd(), GW_CHILD); h && !row; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (IsShown(h) && TextOf(h) == L"alpha-1") row = h;
+  }
+  ASSERT_TRUE(row);
+  const RECT where = ChildRect(row);
+  const std::vector<uint8_t> before = ClientPixels(row);
+  viewer->SetFilter(L"beta");
+  ASSERT_EQ(TextOf(row), L"beta-1") << "the row is rebound";
+  const RECT now = ChildRect(row);
+  ASSERT_TRUE(EqualRect(&now, &where)) << "where it stood";
+  const std::vector<uint8_t> shown = ClientPixels(row);
+  RedrawWindow(row, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_NE(shown, before);
+  EXPECT_EQ(shown, ClientPixels(row)) << "what shows is what a full repaint draws";
+}
+
 TEST_F(ViewerTest, KeysWalkTheSectionsAndTypeAheadJumpsByName) {
   for (const char* name : {"alpha", "delta-1", "delta-2", "echo"}) AddVm(name);
   AddServer();
