@@ -100,6 +100,7 @@ class CHyperLink : public WindowImpl {
 
   bool mReady = false;
   bool mPaintLabel = true;
+  bool mFocused = false;  // followed from the focus messages: a paint asks no one
   bool mSettingLabel = false;
   bool mSingleLine = false;
   std::wstring mLabel;
