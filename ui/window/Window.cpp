@@ -78,7 +78,16 @@ WindowImpl::~WindowImpl() {
   if (mSubclassed) {
     UnsubclassWindow();  // the window is someone else's
   } else if (mHwnd != nullptr && ::IsWindow(mHwnd)) {
-    ::DestroyWindow(mHwnd);
+    // The derived object is gone already: the window's last messages (WM_DESTROY and on)
+    // go to its default procedure, not to a message map that no longer exists.
+    HWND hwnd = mHwnd;
+    DiscardPostedSlots(hwnd);
+    RemovePropW(hwnd, kWindowObjectProp);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(mSuperProc != nullptr ? mSuperProc : DefWindowProcW));
+    mHwnd = nullptr;
+    ::DestroyWindow(hwnd);
   }
 }
 
