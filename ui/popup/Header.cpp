@@ -113,23 +113,22 @@ void Header::Layout() {
   const int width = client.right;
   const int M = utils::MARGIN;
   const int y = (mLineHeight - 16) / 2;
-  // No copied bits: a button moved over where another was drawn would keep showing it.
-  const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE | SWP_NOCOPYBITS;
+  // Only the buttons that move are moved, each painted afresh where it lands and erased
+  // with its paint (the list's width changes with its scroll bar, and each is a round trip).
   int x = width - 16 - M;
-  SetWindowPos(mCollapse.Hwnd(), nullptr, x, y, 0, 0, flags | SWP_SHOWWINDOW);
+  PlaceChild(mCollapse.Hwnd(), x, y, 16, 16, true);
   // Hidden buttons take no place: the visible ones pack to the right.
   if (HasVisibleStyle(mRefresh.Hwnd())) {
     x -= 20;
-    SetWindowPos(mRefresh.Hwnd(), nullptr, x, y, 0, 0, flags);
+    PlaceChild(mRefresh.Hwnd(), x, y, 16, 16);
   }
   if (HasVisibleStyle(mRemove.Hwnd())) {
     x -= 20;
-    SetWindowPos(mRemove.Hwnd(), nullptr, x, y, 0, 0, flags);
+    PlaceChild(mRemove.Hwnd(), x, y, 16, 16);
   }
   mTitleRect = {M, 0, x - M, mLineHeight};
   const int B = utils::BUTTON_HEIGHT, buttonWidth = utils::BUTTON_WIDTH;
-  SetWindowPos(mLogin, nullptr, width - buttonWidth - M, mLineHeight + (mLineHeight - B) / 2, buttonWidth, B,
-               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+  PlaceChild(mLogin, width - buttonWidth - M, mLineHeight + (mLineHeight - B) / 2, buttonWidth, B);
   // Painted with the list, or by the message loop when a state change alone moved things.
   InvalidateRect(Hwnd(), nullptr, FALSE);
 }
@@ -149,7 +148,7 @@ LRESULT Header::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   SetTextColor(dc, kTitleGrey);
   RECT title = mTitleRect;
   DrawTextW(dc, mTitle.c_str(), -1, &title, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
-  if (GetFocus() == Hwnd()) {
+  if (mFocused) {
     RECT line = {client.left, client.top, client.right, mLineHeight};
     DrawFocusRect(dc, &line);
   }
@@ -309,6 +308,7 @@ LRESULT Header::OnChar(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
 }
 
 LRESULT Header::OnFocus(UINT msg, WPARAM, LPARAM, BOOL&) {
+  mFocused = msg == WM_SETFOCUS;
   RECT line;
   GetClientRect(Hwnd(), &line);
   line.bottom = mLineHeight;

@@ -79,6 +79,7 @@ class Header : public WindowImpl {
   int mLineHeight = 0;
   RECT mTitleRect = {};
   bool mStatusShown = false;
+  bool mFocused = false;  // followed from the focus messages: no query at each paint
   const bool mGroupLargeLists;
   const bool mHasRefresh;
   const bool mHasRemove;

@@ -25,7 +25,9 @@ WindowClassInfo Item::GetClassInfo() const {
   WindowClassInfo info;
   // A DC of its own: rows repaint at every keystroke, and a cache DC is found, reset and
   // given back at each paint (round trips under Wine). The paint restores what it selects.
-  info.style = CS_OWNDC;
+  // Redrawn whole when its size changes, with the change itself: what a row draws depends
+  // on its width and height throughout (an invalidation of its own would be a round trip).
+  info.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
   info.cursor = IDC_ARROW;
   return info;
 }
@@ -155,10 +157,9 @@ void Item::Draw(HDC dc) {
 }
 
 LRESULT Item::OnSize(UINT, WPARAM, LPARAM, BOOL&) {
-  Layout();
   // Painted with the list's next paint, or by the message loop: the scroll bar coming
   // narrows every row at once, and painting each here would hold the thread for them all.
-  InvalidateRect(Hwnd(), nullptr, FALSE);
+  Layout();
   return 0;
 }
 
