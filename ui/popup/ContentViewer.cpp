@@ -385,7 +385,7 @@ void ContentViewer::Compute() {
       InvalidateRect(mScrollBar, nullptr, TRUE);
     }
   } else {
-    if (HasVisibleStyle(mScrollBar)) ShowWindow(mScrollBar, SW_HIDE);
+    HideChild(mScrollBar);
     if (GetScrollPos(mScrollBar, SB_CTL) != 0) SetScrollPos(mScrollBar, SB_CTL, 0, FALSE);
   }
 }
@@ -395,6 +395,22 @@ bool ContentViewer::InView(int y, int h, int top, int viewHeight) {
 }
 
 namespace {
+// The focus as a layout pass sees it: asked when first needed, and again only after the
+// pass moved it (each ask is a round trip under Wine, and a pass hides a dozen children).
+class FocusSeen {
+ public:
+  HWND Get() {
+    if (!mKnown) mFocus = GetFocus();
+    mKnown = true;
+    return mFocus;
+  }
+  void Moved() { mKnown = false; }
+
+ private:
+  HWND mFocus = nullptr;
+  bool mKnown = false;
+};
+
 bool IsAt(HWND child, int x, int y, int width, int height) {
   RECT now;
   GetWindowRect(child, &now);
@@ -417,18 +433,25 @@ void ContentViewer::Place(bool scrolled) {
     VMItem* row;
   };
   std::vector<Wanted> wanted;
+  FocusSeen focus;
+  const auto hide = [&focus](HWND child) {
+    if (HasVisibleStyle(child) && HideChild(child, focus.Get())) focus.Moved();
+  };
   for (auto& section : mSections) {
     Header* header = section->header.get();
     const bool headerInView = section->headerShown && InView(section->headerY, header->GetHeight(), top, viewHeight);
     if (!headerInView) {
-      HideChild(header->Hwnd());
+      hide(header->Hwnd());
     } else {
       PlaceChild(header->Hwnd(), 0, section->headerY - top, width, header->GetHeight(), true);
-      if (header == mFocus.header && !mFocus.vm && GetFocus() != header->Hwnd()) SetFocus(header->Hwnd());
+      if (header == mFocus.header && !mFocus.vm && focus.Get() != header->Hwnd()) {
+        SetFocus(header->Hwnd());
+        focus.Moved();
+      }
     }
     if (!section->headerShown || header->IsCollapsed()) {
       for (SectionEntry& entry : section->entries) {
-        if (entry.kind == SectionEntry::LINK_ROW) HideChild(entry.link->Hwnd());
+        if (entry.kind == SectionEntry::LINK_ROW) hide(entry.link->Hwnd());
       }
       continue;
     }
@@ -436,7 +459,7 @@ void ContentViewer::Place(bool scrolled) {
       const bool placed = entry.visible && InView(entry.y, entry.height, top, viewHeight);
       if (entry.kind == SectionEntry::LINK_ROW) {
         if (!placed) {
-          HideChild(entry.link->Hwnd());
+          hide(entry.link->Hwnd());
         } else {
           PlaceChild(entry.link->Hwnd(), 0, entry.y - top, width, entry.height, true);
         }
@@ -468,7 +491,10 @@ void ContentViewer::Place(bool scrolled) {
       w->row = row.get();
       continue;
     }
-    if (focusRow && GetFocus() == row->Hwnd()) SetFocus(Hwnd());
+    if (focusRow && focus.Get() == row->Hwnd()) {
+      SetFocus(Hwnd());
+      focus.Moved();
+    }
     free.push_back(row.get());
   }
   // 2. The entries left take a free row: first one at their place, then one that shows
@@ -491,7 +517,7 @@ void ContentViewer::Place(bool scrolled) {
   // 3. Rows no entry took hide and give their binding back (hidden first, so that nothing
   // of theirs repaints on the way out); then the rows are bound and placed.
   for (VMItem* row : free) {
-    HideChild(row->Hwnd());
+    hide(row->Hwnd());
     if (row->GetVM()) row->Reset();
   }
   for (const Wanted& w : wanted) {
@@ -500,6 +526,7 @@ void ContentViewer::Place(bool scrolled) {
     const UINT_PTR tag = reinterpret_cast<UINT_PTR>(w.header);
     w.row->HoldPaint();
     w.row->Bind(std::static_pointer_cast<QorVM>(w.entry->vm), tag, focused, focused && mFocus.expanded);
+    if (focused) focus.Moved();  // the row takes it
     const bool placedAfresh = PlaceChild(w.row->Hwnd(), 0, w.entry->y - top, width, w.entry->height, true);
     // A row rebound where it stands is drawn now, unless the list's paints wait for the
     // message loop (a listing's rebuild).
@@ -507,7 +534,7 @@ void ContentViewer::Place(bool scrolled) {
                         : mPaintLater ? Item::HeldPaint::kInvalidated
                                       : Item::HeldPaint::kDrawnNow);
   }
-  HideSpareLinks();
+  for (auto& link : mSpareLinks) hide(link->Hwnd());
   if (scrolled) {
     RedrawWindow(Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     return;

@@ -125,16 +125,20 @@ bool PlaceChild(HWND child, int x, int y, int width, int height, bool show) {
 }
 
 void HideChild(HWND child) {
-  if (!HasVisibleStyle(child)) return;
-  const HWND focus = GetFocus();
+  if (HasVisibleStyle(child)) HideChild(child, GetFocus());
+}
+
+bool HideChild(HWND child, HWND focus) {
+  if (!HasVisibleStyle(child)) return false;
   if (focus && (focus == child || IsChild(child, focus))) {
     ShowWindow(child, SW_HIDE);  // which hands the focus on
-    return;
+    return true;
   }
   // What ShowWindow does, less its focus checks and the parent's erase at once.
   SendMessageW(child, WM_SHOWWINDOW, FALSE, 0);
   SetWindowPos(child, nullptr, 0, 0, 0, 0,
                SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_DEFERERASE);
+  return false;
 }
 
 void MakeOwnDCNow(HWND window) { ReleaseDC(window, GetDC(window)); }

@@ -33,6 +33,9 @@ bool PlaceChild(HWND child, int x, int y, int width, int height, bool show = fal
 // Hides a child that shows. As PlaceChild, it leaves the parent's erase to its next paint;
 // a child holding the focus goes by ShowWindow, which moves the focus to the parent.
 void HideChild(HWND child);
+// The same where the caller knows the focus (a layout pass asks once, not per child). True
+// when the child held it and handed it on.
+bool HideChild(HWND child, HWND focus);
 // Makes the DC of a window whose class has CS_OWNDC. The first GetDC makes it, with a look
 // at the display's layout; for the rows of the list that would be in the first paint after
 // the popup shows, which the user waits for.
