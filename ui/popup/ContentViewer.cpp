@@ -437,13 +437,22 @@ void ContentViewer::Place(bool scrolled) {
   const auto hide = [&focus](HWND child) {
     if (HasVisibleStyle(child) && HideChild(child, focus.Get())) focus.Moved();
   };
+  // A header, link or row placed afresh is wholly invalid, and its paint draws it whole:
+  // painted once the pass has placed and hidden all (each may expose another), it is not
+  // looked for by the paint at the end (a round trip each).
+  std::vector<HWND> placed;
+  const auto place = [&placed](HWND child, int y, int w, int h) {
+    const bool placedAfresh = PlaceChild(child, 0, y, w, h, true);
+    if (placedAfresh) placed.push_back(child);
+    return placedAfresh;
+  };
   for (auto& section : mSections) {
     Header* header = section->header.get();
     const bool headerInView = section->headerShown && InView(section->headerY, header->GetHeight(), top, viewHeight);
     if (!headerInView) {
       hide(header->Hwnd());
     } else {
-      PlaceChild(header->Hwnd(), 0, section->headerY - top, width, header->GetHeight(), true);
+      place(header->Hwnd(), section->headerY - top, width, header->GetHeight());
       if (header == mFocus.header && !mFocus.vm && focus.Get() != header->Hwnd()) {
         SetFocus(header->Hwnd());
         focus.Moved();
@@ -461,7 +470,7 @@ void ContentViewer::Place(bool scrolled) {
         if (!placed) {
           hide(entry.link->Hwnd());
         } else {
-          PlaceChild(entry.link->Hwnd(), 0, entry.y - top, width, entry.height, true);
+          place(entry.link->Hwnd(), entry.y - top, width, entry.height);
         }
       } else if (placed && std::dynamic_pointer_cast<QorVM>(entry.vm)) {
         wanted.push_back({header, &entry, nullptr});
@@ -527,15 +536,19 @@ void ContentViewer::Place(bool scrolled) {
     w.row->HoldPaint();
     w.row->Bind(std::static_pointer_cast<QorVM>(w.entry->vm), tag, focused, focused && mFocus.expanded);
     if (focused) focus.Moved();  // the row takes it
-    const bool placedAfresh = PlaceChild(w.row->Hwnd(), 0, w.entry->y - top, width, w.entry->height, true);
-    // A row rebound where it stands is drawn now, unless the list's paints wait for the
-    // message loop (a listing's rebuild).
+    const bool placedAfresh = place(w.row->Hwnd(), w.entry->y - top, width, w.entry->height);
+    // A row rebound where it stands is drawn now too, unless the list's paints wait for
+    // the message loop (a listing's rebuild). One placed afresh has been painted whole.
     w.row->ReleasePaint(placedAfresh ? Item::HeldPaint::kLeftToTheSystem
                         : mPaintLater ? Item::HeldPaint::kInvalidated
                                       : Item::HeldPaint::kDrawnNow);
   }
   for (auto& link : mSpareLinks) hide(link->Hwnd());
+  const auto paintPlaced = [&placed] {
+    for (HWND child : placed) SendMessageW(child, WM_PAINT, 0, 0);
+  };
   if (scrolled) {
+    if (!mPaintLater) paintPlaced();
     RedrawWindow(Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     return;
   }
@@ -544,7 +557,9 @@ void ContentViewer::Place(bool scrolled) {
   const bool message = mSections.size() <= 2 || mNoMatch;
   if (message || message != mMessagePainted) InvalidateRect(Hwnd(), nullptr, FALSE);
   mMessagePainted = message;
-  if (!mPaintLater) UpdateWindow(Hwnd());
+  if (mPaintLater) return;
+  paintPlaced();
+  UpdateWindow(Hwnd());
 }
 
 void ContentViewer::HideSpareLinks() {

@@ -29,7 +29,7 @@ class Item : public WindowImpl {
 
   // How a row's held repaint ends (see HoldPaint).
   enum class HeldPaint {
-    kLeftToTheSystem,  // moved or shown afresh: the window system repaints it whole
+    kLeftToTheSystem,  // moved or shown afresh: wholly invalid, painted whole by its paint
     kDrawnNow,         // it stayed where it was: drawn at once
     kInvalidated,      // painted later by the message loop
   };

@@ -97,6 +97,15 @@ class LargeViewerTest : public ViewerTest {
   std::vector<std::string> SimulatorArgs() const override { return {"--vms", "49", "--power-delay-ms", "50"}; }
 };
 
+// A step moves bits, paints some windows itself and leaves the rest to the paint: what
+// shows must be what a whole new paint draws.
+bool DrawnAsByAWholePaint(HWND viewer) {
+  PumpFor(20);
+  const std::vector<uint8_t> shown = ScreenPixels(viewer);
+  RedrawWindow(viewer, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  return !shown.empty() && shown == ScreenPixels(viewer);
+}
+
 }  // namespace
 
 TEST_F(ViewerTest, WithoutServersOnlyTheExplanationShowsThenTheSectionsAppearAndGoWithTheServer) {
@@ -148,14 +157,8 @@ TEST_F(LargeViewerTest, ASectionUnderFiftyListsEveryVMTheRowsRecycleWhileScrolli
   EXPECT_TRUE(section.pages.empty());
   ASSERT_TRUE(viewer->IsScrollBarShown());
   const std::wstring firstRow = ShownRowTexts()[3];
-  // A scroll moves the bits that stay in view and paints only what comes in: the result
-  // must be what a whole new paint draws.
-  const auto drawnAsByAWholePaint = [&] {
-    PumpFor(20);
-    const std::vector<uint8_t> scrolled = ScreenPixels(viewer->Hwnd());
-    RedrawWindow(viewer->Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    return !scrolled.empty() && scrolled == ScreenPixels(viewer->Hwnd());
-  };
+  // A scroll moves the bits that stay in view and paints only what comes in.
+  const auto drawnAsByAWholePaint = [&] { return DrawnAsByAWholePaint(viewer->Hwnd()); };
   // One wheel notch scrolls 120 pixels; the view stops at the end of the range.
   SendMessageW(viewer->Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
   PumpFor(20);
@@ -184,6 +187,14 @@ TEST_F(LargeViewerTest, ASectionUnderFiftyListsEveryVMTheRowsRecycleWhileScrolli
   for (int i = 0; i < 100; ++i) SendMessageW(viewer->Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
   PumpFor(20);
   EXPECT_EQ(viewer->ScrollPosition(), 0);
+  EXPECT_EQ(ShownRowTexts()[3], firstRow);
+  // A search that takes the scroll bar away widens every row; its end narrows them again.
+  viewer->SetFilter(utils::ToWideString(server->GetVMs()[5]->GetName()));
+  EXPECT_FALSE(viewer->IsScrollBarShown());
+  EXPECT_TRUE(drawnAsByAWholePaint()) << "the scroll bar gone";
+  viewer->SetFilter(L"");
+  EXPECT_TRUE(viewer->IsScrollBarShown());
+  EXPECT_TRUE(drawnAsByAWholePaint()) << "the scroll bar back";
   EXPECT_EQ(ShownRowTexts()[3], firstRow);
 
   RECT client;
@@ -294,7 +305,7 @@ TEST_F(ViewerTest, TheSearchKeepsMatchingVMsAndSaysWhenNothingMatches) {
   AddServer();
   const std::vector<std::wstring> everything = ShownRowTexts();
   viewer->SetFilter(L"web prod");
-  PumpFor(20);
+  EXPECT_TRUE(DrawnAsByAWholePaint(viewer->Hwnd())) << "the search begun";
   EXPECT_EQ(ShownRowTexts(), (std::vector<std::wstring>{L"127.0.0.1", L"Prod Web 01", L"webserver-production"}))
       << "sections without a match hide their headers";
   SaveScreenshot(parent.Hwnd(), "viewer/search");
@@ -307,7 +318,7 @@ TEST_F(ViewerTest, TheSearchKeepsMatchingVMsAndSaysWhenNothingMatches) {
   PumpFor(20);
   EXPECT_EQ(ShownRowTexts().size(), 5u);
   viewer->SetFilter(L"");
-  PumpFor(20);
+  EXPECT_TRUE(DrawnAsByAWholePaint(viewer->Hwnd())) << "the search ended";
   EXPECT_EQ(ShownRowTexts(), everything);
 }
 
