@@ -80,7 +80,7 @@ WindowImpl::~WindowImpl() {
   } else if (mHwnd != nullptr && ::IsWindow(mHwnd)) {
     // The derived object is gone already: the window's last messages (WM_DESTROY and on)
     // go to its default procedure, not to a message map that no longer exists.
-    HWND hwnd = mHwnd;
+    const HWND hwnd = mHwnd;
     DiscardPostedSlots(hwnd);
     RemovePropW(hwnd, kWindowObjectProp);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);

@@ -171,9 +171,16 @@ TEST_F(HeaderTest, AFailedLoginThenCollapseKeysAndRemoveAndTheFavoritesHeader) {
   EXPECT_TRUE(h.IsCollapsed());
   Key(VK_UP);
   EXPECT_EQ(parent.Last(WM_NAVIGATE_KEY)->wParam, static_cast<WPARAM>(VK_UP));
-  // Focus changes are reported with the header itself.
+  // The focus shows on the header while it has it; focus changes are reported with the
+  // header itself.
   SetFocus(nullptr);
   PumpFor(20);
+  const std::vector<uint8_t> unfocused = ClientPixels(h.Hwnd());
+  SetFocus(h.Hwnd());
+  EXPECT_NE(ClientPixels(h.Hwnd()), unfocused);
+  SetFocus(nullptr);
+  PumpFor(20);
+  EXPECT_EQ(ClientPixels(h.Hwnd()), unfocused);
   ASSERT_NE(parent.Last(WM_ITEM_UNFOCUSED), nullptr);
   EXPECT_EQ(parent.Last(WM_ITEM_UNFOCUSED)->wParam, reinterpret_cast<WPARAM>(&h));
 
