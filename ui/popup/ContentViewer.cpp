@@ -437,22 +437,20 @@ void ContentViewer::Place(bool scrolled) {
   const auto hide = [&focus](HWND child) {
     if (HasVisibleStyle(child) && HideChild(child, focus.Get())) focus.Moved();
   };
-  // A header, link or row placed afresh is wholly invalid, and its paint draws it whole:
-  // painted once the pass has placed and hidden all (each may expose another), it is not
-  // looked for by the paint at the end (a round trip each).
-  std::vector<HWND> placed;
-  const auto place = [&placed](HWND child, int y, int w, int h) {
-    const bool placedAfresh = PlaceChild(child, 0, y, w, h, true);
-    if (placedAfresh) placed.push_back(child);
-    return placedAfresh;
-  };
+  // A header, link or row placed afresh is wholly invalid, its children with it, and their
+  // paints draw them whole: painted once the pass has placed and hidden all (each may
+  // expose another), they are not looked for by the paint at the end (a round trip each).
+  std::vector<Header*> placedHeaders;
+  std::vector<Item*> placedItems;
   for (auto& section : mSections) {
     Header* header = section->header.get();
     const bool headerInView = section->headerShown && InView(section->headerY, header->GetHeight(), top, viewHeight);
     if (!headerInView) {
       hide(header->Hwnd());
     } else {
-      place(header->Hwnd(), section->headerY - top, width, header->GetHeight());
+      if (PlaceChild(header->Hwnd(), 0, section->headerY - top, width, header->GetHeight(), true)) {
+        placedHeaders.push_back(header);
+      }
       if (header == mFocus.header && !mFocus.vm && focus.Get() != header->Hwnd()) {
         SetFocus(header->Hwnd());
         focus.Moved();
@@ -470,7 +468,9 @@ void ContentViewer::Place(bool scrolled) {
         if (!placed) {
           hide(entry.link->Hwnd());
         } else {
-          place(entry.link->Hwnd(), entry.y - top, width, entry.height);
+          if (PlaceChild(entry.link->Hwnd(), 0, entry.y - top, width, entry.height, true)) {
+            placedItems.push_back(entry.link);
+          }
         }
       } else if (placed && std::dynamic_pointer_cast<QorVM>(entry.vm)) {
         wanted.push_back({header, &entry, nullptr});
@@ -536,7 +536,8 @@ void ContentViewer::Place(bool scrolled) {
     w.row->HoldPaint();
     w.row->Bind(std::static_pointer_cast<QorVM>(w.entry->vm), tag, focused, focused && mFocus.expanded);
     if (focused) focus.Moved();  // the row takes it
-    const bool placedAfresh = place(w.row->Hwnd(), w.entry->y - top, width, w.entry->height);
+    const bool placedAfresh = PlaceChild(w.row->Hwnd(), 0, w.entry->y - top, width, w.entry->height, true);
+    if (placedAfresh) placedItems.push_back(w.row);
     // A row rebound where it stands is drawn now too, unless the list's paints wait for
     // the message loop (a listing's rebuild). One placed afresh has been painted whole.
     w.row->ReleasePaint(placedAfresh ? Item::HeldPaint::kLeftToTheSystem
@@ -544,8 +545,9 @@ void ContentViewer::Place(bool scrolled) {
                                       : Item::HeldPaint::kDrawnNow);
   }
   for (auto& link : mSpareLinks) hide(link->Hwnd());
-  const auto paintPlaced = [&placed] {
-    for (HWND child : placed) SendMessageW(child, WM_PAINT, 0, 0);
+  const auto paintPlaced = [&] {
+    for (Header* header : placedHeaders) header->PaintPlaced();
+    for (Item* item : placedItems) item->PaintPlaced();
   };
   if (scrolled) {
     if (!mPaintLater) paintPlaced();

@@ -133,6 +133,11 @@ void Header::Layout() {
   InvalidateRect(Hwnd(), nullptr, FALSE);
 }
 
+void Header::PaintPlaced() {
+  PaintWholeNow(Hwnd());
+  for (HWND button : {mCollapse.Hwnd(), mRefresh.Hwnd(), mRemove.Hwnd()}) PaintWholeNow(button);
+}
+
 LRESULT Header::OnSize(UINT, WPARAM, LPARAM, BOOL&) {
   Layout();
   return 0;

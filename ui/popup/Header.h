@@ -25,6 +25,8 @@ class Header : public WindowImpl {
 
   int GetHeight() const;
   bool IsCollapsed() const { return mCollapse.IsToggled(); }
+  // Placed afresh by the list: painted now, with its buttons.
+  void PaintPlaced();
   int MeasureLine() const;
   int LineHeight() const { return mLineHeight; }
   const std::wstring& GetTitle() const { return mTitle; }

@@ -134,6 +134,11 @@ void Item::ReleasePaint(HeldPaint how) {
   ReleaseDC(Hwnd(), dc);
 }
 
+void Item::PaintPlaced() {
+  PaintWholeNow(Hwnd());
+  PaintPlacedChildren();
+}
+
 void Item::Draw(HDC dc) {
   RECT client;
   GetClientRect(Hwnd(), &client);

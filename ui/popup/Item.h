@@ -38,6 +38,8 @@ class Item : public WindowImpl {
   // search and validation: three round trips under Wine, for each row a keystroke rebinds.
   void HoldPaint() { mPaintHeld = true; }
   void ReleasePaint(HeldPaint how);
+  // Placed afresh by the list: painted now, with the children that paint whole.
+  void PaintPlaced();
 
   virtual VMPtr GetVM() const = 0;
   virtual std::wstring GetName() const = 0;
@@ -54,6 +56,7 @@ class Item : public WindowImpl {
   virtual void HandleTimer(UINT_PTR id) = 0;
   virtual bool CanToggleAt(POINT point) = 0;
   virtual void SetBackground(HBRUSH brush) = 0;
+  virtual void PaintPlacedChildren() {}
   // What a screen reader says beyond the window text (what the row draws besides it).
   virtual std::wstring AccessibleDescription() const { return std::wstring(); }
 

@@ -71,6 +71,8 @@ void LinkItem::DestroyChildren() {
   mFont = nullptr;
 }
 
+void LinkItem::PaintPlacedChildren() { PaintWholeNow(mLink.Hwnd()); }
+
 void LinkItem::Layout() {
   if (!mLink.IsWindow()) return;
   RECT client;

@@ -141,6 +141,10 @@ bool HideChild(HWND child, HWND focus) {
   return false;
 }
 
+void PaintWholeNow(HWND window) {
+  if (HasVisibleStyle(window)) SendMessageW(window, WM_PAINT, 0, 0);
+}
+
 void MakeOwnDCNow(HWND window) { ReleaseDC(window, GetDC(window)); }
 
 bool IsOldWindows() {

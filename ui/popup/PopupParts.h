@@ -36,6 +36,10 @@ void HideChild(HWND child);
 // The same where the caller knows the focus (a layout pass asks once, not per child). True
 // when the child held it and handed it on.
 bool HideChild(HWND child, HWND focus);
+// Paints a shown window of ours now: one whose paint validates it and draws it whole. A
+// window placed afresh is wholly invalid, its children with it; painted by its placer, it
+// is not looked for by the update that follows (a round trip each under Wine).
+void PaintWholeNow(HWND window);
 // Makes the DC of a window whose class has CS_OWNDC. The first GetDC makes it, with a look
 // at the display's layout; for the rows of the list that would be in the first paint after
 // the popup shows, which the user waits for.

@@ -195,6 +195,8 @@ void VMItem::StopPoll() {
   mPolling = false;
 }
 
+void VMItem::PaintPlacedChildren() { PaintWholeNow(mStar.Hwnd()); }
+
 void VMItem::Layout() {
   if (!IsWindow()) return;
   RECT client;
