@@ -538,8 +538,8 @@ void ContentViewer::Place(bool scrolled) {
     if (focused) focus.Moved();  // the row takes it
     const bool placedAfresh = PlaceChild(w.row->Hwnd(), 0, w.entry->y - top, width, w.entry->height, true);
     if (placedAfresh) placedItems.push_back(w.row);
-    // A row rebound where it stands is drawn now too, unless the list's paints wait for
-    // the message loop (a listing's rebuild). One placed afresh has been painted whole.
+    // A row rebound where it stands is drawn now, unless the list's paints wait for the
+    // message loop (a listing's rebuild); one placed afresh is painted at the end.
     w.row->ReleasePaint(placedAfresh ? Item::HeldPaint::kLeftToTheSystem
                         : mPaintLater ? Item::HeldPaint::kInvalidated
                                       : Item::HeldPaint::kDrawnNow);

@@ -162,8 +162,8 @@ void Item::Draw(HDC dc) {
 }
 
 LRESULT Item::OnSize(UINT, WPARAM, LPARAM, BOOL&) {
-  // Painted with the list's next paint, or by the message loop: the scroll bar coming
-  // narrows every row at once, and painting each here would hold the thread for them all.
+  // Not painted here: the scroll bar coming narrows every row at once, and the class has
+  // the window system invalidate a row resized, for the list or the message loop to paint.
   Layout();
   return 0;
 }
