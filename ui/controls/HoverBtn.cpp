@@ -50,6 +50,17 @@ LRESULT HoverBtn::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   // button never has (two round trips under Wine, for each star a keystroke repaints).
   ValidateRect(Hwnd(), nullptr);
   HDC dc = GetDC(Hwnd());
+  Draw(dc);
+  ReleaseDC(Hwnd(), dc);
+  return 0;
+}
+
+LRESULT HoverBtn::OnPrintClient(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  Draw(reinterpret_cast<HDC>(wParam));
+  return 0;
+}
+
+void HoverBtn::Draw(HDC dc) {
   RECT client;
   GetClientRect(Hwnd(), &client);
   HBRUSH background = mBackground ? mBackground : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
@@ -57,8 +68,6 @@ LRESULT HoverBtn::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   FrameRect(dc, &client, background);
   HICON icon = mToggled ? (mHovered ? mToggledHover : mToggledIcon) : (mHovered ? mUntoggledHover : mUntoggledIcon);
   if (icon) DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
-  ReleaseDC(Hwnd(), dc);
-  return 0;
 }
 
 LRESULT HoverBtn::OnMouseMove(UINT, WPARAM, LPARAM, BOOL&) {

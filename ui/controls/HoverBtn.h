@@ -32,6 +32,7 @@ class HoverBtn : public WindowImpl {
 
   ZW_BEGIN_MSG_MAP()
     ZW_MESSAGE_HANDLER(WM_PAINT, OnPaint)
+    ZW_MESSAGE_HANDLER(WM_PRINTCLIENT, OnPrintClient)
     ZW_MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
     ZW_MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
     ZW_MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeave)
@@ -41,6 +42,8 @@ class HoverBtn : public WindowImpl {
 
  private:
   LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnPrintClient(UINT, WPARAM wParam, LPARAM, BOOL&);
+  void Draw(HDC dc);
   LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
   LRESULT OnMouseMove(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&);

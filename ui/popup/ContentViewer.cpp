@@ -12,6 +12,7 @@
 #include "services/StringResource.h"
 #include "services/TextConversion.h"
 #include "state/State.h"
+#include "ui/popup/PlacementPass.h"
 #include "ui/popup/PopupParts.h"
 #include "ui/window/LayoutMetrics.h"
 #include "ui/window/Messages.h"
@@ -437,24 +438,19 @@ void ContentViewer::Place(bool scrolled) {
   const auto hide = [&focus](HWND child) {
     if (HasVisibleStyle(child) && HideChild(child, focus.Get())) focus.Moved();
   };
-  // A header, link or row placed afresh is wholly invalid, its children with it, and their
-  // paints draw them whole: painted once the pass has placed and hidden all (each may
-  // expose another), they are not looked for by the paint at the end (a round trip each).
-  std::vector<Header*> placedHeaders;
-  std::vector<Item*> placedItems;
+  // What goes is hidden as the pass finds it; what stays or comes is placed once all that
+  // goes is hidden, and a header, link or row placed afresh is painted with its children
+  // at the end, so the paint that follows does not look for it (a round trip each).
+  PlacementPass pass(width, mPaintLater);
+  Header* headerToFocus = nullptr;
   for (auto& section : mSections) {
     Header* header = section->header.get();
     const bool headerInView = section->headerShown && InView(section->headerY, header->GetHeight(), top, viewHeight);
     if (!headerInView) {
       hide(header->Hwnd());
     } else {
-      if (PlaceChild(header->Hwnd(), 0, section->headerY - top, width, header->GetHeight(), true)) {
-        placedHeaders.push_back(header);
-      }
-      if (header == mFocus.header && !mFocus.vm && focus.Get() != header->Hwnd()) {
-        SetFocus(header->Hwnd());
-        focus.Moved();
-      }
+      pass.Add(header, header->Hwnd(), section->headerY - top, header->GetHeight());
+      if (header == mFocus.header && !mFocus.vm) headerToFocus = header;
     }
     if (!section->headerShown || header->IsCollapsed()) {
       for (SectionEntry& entry : section->entries) {
@@ -468,9 +464,7 @@ void ContentViewer::Place(bool scrolled) {
         if (!placed) {
           hide(entry.link->Hwnd());
         } else {
-          if (PlaceChild(entry.link->Hwnd(), 0, entry.y - top, width, entry.height, true)) {
-            placedItems.push_back(entry.link);
-          }
+          pass.Add(entry.link, entry.link->Hwnd(), entry.y - top, entry.height);
         }
       } else if (placed && std::dynamic_pointer_cast<QorVM>(entry.vm)) {
         wanted.push_back({header, &entry, nullptr});
@@ -524,11 +518,13 @@ void ContentViewer::Place(bool scrolled) {
     if (!w.row) w.row = take([](VMItem*) { return true; });
   }
   // 3. Rows no entry took hide and give their binding back (hidden first, so that nothing
-  // of theirs repaints on the way out); then the rows are bound and placed.
+  // of theirs repaints on the way out); then the rows are bound, and all is placed.
   for (VMItem* row : free) {
     hide(row->Hwnd());
     if (row->GetVM()) row->Reset();
   }
+  for (auto& link : mSpareLinks) hide(link->Hwnd());
+  std::vector<std::pair<VMItem*, size_t>> rows;
   for (const Wanted& w : wanted) {
     if (!w.row) continue;  // the pool covers the view; never move a row not found
     const bool focused = w.header == mFocus.header && w.entry->vm == mFocus.vm;
@@ -536,21 +532,22 @@ void ContentViewer::Place(bool scrolled) {
     w.row->HoldPaint();
     w.row->Bind(std::static_pointer_cast<QorVM>(w.entry->vm), tag, focused, focused && mFocus.expanded);
     if (focused) focus.Moved();  // the row takes it
-    const bool placedAfresh = PlaceChild(w.row->Hwnd(), 0, w.entry->y - top, width, w.entry->height, true);
-    if (placedAfresh) placedItems.push_back(w.row);
-    // A row rebound where it stands is drawn now, unless the list's paints wait for the
-    // message loop (a listing's rebuild); one placed afresh is painted at the end.
-    w.row->ReleasePaint(placedAfresh ? Item::HeldPaint::kLeftToTheSystem
-                        : mPaintLater ? Item::HeldPaint::kInvalidated
-                                      : Item::HeldPaint::kDrawnNow);
+    rows.emplace_back(w.row, pass.Add(w.row, w.row->Hwnd(), w.entry->y - top, w.entry->height));
   }
-  for (auto& link : mSpareLinks) hide(link->Hwnd());
-  const auto paintPlaced = [&] {
-    for (Header* header : placedHeaders) header->PaintPlaced();
-    for (Item* item : placedItems) item->PaintPlaced();
-  };
+  pass.PlaceAll();
+  if (headerToFocus && focus.Get() != headerToFocus->Hwnd()) {
+    SetFocus(headerToFocus->Hwnd());
+    focus.Moved();
+  }
+  // A row rebound where it stands is drawn now, unless the list's paints wait for the
+  // message loop (a listing's rebuild); one placed afresh is painted with the others.
+  for (const auto& [row, index] : rows) {
+    row->ReleasePaint(pass.HowPlaced(index) != Placed::kUnmoved ? Item::HeldPaint::kLeftToTheSystem
+                      : mPaintLater                             ? Item::HeldPaint::kInvalidated
+                                                                : Item::HeldPaint::kDrawnNow);
+  }
   if (scrolled) {
-    if (!mPaintLater) paintPlaced();
+    if (!mPaintLater) pass.PaintPlaced();
     RedrawWindow(Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     return;
   }
@@ -560,7 +557,7 @@ void ContentViewer::Place(bool scrolled) {
   if (message || message != mMessagePainted) InvalidateRect(Hwnd(), nullptr, FALSE);
   mMessagePainted = message;
   if (mPaintLater) return;
-  paintPlaced();
+  pass.PaintPlaced();
   UpdateWindow(Hwnd());
 }
 

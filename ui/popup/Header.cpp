@@ -130,12 +130,13 @@ void Header::Layout() {
   const int B = utils::BUTTON_HEIGHT, buttonWidth = utils::BUTTON_WIDTH;
   PlaceChild(mLogin, width - buttonWidth - M, mLineHeight + (mLineHeight - B) / 2, buttonWidth, B);
   // Painted with the list, or by the message loop when a state change alone moved things.
-  InvalidateRect(Hwnd(), nullptr, FALSE);
+  if (!PlacingUndrawn()) InvalidateRect(Hwnd(), nullptr, FALSE);
 }
 
-void Header::PaintPlaced() {
-  PaintWholeNow(Hwnd());
-  for (HWND button : {mCollapse.Hwnd(), mRefresh.Hwnd(), mRemove.Hwnd()}) PaintWholeNow(button);
+void Header::PaintPlaced(Placed how) {
+  PaintPlacedWindow(Hwnd(), how);
+  for (HWND button : {mCollapse.Hwnd(), mRefresh.Hwnd(), mRemove.Hwnd()}) PaintPlacedWindow(button, how);
+  InvalidatePlacedControl(mLogin, how);
 }
 
 LRESULT Header::OnSize(UINT, WPARAM, LPARAM, BOOL&) {
@@ -146,6 +147,17 @@ LRESULT Header::OnSize(UINT, WPARAM, LPARAM, BOOL&) {
 LRESULT Header::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   ValidateRect(Hwnd(), nullptr);  // drawn whole: no BeginPaint (see Item::OnPaint)
   HDC dc = GetDC(Hwnd());
+  Draw(dc);
+  ReleaseDC(Hwnd(), dc);
+  return 0;
+}
+
+LRESULT Header::OnPrintClient(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  Draw(reinterpret_cast<HDC>(wParam));
+  return 0;
+}
+
+void Header::Draw(HDC dc) {
   const RECT client = PaintWhiteClient(Hwnd(), dc);
   const int saved = SaveDC(dc);
   SelectObject(dc, mFont);
@@ -170,8 +182,6 @@ LRESULT Header::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
               DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
   }
   RestoreDC(dc, saved);
-  ReleaseDC(Hwnd(), dc);
-  return 0;
 }
 
 void Header::UIThreadLoginStateChanged() {

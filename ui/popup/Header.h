@@ -8,6 +8,7 @@
 
 #include "backend/VMCollection.h"
 #include "ui/controls/HoverBtn.h"
+#include "ui/popup/PopupParts.h"
 #include "ui/popup/SignalLinks.h"
 #include "ui/window/Window.h"
 
@@ -25,8 +26,8 @@ class Header : public WindowImpl {
 
   int GetHeight() const;
   bool IsCollapsed() const { return mCollapse.IsToggled(); }
-  // Placed afresh by the list: painted now, with its buttons.
-  void PaintPlaced();
+  // Placed afresh by the list: painted or drawn now (as it was placed), with its buttons.
+  void PaintPlaced(Placed how);
   int MeasureLine() const;
   int LineHeight() const { return mLineHeight; }
   const std::wstring& GetTitle() const { return mTitle; }
@@ -45,6 +46,7 @@ class Header : public WindowImpl {
     ZW_MESSAGE_HANDLER(WM_CREATE, OnCreate)
     ZW_MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     ZW_MESSAGE_HANDLER(WM_PAINT, OnPaint)
+    ZW_MESSAGE_HANDLER(WM_PRINTCLIENT, OnPrintClient)
     ZW_MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
     ZW_MESSAGE_HANDLER(WM_SIZE, OnSize)
     ZW_MESSAGE_HANDLER(WM_LBUTTONUP, OnLeftButtonUp)
@@ -61,6 +63,8 @@ class Header : public WindowImpl {
   LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnPrintClient(UINT, WPARAM wParam, LPARAM, BOOL&);
+  void Draw(HDC dc);
   LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
   LRESULT OnSize(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnLeftButtonUp(UINT, WPARAM, LPARAM, BOOL&);

@@ -112,6 +112,11 @@ LRESULT Item::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   return 0;
 }
 
+LRESULT Item::OnPrintClient(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  Draw(reinterpret_cast<HDC>(wParam));
+  return 0;
+}
+
 void Item::Invalidate(const RECT* part) {
   if (mPaintHeld) {
     mPaintDue = true;
@@ -134,9 +139,9 @@ void Item::ReleasePaint(HeldPaint how) {
   ReleaseDC(Hwnd(), dc);
 }
 
-void Item::PaintPlaced() {
-  PaintWholeNow(Hwnd());
-  PaintPlacedChildren();
+void Item::PaintPlaced(Placed how) {
+  PaintPlacedWindow(Hwnd(), how);
+  PaintPlacedChildren(how);
 }
 
 void Item::Draw(HDC dc) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "backend/VM.h"
+#include "ui/popup/PopupParts.h"
 #include "ui/popup/SignalLinks.h"
 #include "ui/window/Window.h"
 
@@ -38,8 +39,8 @@ class Item : public WindowImpl {
   // search and validation: three round trips under Wine, for each row a keystroke rebinds.
   void HoldPaint() { mPaintHeld = true; }
   void ReleasePaint(HeldPaint how);
-  // Placed afresh by the list: painted now, with the children that paint whole.
-  void PaintPlaced();
+  // Placed afresh by the list: painted or drawn now (as it was placed), with its children.
+  void PaintPlaced(Placed how);
 
   virtual VMPtr GetVM() const = 0;
   virtual std::wstring GetName() const = 0;
@@ -56,7 +57,7 @@ class Item : public WindowImpl {
   virtual void HandleTimer(UINT_PTR id) = 0;
   virtual bool CanToggleAt(POINT point) = 0;
   virtual void SetBackground(HBRUSH brush) = 0;
-  virtual void PaintPlacedChildren() {}
+  virtual void PaintPlacedChildren(Placed) {}
   // What a screen reader says beyond the window text (what the row draws besides it).
   virtual std::wstring AccessibleDescription() const { return std::wstring(); }
 
@@ -85,6 +86,7 @@ class Item : public WindowImpl {
     ZW_MESSAGE_HANDLER(WM_CREATE, OnCreate)
     ZW_MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     ZW_MESSAGE_HANDLER(WM_PAINT, OnPaint)
+    ZW_MESSAGE_HANDLER(WM_PRINTCLIENT, OnPrintClient)
     ZW_MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
     ZW_MESSAGE_HANDLER(WM_SIZE, OnSize)
     ZW_MESSAGE_HANDLER(WM_SHOWWINDOW, OnShowWindow)
@@ -106,6 +108,7 @@ class Item : public WindowImpl {
   LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
+  LRESULT OnPrintClient(UINT, WPARAM wParam, LPARAM, BOOL&);
   LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
   LRESULT OnSize(UINT, WPARAM, LPARAM, BOOL&);
   LRESULT OnShowWindow(UINT, WPARAM, LPARAM, BOOL&);

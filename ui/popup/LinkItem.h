@@ -37,7 +37,7 @@ class LinkItem : public Item {
   void CreateChildren() override;
   void DestroyChildren() override;
   void DrawContent(HDC dc, const RECT& client) override;
-  void PaintPlacedChildren() override;
+  void PaintPlacedChildren(Placed how) override;
   void OnExpandedChanged() override {}
   void OnCommand(WPARAM wParam, LPARAM lParam) override;
   bool OnKeyDown(UINT) override { return false; }

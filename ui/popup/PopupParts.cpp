@@ -108,6 +108,31 @@ int MeasureTextLine(HWND window, HFONT font, const std::wstring& text) {
 
 bool HasVisibleStyle(HWND control) { return control && (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE); }
 
+namespace {
+// Set while a window is placed undrawn: its children's layout, run from its WM_SIZE, moves
+// them undrawn too, since the placer draws the window whole with its children.
+thread_local bool gPlacingUndrawn = false;
+
+RECT RectInParent(HWND child) {
+  RECT rect;
+  GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+bool ShowsIn(HWND parent, const RECT& rect) {
+  RECT client, overlap;
+  GetClientRect(parent, &client);
+  return IntersectRect(&overlap, &rect, &client) != FALSE;
+}
+}  // namespace
+
+bool PlacingUndrawn() { return gPlacingUndrawn; }
+
+bool ShowsInParent(HWND child) {
+  return child && HasVisibleStyle(child) && ShowsIn(GetParent(child), RectInParent(child));
+}
+
 bool PlaceChild(HWND child, int x, int y, int width, int height, bool show) {
   if (!child) return false;
   RECT now;
@@ -120,8 +145,25 @@ bool PlaceChild(HWND child, int x, int y, int width, int height, bool show) {
   // layouts calling this run at their end, rather than coming once per child moved.
   const UINT showing = show && !HasVisibleStyle(child) ? SWP_SHOWWINDOW : 0;
   SetWindowPos(child, nullptr, x, y, width, height,
-               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_DEFERERASE | showing);
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_DEFERERASE | showing |
+                   (gPlacingUndrawn ? SWP_NOREDRAW : 0));
   return true;
+}
+
+Placed PlaceChildUndrawn(HWND child, int x, int y, int width, int height) {
+  if (!child) return Placed::kUnmoved;
+  const RECT now = RectInParent(child);
+  const bool shown = HasVisibleStyle(child);
+  const bool there = now.left == x && now.top == y && now.right - now.left == width && now.bottom - now.top == height;
+  if (there && shown) return Placed::kUnmoved;
+  const bool showedNothing = !shown || !ShowsIn(GetParent(child), now);
+  const bool outer = gPlacingUndrawn;
+  gPlacingUndrawn = showedNothing;
+  SetWindowPos(child, nullptr, x, y, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_DEFERERASE | (shown ? 0 : SWP_SHOWWINDOW) |
+                   (showedNothing ? SWP_NOREDRAW : 0));
+  gPlacingUndrawn = outer;
+  return showedNothing ? Placed::kUndrawn : Placed::kInvalidated;
 }
 
 void HideChild(HWND child) {
@@ -143,6 +185,26 @@ bool HideChild(HWND child, HWND focus) {
 
 void PaintWholeNow(HWND window) {
   if (HasVisibleStyle(window)) SendMessageW(window, WM_PAINT, 0, 0);
+}
+
+void DrawWholeNow(HWND window) {
+  if (!HasVisibleStyle(window)) return;
+  HDC dc = GetDC(window);
+  if (!dc) return;
+  SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  ReleaseDC(window, dc);
+}
+
+void PaintPlacedWindow(HWND window, Placed how) {
+  if (how == Placed::kUndrawn) {
+    DrawWholeNow(window);
+  } else if (how == Placed::kInvalidated) {
+    PaintWholeNow(window);
+  }
+}
+
+void InvalidatePlacedControl(HWND control, Placed how) {
+  if (how == Placed::kUndrawn && HasVisibleStyle(control)) InvalidateRect(control, nullptr, TRUE);
 }
 
 void MakeOwnDCNow(HWND window) { ReleaseDC(window, GetDC(window)); }

@@ -36,10 +36,36 @@ void HideChild(HWND child);
 // The same where the caller knows the focus (a layout pass asks once, not per child). True
 // when the child held it and handed it on.
 bool HideChild(HWND child, HWND focus);
+// How a layout placed a child of the list.
+enum class Placed {
+  kUnmoved,      // already there and shown
+  kInvalidated,  // moved or shown over what showed of it: wholly invalid, as the system left it
+  kUndrawn,      // nothing of it showed before: moved without any repaint, for its placer to draw
+};
+// As PlaceChild with show, for a placer that draws what it placed before its pass ends. A
+// child that was hidden, or wholly outside its parent's client area (scrolled out of
+// view), exposes nothing where it was: it moves with no repaint of any kind, and is drawn
+// by its placer rather than invalidated by the system and validated by its paint (two
+// round trips under Wine, for each row a step shows).
+Placed PlaceChildUndrawn(HWND child, int x, int y, int width, int height);
+// True while PlaceChildUndrawn moves a window: PlaceChild then moves that window's children
+// undrawn, and a layout run from its WM_SIZE invalidates nothing.
+bool PlacingUndrawn();
+// Whether some of a child shows in its parent's client area as far as the child's own
+// style and place go (what PlaceChildUndrawn asks).
+bool ShowsInParent(HWND child);
 // Paints a shown window of ours now: one whose paint validates it and draws it whole. A
 // window placed afresh is wholly invalid, its children with it; painted by its placer, it
 // is not looked for by the update that follows (a round trip each under Wine).
 void PaintWholeNow(HWND window);
+// Draws a shown window of ours whole into its DC now (WM_PRINTCLIENT), leaving its update
+// region alone: for a window placed undrawn, which has none.
+void DrawWholeNow(HWND window);
+// The one of the two above that a window placed as `how` needs.
+void PaintPlacedWindow(HWND window, Placed how);
+// A child that paints itself (a system control) in a window placed undrawn: invalidated,
+// for the update that ends the layout pass.
+void InvalidatePlacedControl(HWND control, Placed how);
 // Makes the DC of a window whose class has CS_OWNDC. The first GetDC makes it, with a look
 // at the display's layout; for the rows of the list that would be in the first paint after
 // the popup shows, which the user waits for.

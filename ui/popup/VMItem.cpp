@@ -195,7 +195,11 @@ void VMItem::StopPoll() {
   mPolling = false;
 }
 
-void VMItem::PaintPlacedChildren() { PaintWholeNow(mStar.Hwnd()); }
+void VMItem::PaintPlacedChildren(Placed how) {
+  PaintPlacedWindow(mStar.Hwnd(), how);
+  for (HWND control : mPower) InvalidatePlacedControl(control, how);
+  for (HWND control : {mLogin, mRetry, mConnect}) InvalidatePlacedControl(control, how);
+}
 
 void VMItem::Layout() {
   if (!IsWindow()) return;

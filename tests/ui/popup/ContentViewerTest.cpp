@@ -344,6 +344,40 @@ TEST_F(ViewerTest, ARowReboundWhereItStandsShowsItsNewVMAtOnce) {
   EXPECT_EQ(shown, ClientPixels(row)) << "what shows is what a full repaint draws";
 }
 
+// An expanded row that a search hid comes back expanded, its buttons painted with it.
+TEST_F(ViewerTest, AnExpandedRowTheSearchBringsBackShowsItsButtons) {
+  for (const char* name : {"alpha-1", "beta-1"}) AddVm(name);
+  AddServer();
+  NavigateKey(VK_END);
+  ASSERT_EQ(FocusName(), L"beta-1");
+  const auto shownRow = [&](const wchar_t* text) -> HWND {
+    for (HWND h = GetWindow(viewer->Hwnd(), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+      if (IsShown(h) && TextOf(h) == text) return h;
+    }
+    return nullptr;
+  };
+  const auto buttonShown = [&](HWND row) {
+    for (HWND h = GetWindow(row, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+      wchar_t cls[32] = {};
+      GetClassNameW(h, cls, 32);
+      if (IsShown(h) && wcscmp(cls, L"Button") == 0) return true;
+    }
+    return false;
+  };
+  HWND row = shownRow(L"beta-1");
+  ASSERT_TRUE(row);
+  SendMessageW(row, WM_KEYDOWN, VK_RETURN, 0);
+  for (int i = 0; i < 100 && !buttonShown(row); ++i) PumpFor(20);
+  ASSERT_TRUE(buttonShown(row)) << "the expanded row shows its buttons";
+  viewer->SetFilter(L"alpha");
+  ASSERT_FALSE(shownRow(L"beta-1"));
+  viewer->SetFilter(L"");
+  row = shownRow(L"beta-1");
+  ASSERT_TRUE(row);
+  EXPECT_TRUE(buttonShown(row)) << "back expanded";
+  EXPECT_TRUE(DrawnAsByAWholePaint(viewer->Hwnd())) << "its buttons painted";
+}
+
 TEST_F(ViewerTest, KeysWalkTheSectionsAndTypeAheadJumpsByName) {
   for (const char* name : {"alpha", "delta-1", "delta-2", "echo"}) AddVm(name);
   AddServer();
