@@ -86,7 +86,7 @@ def shown_list(listing):
     viewer = next((w for w in popup.children if w.cls == VIEWER_CLASS and w.visible), None)
     if viewer is None:
         return []
-    shown = [w for w in viewer.children
+    shown = [w for w in descendants(viewer)
              if w.cls in (ROW_CLASS, HEADER_CLASS) and w.visible and overlaps(w.rect, viewer.rect)
              and w.rect[2] - w.rect[0] > 20]
     shown.sort(key=lambda w: w.rect[1])

@@ -36,6 +36,8 @@ int ContentViewer::ClientHeight() const {
   return client.bottom;
 }
 
+int ContentViewer::CanvasHeight() const { return 8 * std::max(ClientHeight(), utils::LINE_HEIGHT); }
+
 int ContentViewer::ScrollPosition() const {
   if (!mScrollBar) return 0;
   SCROLLINFO info = {sizeof info, SIF_POS};
@@ -61,7 +63,7 @@ std::unique_ptr<LinkItem> ContentViewer::MakeLink(const std::wstring& text) {
 std::unique_ptr<LinkItem> ContentViewer::NewLink(const std::wstring& text) {
   auto link = std::make_unique<LinkItem>(text, false);
   link->SetBackgroundBrush(static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  link->Create(Hwnd(), text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
+  link->Create(mCanvas.Hwnd(), text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
                RECT{0, 0, 10, utils::LINE_HEIGHT});
   return link;
 }
@@ -119,6 +121,7 @@ LRESULT ContentViewer::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
   mHoverFill = CreateSolidBrush(RGB(244, 249, 255));
   mSelectionFrame = CreateSolidBrush(RGB(132, 172, 221));
   mSelectionFill = CreateSolidBrush(RGB(218, 235, 255));
+  mCanvas.CreateCanvas(Hwnd());
   mScrollBar = mScrollBarControl.CreateVertical(Hwnd());
 
   struct Fixed {
@@ -133,7 +136,8 @@ LRESULT ContentViewer::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
                                            std::wstring());
     Header* raw = header.get();
     AppendSection(std::move(header));
-    raw->Create(Hwnd(), raw->GetTitle().c_str(), WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, RECT{0, 0, 10, 10});
+    raw->Create(mCanvas.Hwnd(), raw->GetTitle().c_str(), WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
+                RECT{0, 0, 10, 10});
     *f.slot = raw;
     ConnectRebuild(f.collection, raw);
   }
@@ -142,7 +146,7 @@ LRESULT ContentViewer::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
   for (size_t i = 0; i < poolSize; ++i) {
     auto row = std::make_unique<VMItem>();
     row->SetColors(mFont, mHoverFrame, mHoverFill, mSelectionFrame, mSelectionFill);
-    row->Create(Hwnd(), L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, RECT{0, 0, 10, utils::LINE_HEIGHT});
+    row->Create(mCanvas.Hwnd(), L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, RECT{0, 0, 10, utils::LINE_HEIGHT});
     mPool.push_back(std::move(row));
   }
   RebuildSection(mFavoritesHeader);
@@ -169,6 +173,7 @@ LRESULT ContentViewer::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
   mFont = nullptr;
   mScrollBarControl.DestroyWindow();
   mScrollBar = nullptr;
+  mCanvas.DestroyWindow();
   return 0;
 }
 
@@ -178,7 +183,8 @@ void ContentViewer::AddServerSection(const OlvarkServerPtr& server, bool startup
                                          utils::LoadStringResource(IDS_SEARCHING_INVENTORY));
   Header* raw = header.get();
   if (startup) mNoAutoScroll.insert(raw);
-  raw->Create(Hwnd(), raw->GetTitle().c_str(), WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, RECT{0, 0, 10, 10});
+  raw->Create(mCanvas.Hwnd(), raw->GetTitle().c_str(), WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
+              RECT{0, 0, 10, 10});
   AppendSection(std::move(header));
   ConnectRebuild(server, raw);
   RebuildSection(raw);
@@ -313,6 +319,7 @@ void ContentViewer::RelayoutEntry() {
     ShowWindow(mFavoritesHeader->Hwnd(), SW_HIDE);
     ShowWindow(mRecentHeader->Hwnd(), SW_HIDE);
     ShowWindow(mScrollBar, SW_HIDE);
+    ShowWindow(mCanvas.Hwnd(), SW_HIDE);
     SetScrollPos(mScrollBar, SB_CTL, 0, TRUE);
     mScrollBarShown = false;
     for (auto& row : mPool) {
@@ -427,6 +434,20 @@ void ContentViewer::Place(bool scrolled) {
   RECT client;
   GetClientRect(Hwnd(), &client);
   const int width = client.right - (mScrollBarShown ? GetSystemMetrics(SM_CXVSCROLL) : 0);
+  // The canvas covers the view; a view that leaves it moves it, centred on the view. The
+  // explanation and "no match" are the list's own paint, which it would cover.
+  const int canvasHeight = CanvasHeight();
+  if (top < mCanvasTop || top + viewHeight > mCanvasTop + canvasHeight) {
+    mCanvasTop = std::max(0, top - (canvasHeight - viewHeight) / 2);
+  }
+  const int origin = mCanvasTop;
+  const bool message = mSections.size() <= 2 || mNoMatch;
+  if (message) {
+    HideChild(mCanvas.Hwnd());
+  } else {
+    PlaceChild(mCanvas.Hwnd(), 0, origin - top, width, canvasHeight, true);
+  }
+  const RECT view = {0, top - origin, width, top - origin + viewHeight};
   // Headers and links have a window each; VM rows in view are gathered for the pool.
   struct Wanted {
     Header* header;
@@ -441,7 +462,7 @@ void ContentViewer::Place(bool scrolled) {
   // What goes is hidden as the pass finds it; what stays or comes is placed once all that
   // goes is hidden, and a header, link or row placed afresh is painted with its children
   // at the end, so the paint that follows does not look for it (a round trip each).
-  PlacementPass pass(width, mPaintLater);
+  PlacementPass pass(width, view, mPaintLater);
   Header* headerToFocus = nullptr;
   for (auto& section : mSections) {
     Header* header = section->header.get();
@@ -449,7 +470,7 @@ void ContentViewer::Place(bool scrolled) {
     if (!headerInView) {
       hide(header->Hwnd());
     } else {
-      pass.Add(header, header->Hwnd(), section->headerY - top, header->GetHeight());
+      pass.Add(header, header->Hwnd(), section->headerY - origin, header->GetHeight());
       if (header == mFocus.header && !mFocus.vm) headerToFocus = header;
     }
     if (!section->headerShown || header->IsCollapsed()) {
@@ -464,7 +485,7 @@ void ContentViewer::Place(bool scrolled) {
         if (!placed) {
           hide(entry.link->Hwnd());
         } else {
-          pass.Add(entry.link, entry.link->Hwnd(), entry.y - top, entry.height);
+          pass.Add(entry.link, entry.link->Hwnd(), entry.y - origin, entry.height);
         }
       } else if (placed && std::dynamic_pointer_cast<QorVM>(entry.vm)) {
         wanted.push_back({header, &entry, nullptr});
@@ -490,7 +511,7 @@ void ContentViewer::Place(bool scrolled) {
     }
     const bool focusRow = reinterpret_cast<UINT_PTR>(mFocus.header) == row->GetTag() && vm == mFocus.vm;
     Wanted* w = wantedOf(*row);
-    if (w && (focusRow || IsAt(row->Hwnd(), 0, w->entry->y - top, width, w->entry->height))) {
+    if (w && (focusRow || IsAt(row->Hwnd(), 0, w->entry->y - origin, width, w->entry->height))) {
       w->row = row.get();
       continue;
     }
@@ -512,7 +533,7 @@ void ContentViewer::Place(bool scrolled) {
   };
   for (Wanted& w : wanted) {
     if (w.row) continue;
-    const int y = w.entry->y - top;
+    const int y = w.entry->y - origin;
     w.row = take([&](VMItem* row) { return IsAt(row->Hwnd(), 0, y, width, w.entry->height); });
     if (!w.row) w.row = take([&](VMItem* row) { return row->GetVM() == w.entry->vm; });
     if (!w.row) w.row = take([](VMItem*) { return true; });
@@ -532,7 +553,7 @@ void ContentViewer::Place(bool scrolled) {
     w.row->HoldPaint();
     w.row->Bind(std::static_pointer_cast<QorVM>(w.entry->vm), tag, focused, focused && mFocus.expanded);
     if (focused) focus.Moved();  // the row takes it
-    rows.emplace_back(w.row, pass.Add(w.row, w.row->Hwnd(), w.entry->y - top, w.entry->height));
+    rows.emplace_back(w.row, pass.Add(w.row, w.row->Hwnd(), w.entry->y - origin, w.entry->height));
   }
   pass.PlaceAll();
   if (headerToFocus && focus.Get() != headerToFocus->Hwnd()) {
@@ -553,7 +574,6 @@ void ContentViewer::Place(bool scrolled) {
   }
   // The list's own paint (its message) changes only with the message; the rest paints
   // what the steps above invalidated.
-  const bool message = mSections.size() <= 2 || mNoMatch;
   if (message || message != mMessagePainted) InvalidateRect(Hwnd(), nullptr, FALSE);
   mMessagePainted = message;
   if (mPaintLater) return;
@@ -644,15 +664,15 @@ void ContentViewer::ScrollTo(int top) {
   const int delta = mPlacedTop - top;
   RECT client;
   GetClientRect(Hwnd(), &client);
-  if (delta == 0 || std::abs(delta) >= client.bottom || !mScrollBarShown) {
+  const bool onCanvas = top >= mCanvasTop && top + client.bottom <= mCanvasTop + CanvasHeight();
+  if (delta == 0 || std::abs(delta) >= client.bottom || !mScrollBarShown || !onCanvas ||
+      !HasVisibleStyle(mCanvas.Hwnd())) {
     Relayout(false);
     return;
   }
-  // The rows that stay in view move with their bits; only the strip that comes into view
-  // is bound and painted. The scroll bar's column stays where it is.
-  RECT rows = client;
-  rows.right -= GetSystemMetrics(SM_CXVSCROLL);
-  ScrollWindowEx(Hwnd(), 0, delta, &rows, &rows, nullptr, nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE);
+  // The canvas moves with its pixels, and the rows that stay in view with it: one window
+  // moved, not each row. Only the strip that comes into view is bound and painted.
+  SetWindowPos(mCanvas.Hwnd(), nullptr, 0, mCanvasTop - top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   Place(true);
 }
 

@@ -15,6 +15,7 @@
 #include "ui/controls/BufferedScrollBar.h"
 #include "ui/popup/Header.h"
 #include "ui/popup/LinkItem.h"
+#include "ui/popup/ListCanvas.h"
 #include "ui/popup/SectionModel.h"
 #include "ui/popup/SignalLinks.h"
 #include "ui/popup/VMItem.h"
@@ -58,6 +59,8 @@ class ContentViewer : public WindowImpl {
   const std::vector<std::unique_ptr<VMItem>>& Pool() const { return mPool; }
   const Header* FocusHeader() const { return mFocus.header; }
   const VM* FocusVM() const { return mFocus.vm.get(); }
+  // The window the headers, links and rows are children of.
+  HWND RowParent() const { return mCanvas.Hwnd(); }
   bool IsScrollBarShown() const { return mScrollBarShown; }
   int ScrollPosition() const;
   bool NoMatch() const { return mNoMatch; }
@@ -130,16 +133,18 @@ class ContentViewer : public WindowImpl {
   void RelayoutEntry();
   void Relayout(bool compute);
   void Compute();
-  // Puts the rows in view at their places. scrolled: the view's bits and children were
-  // moved already (ScrollTo), so only what came into view is painted.
+  // Puts the rows in view at their places. scrolled: the canvas was moved with its bits
+  // already (ScrollTo), so only what came into view is painted.
   void Place(bool scrolled = false);
-  // Moves the view to the scroll bar's position: by scrolling the bits that stay in view.
+  // Moves the view to the scroll bar's position: by moving the canvas with its bits.
   void ScrollTo(int top);
   static bool InView(int y, int h, int top, int viewHeight);
   void ScrollIntoView(int y, int h);
   void ScrollBy(int delta);
   void SetScrollPosition(int position);
   int ClientHeight() const;
+  // Several views, so that most steps of the wheel only move the canvas.
+  int CanvasHeight() const;
   void ApplyFilter();
   void SetFocusTo(Header* header, const VMPtr& vm);
   void ClearFocus();
@@ -162,6 +167,8 @@ class ContentViewer : public WindowImpl {
   Header* mFavoritesHeader = nullptr;  // owned by their sections
   Header* mRecentHeader = nullptr;
   std::vector<std::unique_ptr<Section>> mSections;
+  ListCanvas mCanvas;
+  int mCanvasTop = 0;  // the list's y at the canvas's top
   BufferedScrollBar mScrollBarControl;
   HWND mScrollBar = nullptr;  // the control's window
   bool mScrollBarShown = false;

@@ -20,14 +20,14 @@ void PlacementPass::PlaceOne(Wanted& wanted) {
     const bool moved = PlaceChild(wanted.window, 0, wanted.y, mWidth, wanted.height, true);
     wanted.how = moved ? Placed::kInvalidated : Placed::kUnmoved;
   } else {
-    wanted.how = PlaceChildUndrawn(wanted.window, 0, wanted.y, mWidth, wanted.height);
+    wanted.how = PlaceChildUndrawn(wanted.window, 0, wanted.y, mWidth, wanted.height, mView);
   }
 }
 
 void PlacementPass::PlaceAll() {
   std::vector<Wanted*> later;
   for (Wanted& wanted : mWanted) {
-    if (ShowsInParent(wanted.window)) {
+    if (ShowsIn(wanted.window, mView)) {
       PlaceOne(wanted);
     } else {
       later.push_back(&wanted);

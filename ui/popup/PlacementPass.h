@@ -17,9 +17,9 @@ class Item;
 // afresh is painted or drawn whole with its children, once all are placed.
 class PlacementPass {
  public:
-  // Placed at (0, y) with the list's width; undrawn where it can, unless the list's paints
-  // wait for the message loop.
-  PlacementPass(int width, bool paintLater) : mWidth(width), mPaintLater(paintLater) {}
+  // Placed at (0, y) of their parent with the list's width; undrawn where it can, unless
+  // the list's paints wait for the message loop. view: the part of the parent that shows.
+  PlacementPass(int width, const RECT& view, bool paintLater) : mWidth(width), mView(view), mPaintLater(paintLater) {}
 
   // Each returns its index, by which the caller asks how it was placed.
   size_t Add(Header* header, HWND window, int y, int height);
@@ -40,6 +40,7 @@ class PlacementPass {
 
   std::vector<Wanted> mWanted;
   int mWidth;
+  RECT mView;
   bool mPaintLater;
 };
 

@@ -120,17 +120,16 @@ RECT RectInParent(HWND child) {
   return rect;
 }
 
-bool ShowsIn(HWND parent, const RECT& rect) {
-  RECT client, overlap;
-  GetClientRect(parent, &client);
-  return IntersectRect(&overlap, &rect, &client) != FALSE;
+bool Overlap(const RECT& a, const RECT& b) {
+  RECT overlap;
+  return IntersectRect(&overlap, &a, &b) != FALSE;
 }
 }  // namespace
 
 bool PlacingUndrawn() { return gPlacingUndrawn; }
 
-bool ShowsInParent(HWND child) {
-  return child && HasVisibleStyle(child) && ShowsIn(GetParent(child), RectInParent(child));
+bool ShowsIn(HWND child, const RECT& view) {
+  return child && HasVisibleStyle(child) && Overlap(RectInParent(child), view);
 }
 
 bool PlaceChild(HWND child, int x, int y, int width, int height, bool show) {
@@ -150,13 +149,13 @@ bool PlaceChild(HWND child, int x, int y, int width, int height, bool show) {
   return true;
 }
 
-Placed PlaceChildUndrawn(HWND child, int x, int y, int width, int height) {
+Placed PlaceChildUndrawn(HWND child, int x, int y, int width, int height, const RECT& view) {
   if (!child) return Placed::kUnmoved;
   const RECT now = RectInParent(child);
   const bool shown = HasVisibleStyle(child);
   const bool there = now.left == x && now.top == y && now.right - now.left == width && now.bottom - now.top == height;
   if (there && shown) return Placed::kUnmoved;
-  const bool showedNothing = !shown || !ShowsIn(GetParent(child), now);
+  const bool showedNothing = !shown || !Overlap(now, view);
   const bool outer = gPlacingUndrawn;
   gPlacingUndrawn = showedNothing;
   SetWindowPos(child, nullptr, x, y, width, height,

@@ -43,17 +43,17 @@ enum class Placed {
   kUndrawn,      // nothing of it showed before: moved without any repaint, for its placer to draw
 };
 // As PlaceChild with show, for a placer that draws what it placed before its pass ends. A
-// child that was hidden, or wholly outside its parent's client area (scrolled out of
-// view), exposes nothing where it was: it moves with no repaint of any kind, and is drawn
-// by its placer rather than invalidated by the system and validated by its paint (two
-// round trips under Wine, for each row a step shows).
-Placed PlaceChildUndrawn(HWND child, int x, int y, int width, int height);
+// child that was hidden, or wholly outside view (the part of its parent that shows, in the
+// parent's client coordinates: scrolled out of it), exposes nothing where it was: it moves
+// with no repaint of any kind, and is drawn by its placer rather than invalidated by the
+// system and validated by its paint (two round trips under Wine, for each row a step shows).
+Placed PlaceChildUndrawn(HWND child, int x, int y, int width, int height, const RECT& view);
 // True while PlaceChildUndrawn moves a window: PlaceChild then moves that window's children
 // undrawn, and a layout run from its WM_SIZE invalidates nothing.
 bool PlacingUndrawn();
-// Whether some of a child shows in its parent's client area as far as the child's own
-// style and place go (what PlaceChildUndrawn asks).
-bool ShowsInParent(HWND child);
+// Whether some of a child shows in view as far as the child's own style and place go (what
+// PlaceChildUndrawn asks).
+bool ShowsIn(HWND child, const RECT& view);
 // Paints a shown window of ours now: one whose paint validates it and draws it whole. A
 // window placed afresh is wholly invalid, its children with it; painted by its placer, it
 // is not looked for by the update that follows (a round trip each under Wine).

@@ -55,7 +55,7 @@ class ViewerTest : public ServerTest {
   // The rows in view, as a person reads them: the window texts of the shown rows.
   std::vector<std::wstring> ShownRowTexts() {
     std::vector<std::pair<int, std::wstring>> rows;
-    for (HWND h = GetWindow(viewer->Hwnd(), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    for (HWND h = GetWindow(viewer->RowParent(), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
       if (!IsShown(h)) continue;
       wchar_t cls[64] = {};
       GetClassNameW(h, cls, 64);
@@ -106,11 +106,19 @@ bool DrawnAsByAWholePaint(HWND viewer) {
   return !shown.empty() && shown == ScreenPixels(viewer);
 }
 
+// Something besides white shows over the window: a row's name, the list's own message.
+bool ShowsSomething(HWND window) {
+  PumpFor(20);
+  const std::vector<uint8_t> shown = ScreenPixels(window);
+  return std::any_of(shown.begin(), shown.end(), [](uint8_t channel) { return channel < 0xC0; });
+}
+
 }  // namespace
 
 TEST_F(ViewerTest, WithoutServersOnlyTheExplanationShowsThenTheSectionsAppearAndGoWithTheServer) {
   PumpFor(50);
   EXPECT_TRUE(ShownRowTexts().empty());
+  EXPECT_TRUE(ShowsSomething(viewer->Hwnd())) << "the explanation";
   SaveScreenshot(parent.Hwnd(), "viewer/not-connected");
   const size_t pool = viewer->PoolSize();
   EXPECT_EQ(pool, static_cast<size_t>(kHeight / utils::LINE_HEIGHT + 3));
@@ -256,6 +264,7 @@ TEST_F(LargeViewerTest, ASectionUnderFiftyListsEveryVMTheRowsRecycleWhileScrolli
   PumpFor(20);
   ASSERT_FALSE(IsWindowVisible(viewer->Sections()[0]->header->Hwnd()));
   EXPECT_TRUE(IsWindowVisible(GetFocus())) << "keys would go to a hidden header";
+  EXPECT_EQ(GetFocus(), viewer->Hwnd()) << "the list takes the keys";
 }
 
 TEST_F(PagedViewerTest, ALargeSectionFoldsIntoRangesThatRevealTheirVMs) {
@@ -298,6 +307,27 @@ TEST_F(PagedViewerTest, ALargeSectionFoldsIntoRangesThatRevealTheirVMs) {
   size_t visible = 0;
   for (const auto& entry : section.entries) visible += entry.visible;
   EXPECT_EQ(visible, 149u);
+
+  // Far down the list and back by the wheel, many views away from where the rows began.
+  ASSERT_EQ(viewer->ScrollPosition(), 0);
+  const std::vector<std::wstring> top = ShownRowTexts();
+  NavigateKey(VK_END);
+  const std::wstring last = utils::ToWideString(server->GetVMs().back()->GetName());
+  ASSERT_FALSE(ShownRowTexts().empty());
+  EXPECT_EQ(ShownRowTexts().back(), last);
+  HWND lastRow = nullptr;
+  for (const auto& row : viewer->Pool()) {
+    if (row->GetVM() && row->GetName() == last) lastRow = row->Hwnd();
+  }
+  ASSERT_TRUE(lastRow);
+  EXPECT_TRUE(ShowsSomething(lastRow)) << "the last VM's name shows";
+  EXPECT_TRUE(DrawnAsByAWholePaint(viewer->Hwnd())) << "at the end";
+  for (int i = 0; i < 60 && viewer->ScrollPosition() > 0; ++i) {
+    SendMessageW(viewer->Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    if (i % 10 == 0) EXPECT_TRUE(DrawnAsByAWholePaint(viewer->Hwnd())) << "after " << i + 1 << " notches up";
+  }
+  EXPECT_EQ(viewer->ScrollPosition(), 0);
+  EXPECT_EQ(ShownRowTexts(), top) << "back at the top";
 }
 
 TEST_F(ViewerTest, TheSearchKeepsMatchingVMsAndSaysWhenNothingMatches) {
@@ -313,6 +343,7 @@ TEST_F(ViewerTest, TheSearchKeepsMatchingVMsAndSaysWhenNothingMatches) {
   PumpFor(20);
   EXPECT_TRUE(viewer->NoMatch());
   EXPECT_TRUE(ShownRowTexts().empty());
+  EXPECT_TRUE(ShowsSomething(viewer->Hwnd())) << "no match, said";
   SaveScreenshot(parent.Hwnd(), "viewer/no-match");
   viewer->SetFilter(L" ");
   PumpFor(20);
@@ -328,7 +359,7 @@ TEST_F(ViewerTest, ARowReboundWhereItStandsShowsItsNewVMAtOnce) {
   viewer->SetFilter(L"alpha");
   PumpFor(20);
   HWND row = nullptr;
-  for (HWND h = GetWindow(viewer->Hwnd(), GW_CHILD); h && !row; h = GetWindow(h, GW_HWNDNEXT)) {
+  for (HWND h = GetWindow(viewer->RowParent(), GW_CHILD); h && !row; h = GetWindow(h, GW_HWNDNEXT)) {
     if (IsShown(h) && TextOf(h) == L"alpha-1") row = h;
   }
   ASSERT_TRUE(row);
@@ -351,7 +382,7 @@ TEST_F(ViewerTest, AnExpandedRowTheSearchBringsBackShowsItsButtons) {
   NavigateKey(VK_END);
   ASSERT_EQ(FocusName(), L"beta-1");
   const auto shownRow = [&](const wchar_t* text) -> HWND {
-    for (HWND h = GetWindow(viewer->Hwnd(), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    for (HWND h = GetWindow(viewer->RowParent(), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
       if (IsShown(h) && TextOf(h) == text) return h;
     }
     return nullptr;
@@ -398,6 +429,10 @@ TEST_F(ViewerTest, KeysWalkTheSectionsAndTypeAheadJumpsByName) {
     for (const auto& row : viewer->Pool()) if (row->GetVM() && row->GetName() == L"echo") return row->Hwnd();
     return HWND(nullptr);
   }()) << "the row bound to the focus has the keyboard focus";
+  // A key the focused row gets goes to the list, as when a person presses it.
+  SendMessageW(GetFocus(), WM_KEYDOWN, VK_UP, 0);
+  PumpFor(20);
+  EXPECT_EQ(FocusName(), L"delta-2") << "Up pressed in the row";
 
   NavigateKey(VK_HOME);
   SendMessageW(viewer->Hwnd(), WM_CHAR, L'd', 0);
