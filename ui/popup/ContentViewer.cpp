@@ -297,17 +297,41 @@ void ContentViewer::RebuildSection(Header* header) {
     }
   }
   if (!mSearchText.empty() && !mLayoutSuspended) ApplyFilter();
-  RelayoutEntry();
   // Only the end of an enumeration moves the view, not a repeated report of the same state.
   const bool ended = state != section->lastState &&
                      (state == VMCollection::STATE_ENUMERATED || state == VMCollection::STATE_ENUM_FAILED);
   section->lastState = state;
-  if (serverHeader && !header->IsCollapsed() && ended) {
-    if (mNoAutoScroll.erase(header)) return;
-    int height = header->GetHeight();
-    for (const SectionEntry& entry : section->entries) height += entry.height;
-    ScrollIntoView(section->headerY, height);
+  const bool intoView = serverHeader && !header->IsCollapsed() && ended && !mNoAutoScroll.erase(header);
+  // A large listing that the message loop paints is laid out at the next tick: making
+  // tens of thousands of entries and placing its rows afresh are each a few milliseconds,
+  // and together they would hold the thread for most of a frame.
+  if (mPaintLater && section->entries.size() >= kLayoutApartEntries) {
+    mLayoutDue = true;
+    if (intoView) mScrollDue = header;
+    SetTimer(Hwnd(), kListingLayoutTimer, 0, nullptr);
+    return;
   }
+  RelayoutEntry();
+  if (intoView) ScrollSectionIntoView(*section);
+}
+
+void ContentViewer::ScrollSectionIntoView(const Section& section) {
+  int height = section.header->GetHeight();
+  for (const SectionEntry& entry : section.entries) height += entry.height;
+  ScrollIntoView(section.headerY, height);
+}
+
+void ContentViewer::LayOutListing() {
+  KillTimer(Hwnd(), kListingLayoutTimer);
+  const Header* scrollDue = mScrollDue;
+  mScrollDue = nullptr;
+  if (mLayoutDue) {
+    const bool paintLater = mPaintLater;
+    mPaintLater = true;
+    RelayoutEntry();
+    mPaintLater = paintLater;
+  }
+  if (const Section* section = FindSection(scrollDue)) ScrollSectionIntoView(*section);
 }
 
 void ContentViewer::RelayoutEntry() {
@@ -336,7 +360,10 @@ void ContentViewer::RelayoutEntry() {
 }
 
 void ContentViewer::Relayout(bool compute) {
-  if (compute) Compute();
+  if (compute) {
+    Compute();
+    mLayoutDue = false;
+  }
   Place();
 }
 
@@ -664,6 +691,10 @@ void ContentViewer::ScrollTo(int top) {
   const int delta = mPlacedTop - top;
   RECT client;
   GetClientRect(Hwnd(), &client);
+  if (mLayoutDue) {
+    Relayout(true);  // a listing's entries not laid out yet
+    return;
+  }
   const bool onCanvas = top >= mCanvasTop && top + client.bottom <= mCanvasTop + CanvasHeight();
   if (delta == 0 || std::abs(delta) >= client.bottom || !mScrollBarShown || !onCanvas ||
       !HasVisibleStyle(mCanvas.Hwnd())) {
@@ -1063,6 +1094,10 @@ LRESULT ContentViewer::OnChar(UINT, WPARAM wParam, LPARAM, BOOL&) {
 }
 
 LRESULT ContentViewer::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  if (wParam == kListingLayoutTimer) {
+    LayOutListing();
+    return 0;
+  }
   if (wParam == kPendingRebuildTimer) {
     ContinuePendingRebuilds();
     return 0;

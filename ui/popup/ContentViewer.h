@@ -33,6 +33,8 @@ class ContentViewer : public WindowImpl {
   static constexpr UINT_PTR kSpareLinkTimer = 2;
   // Goes on with the rebuilds that wait for their link texts (see PrepareLinkTexts).
   static constexpr UINT_PTR kPendingRebuildTimer = 3;
+  // Lays out a large listing the tick after its entries were made (see RebuildSection).
+  static constexpr UINT_PTR kListingLayoutTimer = 4;
 
   // state: the servers' owner, with the Favorites and Recently Used views.
   explicit ContentViewer(State& state);
@@ -140,6 +142,11 @@ class ContentViewer : public WindowImpl {
   void ScrollTo(int top);
   static bool InView(int y, int h, int top, int viewHeight);
   void ScrollIntoView(int y, int h);
+  void ScrollSectionIntoView(const Section& section);
+  // The layout a large listing left for the next tick, then its scroll into view.
+  void LayOutListing();
+  // Entries from which a listing's layout waits for the next tick.
+  static constexpr size_t kLayoutApartEntries = 1000;
   void ScrollBy(int delta);
   void SetScrollPosition(int position);
   int ClientHeight() const;
@@ -187,6 +194,10 @@ class ContentViewer : public WindowImpl {
   // one window at a time, so that no single message holds the thread for them all.
   bool mPaintLater = false;
   bool mSpareLinkTimer = false;
+  // A large listing's entries are made, its layout waits for the next tick; and the
+  // section to bring into view then, if its listing asked for it.
+  bool mLayoutDue = false;
+  const Header* mScrollDue = nullptr;
   std::set<const Header*> mPendingRebuilds;
   const Header* mPreparing = nullptr;  // the pending listing whose link texts are being set
   bool mTypeAheadFailed = false;

@@ -502,6 +502,30 @@ TEST_F(ThousandViewerTest, ARefreshWhileTheListingWaitsForItsLinkTextsListsTheNe
 
 // Two large servers listed at once each get their link rows, one after the other, rather
 // than taking the same spare links back from each other for ever.
+// A large server the user adds comes into view once listed (its layout a tick after its
+// entries), drawn whole.
+TEST_F(ThousandViewerTest, ALargeServerTheUserAddsComesIntoViewOnceListed) {
+  AddServer();
+  PumpFor(50);
+  SimulatorProcess other;
+  ASSERT_TRUE(other.Start({"--vms", "1000", "--seed", "7"})) << other.LastError();
+  OlvarkServerPtr added =
+      state->AddSavedServer(1, "localhost", static_cast<unsigned>(other.Port()), other.Secure(), kUser, Protect(kPassword));
+  ASSERT_TRUE(added);
+  viewer->AddServerSection(added, false);
+  added->Login(nullptr, nullptr, false);
+  ui::Section& section = *viewer->Sections()[3];
+  ASSERT_TRUE(PumpUntil([&] {
+    return section.entries.size() == 1000 + 21 && !viewer->RebuildPending(section.header.get());
+  }, 30000)) << "listed";
+  PumpFor(50);
+  const std::vector<std::wstring> rows = ShownRowTexts();
+  ASSERT_GE(rows.size(), 3u);
+  EXPECT_EQ(rows[0], L"localhost") << "its header at the top of the view";
+  EXPECT_EQ(rows[1], L"Show All (1000 VMs)");
+  EXPECT_TRUE(DrawnAsByAWholePaint(viewer->Hwnd()));
+}
+
 TEST_F(ThousandViewerTest, TwoLargeServersListedAtOnceAreBothListed) {
   // Another inventory (another seed), so that the two need other link texts.
   SimulatorProcess other;
