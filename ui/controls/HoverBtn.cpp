@@ -46,12 +46,7 @@ bool HoverBtn::Toggle() {
 }
 
 LRESULT HoverBtn::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
-  // Drawn whole each time, so only validated: BeginPaint would hide and show a caret the
-  // button never has (two round trips under Wine, for each star a keystroke repaints).
-  ValidateRect(Hwnd(), nullptr);
-  HDC dc = GetDC(Hwnd());
-  Draw(dc);
-  ReleaseDC(Hwnd(), dc);
+  PaintWhole([this](HDC dc) { Draw(dc); });
   return 0;
 }
 

@@ -620,10 +620,9 @@ LRESULT ContentViewer::OnRelayoutMessage(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT ContentViewer::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
-  ValidateRect(Hwnd(), nullptr);  // drawn whole: no BeginPaint (see Item::OnPaint)
-  HDC dc = GetDC(Hwnd());
-  const RECT client = PaintWhiteClient(Hwnd(), dc);
-  if (mSections.size() <= 2 || mNoMatch) {
+  PaintWhole([this](HDC dc) {
+    const RECT client = PaintWhiteClient(Hwnd(), dc);
+    if (mSections.size() > 2 && !mNoMatch) return;
     const int m = utils::MARGIN;
     HGDIOBJ old = SelectObject(dc, mFont);
     SetBkMode(dc, TRANSPARENT);
@@ -632,8 +631,7 @@ LRESULT ContentViewer::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     const std::wstring& message = mSections.size() <= 2 ? mNotConnectedText : mNoMatchText;
     DrawTextW(dc, message.c_str(), -1, &text, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
     SelectObject(dc, old);
-  }
-  ReleaseDC(Hwnd(), dc);
+  });
   return 0;
 }
 

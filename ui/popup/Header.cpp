@@ -145,10 +145,7 @@ LRESULT Header::OnSize(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT Header::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
-  ValidateRect(Hwnd(), nullptr);  // drawn whole: no BeginPaint (see Item::OnPaint)
-  HDC dc = GetDC(Hwnd());
-  Draw(dc);
-  ReleaseDC(Hwnd(), dc);
+  PaintWhole([this](HDC dc) { Draw(dc); });
   return 0;
 }
 

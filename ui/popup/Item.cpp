@@ -102,13 +102,7 @@ LRESULT Item::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT Item::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
-  // The whole row is drawn every time, so its update region is only validated: a row
-  // holds no caret to hide, and BeginPaint's hiding and showing of it costs two round
-  // trips a row under Wine, where a keystroke repaints a screenful of rows.
-  ValidateRect(Hwnd(), nullptr);
-  HDC dc = GetDC(Hwnd());
-  Draw(dc);
-  ReleaseDC(Hwnd(), dc);
+  PaintWhole([this](HDC dc) { Draw(dc); });
   return 0;
 }
 

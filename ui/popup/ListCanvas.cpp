@@ -9,12 +9,11 @@ HWND ListCanvas::CreateCanvas(HWND list) {
 
 LRESULT ListCanvas::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   // Only what no row covers shows: white, as the list's own background.
-  ValidateRect(Hwnd(), nullptr);
-  HDC dc = GetDC(Hwnd());
-  RECT client;
-  GetClientRect(Hwnd(), &client);
-  FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  ReleaseDC(Hwnd(), dc);
+  PaintWhole([this](HDC dc) {
+    RECT client;
+    GetClientRect(Hwnd(), &client);
+    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  });
   return 0;
 }
 

@@ -87,6 +87,17 @@ class WindowImpl : public sigc::trackable {
   // Default processing: the superclassed procedure or DefWindowProcW.
   LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam);
 
+  // For a window drawn whole at each paint: validates it, then draws it into its DC.
+  // BeginPaint would hide and show a caret such a window never has: two round trips under
+  // Wine, for each row, star and header a keystroke repaints.
+  template <typename Draw>
+  void PaintWhole(Draw draw) {
+    ValidateRect(mHwnd, nullptr);
+    HDC dc = GetDC(mHwnd);
+    if (dc) draw(dc);
+    ReleaseDC(mHwnd, dc);
+  }
+
  private:
   static LRESULT CALLBACK StartWindowProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
