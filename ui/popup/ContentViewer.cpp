@@ -1007,6 +1007,7 @@ LRESULT ContentViewer::OnRemoveServer(UINT, WPARAM wParam, LPARAM, BOOL&) {
   mNoAutoScroll.erase(header);
   mPendingRebuilds.erase(header);
   if (mPreparing == header) mPreparing = nullptr;
+  if (mScrollDue == header) mScrollDue = nullptr;
   section.links.reset();
   section.header.reset();  // the header's connections and window go with it
   mState.RemoveServer(server.get());
