@@ -322,7 +322,7 @@ TEST_F(PagedViewerTest, ALargeSectionFoldsIntoRangesThatRevealTheirVMs) {
   ASSERT_TRUE(lastRow);
   EXPECT_TRUE(ShowsSomething(lastRow)) << "the last VM's name shows";
   EXPECT_TRUE(DrawnAsByAWholePaint(viewer->Hwnd())) << "at the end";
-  for (int i = 0; i < 60 && viewer->ScrollPosition() > 0; ++i) {
+  for (int i = 0; i < 400 && viewer->ScrollPosition() > 0; ++i) {
     SendMessageW(viewer->Hwnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
     if (i % 10 == 0) EXPECT_TRUE(DrawnAsByAWholePaint(viewer->Hwnd())) << "after " << i + 1 << " notches up";
   }
