@@ -445,13 +445,6 @@ class FocusSeen {
   HWND mFocus = nullptr;
   bool mKnown = false;
 };
-
-bool IsAt(HWND child, int x, int y, int width, int height) {
-  RECT now;
-  GetWindowRect(child, &now);
-  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&now), 2);
-  return now.left == x && now.top == y && now.right - now.left == width && now.bottom - now.top == height;
-}
 }  // namespace
 
 void ContentViewer::Place(bool scrolled) {

@@ -120,6 +120,10 @@ RECT RectInParent(HWND child) {
   return rect;
 }
 
+bool Is(const RECT& rect, int x, int y, int width, int height) {
+  return rect.left == x && rect.top == y && rect.right - rect.left == width && rect.bottom - rect.top == height;
+}
+
 bool Overlap(const RECT& a, const RECT& b) {
   RECT overlap;
   return IntersectRect(&overlap, &a, &b) != FALSE;
@@ -128,17 +132,17 @@ bool Overlap(const RECT& a, const RECT& b) {
 
 bool PlacingUndrawn() { return gPlacingUndrawn; }
 
+bool IsAt(HWND child, int x, int y, int width, int height) {
+  return Is(RectInParent(child), x, y, width, height);
+}
+
 bool ShowsIn(HWND child, const RECT& view) {
   return child && HasVisibleStyle(child) && Overlap(RectInParent(child), view);
 }
 
 bool PlaceChild(HWND child, int x, int y, int width, int height, bool show) {
   if (!child) return false;
-  RECT now;
-  GetWindowRect(child, &now);
-  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&now), 2);
-  const bool there = now.left == x && now.top == y && now.right - now.left == width && now.bottom - now.top == height;
-  if (there && (!show || HasVisibleStyle(child))) return false;
+  if (IsAt(child, x, y, width, height) && (!show || HasVisibleStyle(child))) return false;
   // Painted afresh where it lands: bits copied from where it was can hold what a sibling
   // or the parent drew there. The parent's erase waits for its next paint, which the
   // layouts calling this run at their end, rather than coming once per child moved.
@@ -153,8 +157,7 @@ Placed PlaceChildUndrawn(HWND child, int x, int y, int width, int height, const 
   if (!child) return Placed::kUnmoved;
   const RECT now = RectInParent(child);
   const bool shown = HasVisibleStyle(child);
-  const bool there = now.left == x && now.top == y && now.right - now.left == width && now.bottom - now.top == height;
-  if (there && shown) return Placed::kUnmoved;
+  if (Is(now, x, y, width, height) && shown) return Placed::kUnmoved;
   const bool showedNothing = !shown || !Overlap(now, view);
   const bool outer = gPlacingUndrawn;
   gPlacingUndrawn = showedNothing;

@@ -48,6 +48,8 @@ enum class Placed {
 // with no repaint of any kind, and is drawn by its placer rather than invalidated by the
 // system and validated by its paint (two round trips under Wine, for each row a step shows).
 Placed PlaceChildUndrawn(HWND child, int x, int y, int width, int height, const RECT& view);
+// Whether a child is at this place and size in its parent's client coordinates.
+bool IsAt(HWND child, int x, int y, int width, int height);
 // True while PlaceChildUndrawn moves a window: PlaceChild then moves that window's children
 // undrawn, and a layout run from its WM_SIZE invalidates nothing.
 bool PlacingUndrawn();
