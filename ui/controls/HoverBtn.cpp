@@ -1,5 +1,6 @@
 #include "ui/controls/HoverBtn.h"
 
+#include "ui/controls/IconPrints.h"
 #include "ui/window/Module.h"
 
 namespace ui {
@@ -62,7 +63,7 @@ void HoverBtn::Draw(HDC dc) {
   FillRect(dc, &client, background);
   FrameRect(dc, &client, background);
   HICON icon = mToggled ? (mHovered ? mToggledHover : mToggledIcon) : (mHovered ? mUntoggledHover : mUntoggledIcon);
-  if (icon) DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+  DrawIconOver(dc, 0, 0, icon, background);
 }
 
 LRESULT HoverBtn::OnMouseMove(UINT, WPARAM, LPARAM, BOOL&) {

@@ -12,6 +12,7 @@
 #include "services/StringResource.h"
 #include "services/TextConversion.h"
 #include "state/State.h"
+#include "ui/popup/PlacedDrawing.h"
 #include "ui/popup/PlacementPass.h"
 #include "ui/popup/PopupParts.h"
 #include "ui/window/LayoutMetrics.h"
@@ -581,14 +582,22 @@ void ContentViewer::Place(bool scrolled) {
     focus.Moved();
   }
   // A row rebound where it stands is drawn now, unless the list's paints wait for the
-  // message loop (a listing's rebuild); one placed afresh is painted with the others.
+  // message loop (a listing's rebuild); one placed afresh is drawn with the others. Several
+  // are drawn through one DC of the canvas, which costs a few round trips under Wine where
+  // each row's own DC, once it moved, costs one; a row's own DC stays as its move left it.
+  size_t toDraw = pass.PlacedCount();
+  for (const auto& [row, index] : rows) toDraw += pass.HowPlaced(index) == Placed::kUnmoved && row->IsPaintDue();
+  constexpr size_t kThroughTheCanvasFrom = 3;
+  const PlacedDrawing drawing(mCanvas.Hwnd(),
+                              !mPaintLater && toDraw >= kThroughTheCanvasFrom ? mCanvas.DCOverRows() : nullptr);
   for (const auto& [row, index] : rows) {
     row->ReleasePaint(pass.HowPlaced(index) != Placed::kUnmoved ? Item::HeldPaint::kLeftToTheSystem
                       : mPaintLater                             ? Item::HeldPaint::kInvalidated
-                                                                : Item::HeldPaint::kDrawnNow);
+                                                                : Item::HeldPaint::kDrawnNow,
+                      drawing);
   }
   if (scrolled) {
-    if (!mPaintLater) pass.PaintPlaced();
+    if (!mPaintLater) pass.PaintPlaced(drawing);
     RedrawWindow(Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     return;
   }
@@ -597,7 +606,7 @@ void ContentViewer::Place(bool scrolled) {
   if (message || message != mMessagePainted) InvalidateRect(Hwnd(), nullptr, FALSE);
   mMessagePainted = message;
   if (mPaintLater) return;
-  pass.PaintPlaced();
+  pass.PaintPlaced(drawing);
   UpdateWindow(Hwnd());
 }
 

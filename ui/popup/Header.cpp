@@ -133,9 +133,9 @@ void Header::Layout() {
   if (!PlacingUndrawn()) InvalidateRect(Hwnd(), nullptr, FALSE);
 }
 
-void Header::PaintPlaced(Placed how) {
-  PaintPlacedWindow(Hwnd(), how);
-  for (HWND button : {mCollapse.Hwnd(), mRefresh.Hwnd(), mRemove.Hwnd()}) PaintPlacedWindow(button, how);
+void Header::PaintPlaced(Placed how, const PlacedDrawing& drawing) {
+  drawing.Paint(Hwnd(), how, {mLogin});
+  for (HWND button : {mCollapse.Hwnd(), mRefresh.Hwnd(), mRemove.Hwnd()}) drawing.Paint(button, how);
   InvalidatePlacedControl(mLogin, how);
 }
 

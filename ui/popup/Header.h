@@ -8,6 +8,7 @@
 
 #include "backend/VMCollection.h"
 #include "ui/controls/HoverBtn.h"
+#include "ui/popup/PlacedDrawing.h"
 #include "ui/popup/PopupParts.h"
 #include "ui/popup/SignalLinks.h"
 #include "ui/window/Window.h"
@@ -27,7 +28,8 @@ class Header : public WindowImpl {
   int GetHeight() const;
   bool IsCollapsed() const { return mCollapse.IsToggled(); }
   // Placed afresh by the list: painted or drawn now (as it was placed), with its buttons.
-  void PaintPlaced(Placed how);
+  // Placed afresh by the list: drawn now (as it was placed), with its buttons.
+  void PaintPlaced(Placed how, const PlacedDrawing& drawing);
   int MeasureLine() const;
   int LineHeight() const { return mLineHeight; }
   const std::wstring& GetTitle() const { return mTitle; }

@@ -119,7 +119,7 @@ void Item::Invalidate(const RECT* part) {
   InvalidateRect(Hwnd(), part, FALSE);
 }
 
-void Item::ReleasePaint(HeldPaint how) {
+void Item::ReleasePaint(HeldPaint how, const PlacedDrawing& drawing) {
   mPaintHeld = false;
   if (!mPaintDue) return;
   mPaintDue = false;
@@ -128,14 +128,12 @@ void Item::ReleasePaint(HeldPaint how) {
     InvalidateRect(Hwnd(), nullptr, FALSE);
     return;
   }
-  HDC dc = GetDC(Hwnd());
-  Draw(dc);
-  ReleaseDC(Hwnd(), dc);
+  drawing.Draw(Hwnd(), ChildWindows());
 }
 
-void Item::PaintPlaced(Placed how) {
-  PaintPlacedWindow(Hwnd(), how);
-  PaintPlacedChildren(how);
+void Item::PaintPlaced(Placed how, const PlacedDrawing& drawing) {
+  drawing.Paint(Hwnd(), how, SystemControls());
+  PaintPlacedChildren(how, drawing);
 }
 
 void Item::Draw(HDC dc) {

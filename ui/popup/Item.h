@@ -4,8 +4,10 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "backend/VM.h"
+#include "ui/popup/PlacedDrawing.h"
 #include "ui/popup/PopupParts.h"
 #include "ui/popup/SignalLinks.h"
 #include "ui/window/Window.h"
@@ -38,9 +40,11 @@ class Item : public WindowImpl {
   // where the row went. Drawn at once, a row rebound in place costs no invalidation,
   // search and validation: three round trips under Wine, for each row a keystroke rebinds.
   void HoldPaint() { mPaintHeld = true; }
-  void ReleasePaint(HeldPaint how);
-  // Placed afresh by the list: painted or drawn now (as it was placed), with its children.
-  void PaintPlaced(Placed how);
+  // Whether a change asked for a repaint while held.
+  bool IsPaintDue() const { return mPaintDue; }
+  void ReleasePaint(HeldPaint how, const PlacedDrawing& drawing);
+  // Placed afresh by the list: drawn now (as it was placed), with its children.
+  void PaintPlaced(Placed how, const PlacedDrawing& drawing);
 
   virtual VMPtr GetVM() const = 0;
   virtual std::wstring GetName() const = 0;
@@ -57,7 +61,11 @@ class Item : public WindowImpl {
   virtual void HandleTimer(UINT_PTR id) = 0;
   virtual bool CanToggleAt(POINT point) = 0;
   virtual void SetBackground(HBRUSH brush) = 0;
-  virtual void PaintPlacedChildren(Placed) {}
+  virtual void PaintPlacedChildren(Placed, const PlacedDrawing&) {}
+  // Children that paint themselves (push buttons): the row's drawing leaves their places.
+  virtual std::vector<HWND> SystemControls() const { return {}; }
+  // Every child window: a row drawn where it stood leaves all their places.
+  virtual std::vector<HWND> ChildWindows() const { return SystemControls(); }
   // What a screen reader says beyond the window text (what the row draws besides it).
   virtual std::wstring AccessibleDescription() const { return std::wstring(); }
 

@@ -71,7 +71,7 @@ void LinkItem::DestroyChildren() {
   mFont = nullptr;
 }
 
-void LinkItem::PaintPlacedChildren(Placed how) { PaintPlacedWindow(mLink.Hwnd(), how); }
+void LinkItem::PaintPlacedChildren(Placed how, const PlacedDrawing& drawing) { drawing.Paint(mLink.Hwnd(), how); }
 
 void LinkItem::Layout() {
   if (!mLink.IsWindow()) return;

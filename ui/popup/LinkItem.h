@@ -37,7 +37,8 @@ class LinkItem : public Item {
   void CreateChildren() override;
   void DestroyChildren() override;
   void DrawContent(HDC dc, const RECT& client) override;
-  void PaintPlacedChildren(Placed how) override;
+  void PaintPlacedChildren(Placed how, const PlacedDrawing& drawing) override;
+  std::vector<HWND> ChildWindows() const override { return {mLink.Hwnd()}; }
   void OnExpandedChanged() override {}
   void OnCommand(WPARAM wParam, LPARAM lParam) override;
   bool OnKeyDown(UINT) override { return false; }

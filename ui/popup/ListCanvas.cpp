@@ -7,6 +7,11 @@ HWND ListCanvas::CreateCanvas(HWND list) {
   return Create(list, nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, RECT{0, 0, 10, 10});
 }
 
+HDC ListCanvas::DCOverRows() const {
+  // Without DCX_CLIPCHILDREN, which GetDC would take from the canvas's style.
+  return GetDCEx(Hwnd(), nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
+}
+
 LRESULT ListCanvas::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
   // Only what no row covers shows: white, as the list's own background.
   PaintWhole([this](HDC dc) {

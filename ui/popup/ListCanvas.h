@@ -16,6 +16,9 @@ class ListCanvas : public WindowImpl {
 
   // A hidden child of the list, which receives what its rows tell their parent.
   HWND CreateCanvas(HWND list);
+  // A DC over the canvas's whole client, its rows' places included, for the list to draw
+  // the rows it placed; handed back with ReleaseDC.
+  HDC DCOverRows() const;
 
  protected:
   const wchar_t* ClassName() const override { return L"Zandor Wickerlyn List Canvas"; }

@@ -1,7 +1,10 @@
 #include "ui/popup/PlacementPass.h"
 
+#include <algorithm>
+
 #include "ui/popup/Header.h"
 #include "ui/popup/Item.h"
+#include "ui/popup/PlacedDrawing.h"
 
 namespace ui {
 
@@ -36,11 +39,16 @@ void PlacementPass::PlaceAll() {
   for (Wanted* wanted : later) PlaceOne(*wanted);
 }
 
-void PlacementPass::PaintPlaced() const {
+size_t PlacementPass::PlacedCount() const {
+  return static_cast<size_t>(
+      std::count_if(mWanted.begin(), mWanted.end(), [](const Wanted& wanted) { return wanted.how != Placed::kUnmoved; }));
+}
+
+void PlacementPass::PaintPlaced(const PlacedDrawing& drawing) const {
   for (const Wanted& wanted : mWanted) {
     if (wanted.how == Placed::kUnmoved) continue;
-    if (wanted.header) wanted.header->PaintPlaced(wanted.how);
-    if (wanted.item) wanted.item->PaintPlaced(wanted.how);
+    if (wanted.header) wanted.header->PaintPlaced(wanted.how, drawing);
+    if (wanted.item) wanted.item->PaintPlaced(wanted.how, drawing);
   }
 }
 

@@ -10,6 +10,7 @@ namespace ui {
 
 class Header;
 class Item;
+class PlacedDrawing;
 
 // The list's pass hides what goes first, then places through this what stays or comes.
 // Those that showed before move first: a move exposes what lay under the window, and a
@@ -26,7 +27,10 @@ class PlacementPass {
   size_t Add(Item* item, HWND window, int y, int height);
   void PlaceAll();
   Placed HowPlaced(size_t index) const { return mWanted[index].how; }
-  void PaintPlaced() const;
+  // How many it placed afresh (moved or shown).
+  size_t PlacedCount() const;
+  // Draws what it placed afresh.
+  void PaintPlaced(const PlacedDrawing& drawing) const;
 
  private:
   struct Wanted {

@@ -185,26 +185,6 @@ bool HideChild(HWND child, HWND focus) {
   return false;
 }
 
-void PaintWholeNow(HWND window) {
-  if (HasVisibleStyle(window)) SendMessageW(window, WM_PAINT, 0, 0);
-}
-
-void DrawWholeNow(HWND window) {
-  if (!HasVisibleStyle(window)) return;
-  HDC dc = GetDC(window);
-  if (!dc) return;
-  SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-  ReleaseDC(window, dc);
-}
-
-void PaintPlacedWindow(HWND window, Placed how) {
-  if (how == Placed::kUndrawn) {
-    DrawWholeNow(window);
-  } else if (how == Placed::kInvalidated) {
-    PaintWholeNow(window);
-  }
-}
-
 void InvalidatePlacedControl(HWND control, Placed how) {
   if (how == Placed::kUndrawn && HasVisibleStyle(control)) InvalidateRect(control, nullptr, TRUE);
 }

@@ -56,15 +56,6 @@ bool PlacingUndrawn();
 // Whether some of a child shows in view as far as the child's own style and place go (what
 // PlaceChildUndrawn asks).
 bool ShowsIn(HWND child, const RECT& view);
-// Paints a shown window of ours now: one whose paint validates it and draws it whole. A
-// window placed afresh is wholly invalid, its children with it; painted by its placer, it
-// is not looked for by the update that follows (a round trip each under Wine).
-void PaintWholeNow(HWND window);
-// Draws a shown window of ours whole into its DC now (WM_PRINTCLIENT), leaving its update
-// region alone: for a window placed undrawn, which has none.
-void DrawWholeNow(HWND window);
-// The one of the two above that a window placed as `how` needs.
-void PaintPlacedWindow(HWND window, Placed how);
 // A child that paints itself (a system control) in a window placed undrawn: invalidated,
 // for the update that ends the layout pass.
 void InvalidatePlacedControl(HWND control, Placed how);

@@ -195,8 +195,20 @@ void VMItem::StopPoll() {
   mPolling = false;
 }
 
-void VMItem::PaintPlacedChildren(Placed how) {
-  PaintPlacedWindow(mStar.Hwnd(), how);
+std::vector<HWND> VMItem::SystemControls() const {
+  std::vector<HWND> controls(std::begin(mPower), std::end(mPower));
+  controls.insert(controls.end(), {mLogin, mRetry, mConnect});
+  return controls;
+}
+
+std::vector<HWND> VMItem::ChildWindows() const {
+  std::vector<HWND> children = SystemControls();
+  children.push_back(mStar.Hwnd());
+  return children;
+}
+
+void VMItem::PaintPlacedChildren(Placed how, const PlacedDrawing& drawing) {
+  drawing.Paint(mStar.Hwnd(), how);
   for (HWND control : mPower) InvalidatePlacedControl(control, how);
   for (HWND control : {mLogin, mRetry, mConnect}) InvalidatePlacedControl(control, how);
 }

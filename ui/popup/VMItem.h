@@ -56,7 +56,9 @@ class VMItem : public Item {
   void CreateChildren() override;
   void DestroyChildren() override;
   void DrawContent(HDC dc, const RECT& client) override;
-  void PaintPlacedChildren(Placed how) override;
+  void PaintPlacedChildren(Placed how, const PlacedDrawing& drawing) override;
+  std::vector<HWND> SystemControls() const override;
+  std::vector<HWND> ChildWindows() const override;
   void OnExpandedChanged() override;
   void OnCommand(WPARAM wParam, LPARAM lParam) override;
   bool OnKeyDown(UINT key) override;
